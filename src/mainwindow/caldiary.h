@@ -1,0 +1,39 @@
+#pragma once
+
+#include "store/daysource.h"
+
+#include <QDate>
+#include <QWidget>
+
+// The month calendar of the main window. It offers the members the diary relies on and keeps
+// their rules: values the program sets raise no notification; every user move to another date,
+// also to another month by the calendar's own controls, is a SelectionChanged carrying the new
+// date; when one click both changes the selection and counts as a click, SelectionChanged comes
+// first. It knows nothing of the diary.
+class CalDiary : public QWidget, public DaySource
+{
+    Q_OBJECT
+public:
+    explicit CalDiary(QWidget *parent = nullptr);
+    ~CalDiary() override;
+
+    // Day of month of the selected date.
+    int Day() const override;
+    // Selects that day of the displayed month (clamped to the month's length). Silent.
+    void SetDay(int day);
+    int Month() const;
+    int Year() const;
+    QDate Value() const;
+    // Selects date and displays its month. Silent.
+    void SetValue(const QDate &date);
+    void SetDayBold(const QDate &date, bool bold);
+    bool DayBold(const QDate &date) const;
+    // The date shown in grid cell index, 1 to 42, row by row from the top-left cell.
+    QDate VisibleDays(int index) const;
+    // Redraws the calendar with its marks.
+    void Refresh();
+
+signals:
+    void SelectionChanged(const QDate &first);
+    void Clicked();
+};

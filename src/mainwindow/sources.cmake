@@ -1,0 +1,3 @@
+set(NOTERRA_MAINWINDOW_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/caldiary.h ${CMAKE_CURRENT_LIST_DIR}/caldiary.cpp
+)

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "monthfile.h"
+
+#include <QString>
+#include <optional>
+
+struct PublicMod;
+class DaySource;
+class XmlNode;
+
+// The three operations of the diary store on the shared month document. They take the
+// program directory as a parameter so that tests run them in a temporary directory.
+namespace MonthDocument {
+
+// The month's file into state.xmlDoc, or an empty month (declaration and empty DIARY) when
+// there is none or it cannot be read; xmlDay becomes none. The result tells whether an
+// unreadable file was kept aside.
+MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, const QString &year,
+                                const QString &month);
+
+// Drops blank entries, then writes the whole document to the month's file. Throws StoreError.
+void SaveMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month);
+
+// Appends an ARTICLE for the calendar's selected day to the root element and makes it xmlDay.
+void AddArticle(PublicMod &state, const DaySource &calendar);
+
+// An ARTICLE's DATE as a day number, or none when it is missing or not a number. Surrounding
+// spaces and leading zeros are accepted, as other tools write them.
+std::optional<int> ArticleDay(const XmlNode &article);
+
+// Entries made only of spaces (U+0020, tab, U+3000) are blank and dropped when saving.
+bool IsBlank(const QString &text);
+
+}

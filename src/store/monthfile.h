@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+class XmlDocument;
+
+// Where a month lives on disk and how it gets there and back: file name, atomic writing,
+// and keeping aside a file that cannot be read so that nothing overwrites it.
+namespace MonthFile {
+
+// "Diary" + year + month + ".xml", e.g. Diary20013.xml.
+QString FileName(const QString &year, const QString &month);
+QString FilePath(const QString &directory, const QString &year, const QString &month);
+// The directory of the running executable.
+QString ProgramDirectory();
+
+struct ReadResult
+{
+    enum class Status { Loaded, Missing, KeptAside };
+    Status status = Status::Missing;
+    QString keptAsidePath; // where an unreadable file now is
+    QString reason;        // why it could not be read
+};
+
+// Loads path into doc. A missing file leaves doc empty. A file that exists but cannot be read
+// is renamed aside (never overwritten) and doc is left empty; throws StoreError only when even
+// that rename fails, so the caller can refuse to go on with that month.
+ReadResult Read(XmlDocument &doc, const QString &path);
+
+// Writes doc to path through a temporary file in the same directory; the old file stays whole
+// on any failure. Throws StoreError with the reason.
+void Write(const XmlDocument &doc, const QString &path);
+
+}

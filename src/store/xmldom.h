@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+class XmlNewNode;
+
+// A non-owning handle to a node of an XmlDocument. It stays valid while the node is in its
+// document's tree; removeChild frees the node, so handles to a removed node must not be used.
+class XmlNode
+{
+public:
+    enum class Kind { Element, Text, Declaration, ProcessingInstruction, Comment, Other };
+
+    XmlNode() = default;
+    bool isNull() const { return m_node == nullptr; }
+    Kind kind() const;
+    QString nodeName() const;
+
+    // All character content inside the node, joined.
+    QString text() const;
+    // Replaces every child by one text node holding text.
+    void setText(const QString &text);
+
+    // Empty text when the attribute is missing; hasAttribute tells the two apart.
+    QString getAttribute(const QString &name) const;
+    bool hasAttribute(const QString &name) const;
+    void setAttribute(const QString &name, const QString &value);
+
+    std::vector<XmlNode> childNodes() const;
+    bool hasChildNodes() const;
+    XmlNode parentNode() const;
+    // The node becomes the last child; returns the handle of the node now in the tree.
+    XmlNode appendChild(XmlNewNode &&child);
+    // Unlinks and frees child.
+    void removeChild(XmlNode child);
+
+    bool operator==(const XmlNode &other) const = default;
+
+private:
+    friend class XmlDocument;
+    friend class XmlNewNode;
+    explicit XmlNode(void *node) : m_node(node) { }
+    void *m_node = nullptr;
+};
+
+// A node that is created but not yet in a tree. It owns the node until appendChild adopts it.
+class XmlNewNode
+{
+public:
+    XmlNewNode(XmlNewNode &&other) noexcept;
+    XmlNewNode &operator=(XmlNewNode &&other) noexcept;
+    XmlNewNode(const XmlNewNode &) = delete;
+    XmlNewNode &operator=(const XmlNewNode &) = delete;
+    ~XmlNewNode();
+
+    // Lets the caller set attributes before the node is appended.
+    XmlNode node() const { return XmlNode(m_node); }
+
+private:
+    friend class XmlDocument;
+    friend class XmlNode;
+    explicit XmlNewNode(void *node) : m_node(node) { }
+    void *release();
+    void *m_node = nullptr;
+};
+
+// The month document: an XML document whose declaration is a node of its own, as the month
+// file shows it. The only class that sees the XML library.
+class XmlDocument
+{
+public:
+    XmlDocument();
+    ~XmlDocument();
+    XmlDocument(const XmlDocument &) = delete;
+    XmlDocument &operator=(const XmlDocument &) = delete;
+
+    // Replaces the whole content with the document in bytes. On failure the document is empty,
+    // false is returned and error names the reason. No DTD or external entity is ever loaded.
+    bool loadXml(const QByteArray &bytes, QString *error);
+    // The whole document, declaration included, in the encoding its declaration names.
+    // Characters that encoding cannot hold are written as character references. Throws StoreError.
+    QByteArray saveXml() const;
+
+    void clear();
+    // The top-level nodes in order: the declaration first when there is one.
+    std::vector<XmlNode> documentChildren() const;
+    XmlNode documentElement() const;
+
+    XmlNewNode createElement(const QString &name);
+    XmlNewNode createProcessingInstruction(const QString &target, const QString &data);
+    // Appends a declaration or the root element to the document itself.
+    XmlNode appendChild(XmlNewNode &&child);
+
+    // Every element of exactly that name at any depth, in document order.
+    std::vector<XmlNode> getElementsByTagName(const QString &name) const;
+
+private:
+    struct Impl;
+    Impl *d;
+};

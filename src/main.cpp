@@ -1,7 +1,14 @@
+#include "mainwindow/application.h"
+#include "mainwindow/mainform.h"
+#include "store/monthfile.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    PrepareApplication(app);
+    MainForm form(MonthFile::ProgramDirectory());
+    form.show();
+    return app.exec();
 }

@@ -1,2 +1,3 @@
 set(NOTERRA_LISTWINDOW_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/listform.h ${CMAKE_CURRENT_LIST_DIR}/listform.cpp
 )

@@ -1,0 +1,29 @@
+#include "mainwindow/application.h"
+
+#include "mainwindow/japanesefonts.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+void PrepareApplication(QApplication &app)
+{
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    QLocale::setDefault(japanese);
+    auto *translator = new QTranslator(&app);
+    if (translator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+
+    JapaneseFonts::RegisterSubstitutes();
+    QApplication::setFont(JapaneseFonts::UiFont());
+
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/noterra-32.png"));
+    icon.addFile(QStringLiteral(":/icons/noterra-16.png"));
+    QApplication::setWindowIcon(icon);
+    QApplication::setApplicationName(QStringLiteral("Noterra"));
+    QApplication::setDesktopFileName(QStringLiteral("noterra"));
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QFont>
+
+// Fonts that render Japanese with real glyphs. The title list asks for the family the diary was
+// designed with; substitutes installed with the program stand in for it where it is missing.
+namespace JapaneseFonts {
+void RegisterSubstitutes();
+// The windows' default font.
+QFont UiFont();
+// "ＭＳ Ｐゴシック" 8.25 pt, of the title list and its label.
+QFont TitleListFont(bool bold);
+}

@@ -1,0 +1,350 @@
+#include "mainwindow/mainform.h"
+
+#include "listwindow/listform.h"
+#include "mainwindow/caldiary.h"
+#include "shared/yearmonth.h"
+#include "store/monthdocument.h"
+#include "store/storeerror.h"
+#include "store/textcodec.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+
+namespace {
+const QString ErrorTitle = QStringLiteral("エラー");
+const QString NoticeTitle = QStringLiteral("お知らせ");
+}
+
+MainForm::MainForm(const QString &directory, Clock today, QWidget *parent)
+    : QWidget(parent), m_directory(directory), m_today(std::move(today)),
+      m_background(QStringLiteral(":/images/background.png"))
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Noterra"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/noterra-32.png"));
+    icon.addFile(QStringLiteral(":/icons/noterra-16.png"));
+    setWindowIcon(icon);
+    CreateControls();
+    ConnectControls();
+    Guard([this] { Load(); });
+}
+
+MainForm::~MainForm()
+{
+    // Child widgets are destroyed after this object's members; the editor's last focus-out
+    // must not reach a write-back into a document that is already gone.
+    TxtText->removeEventFilter(this);
+}
+
+void MainForm::ConnectControls()
+{
+    TxtText->installEventFilter(this);
+    connect(ListTitle, &QListWidget::currentRowChanged, this, [this] { Guard([this] { TitleSelected(); }); });
+    connect(BtnNew, &QPushButton::clicked, this, [this] { Guard([this] { BtnNewClick(); }); });
+    connect(BtnDel, &QPushButton::clicked, this, [this] { Guard([this] { BtnDelClick(); }); });
+    connect(BtnEnd, &QPushButton::clicked, this, [this] { Guard([this] { BtnEndClick(); }); });
+    connect(BtnList, &QPushButton::clicked, this, [this] { Guard([this] { BtnListClick(); }); });
+    connect(CalDiary_, &CalDiary::SelectionChanged, this,
+            [this](const QDate &first) { Guard([this, first] { CalDiarySelectionChange(first); }); });
+    connect(CalDiary_, &CalDiary::Clicked, this, [this] { Guard([this] { CalDiaryClick(); }); });
+}
+
+void MainForm::Load()
+{
+    CalDiary_->SetValue(m_today());
+    m_shownDate = CalDiary_->Value();
+    strYear = YearMonth::YearText(CalDiary_->Year());
+    strMonth = YearMonth::MonthText(CalDiary_->Month());
+    LoadMonth(strYear, strMonth);
+    ListDay();
+}
+
+void MainForm::LoadMonth(const QString &year, const QString &month)
+{
+    const MonthFile::ReadResult result = MonthDocument::LoadMonth(m_state, m_directory, year, month);
+    if (result.status != MonthFile::ReadResult::Status::KeptAside)
+        return;
+    Report(NoticeTitle,
+           QStringLiteral("月のファイル「%1」を読み込めませんでした。\n理由: %2\n\n"
+                          "元のファイルは「%3」という名前で同じフォルダーに残してあります。"
+                          "この月は空の月として開きます。")
+               .arg(MonthFile::FileName(year, month), result.reason, QFileInfo(result.keptAsidePath).fileName()));
+}
+
+void MainForm::SaveMonth(const QString &year, const QString &month)
+{
+    MonthDocument::SaveMonth(m_state, m_directory, year, month);
+}
+
+void MainForm::ListDay()
+{
+    {
+        const QSignalBlocker blocker(ListTitle);
+        ListTitle->clear();
+    }
+    TxtText->clear();
+    TxtText->setReadOnly(true);
+    const std::vector<XmlNode> articles = m_state.xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE"));
+    m_state.xmlDay = XmlNode();
+    const int day = CalDiary_->Day();
+    for (const XmlNode &article : articles) {
+        // An ARTICLE whose DATE is no number comes from another tool; it names no day.
+        if (MonthDocument::ArticleDay(article) == day) {
+            m_state.xmlDay = article;
+            ShowTitles();
+            return;
+        }
+    }
+}
+
+QString MainForm::MakeTitle(const QString &storedText) const
+{
+    return TextCodec::MakeTitle(storedText);
+}
+
+void MainForm::ShowTitles()
+{
+    QStringList titles;
+    for (const XmlNode &entry : m_state.xmlDay.childNodes())
+        titles.append(MakeTitle(entry.text()));
+    const QSignalBlocker blocker(ListTitle);
+    ListTitle->clear();
+    ListTitle->addItems(titles);
+}
+
+int MainForm::SelectedIndex() const
+{
+    const QListWidgetItem *item = ListTitle->currentItem();
+    return item && item->isSelected() ? ListTitle->currentRow() : -1;
+}
+
+void MainForm::TitleSelected()
+{
+    const int position = SelectedIndex();
+    if (position < 0)
+        return;
+    const std::vector<XmlNode> entries = m_state.xmlDay.childNodes();
+    if (position >= int(entries.size()))
+        return;
+    m_state.curText = position;
+    TxtText->setPlainText(TextCodec::DecodeText(entries[position].text()));
+    TxtText->setReadOnly(false);
+}
+
+void MainForm::WriteBack()
+{
+    if (SelectedIndex() < 0 || m_state.xmlDay.isNull())
+        return;
+    const std::vector<XmlNode> entries = m_state.xmlDay.childNodes();
+    if (m_state.curText < 0 || m_state.curText >= int(entries.size()))
+        return;
+    XmlNode entry = entries[m_state.curText];
+    entry.setText(TextCodec::EncodeText(TxtText->toPlainText()));
+    ShowTitles();
+    // The entry stays selected, so that the next edit in the editor is written back as well.
+    const QSignalBlocker blocker(ListTitle);
+    ListTitle->setCurrentRow(m_state.curText);
+}
+
+void MainForm::BtnNewClick()
+{
+    if (m_state.xmlDay.isNull())
+        MonthDocument::AddArticle(m_state, *CalDiary_);
+    XmlNewNode entry = m_state.xmlDoc.createElement(QStringLiteral("TEXT"));
+    TxtText->clear();
+    m_state.xmlDay.appendChild(std::move(entry));
+    const int position = ListTitle->count();
+    ListTitle->addItem(QStringLiteral("<新規>"));
+    ListTitle->setCurrentRow(position);
+    m_state.curText = position;
+    TxtText->setFocus(Qt::OtherFocusReason);
+}
+
+void MainForm::BtnDelClick()
+{
+    const int position = SelectedIndex();
+    if (position < 0)
+        return;
+    const std::vector<XmlNode> entries = m_state.xmlDay.childNodes();
+    if (position >= int(entries.size()))
+        return;
+    m_state.xmlDay.removeChild(entries[position]);
+    TxtText->clear();
+    TxtText->setReadOnly(true);
+    ShowTitles();
+}
+
+void MainForm::BtnEndClick()
+{
+    // The document belongs to the month it was loaded for; it is saved into that month's file.
+    try {
+        SaveMonth(strYear, strMonth);
+    } catch (const StoreError &) {
+        // Saving already dropped blank entries; the list must not show rows that are gone.
+        ListDay();
+        throw;
+    }
+    close();
+}
+
+void MainForm::BtnListClick()
+{
+    if (m_listForm) {
+        m_listForm->raise();
+        m_listForm->activateWindow();
+        return;
+    }
+    m_listForm = new ListForm(this);
+    m_listForm->show();
+}
+
+void MainForm::CalDiarySelectionChange(const QDate &first)
+{
+    if (!YearMonth::IsSameMonth(first, strYear, strMonth) && !SwitchMonth())
+        return;
+    m_shownDate = CalDiary_->Value();
+    ListDay();
+}
+
+bool MainForm::SwitchMonth()
+{
+    try {
+        SaveMonth(strYear, strMonth);
+    } catch (const StoreError &error) {
+        // Stay in the loaded month: its unsaved work must not be replaced by another month.
+        CalDiary_->SetValue(m_shownDate);
+        ListDay();
+        Report(ErrorTitle, QStringLiteral("「%1」を保存できなかったため、この月にとどまります。\n%2")
+                               .arg(MonthFile::FileName(strYear, strMonth), error.message()));
+        return false;
+    }
+    const QString year = YearMonth::YearText(CalDiary_->Year());
+    const QString month = YearMonth::MonthText(CalDiary_->Month());
+    try {
+        LoadMonth(year, month);
+    } catch (const StoreError &error) {
+        // The month being left was just saved, so going back to it loses nothing.
+        CalDiary_->SetValue(m_shownDate);
+        LoadMonth(strYear, strMonth);
+        ListDay();
+        Report(ErrorTitle, error.message());
+        return false;
+    }
+    strMonth = month;
+    strYear = year;
+    return true;
+}
+
+void MainForm::CalDiaryClick()
+{
+    MarkDays();
+}
+
+void MainForm::MarkDays()
+{
+    int offset = 7;
+    for (int cell = 1; cell <= 7; ++cell) {
+        if (CalDiary_->VisibleDays(cell).day() == 1) {
+            offset = cell - 1;
+            break;
+        }
+    }
+    const int daysInMonth = CalDiary_->VisibleDays(offset + 1).daysInMonth();
+    for (const XmlNode &article : m_state.xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE"))) {
+        if (!article.hasChildNodes())
+            continue;
+        // A day the displayed month does not have would mark a day of the next month.
+        const std::optional<int> day = MonthDocument::ArticleDay(article);
+        if (!day || *day < 1 || *day > daysInMonth)
+            continue;
+        CalDiary_->SetDayBold(CalDiary_->VisibleDays(*day + offset), true);
+    }
+    CalDiary_->Refresh();
+}
+
+void MainForm::ShowDate(const QDate &date)
+{
+    Guard([this, date] {
+        if (YearMonth::IsSameMonth(date, strYear, strMonth)) {
+            CalDiary_->SetDay(date.day());
+        } else {
+            CalDiary_->SetValue(date);
+            if (!SwitchMonth())
+                return;
+        }
+        m_shownDate = CalDiary_->Value();
+        ListDay();
+    });
+}
+
+void MainForm::SetMessageSink(MessageSink sink)
+{
+    m_sink = std::move(sink);
+}
+
+void MainForm::Guard(const std::function<void()> &handling)
+{
+    try {
+        handling();
+    } catch (const StoreError &error) {
+        Report(ErrorTitle, error.message());
+    } catch (const std::exception &error) {
+        Report(ErrorTitle, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void MainForm::Report(const QString &title, const QString &text)
+{
+    // Start-up runs before the window exists on screen; its notices wait for the first show.
+    if (!m_shownOnce) {
+        m_pending.append({ title, text });
+        return;
+    }
+    if (m_sink)
+        m_sink(title, text);
+    else
+        QMessageBox::warning(this, title, text);
+}
+
+void MainForm::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_background);
+}
+
+void MainForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    QTimer::singleShot(0, this, [this] {
+        const auto pending = std::exchange(m_pending, {});
+        for (const auto &[title, text] : pending)
+            Report(title, text);
+    });
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    if (m_listForm)
+        m_listForm->close();
+    QWidget::closeEvent(event);
+}
+
+bool MainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == TxtText && event->type() == QEvent::FocusOut)
+        Guard([this] { WriteBack(); });
+    return QWidget::eventFilter(watched, event);
+}

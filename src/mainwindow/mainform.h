@@ -1,0 +1,95 @@
+#pragma once
+
+#include "shared/publicmod.h"
+
+#include <QDate>
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+class CalDiary;
+class ListForm;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+// The diary's start-up window: calendar, the selected day's titles, the entry editor and four
+// buttons. It holds the loaded month and decides when it is written; the file work itself is
+// the store's. Every handler runs guarded, so a failure is shown to the user and never leaves
+// a slot.
+class MainForm : public QWidget
+{
+    Q_OBJECT
+public:
+    using Clock = std::function<QDate()>;
+    using MessageSink = std::function<void(const QString &title, const QString &text)>;
+
+    explicit MainForm(const QString &directory, Clock today = &QDate::currentDate, QWidget *parent = nullptr);
+    ~MainForm() override;
+
+    // Shows the titles of the calendar's selected day, none selected, the editor empty.
+    void ListDay();
+    QString MakeTitle(const QString &storedText) const;
+    // Moves the calendar to date and shows that day; another month is reached through the
+    // ordinary month switch, which saves the month being left.
+    void ShowDate(const QDate &date);
+
+    CalDiary *Calendar() const { return CalDiary_; }
+    const PublicMod &State() const { return m_state; }
+    QString LoadedYear() const { return strYear; }
+    QString LoadedMonth() const { return strMonth; }
+    // Where failures and notices go; a message box unless a test replaces it.
+    void SetMessageSink(MessageSink sink);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void CreateControls();
+    void ConnectControls();
+    void Load();
+    void LoadMonth(const QString &year, const QString &month);
+    void SaveMonth(const QString &year, const QString &month);
+    void ShowTitles();
+    void TitleSelected();
+    void WriteBack();
+    void BtnNewClick();
+    void BtnDelClick();
+    void BtnEndClick();
+    void BtnListClick();
+    void CalDiarySelectionChange(const QDate &first);
+    void CalDiaryClick();
+    bool SwitchMonth();
+    void MarkDays();
+    int SelectedIndex() const;
+    void Guard(const std::function<void()> &handling);
+    void Report(const QString &title, const QString &text);
+
+    PublicMod m_state;
+    QString strYear;
+    QString strMonth;
+    QString m_directory;
+    Clock m_today;
+    MessageSink m_sink;
+    bool m_shownOnce = false;
+    QList<QPair<QString, QString>> m_pending;
+    // The date whose day the window shows; the calendar goes back to it when a switch fails.
+    QDate m_shownDate;
+    QPixmap m_background;
+    QPointer<ListForm> m_listForm;
+
+    // The calendar keeps its design name as objectName; the member cannot share the class name.
+    CalDiary *CalDiary_ = nullptr;
+    QListWidget *ListTitle = nullptr;
+    QPushButton *BtnNew = nullptr;
+    QPlainTextEdit *TxtText = nullptr;
+    QLabel *lblListTitle = nullptr;
+    QPushButton *BtnEnd = nullptr;
+    QPushButton *BtnDel = nullptr;
+    QPushButton *BtnList = nullptr;
+};

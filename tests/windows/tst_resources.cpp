@@ -1,0 +1,75 @@
+#include <QFile>
+#include <QImage>
+#include <QTest>
+
+// The windows load their pictures from the resources compiled into noterra_ui. A static
+// library's resources reach a program only through the object library Qt adds for them, so
+// this test, which links noterra_ui like the executable does, fails if they get lost.
+class TestResources : public QObject
+{
+    Q_OBJECT
+private slots:
+    void image_isCompiledInWithItsSize_data();
+    void image_isCompiledInWithItsSize();
+    void icon_hasTransparentCorner_data();
+    void icon_hasTransparentCorner();
+    void background_isLightSkyWhereTextStands();
+};
+
+void TestResources::image_isCompiledInWithItsSize_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("background") << ":/images/background.png" << QSize(640, 480);
+    QTest::newRow("main icon 32") << ":/icons/noterra-32.png" << QSize(32, 32);
+    QTest::newRow("main icon 16") << ":/icons/noterra-16.png" << QSize(16, 16);
+    QTest::newRow("list icon 32") << ":/icons/list-32.png" << QSize(32, 32);
+    QTest::newRow("list icon 16") << ":/icons/list-16.png" << QSize(16, 16);
+}
+
+void TestResources::image_isCompiledInWithItsSize()
+{
+    QFETCH(QString, path);
+    QFETCH(QSize, size);
+    QVERIFY2(QFile::exists(path), qPrintable(path + " is not in the resources"));
+    const QImage image(path);
+    QVERIFY2(!image.isNull(), qPrintable(path + " does not decode"));
+    QCOMPARE(image.size(), size);
+}
+
+void TestResources::icon_hasTransparentCorner_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("main icon 32") << ":/icons/noterra-32.png";
+    QTest::newRow("main icon 16") << ":/icons/noterra-16.png";
+    QTest::newRow("list icon 32") << ":/icons/list-32.png";
+    QTest::newRow("list icon 16") << ":/icons/list-16.png";
+}
+
+// A title bar or a task bar shows the icon over its own colour; an opaque square would hide it.
+void TestResources::icon_hasTransparentCorner()
+{
+    QFETCH(QString, path);
+    const QImage image(path);
+    QVERIFY(image.hasAlphaChannel());
+    QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+}
+
+// Black captions and the label stand straight on the picture in the visible top-left part;
+// they stay readable only while every pixel there is light.
+void TestResources::background_isLightSkyWhereTextStands()
+{
+    const QImage image(":/images/background.png");
+    QVERIFY(!image.isNull());
+    int darkest = 255;
+    for (int y = 0; y < 353; ++y) {
+        for (int x = 0; x < 565; ++x)
+            darkest = qMin(darkest, qGray(image.pixel(x, y)));
+    }
+    QVERIFY2(darkest >= 150, qPrintable(QString("darkest grey level %1").arg(darkest)));
+    const QRgb corner = image.pixel(0, 0);
+    QVERIFY2(qBlue(corner) > qRed(corner), "the sky is not blue");
+}
+
+QTEST_GUILESS_MAIN(TestResources)
+#include "tst_resources.moc"

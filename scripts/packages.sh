@@ -1,0 +1,33 @@
+# Sourced by run.sh and test.sh: the Debian packages each needs, and installing the missing ones.
+
+NOTERRA_BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-base-dev-tools libxml2-dev libgl1-mesa-dev)
+# Japanese glyphs for the windows, and Qt's own Japanese texts (context menus, message box buttons).
+NOTERRA_RUNTIME_PACKAGES=(fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n)
+# The end-to-end test drives the real program on a virtual X server with a fixed date.
+NOTERRA_E2E_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick faketime openbox wmctrl)
+
+noterra_is_installed()
+{
+    [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = installed ]
+}
+
+# Installs with apt-get those of the named packages that are missing; asks apt for its package
+# lists only when something is missing, and never waits for an answer on standard input.
+noterra_ensure_packages()
+{
+    local missing=() package
+    for package in "$@"; do
+        noterra_is_installed "$package" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    local as_root=()
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null || { echo "Missing packages (${missing[*]}) and no sudo to install them." >&2; return 1; }
+        as_root=(sudo)
+    fi
+    echo "Installing ${missing[*]}"
+    local apt=(env DEBIAN_FRONTEND=noninteractive apt-get -q -o DPkg::Lock::Timeout=300)
+    "${as_root[@]}" "${apt[@]}" update </dev/null
+    "${as_root[@]}" "${apt[@]}" install -y --no-install-recommends "${missing[@]}" </dev/null
+}

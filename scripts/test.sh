@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need, builds with the tests and runs them. CTest's
+# summary is the last thing printed and its exit code is this script's.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$root/scripts/packages.sh"
+
+noterra_ensure_packages "${NOTERRA_BUILD_PACKAGES[@]}" "${NOTERRA_RUNTIME_PACKAGES[@]}" "${NOTERRA_E2E_PACKAGES[@]}"
+
+build=${NOTERRA_TEST_BUILD:-$root/build-test}
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOTERRA_TESTS=ON
+cmake --build "$build" --parallel "$(nproc)"
+
+cd "$build"
+exec ctest --output-on-failure

@@ -1,0 +1,8 @@
+# The real executable on a real X server. The script skips (exit 77) when the machine lacks
+# the X tools; scripts/test.sh installs them.
+add_test(NAME e2e_smoke
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/smoke.sh
+        $<TARGET_FILE:noterra>
+        ${CMAKE_CURRENT_BINARY_DIR}/e2e/smoke.png
+        ${PROJECT_SOURCE_DIR}/resources/images/background.png)
+set_tests_properties(e2e_smoke PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 90)

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Smoke test of the real program on a virtual X server. The executable alone, copied into an
+# empty folder, starts on a fixed day; its window "Noterra" maps with a 565 x 353 client area
+# that shows the sky picture and carries the window icon; closing the window through the
+# window manager ends the program without writing any file.
+#
+# Usage: smoke.sh NOTERRA_EXECUTABLE SCREENSHOT_PNG BACKGROUND_PNG
+set -uo pipefail
+
+program=$1
+screenshot=$2
+background=$3
+deadline=$((SECONDS + 50))
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+skip() { echo "SKIP: $*"; exit 77; }
+
+for tool in Xvfb xdotool xwininfo xprop import convert openbox wmctrl; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/test.sh installs it)"
+done
+faketime_lib=$(compgen -G '/usr/lib/*/faketime/libfaketime.so.1' | head -n1)
+[ -n "$faketime_lib" ] || skip "libfaketime.so.1 is not installed (package libfaketime)"
+[ -x "$program" ] || fail "no program at $program"
+
+work=$(mktemp -d)
+started=()
+
+stop_all()
+{
+    local i pid
+    for ((i = ${#started[@]} - 1; i >= 0; i--)); do
+        kill "${started[i]}" 2>/dev/null
+    done
+    for _ in $(seq 20); do
+        local alive=0
+        for pid in "${started[@]}"; do kill -0 "$pid" 2>/dev/null && alive=1; done
+        [ $alive -eq 0 ] && break
+        sleep 0.1
+    done
+    for pid in "${started[@]}"; do kill -KILL "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap stop_all EXIT
+
+# Waits until the command succeeds; fails with the message when the time is up.
+wait_for()
+{
+    local message=$1
+    shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || fail "$message"
+        sleep 0.1
+    done
+}
+
+display_ready() { grep -q '^[0-9]' "$work/display" 2>/dev/null; }
+Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+started+=($!)
+wait_for "Xvfb did not start: $(cat "$work/xvfb.log" 2>/dev/null)" display_ready
+export DISPLAY=":$(head -n1 "$work/display")"
+unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_STYLE_OVERRIDE
+
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+started+=($!)
+wait_for "openbox did not take the display" wmctrl -m >/dev/null
+
+portable=$work/portable
+mkdir "$portable"
+cp "$program" "$portable/noterra"
+LD_PRELOAD=$faketime_lib FAKETIME="@2026-03-15 12:00:00" FAKETIME_DONT_FAKE_MONOTONIC=1 QT_QPA_PLATFORM=xcb \
+    "$portable/noterra" >"$work/noterra.log" 2>&1 &
+app=$!
+started+=($app)
+
+main_window()
+{
+    kill -0 "$app" 2>/dev/null || fail "the program ended before its window appeared: $(cat "$work/noterra.log")"
+    window=$(xdotool search --onlyvisible --name '^Noterra$' 2>/dev/null | head -n1)
+    [ -n "$window" ]
+}
+wait_for "no window titled Noterra was mapped within the time" main_window
+
+geometry=$(xwininfo -id "$window")
+field() { awk -F: -v name="$1" '$1 ~ name { gsub(/ /, "", $2); print $2 }' <<<"$geometry"; }
+size="$(field 'Width')x$(field 'Height')"
+[ "$size" = 565x353 ] || fail "client area is $size, expected 565x353"
+left=$(field 'Absolute upper-left X')
+top=$(field 'Absolute upper-left Y')
+
+icons=$(xprop -id "$window" _NET_WM_ICON)
+for icon_size in '32 x 32' '16 x 16'; do
+    grep -q "Icon ($icon_size)" <<<"$icons" || fail "the window has no $icon_size icon"
+done
+
+# Where no control stands the picture shows unscaled from the client area's top-left corner,
+# so those pixels of the screen equal the picture's. Painting may lag the mapping a little.
+spots=("2 2" "190 200" "560 350")
+pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
+background_shows()
+{
+    import -window root "$screenshot" 2>/dev/null || return 1
+    local spot x y
+    for spot in "${spots[@]}"; do
+        read -r x y <<<"$spot"
+        [ "$(pixel "$screenshot" $((left + x)) $((top + y)))" = "$(pixel "$background" "$x" "$y")" ] || return 1
+    done
+}
+mkdir -p "$(dirname "$screenshot")"
+wait_for "the background picture does not show at client pixels ${spots[*]} (screenshot: $screenshot)" background_shows
+
+wmctrl -i -c "$(printf '0x%x' "$window")"
+app_ended() { ! kill -0 "$app" 2>/dev/null; }
+wait_for "the program did not end after its window was closed" app_ended
+wait "$app"
+status=$?
+unset 'started[-1]'
+[ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$work/noterra.log")"
+
+written=$(find "$portable" -mindepth 1 ! -name noterra)
+[ -z "$written" ] || fail "closing the window without saving wrote: $written"
+
+echo "PASS: window mapped at ${left},${top} with client area $size; screenshot in $screenshot"

@@ -124,8 +124,9 @@ void MainForm::ShowTitles()
 
 int MainForm::SelectedIndex() const
 {
-    const QListWidgetItem *item = ListTitle->currentItem();
-    return item && item->isSelected() ? ListTitle->currentRow() : -1;
+    // The current row: a click on the list's empty space hides the highlight but must not
+    // detach the editor from its entry.
+    return ListTitle->currentRow();
 }
 
 void MainForm::TitleSelected()

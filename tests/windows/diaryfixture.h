@@ -1,0 +1,94 @@
+#pragma once
+
+#include "mainwindow/caldiary.h"
+#include "mainwindow/mainform.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+// What the window tests share: month files written byte by byte into a temporary program
+// directory, and a main window started there on a chosen day with its messages captured.
+namespace DiaryFixture {
+
+inline QByteArray MonthXml(const QByteArray &articles)
+{
+    return "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<DIARY>" + articles + "</DIARY>\r\n";
+}
+
+inline void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+inline QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+struct Window
+{
+    explicit Window(const QString &directory, const QDate &today)
+        : form(std::make_unique<MainForm>(directory, [today] { return today; }))
+    {
+        form->SetMessageSink([this](const QString &, const QString &text) { messages.append(text); });
+    }
+
+    template<typename T> T *Find(const char *name) const { return form->findChild<T *>(QString::fromLatin1(name)); }
+    QListWidget *Titles() const { return Find<QListWidget>("ListTitle"); }
+    QPlainTextEdit *Editor() const { return Find<QPlainTextEdit>("TxtText"); }
+    QPushButton *Button(const char *name) const { return Find<QPushButton>(name); }
+    CalDiary *Calendar() const { return form->Calendar(); }
+
+    QStringList TitleTexts() const
+    {
+        QStringList texts;
+        for (int row = 0; row < Titles()->count(); ++row)
+            texts.append(Titles()->item(row)->text());
+        return texts;
+    }
+
+    int SelectedRow() const { return Titles()->currentRow(); }
+
+    bool ShowAndActivate()
+    {
+        form->show();
+        return QTest::qWaitForWindowActive(form.get());
+    }
+
+    void Click(const char *button) const { QTest::mouseClick(Button(button), Qt::LeftButton); }
+
+    // What the calendar reports when the user picks date: the selection change, then the click.
+    void Pick(const QDate &date) const
+    {
+        Calendar()->SetValue(date);
+        emit Calendar()->SelectionChanged(date);
+        emit Calendar()->Clicked();
+    }
+
+    // Text arrives as an input method commit: QTest::keyClicks cannot type Japanese.
+    void Type(const QString &text) const
+    {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QCoreApplication::sendEvent(Editor(), &event);
+    }
+
+    std::unique_ptr<MainForm> form;
+    QStringList messages;
+};
+
+}

@@ -1,0 +1,320 @@
+#include "diaryfixture.h"
+
+#include <QtTest>
+
+using namespace DiaryFixture;
+
+// Adding, editing and deleting entries; moving between days and months; bold days.
+class TestEntryEditing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void btnNew_onADayWithoutArticle_createsIt();
+    void btnNew_twice_writesBackTheFirst();
+    void btnNew_twoArticlesOfOneDay_addsToTheFirst();
+    void btnDel_withoutSelection_doesNothing();
+    void btnDel_onlyEntry_leavesTheEmptyArticle();
+    void btnDel_rightAfterEditing_deletesTheEditedEntry();
+    void writeBack_runsBeforeTheClickThatTookTheFocus();
+    void writeBack_secondEditIsWrittenToo();
+    void writeBack_whenAnotherWindowIsActivated();
+    void writeBack_keepsLineBreaksAsMarkers();
+    void switch_savesExactlyTheMonthBeingLeft();
+    void switch_intoMonthWithoutFile_andBack_leavesItsFile();
+    void sameMonthPick_savesNothing();
+    void switch_failedSave_staysInTheMonth();
+    void markDays_marksDaysWithEntries_data();
+    void markDays_marksDaysWithEntries();
+    void markDays_marksAreNeverCleared();
+};
+
+void TestEntryEditing::btnNew_onADayWithoutArticle_createsIt()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"1\"><TEXT>x</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnDel");
+    QVERIFY(window.form->State().xmlDay.isNull());
+    window.Click("BtnNew");
+    const XmlNode day = window.form->State().xmlDay;
+    QVERIFY(!day.isNull());
+    QCOMPARE(day.getAttribute("DATE"), QString("9"));
+    QCOMPARE(window.form->State().xmlDoc.documentElement().childNodes().back(), day);
+    QCOMPARE(window.TitleTexts(), QStringList({ "<新規>" }));
+    QCOMPARE(window.SelectedRow(), 0);
+    QCOMPARE(window.form->State().curText, 0);
+    QVERIFY(window.Editor()->hasFocus());
+    QVERIFY(window.Editor()->toPlainText().isEmpty());
+}
+
+void TestEntryEditing::btnNew_twice_writesBackTheFirst()
+{
+    QTemporaryDir dir;
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("一つ目");
+    window.Click("BtnNew");
+    QCOMPARE(window.TitleTexts(), QStringList({ "一つ目", "<新規>" }));
+    QCOMPARE(window.SelectedRow(), 1);
+    QCOMPARE(window.form->State().curText, 1);
+    window.Click("BtnNew");
+    QCOMPARE(window.TitleTexts(), QStringList({ "一つ目", "", "<新規>" }));
+}
+
+void TestEntryEditing::btnNew_twoArticlesOfOneDay_addsToTheFirst()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"),
+              MonthXml("<ARTICLE DATE=\"9\"><TEXT>a</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>b</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("c");
+    window.Click("BtnEnd");
+    QVERIFY(ReadFile(dir.filePath("Diary20263.xml"))
+                .contains("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>c</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>b</TEXT>"));
+}
+
+void TestEntryEditing::btnDel_withoutSelection_doesNothing()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>b</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnDel");
+    QCOMPARE(window.TitleTexts(), QStringList({ "a", "b" }));
+    QCOMPARE(window.form->State().xmlDay.childNodes().size(), size_t(2));
+}
+
+void TestEntryEditing::btnDel_onlyEntry_leavesTheEmptyArticle()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>only</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    const QRect row = window.Titles()->visualItemRect(window.Titles()->item(0));
+    QTest::mouseClick(window.Titles()->viewport(), Qt::LeftButton, {}, row.center());
+    QCOMPARE(window.Editor()->toPlainText(), QString("only"));
+    window.Click("BtnDel");
+    QVERIFY(window.TitleTexts().isEmpty());
+    QVERIFY(window.Editor()->toPlainText().isEmpty());
+    QVERIFY(!window.form->State().xmlDay.isNull());
+    window.Click("BtnEnd");
+    const QByteArray written = ReadFile(dir.filePath("Diary20263.xml"));
+    QVERIFY2(written.contains("<ARTICLE DATE=\"9\"/>") || written.contains("<ARTICLE DATE=\"9\"></ARTICLE>"),
+             written.constData());
+}
+
+void TestEntryEditing::btnDel_rightAfterEditing_deletesTheEditedEntry()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>b</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    const QRect row = window.Titles()->visualItemRect(window.Titles()->item(0));
+    QTest::mouseClick(window.Titles()->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseClick(window.Editor()->viewport(), Qt::LeftButton);
+    window.Type("x");
+    window.Click("BtnDel");
+    QCOMPARE(window.TitleTexts(), QStringList({ "b" }));
+}
+
+void TestEntryEditing::writeBack_runsBeforeTheClickThatTookTheFocus()
+{
+    QTemporaryDir dir;
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("保存前に書き戻す & <tag>");
+    window.Click("BtnEnd");
+    QVERIFY(!window.form->isVisible());
+    const QByteArray written = ReadFile(dir.filePath("Diary20263.xml"));
+    QVERIFY2(written.contains("&amp; &lt;tag&gt;</TEXT>"), written.constData());
+}
+
+void TestEntryEditing::writeBack_secondEditIsWrittenToo()
+{
+    QTemporaryDir dir;
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("first");
+    QTest::keyClick(window.Editor(), Qt::Key_Tab);
+    QCOMPARE(window.TitleTexts(), QStringList({ "first" }));
+    QCOMPARE(window.SelectedRow(), 0);
+    QTest::mouseClick(window.Editor()->viewport(), Qt::LeftButton);
+    QVERIFY(window.Editor()->hasFocus());
+    window.Type(" second");
+    QTest::keyClick(window.Editor(), Qt::Key_Tab);
+    QCOMPARE(window.TitleTexts(), QStringList({ "first second" }));
+    QCOMPARE(window.form->State().xmlDay.childNodes().front().text(), QString("first second"));
+}
+
+void TestEntryEditing::writeBack_whenAnotherWindowIsActivated()
+{
+    QTemporaryDir dir;
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("typed before switching windows");
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QTRY_COMPARE(window.form->State().xmlDay.childNodes().front().text(), QString("typed before switching windows"));
+}
+
+void TestEntryEditing::writeBack_keepsLineBreaksAsMarkers()
+{
+    QTemporaryDir dir;
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("買い物");
+    QTest::keyClick(window.Editor(), Qt::Key_Return);
+    window.Type("牛乳");
+    window.Click("BtnNew");
+    QCOMPARE(window.form->State().xmlDay.childNodes().front().text(), QString("買い物\\n牛乳"));
+    QCOMPARE(window.TitleTexts().first(), QString("買い物"));
+    const QRect row = window.Titles()->visualItemRect(window.Titles()->item(0));
+    QTest::mouseClick(window.Titles()->viewport(), Qt::LeftButton, {}, row.center());
+    QCOMPARE(window.Editor()->toPlainText(), QString("買い物\n牛乳"));
+}
+
+void TestEntryEditing::switch_savesExactlyTheMonthBeingLeft()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>march</TEXT></ARTICLE>"));
+    const QByteArray april = MonthXml("<ARTICLE DATE=\"9\"><TEXT>april</TEXT></ARTICLE>");
+    WriteFile(dir.filePath("Diary20264.xml"), april);
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("added in march");
+    window.Calendar()->setFocus(); // the click on the calendar takes the focus first
+    window.Pick(QDate(2026, 4, 9));
+    QVERIFY(ReadFile(dir.filePath("Diary20263.xml")).contains("<TEXT>added in march</TEXT>"));
+    QCOMPARE(ReadFile(dir.filePath("Diary20264.xml")), april);
+    QCOMPARE(window.form->LoadedMonth(), QString("4"));
+    QCOMPARE(window.TitleTexts(), QStringList({ "april" }));
+    QVERIFY(window.form->State().xmlDay.childNodes().front().text() == "april");
+}
+
+void TestEntryEditing::switch_intoMonthWithoutFile_andBack_leavesItsFile()
+{
+    QTemporaryDir dir;
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Pick(QDate(2026, 4, 30));
+    QVERIFY(!QFile::exists(dir.filePath("Diary20264.xml")));
+    window.Pick(QDate(2026, 3, 1));
+    const QByteArray april = ReadFile(dir.filePath("Diary20264.xml"));
+    QVERIFY(april.startsWith("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>"));
+    QVERIFY(april.contains("<DIARY/>") || april.contains("<DIARY></DIARY>"));
+    QCOMPARE(window.form->LoadedYear(), QString("2026"));
+    QCOMPARE(window.form->LoadedMonth(), QString("3"));
+}
+
+void TestEntryEditing::sameMonthPick_savesNothing()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"20\"><TEXT>twentieth</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("unsaved");
+    window.Calendar()->setFocus();
+    window.Pick(QDate(2026, 3, 20));
+    QVERIFY(!ReadFile(dir.filePath("Diary20263.xml")).contains("unsaved"));
+    QCOMPARE(window.TitleTexts(), QStringList({ "twentieth" }));
+    window.Pick(QDate(2026, 3, 9));
+    QCOMPARE(window.TitleTexts(), QStringList({ "unsaved" }));
+}
+
+void TestEntryEditing::switch_failedSave_staysInTheMonth()
+{
+    auto dir = std::make_unique<QTemporaryDir>();
+    const QString path = dir->path();
+    Window window(path, QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("must survive");
+    window.Calendar()->setFocus();
+    dir.reset();
+    window.Pick(QDate(2026, 4, 2));
+    QCOMPARE(window.messages.size(), 1);
+    QCOMPARE(window.Calendar()->Value(), QDate(2026, 3, 9));
+    QCOMPARE(window.form->LoadedMonth(), QString("3"));
+    QCOMPARE(window.TitleTexts(), QStringList({ "must survive" }));
+
+    QVERIFY(QDir().mkpath(path));
+    window.Pick(QDate(2026, 4, 2));
+    QCOMPARE(window.form->LoadedMonth(), QString("4"));
+    QVERIFY(ReadFile(path + "/Diary20263.xml").contains("must survive"));
+    QDir(path).removeRecursively();
+}
+
+// A month whose 1st stands in the given grid cell (1 to 8), searched from 2026 on.
+static QDate MonthWithFirstInCell(CalDiary *calendar, int cell)
+{
+    for (QDate month(2026, 1, 1); month.year() < 2040; month = month.addMonths(1)) {
+        calendar->SetValue(month);
+        if (calendar->VisibleDays(cell) == month)
+            return month;
+    }
+    return {};
+}
+
+void TestEntryEditing::markDays_marksDaysWithEntries_data()
+{
+    QTest::addColumn<int>("firstCell");
+    QTest::newRow("1st in the first column") << 1;
+    QTest::newRow("1st in the seventh column") << 7;
+    QTest::newRow("first row all of the previous month") << 8;
+}
+
+void TestEntryEditing::markDays_marksDaysWithEntries()
+{
+    QFETCH(int, firstCell);
+    QTemporaryDir dir;
+    Window window(dir.path(), QDate(2026, 3, 9));
+    const QDate month = MonthWithFirstInCell(window.Calendar(), firstCell);
+    if (!month.isValid())
+        QSKIP("this calendar never puts the 1st of a month in that cell");
+    WriteFile(dir.filePath(QString("Diary%1%2.xml").arg(month.year()).arg(month.month())),
+              MonthXml("<ARTICLE DATE=\"1\"><TEXT>a</TEXT></ARTICLE><ARTICLE DATE=\"2\"/>"
+                       "<ARTICLE DATE=\"05\"><TEXT>b</TEXT></ARTICLE><ARTICLE DATE=\"x\"><TEXT>c</TEXT></ARTICLE>"
+                       "<ARTICLE DATE=\"31\"><TEXT>d</TEXT></ARTICLE><ARTICLE DATE=\"0\"><TEXT>e</TEXT></ARTICLE>"));
+    QVERIFY(window.ShowAndActivate());
+    window.Pick(month.addDays(3));
+    const int last = month.daysInMonth();
+    QVERIFY(window.Calendar()->DayBold(month));
+    QVERIFY(!window.Calendar()->DayBold(month.addDays(1)));
+    QVERIFY(window.Calendar()->DayBold(month.addDays(4)));
+    QCOMPARE(window.Calendar()->DayBold(month.addDays(30)), last == 31);
+    QVERIFY(!window.Calendar()->DayBold(month.addDays(last)));
+    QVERIFY(!window.Calendar()->DayBold(month.addDays(-1)));
+    QVERIFY(window.messages.isEmpty());
+}
+
+void TestEntryEditing::markDays_marksAreNeverCleared()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>only</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    QVERIFY(!window.Calendar()->DayBold(QDate(2026, 3, 9)));
+    emit window.Calendar()->Clicked();
+    QVERIFY(window.Calendar()->DayBold(QDate(2026, 3, 9)));
+    const QRect row = window.Titles()->visualItemRect(window.Titles()->item(0));
+    QTest::mouseClick(window.Titles()->viewport(), Qt::LeftButton, {}, row.center());
+    window.Click("BtnDel");
+    emit window.Calendar()->Clicked();
+    QVERIFY(window.Calendar()->DayBold(QDate(2026, 3, 9)));
+}
+
+QTEST_MAIN(TestEntryEditing)
+#include "tst_entryediting.moc"

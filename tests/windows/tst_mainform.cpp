@@ -1,0 +1,243 @@
+#include "diaryfixture.h"
+
+#include <QLabel>
+#include <QtTest>
+
+using namespace DiaryFixture;
+
+// The main window's layout, start-up, day view and save-and-exit.
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void controls_haveTheirRectanglesAndCaptions_data();
+    void controls_haveTheirRectanglesAndCaptions();
+    void tabOrder_followsTheLayout();
+    void window_hasItsFixedClientSizeAndTitle();
+    void startUp_showsTodayOfTodaysMonthWithoutSaving();
+    void listDay_findsTheDaysArticle_data();
+    void listDay_findsTheDaysArticle();
+    void titleSelected_showsTheDecodedText();
+    void btnEnd_writesTheMonthAndCloses();
+    void btnEnd_writesJanuaryAsMonthOne();
+    void closeBox_writesNothing();
+    void btnEnd_failedSave_keepsWindowAndDocument();
+    void startUp_unreadableFile_isKeptAsideAndReported();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestMainForm::controls_haveTheirRectanglesAndCaptions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("rectangle");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("CalDiary") << "CalDiary" << QRect(16, 40, 159, 148) << QString();
+    QTest::newRow("ListTitle") << "ListTitle" << QRect(8, 216, 169, 92) << QString();
+    QTest::newRow("BtnNew") << "BtnNew" << QRect(16, 320, 73, 20) << "新規";
+    QTest::newRow("TxtText") << "TxtText" << QRect(200, 48, 353, 289) << QString();
+    QTest::newRow("lblListTitle") << "lblListTitle" << QRect(16, 200, 97, 17) << "タイトルリスト";
+    QTest::newRow("BtnEnd") << "BtnEnd" << QRect(440, 16, 113, 20) << "保管しておわり";
+    QTest::newRow("BtnDel") << "BtnDel" << QRect(96, 320, 73, 20) << "削除";
+    QTest::newRow("BtnList") << "BtnList" << QRect(32, 8, 129, 20) << "一覧";
+}
+
+void TestMainForm::controls_haveTheirRectanglesAndCaptions()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, rectangle);
+    QFETCH(QString, caption);
+    Window window(m_dir.path(), QDate(2026, 3, 15));
+    auto *control = window.form->findChild<QWidget *>(name);
+    QVERIFY(control);
+    QCOMPARE(control->parentWidget(), window.form.get());
+    QCOMPARE(control->geometry(), rectangle);
+    if (auto *button = qobject_cast<QPushButton *>(control)) {
+        QCOMPARE(button->text(), caption);
+        QVERIFY(!button->autoDefault());
+        QVERIFY(!button->isDefault());
+    }
+    if (auto *label = qobject_cast<QLabel *>(control)) {
+        QCOMPARE(label->text(), caption);
+        QVERIFY(label->font().bold());
+    }
+}
+
+void TestMainForm::tabOrder_followsTheLayout()
+{
+    Window window(m_dir.path(), QDate(2026, 3, 15));
+    const QStringList expected = { "CalDiary", "ListTitle", "BtnNew", "TxtText", "BtnEnd", "BtnDel", "BtnList" };
+    for (int i = 0; i < expected.size(); ++i) {
+        QWidget *from = window.form->findChild<QWidget *>(expected[i]);
+        QWidget *to = from->nextInFocusChain();
+        // The calendar may hold focusable parts of its own; skip past them.
+        while (to != window.form.get() && to->focusPolicy() == Qt::NoFocus)
+            to = to->nextInFocusChain();
+        while (from->isAncestorOf(to))
+            to = to->nextInFocusChain();
+        if (i + 1 < expected.size())
+            QCOMPARE(to->objectName(), expected[i + 1]);
+    }
+    QVERIFY(window.Editor()->tabChangesFocus());
+}
+
+void TestMainForm::window_hasItsFixedClientSizeAndTitle()
+{
+    Window window(m_dir.path(), QDate(2026, 3, 15));
+    QCOMPARE(window.form->size(), QSize(565, 353));
+    QCOMPARE(window.form->minimumSize(), window.form->maximumSize());
+    QCOMPARE(window.form->windowTitle(), QString("Noterra"));
+    QVERIFY(!window.form->windowIcon().isNull());
+    QCOMPARE(window.Editor()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(window.Editor()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+void TestMainForm::startUp_showsTodayOfTodaysMonthWithoutSaving()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"),
+              MonthXml("<ARTICLE DATE=\"14\"><TEXT>other day</TEXT></ARTICLE>"
+                       "<ARTICLE DATE=\"15\"><TEXT>first</TEXT><TEXT>second\\nline</TEXT></ARTICLE>"));
+    const QByteArray before = ReadFile(dir.filePath("Diary20263.xml"));
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QCOMPARE(window.Calendar()->Value(), QDate(2026, 3, 15));
+    QCOMPARE(window.form->LoadedYear(), QString("2026"));
+    QCOMPARE(window.form->LoadedMonth(), QString("3"));
+    QCOMPARE(window.TitleTexts(), QStringList({ "first", "second" }));
+    QCOMPARE(window.SelectedRow(), -1);
+    QVERIFY(window.Editor()->toPlainText().isEmpty());
+    QVERIFY(!window.Calendar()->DayBold(QDate(2026, 3, 14)));
+    QCOMPARE(ReadFile(dir.filePath("Diary20263.xml")), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ "Diary20263.xml" }));
+    QVERIFY(window.messages.isEmpty());
+}
+
+void TestMainForm::listDay_findsTheDaysArticle_data()
+{
+    QTest::addColumn<QByteArray>("articles");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<bool>("hasDay");
+    QTest::newRow("no ARTICLE") << QByteArray("<ARTICLE DATE=\"4\"><TEXT>x</TEXT></ARTICLE>") << QStringList() << false;
+    QTest::newRow("empty ARTICLE") << QByteArray("<ARTICLE DATE=\"5\"/>") << QStringList() << true;
+    QTest::newRow("two with the same DATE: the first")
+        << QByteArray("<ARTICLE DATE=\"5\"><TEXT>one</TEXT></ARTICLE><ARTICLE DATE=\"5\"><TEXT>two</TEXT></ARTICLE>")
+        << QStringList({ "one" }) << true;
+    QTest::newRow("DATE 05 is the fifth")
+        << QByteArray("<ARTICLE DATE=\"05\"><TEXT>zero five</TEXT></ARTICLE>") << QStringList({ "zero five" }) << true;
+    QTest::newRow("a bad DATE is skipped, not fatal")
+        << QByteArray("<ARTICLE DATE=\"x\"><TEXT>bad</TEXT></ARTICLE><ARTICLE><TEXT>none</TEXT></ARTICLE>"
+                      "<ARTICLE DATE=\"5\"><TEXT>good</TEXT></ARTICLE>")
+        << QStringList({ "good" }) << true;
+    QTest::newRow("an empty entry keeps its row")
+        << QByteArray("<ARTICLE DATE=\"5\"><TEXT></TEXT><TEXT>b</TEXT></ARTICLE>") << QStringList({ "", "b" }) << true;
+}
+
+void TestMainForm::listDay_findsTheDaysArticle()
+{
+    QFETCH(QByteArray, articles);
+    QFETCH(QStringList, titles);
+    QFETCH(bool, hasDay);
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"), MonthXml(articles));
+    Window window(dir.path(), QDate(2026, 3, 5));
+    QCOMPARE(window.TitleTexts(), titles);
+    QCOMPARE(!window.form->State().xmlDay.isNull(), hasDay);
+    window.form->ListDay();
+    QCOMPARE(window.TitleTexts(), titles);
+    QCOMPARE(window.SelectedRow(), -1);
+    QVERIFY(window.Editor()->toPlainText().isEmpty());
+    QVERIFY(window.messages.isEmpty());
+}
+
+void TestMainForm::titleSelected_showsTheDecodedText()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"),
+              MonthXml("<ARTICLE DATE=\"15\"><TEXT>a</TEXT><TEXT>Meeting\\nRoom 3</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    const QRect row = window.Titles()->visualItemRect(window.Titles()->item(1));
+    QTest::mouseClick(window.Titles()->viewport(), Qt::LeftButton, {}, row.center());
+    QCOMPARE(window.SelectedRow(), 1);
+    QCOMPARE(window.form->State().curText, 1);
+    QCOMPARE(window.Editor()->toPlainText(), QString("Meeting\nRoom 3"));
+    QVERIFY(!window.Editor()->isReadOnly());
+}
+
+void TestMainForm::btnEnd_writesTheMonthAndCloses()
+{
+    QTemporaryDir dir;
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnEnd");
+    QVERIFY(!window.form->isVisible());
+    const QByteArray written = ReadFile(dir.filePath("Diary20263.xml"));
+    QVERIFY(written.startsWith("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>"));
+    QVERIFY(written.contains("<DIARY/>") || written.contains("<DIARY></DIARY>"));
+    QVERIFY(!written.contains("ARTICLE"));
+}
+
+void TestMainForm::btnEnd_writesJanuaryAsMonthOne()
+{
+    QTemporaryDir dir;
+    Window window(dir.path(), QDate(2027, 1, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnEnd");
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ "Diary20271.xml" }));
+}
+
+void TestMainForm::closeBox_writesNothing()
+{
+    QTemporaryDir dir;
+    const QByteArray original = MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>");
+    WriteFile(dir.filePath("Diary20263.xml"), original);
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("changed");
+    window.Titles()->setFocus();
+    QVERIFY(window.form->close());
+    QCOMPARE(ReadFile(dir.filePath("Diary20263.xml")), original);
+}
+
+void TestMainForm::btnEnd_failedSave_keepsWindowAndDocument()
+{
+    auto dir = std::make_unique<QTemporaryDir>();
+    const QString path = dir->path();
+    Window window(path, QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("まだ保存されていない");
+    dir.reset(); // the program directory is gone: the save cannot succeed
+    window.Click("BtnEnd");
+    QTRY_COMPARE(window.messages.size(), 1);
+    QVERIFY(window.form->isVisible());
+    QCOMPARE(window.TitleTexts(), QStringList({ "まだ保存されていない" }));
+
+    QVERIFY(QDir().mkpath(path));
+    window.Click("BtnEnd");
+    QVERIFY(!window.form->isVisible());
+    QVERIFY(ReadFile(path + "/Diary20263.xml").contains("<TEXT>"));
+    QDir(path).removeRecursively();
+}
+
+void TestMainForm::startUp_unreadableFile_isKeptAsideAndReported()
+{
+    QTemporaryDir dir;
+    const QByteArray broken = "<?xml version=\"1.0\"?><DIARY><ARTICLE DATE=\"15\"><TEXT>lost?";
+    WriteFile(dir.filePath("Diary20263.xml"), broken);
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.messages.isEmpty()); // told only once the window is on screen
+    QVERIFY(window.ShowAndActivate());
+    QTRY_COMPARE(window.messages.size(), 1);
+    QVERIFY(window.messages.first().contains("Diary20263.xml"));
+    const QStringList kept = QDir(dir.path()).entryList({ "Diary20263.xml.unreadable-*" }, QDir::Files);
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(ReadFile(dir.filePath(kept.first())), broken);
+    QVERIFY(window.messages.first().contains(kept.first()));
+}
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

@@ -4,6 +4,11 @@
 
 #include <QDate>
 #include <QWidget>
+#include <array>
+
+class CalendarGrid;
+class QLabel;
+class QToolButton;
 
 // The month calendar of the main window. It offers the members the diary relies on and keeps
 // their rules: values the program sets raise no notification; every user move to another date,
@@ -36,4 +41,29 @@ public:
 signals:
     void SelectionChanged(const QDate &first);
     void Clicked();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    struct MonthStep
+    {
+        QToolButton *button;
+        int months;
+    };
+
+    void CreateLook();
+    void CreateControls();
+    void ConnectControls();
+    QToolButton *CreateStepButton(const char *name, const QString &text, const QString &toolTip);
+    void ShowValue();
+    void MoveByUser(const QDate &date, bool clicked);
+    QDate KeyTarget(const QKeyEvent *event) const;
+
+    QDate m_value;
+    std::array<MonthStep, 4> m_steps {};
+    QLabel *LblCaption = nullptr;
+    CalendarGrid *m_grid = nullptr;
 };

@@ -1,0 +1,183 @@
+#include "mainwindow/calendargrid.h"
+
+#include "mainwindow/calendarrange.h"
+
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+constexpr int RowCount = CalendarRange::CellCount / CalendarRange::ColumnCount;
+
+// Sundays red and Saturdays blue, as Japanese calendars print them.
+const QColor SundayColour(0xc0, 0x1c, 0x1c);
+const QColor SaturdayColour(0x1c, 0x44, 0xc0);
+const QColor OtherMonthColour(0xa0, 0xa0, 0xa0);
+const QColor OutOfRangeColour(0xdc, 0xdc, 0xdc);
+const QColor TodayColour(0xe0, 0x80, 0x00);
+const QColor HeaderFill(0xe8, 0xee, 0xf6);
+
+int ColumnOf(const QDate &date)
+{
+    return date.dayOfWeek() % CalendarRange::ColumnCount;
+}
+
+}
+
+CalendarGrid::CalendarGrid(QWidget *parent)
+    : QWidget(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void CalendarGrid::ShowDate(const QDate &selected)
+{
+    m_selected = selected;
+    m_firstCell = CalendarRange::FirstCell(selected);
+    update();
+}
+
+void CalendarGrid::SetFocusShown(bool shown)
+{
+    m_focusShown = shown;
+    update();
+}
+
+void CalendarGrid::SetMarked(const QDate &date, bool marked)
+{
+    if (marked)
+        m_marks.insert(date);
+    else
+        m_marks.remove(date);
+    update();
+}
+
+bool CalendarGrid::IsMarked(const QDate &date) const
+{
+    return m_marks.contains(date);
+}
+
+QDate CalendarGrid::CellDate(int index) const
+{
+    if (index < 1 || index > CalendarRange::CellCount)
+        return {};
+    return m_firstCell.addDays(index - 1);
+}
+
+QRect CalendarGrid::CellRect(int index) const
+{
+    if (index < 1 || index > CalendarRange::CellCount)
+        return {};
+    const int column = (index - 1) % CalendarRange::ColumnCount;
+    const int row = (index - 1) / CalendarRange::ColumnCount;
+    return QRect(QPoint(ColumnEdge(column), RowEdge(row)), QPoint(ColumnEdge(column + 1) - 1, RowEdge(row + 1) - 1));
+}
+
+QString CalendarGrid::WeekdayCaption(int column)
+{
+    // QLocale numbers the days from Monday (1) to Sunday (7).
+    const int dayOfWeek = column == 0 ? 7 : column;
+    return QLocale(QLocale::Japanese, QLocale::Japan).dayName(dayOfWeek, QLocale::NarrowFormat);
+}
+
+void CalendarGrid::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().base());
+    PaintHeader(painter);
+    for (int index = 1; index <= CalendarRange::CellCount; ++index)
+        PaintCell(painter, index);
+}
+
+void CalendarGrid::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const QDate date = CellDate(CellAt(event->position().toPoint()));
+    if (CalendarRange::Contains(date))
+        emit DatePressed(date);
+}
+
+int CalendarGrid::HeaderHeight() const
+{
+    return fontMetrics().height() + 3;
+}
+
+int CalendarGrid::ColumnEdge(int column) const
+{
+    return column * width() / CalendarRange::ColumnCount;
+}
+
+int CalendarGrid::RowEdge(int row) const
+{
+    const int top = HeaderHeight();
+    return top + row * (height() - top) / RowCount;
+}
+
+int CalendarGrid::CellAt(const QPoint &pos) const
+{
+    for (int index = 1; index <= CalendarRange::CellCount; ++index) {
+        if (CellRect(index).contains(pos))
+            return index;
+    }
+    return 0;
+}
+
+QColor CalendarGrid::DayColour(const QDate &date) const
+{
+    if (!CalendarRange::Contains(date))
+        return OutOfRangeColour;
+    if (date.month() != m_selected.month())
+        return OtherMonthColour;
+    return WeekdayColour(ColumnOf(date));
+}
+
+QColor CalendarGrid::WeekdayColour(int column) const
+{
+    switch (column) {
+    case 0:
+        return SundayColour;
+    case CalendarRange::ColumnCount - 1:
+        return SaturdayColour;
+    default:
+        return palette().color(QPalette::Text);
+    }
+}
+
+void CalendarGrid::PaintHeader(QPainter &painter) const
+{
+    const int bottom = HeaderHeight();
+    painter.fillRect(QRect(0, 0, width(), bottom - 1), HeaderFill);
+    painter.setPen(OtherMonthColour);
+    painter.drawLine(0, bottom - 1, width() - 1, bottom - 1);
+    for (int column = 0; column < CalendarRange::ColumnCount; ++column) {
+        const QRect box(QPoint(ColumnEdge(column), 0), QPoint(ColumnEdge(column + 1) - 1, bottom - 2));
+        painter.setPen(WeekdayColour(column));
+        painter.drawText(box, Qt::AlignCenter, WeekdayCaption(column));
+    }
+}
+
+void CalendarGrid::PaintCell(QPainter &painter, int index) const
+{
+    const QDate date = CellDate(index);
+    const QRect cell = CellRect(index);
+    const bool selected = date == m_selected;
+    if (selected) {
+        QColor fill = palette().color(QPalette::Highlight);
+        if (!m_focusShown)
+            fill.setAlpha(70);
+        painter.fillRect(cell, fill);
+    }
+    if (date == QDate::currentDate()) {
+        painter.setPen(TodayColour);
+        painter.drawRect(cell.adjusted(0, 0, -1, -1));
+    }
+    QFont dayFont = font();
+    dayFont.setBold(m_marks.contains(date));
+    painter.setFont(dayFont);
+    painter.setPen(selected && m_focusShown ? palette().color(QPalette::HighlightedText) : DayColour(date));
+    painter.drawText(cell, Qt::AlignCenter, QString::number(date.day()));
+}

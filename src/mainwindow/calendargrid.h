@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDate>
+#include <QSet>
+#include <QWidget>
+
+class QPainter;
+
+// The painted part of the month calendar: the weekday header and six weeks of day cells. It
+// shows the month of the date it is given and reports which selectable date was pressed; the
+// rules of selection and notification belong to the calendar that owns it.
+class CalendarGrid : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CalendarGrid(QWidget *parent = nullptr);
+
+    // Shows the month of selected with that day highlighted.
+    void ShowDate(const QDate &selected);
+    // The selection is drawn solid while the calendar has the keyboard focus, faint otherwise.
+    void SetFocusShown(bool shown);
+    void SetMarked(const QDate &date, bool marked);
+    bool IsMarked(const QDate &date) const;
+    // The date drawn in cell index, 1 to 42 row by row from the top-left; invalid outside that.
+    QDate CellDate(int index) const;
+    QRect CellRect(int index) const;
+    // Column 0 is Sunday.
+    static QString WeekdayCaption(int column);
+
+signals:
+    void DatePressed(const QDate &date);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    int HeaderHeight() const;
+    int ColumnEdge(int column) const;
+    int RowEdge(int row) const;
+    int CellAt(const QPoint &pos) const;
+    QColor DayColour(const QDate &date) const;
+    QColor WeekdayColour(int column) const;
+    void PaintHeader(QPainter &painter) const;
+    void PaintCell(QPainter &painter, int index) const;
+
+    QDate m_selected;
+    QDate m_firstCell;
+    QSet<QDate> m_marks;
+    bool m_focusShown = false;
+};

@@ -103,7 +103,7 @@ void CalDiary::CreateLook()
 {
     setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     QFont calendarFont;
-    calendarFont.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    calendarFont.setFamilies({ QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP") });
     // Pixels, not points: the calendar's rectangle is fixed in pixels, and the six weeks must fit
     // in it whatever font resolution the screen reports.
     calendarFont.setPixelSize(11);
@@ -115,10 +115,10 @@ void CalDiary::CreateLook()
 
 void CalDiary::CreateControls()
 {
-    m_steps = {{{CreateStepButton("BtnPrevYear", QStringLiteral("«"), QStringLiteral("前の年")), -12},
-                {CreateStepButton("BtnPrevMonth", QStringLiteral("<"), QStringLiteral("前の月")), -1},
-                {CreateStepButton("BtnNextMonth", QStringLiteral(">"), QStringLiteral("次の月")), 1},
-                {CreateStepButton("BtnNextYear", QStringLiteral("»"), QStringLiteral("次の年")), 12}}};
+    m_steps = { { { CreateStepButton("BtnPrevYear", QStringLiteral("«"), QStringLiteral("前の年")), -12 },
+        { CreateStepButton("BtnPrevMonth", QStringLiteral("<"), QStringLiteral("前の月")), -1 },
+        { CreateStepButton("BtnNextMonth", QStringLiteral(">"), QStringLiteral("次の月")), 1 },
+        { CreateStepButton("BtnNextYear", QStringLiteral("»"), QStringLiteral("次の年")), 12 } } };
     LblCaption = new QLabel(this);
     LblCaption->setObjectName(QStringLiteral("LblCaption"));
     LblCaption->setAlignment(Qt::AlignCenter);
@@ -162,7 +162,7 @@ void CalDiary::ConnectControls()
 {
     for (const MonthStep &step : m_steps) {
         connect(step.button, &QToolButton::clicked, this,
-                [this, months = step.months] { MoveByUser(m_value.addMonths(months), true); });
+            [this, months = step.months] { MoveByUser(m_value.addMonths(months), true); });
     }
     connect(m_grid, &CalendarGrid::DatePressed, this, [this](const QDate &date) { MoveByUser(date, true); });
 }

@@ -10,7 +10,6 @@ set -uo pipefail
 program=$1
 screenshot=$2
 background=$3
-deadline=$((SECONDS + 50))
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 skip() { echo "SKIP: $*"; exit 77; }
@@ -42,27 +41,34 @@ stop_all()
 }
 trap stop_all EXIT
 
-# Waits until the command succeeds; fails with the message when the time is up.
+# Waits up to the given seconds for the command to succeed, else fails with the message. The
+# budgets add up to well under a minute.
 wait_for()
 {
-    local message=$1
-    shift
+    local deadline=$((SECONDS + $1)) message=$2
+    shift 2
     until "$@"; do
         [ $SECONDS -lt $deadline ] || fail "$message"
         sleep 0.1
     done
 }
 
-display_ready() { grep -q '^[0-9]' "$work/display" 2>/dev/null; }
 Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-started+=($!)
-wait_for "Xvfb did not start: $(cat "$work/xvfb.log" 2>/dev/null)" display_ready
+xvfb=$!
+started+=($xvfb)
+display_ready()
+{
+    kill -0 "$xvfb" 2>/dev/null || fail "Xvfb ended: $(cat "$work/xvfb.log")"
+    grep -q '^[0-9]' "$work/display"
+}
+wait_for 5 "Xvfb did not report its display" display_ready
 export DISPLAY=":$(head -n1 "$work/display")"
 unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_STYLE_OVERRIDE
 
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 started+=($!)
-wait_for "openbox did not take the display" wmctrl -m >/dev/null
+wm_ready() { wmctrl -m >/dev/null 2>&1; }
+wait_for 5 "openbox did not take the display" wm_ready
 
 portable=$work/portable
 mkdir "$portable"
@@ -78,7 +84,7 @@ main_window()
     window=$(xdotool search --onlyvisible --name '^Noterra$' 2>/dev/null | head -n1)
     [ -n "$window" ]
 }
-wait_for "no window titled Noterra was mapped within the time" main_window
+wait_for 20 "no window titled Noterra was mapped within the time" main_window
 
 geometry=$(xwininfo -id "$window")
 field() { awk -F: -v name="$1" '$1 ~ name { gsub(/ /, "", $2); print $2 }' <<<"$geometry"; }
@@ -106,11 +112,11 @@ background_shows()
     done
 }
 mkdir -p "$(dirname "$screenshot")"
-wait_for "the background picture does not show at client pixels ${spots[*]} (screenshot: $screenshot)" background_shows
+wait_for 8 "the background picture does not show at client pixels ${spots[*]} (screenshot: $screenshot)" background_shows
 
 wmctrl -i -c "$(printf '0x%x' "$window")"
 app_ended() { ! kill -0 "$app" 2>/dev/null; }
-wait_for "the program did not end after its window was closed" app_ended
+wait_for 10 "the program did not end after its window was closed" app_ended
 wait "$app"
 status=$?
 unset 'started[-1]'

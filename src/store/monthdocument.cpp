@@ -1,0 +1,90 @@
+#include "store/monthdocument.h"
+
+#include "shared/publicmod.h"
+#include "store/daysource.h"
+#include "store/storeerror.h"
+#include "store/xmldom.h"
+
+#include <algorithm>
+
+namespace MonthDocument {
+
+namespace {
+
+const QString DiaryName = QStringLiteral("DIARY");
+const QString ArticleName = QStringLiteral("ARTICLE");
+const QString DateName = QStringLiteral("DATE");
+const QString TextName = QStringLiteral("TEXT");
+const QString Declaration = QStringLiteral("version=\"1.0\" encoding=\"Shift_JIS\"");
+
+constexpr int FirstDay = 1;
+constexpr int LastDay = 31;
+
+void StartEmptyMonth(XmlDocument &doc)
+{
+    doc.clear();
+    doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"), Declaration));
+    doc.appendChild(doc.createElement(DiaryName));
+}
+
+bool IsBlankCharacter(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == QChar(0x3000);
+}
+
+}
+
+MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, const QString &year,
+                                const QString &month)
+{
+    state.xmlDay = XmlNode();
+    const MonthFile::ReadResult result = MonthFile::Read(state.xmlDoc, MonthFile::FilePath(directory, year, month));
+    if (result.status != MonthFile::ReadResult::Status::Loaded)
+        StartEmptyMonth(state.xmlDoc);
+    return result;
+}
+
+void SaveMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month)
+{
+    // Only a failed load leaves no root; writing then would replace a month file with nothing.
+    if (state.xmlDoc.documentElement().isNull())
+        throw StoreError(QStringLiteral("no month is loaded, so none is saved"));
+    // From the last entry to the first, so that removing an entry never frees one still to be
+    // visited (another tool may nest TEXT in TEXT). Removing blank entries cannot make an
+    // enclosing one blank or not blank, so the outcome is that of a walk from the first.
+    const std::vector<XmlNode> entries = state.xmlDoc.getElementsByTagName(TextName);
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        XmlNode parent = entry->parentNode();
+        if (!parent.isNull() && IsBlank(entry->text()))
+            parent.removeChild(*entry);
+    }
+    MonthFile::Write(state.xmlDoc, MonthFile::FilePath(directory, year, month));
+}
+
+void AddArticle(PublicMod &state, const DaySource &calendar)
+{
+    XmlNewNode article = state.xmlDoc.createElement(ArticleName);
+    article.node().setAttribute(DateName, QString::number(calendar.Day()));
+    state.xmlDay = state.xmlDoc.documentElement().appendChild(std::move(article));
+}
+
+std::optional<int> ArticleDay(const XmlNode &article)
+{
+    if (!article.hasAttribute(DateName))
+        return std::nullopt;
+    const QString date = article.getAttribute(DateName).trimmed();
+    if (date.isEmpty() || !std::all_of(date.cbegin(), date.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    bool ok = false;
+    const int day = date.toInt(&ok);
+    if (!ok || day < FirstDay || day > LastDay)
+        return std::nullopt;
+    return day;
+}
+
+bool IsBlank(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), IsBlankCharacter);
+}
+
+}

@@ -86,8 +86,9 @@ void CalendarGrid::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.fillRect(rect(), palette().base());
     PaintHeader(painter);
+    const QDate today = QDate::currentDate();
     for (int index = 1; index <= CalendarRange::CellCount; ++index)
-        PaintCell(painter, index);
+        PaintCell(painter, index, today);
 }
 
 void CalendarGrid::mousePressEvent(QMouseEvent *event)
@@ -160,7 +161,7 @@ void CalendarGrid::PaintHeader(QPainter &painter) const
     }
 }
 
-void CalendarGrid::PaintCell(QPainter &painter, int index) const
+void CalendarGrid::PaintCell(QPainter &painter, int index, const QDate &today) const
 {
     const QDate date = CellDate(index);
     const QRect cell = CellRect(index);
@@ -171,7 +172,7 @@ void CalendarGrid::PaintCell(QPainter &painter, int index) const
             fill.setAlpha(70);
         painter.fillRect(cell, fill);
     }
-    if (date == QDate::currentDate()) {
+    if (date == today) {
         painter.setPen(TodayColour);
         painter.drawRect(cell.adjusted(0, 0, -1, -1));
     }

@@ -42,7 +42,7 @@ private:
     QColor DayColour(const QDate &date) const;
     QColor WeekdayColour(int column) const;
     void PaintHeader(QPainter &painter) const;
-    void PaintCell(QPainter &painter, int index) const;
+    void PaintCell(QPainter &painter, int index, const QDate &today) const;
 
     QDate m_selected;
     QDate m_firstCell;

@@ -1,0 +1,103 @@
+#include "store/textcodec.h"
+
+#include <QtTest>
+
+class TestTextCodec : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void encodeText_data();
+    void encodeText();
+    void decodeText_data();
+    void decodeText();
+    void encodeThenDecode_givesEditorTextBack_data();
+    void encodeThenDecode_givesEditorTextBack();
+    void makeTitle_data();
+    void makeTitle();
+};
+
+void TestTextCodec::encodeText_data()
+{
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("CR LF") << QStringLiteral("ab\r\ncd") << QStringLiteral("ab\\ncd");
+    QTest::newRow("LF, the editor's line break") << QStringLiteral("ab\ncd") << QStringLiteral("ab\\ncd");
+    QTest::newRow("ends in CR LF") << QStringLiteral("ab\r\n") << QStringLiteral("ab\\n");
+    QTest::newRow("CR CR LF") << QStringLiteral("\r\r\n") << QStringLiteral("\r\\n");
+    QTest::newRow("lone CR stays") << QStringLiteral("a\rb") << QStringLiteral("a\rb");
+    QTest::newRow("LF CR") << QStringLiteral("a\n\rb") << QStringLiteral("a\\n\rb");
+    QTest::newRow("backslashes stay") << QStringLiteral("C:\\dir\\N") << QStringLiteral("C:\\dir\\N");
+    QTest::newRow("Japanese lines") << QStringLiteral(u"買い物\nミルク") << QStringLiteral(u"買い物\\nミルク");
+}
+
+void TestTextCodec::encodeText()
+{
+    QFETCH(QString, display);
+    QFETCH(QString, stored);
+    QCOMPARE(TextCodec::EncodeText(display), stored);
+}
+
+void TestTextCodec::decodeText_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("display");
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("marker") << QStringLiteral("ab\\ncd") << QStringLiteral("ab\ncd");
+    QTest::newRow("ends in marker") << QStringLiteral("ab\\n") << QStringLiteral("ab\n");
+    QTest::newRow("backslash backslash n") << QStringLiteral("\\\\n") << QStringLiteral("\\\n");
+    QTest::newRow("capital N is no marker") << QStringLiteral("a\\Nb") << QStringLiteral("a\\Nb");
+    QTest::newRow("lone LF stays") << QStringLiteral("a\nb") << QStringLiteral("a\nb");
+    QTest::newRow("trailing backslash") << QStringLiteral("a\\") << QStringLiteral("a\\");
+    QTest::newRow("markers only") << QStringLiteral("\\n\\n") << QStringLiteral("\n\n");
+}
+
+void TestTextCodec::decodeText()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, display);
+    QCOMPARE(TextCodec::DecodeText(stored), display);
+}
+
+void TestTextCodec::encodeThenDecode_givesEditorTextBack_data()
+{
+    QTest::addColumn<QString>("display");
+    QTest::newRow("lines") << QStringLiteral(u"一行目\n二行目\n\n");
+    QTest::newRow("spaces and CR") << QStringLiteral(u" \u3000a\rb ");
+    QTest::newRow("backslash not before n") << QStringLiteral("C:\\dir\\N");
+}
+
+void TestTextCodec::encodeThenDecode_givesEditorTextBack()
+{
+    QFETCH(QString, display);
+    QCOMPARE(TextCodec::DecodeText(TextCodec::EncodeText(display)), display);
+}
+
+void TestTextCodec::makeTitle_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("title");
+    const QString twenty = QStringLiteral(u"一二三四五六七八九十abcdefghij");
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("no marker, 12 characters") << twenty.left(12) << twenty.left(12);
+    QTest::newRow("no marker, 19 characters") << twenty.left(19) << twenty.left(19);
+    QTest::newRow("no marker, 20 characters") << twenty << twenty.left(19);
+    QTest::newRow("no marker, 25 characters") << twenty + QStringLiteral("12345") << twenty.left(19);
+    QTest::newRow("begins with a line break") << QStringLiteral("\\nRoom 3") << QString();
+    QTest::newRow("Meeting, marker, Room 3") << QStringLiteral("Meeting\\nRoom 3") << QStringLiteral("Meeting");
+    QTest::newRow("marker at 20") << twenty.left(19) + QStringLiteral("\\nx") << twenty.left(19);
+    QTest::newRow("marker at 21") << twenty + QStringLiteral("\\nx") << twenty;
+    QTest::newRow("marker at 26") << twenty + QStringLiteral("12345\\nx") << twenty;
+    QTest::newRow("lone LF stays in the title") << QStringLiteral("a\nb\\nc") << QStringLiteral("a\nb");
+}
+
+void TestTextCodec::makeTitle()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, title);
+    QCOMPARE(TextCodec::MakeTitle(stored), title);
+}
+
+QTEST_GUILESS_MAIN(TestTextCodec)
+#include "tst_textcodec.moc"

@@ -40,6 +40,8 @@ public:
 
 signals:
     void SelectionChanged(const QDate &first);
+    // A click on a day or on a month or year arrow, and a keyboard move into another month, so
+    // that the month now shown can get its marks; raised after that move's SelectionChanged.
     void Clicked();
 
 protected:

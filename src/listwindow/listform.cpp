@@ -1,10 +1,150 @@
 #include "listwindow/listform.h"
 
+#include "listwindow/articlelistmodel.h"
+#include "mainwindow/japanesefonts.h"
 #include "mainwindow/mainform.h"
+#include "store/monthdocument.h"
 
-ListForm::ListForm(MainForm *owner) : QWidget(owner, Qt::Window)
+#include <QHeaderView>
+#include <QIcon>
+#include <QPushButton>
+#include <QTreeView>
+
+namespace {
+
+// The window was laid out in twips; 15 of them make one device-independent pixel.
+constexpr int TwipsPerPixel = 15;
+constexpr int ClientWidth = 4575;
+constexpr int ClientHeight = 3270;
+constexpr int DayColumnWidth = 53;
+constexpr int TitleColumnWidth = 212;
+
+struct Placement
 {
+    QWidget *control;
+    const char *name;
+    int left, top, width, height;
+};
+
+QRect Pixels(const Placement &place)
+{
+    return QRect(place.left / TwipsPerPixel, place.top / TwipsPerPixel, place.width / TwipsPerPixel,
+                 place.height / TwipsPerPixel);
+}
+
+QPushButton *PlainButton(const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    // Enter and Escape press no button in this window.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+}
+
+ListForm::ListForm(MainForm *owner) : QWidget(owner, Qt::Window), m_owner(owner)
+{
+    // Each opening starts afresh: rows and sort state go with the window.
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("ListForm"));
     setWindowTitle(QStringLiteral("一覧"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/list-32.png"));
+    icon.addFile(QStringLiteral(":/icons/list-16.png"));
+    setWindowIcon(icon);
+    CreateControls();
+    ConnectControls();
+    m_owner->Guard([this] { FillList(); });
+}
+
+void ListForm::CreateControls()
+{
+    setFixedSize(ClientWidth / TwipsPerPixel, ClientHeight / TwipsPerPixel);
+    // A window of its own does not take the owner's font.
+    setFont(JapaneseFonts::UiFont());
+
+    BtnEnd = PlainButton(QStringLiteral("閉じる"), this);
+    BtnRefresh = PlainButton(QStringLiteral("リフレッシュ"), this);
+    ListArticle = new QTreeView(this);
+    m_rows = new ArticleListModel(ListArticle);
+    ListArticle->setModel(m_rows);
+    ListArticle->setRootIsDecorated(false);
+    ListArticle->setItemsExpandable(false);
+    ListArticle->setUniformRowHeights(true);
+    ListArticle->setAllColumnsShowFocus(true);
+    ListArticle->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListArticle->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListArticle->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QHeaderView *header = ListArticle->header();
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(false);
+    header->setStretchLastSection(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->resizeSection(ArticleListModel::DayColumn, DayColumnWidth);
+    header->resizeSection(ArticleListModel::TitleColumn, TitleColumnWidth);
+
+    const Placement placements[] = {
+        { BtnEnd, "BtnEnd", 3480, 2880, 975, 300 },
+        { BtnRefresh, "BtnRefresh", 1680, 2880, 1335, 300 },
+        { ListArticle, "ListArticle", 0, 120, 4575, 2535 },
+    };
+    QWidget *previous = nullptr;
+    for (const Placement &place : placements) {
+        place.control->setObjectName(QString::fromLatin1(place.name));
+        place.control->setGeometry(Pixels(place));
+        if (previous)
+            setTabOrder(previous, place.control);
+        previous = place.control;
+    }
+    BtnEnd->setFocus(Qt::OtherFocusReason);
+}
+
+void ListForm::ConnectControls()
+{
+    connect(BtnEnd, &QPushButton::clicked, this, &QWidget::close);
+    connect(BtnRefresh, &QPushButton::clicked, this, [this] { m_owner->Guard([this] { BtnRefreshClick(); }); });
+    connect(ListArticle->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { m_owner->Guard([this, column] { ListArticleColumnClick(column); }); });
+    // A mouse click only: moving through the rows with the keyboard would switch months, and
+    // write month files, at every step.
+    connect(ListArticle, &QTreeView::clicked, this,
+            [this](const QModelIndex &index) { m_owner->Guard([this, index] { ListArticleItemClick(index); }); });
+}
+
+void ListForm::FillList()
+{
+    const int year = m_owner->LoadedYear().toInt();
+    const int month = m_owner->LoadedMonth().toInt();
+    std::vector<ArticleRow> rows;
+    for (const XmlNode &article : m_owner->State().xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE"))) {
+        const QString dayText = article.getAttribute(QStringLiteral("DATE"));
+        const std::optional<int> day = MonthDocument::ArticleDay(article);
+        for (const XmlNode &entry : article.childNodes())
+            rows.push_back({ dayText, m_owner->MakeTitle(entry.text()), day, year, month });
+    }
+    m_rows->Append(std::move(rows));
+}
+
+void ListForm::BtnRefreshClick()
+{
+    m_rows->Clear();
+    FillList();
+}
+
+void ListForm::ListArticleColumnClick(int column)
+{
+    m_rows->SortBy(column);
+}
+
+void ListForm::ListArticleItemClick(const QModelIndex &index)
+{
+    // The row remembers the month it came from: once the main window has moved on, the same
+    // day number in the calendar's month would be another day altogether.
+    const QDate date = m_rows->Row(index.row()).Date();
+    if (!date.isValid())
+        return;
+    m_owner->ShowDate(date);
+    if (!isActiveWindow())
+        activateWindow();
 }

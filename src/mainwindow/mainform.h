@@ -42,6 +42,9 @@ public:
     QString LoadedMonth() const { return strMonth; }
     // Where failures and notices go; a message box unless a test replaces it.
     void SetMessageSink(MessageSink sink);
+    // Runs a handling so that a failure is reported like any of this window's and never leaves
+    // the slot; the list window's handlers run through it too.
+    void Guard(const std::function<void()> &handling);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -67,7 +70,6 @@ private:
     bool SwitchMonth();
     void MarkDays();
     int SelectedIndex() const;
-    void Guard(const std::function<void()> &handling);
     void Report(const QString &title, const QString &text);
 
     PublicMod m_state;

@@ -1,0 +1,226 @@
+#include "shared/publicmod.h"
+#include "storefixtures.h"
+#include "store/daysource.h"
+#include "store/monthdocument.h"
+#include "store/storeerror.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+class FakeCalendar : public DaySource
+{
+public:
+    explicit FakeCalendar(int day) : m_day(day) { }
+    int Day() const override { return m_day; }
+
+private:
+    int m_day;
+};
+
+const QString Year = QStringLiteral("2001");
+const QString March = QStringLiteral("3");
+const QString April = QStringLiteral("4");
+
+QStringList Texts(const XmlNode &article)
+{
+    QStringList texts;
+    for (const XmlNode &entry : article.childNodes())
+        texts << entry.text();
+    return texts;
+}
+
+}
+
+class TestMonthDocument : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void loadMonth_withoutFile_isDeclarationAndEmptyDiary();
+    void loadMonth_validFile_isTheFileAndForgetsTheDay();
+    void loadMonth_unreadableFile_keptAsideAndStartsEmpty();
+    void saveMonth_dropsBlankEntriesOnly_data();
+    void saveMonth_dropsBlankEntriesOnly();
+    void saveMonth_blankEntryInsideEntry_isDroppedOnce();
+    void saveMonth_twice_writesTheSameBytes();
+    void saveMonth_withoutLoadedMonth_refusesToWrite();
+    void addArticle_ninth_isLastChildAndTheDay();
+    void articleDay_data();
+    void articleDay();
+
+private:
+    QString MonthPath(const QString &month) const { return m_dir->filePath(QStringLiteral("Diary2001") + month + ".xml"); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<PublicMod> m_state;
+};
+
+void TestMonthDocument::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_state = std::make_unique<PublicMod>();
+}
+
+void TestMonthDocument::loadMonth_withoutFile_isDeclarationAndEmptyDiary()
+{
+    QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
+    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    m_state->xmlDay = m_state->xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE")).front();
+    m_state->curText = 1;
+
+    const auto result = MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, April);
+    QCOMPARE(result.status, MonthFile::ReadResult::Status::Missing);
+    const std::vector<XmlNode> top = m_state->xmlDoc.documentChildren();
+    QCOMPARE(top.size(), 2u);
+    QCOMPARE(top[0].kind(), XmlNode::Kind::Declaration);
+    QCOMPARE(top[0].text(), QStringLiteral("version=\"1.0\" encoding=\"Shift_JIS\""));
+    QCOMPARE(top[1].nodeName(), QStringLiteral("DIARY"));
+    QVERIFY(!top[1].hasChildNodes());
+    QVERIFY(m_state->xmlDay.isNull());
+    QCOMPARE(m_state->curText, 1);
+    QVERIFY(!QFileInfo::exists(MonthPath(April)));
+}
+
+void TestMonthDocument::loadMonth_validFile_isTheFileAndForgetsTheDay()
+{
+    QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
+    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, April);
+    MonthDocument::AddArticle(*m_state, FakeCalendar(1));
+    const auto result = MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    QCOMPARE(result.status, MonthFile::ReadResult::Status::Loaded);
+    QVERIFY(m_state->xmlDay.isNull());
+    MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, April);
+    QCOMPARE(Fixtures::ReadFile(MonthPath(April)), Fixtures::Cp932Month());
+}
+
+void TestMonthDocument::loadMonth_unreadableFile_keptAsideAndStartsEmpty()
+{
+    const QByteArray broken = Fixtures::Cp932Month().chopped(10);
+    QVERIFY(Fixtures::WriteFile(MonthPath(March), broken));
+    const auto result = MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    QCOMPARE(result.status, MonthFile::ReadResult::Status::KeptAside);
+    QVERIFY(!result.reason.isEmpty());
+    QCOMPARE(QFileInfo(result.keptAsidePath).dir(), QDir(m_dir->path()));
+    QVERIFY(QFileInfo(result.keptAsidePath).fileName().startsWith(QStringLiteral("Diary20013.xml.unreadable-")));
+    QCOMPARE(m_state->xmlDoc.documentChildren().size(), 2u);
+
+    MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
+    QCOMPARE(Fixtures::ReadFile(result.keptAsidePath), broken);
+    QVERIFY(Fixtures::ReadFile(MonthPath(March)).endsWith("<DIARY/>\n"));
+}
+
+void TestMonthDocument::saveMonth_dropsBlankEntriesOnly_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QStringList>("kept");
+    QTest::newRow("never typed into") << QStringList(QString()) << QStringList();
+    QTest::newRow("spaces only") << QStringList(QStringLiteral("   ")) << QStringList();
+    QTest::newRow("tab and ideographic space") << QStringList(QStringLiteral(u"\t\u3000 ")) << QStringList();
+    QTest::newRow("two adjacent blanks")
+        << QStringList({ QStringLiteral("a"), QString(), QStringLiteral(" "), QStringLiteral("b") })
+        << QStringList({ QStringLiteral("a"), QStringLiteral("b") });
+    QTest::newRow("a line break only") << QStringList(QStringLiteral("\\n")) << QStringList(QStringLiteral("\\n"));
+    QTest::newRow("spaces around text") << QStringList(QStringLiteral(u" a\u3000")) << QStringList(QStringLiteral(u" a\u3000"));
+    QTest::newRow("a raw line feed") << QStringList(QStringLiteral("\n")) << QStringList(QStringLiteral("\n"));
+}
+
+void TestMonthDocument::saveMonth_dropsBlankEntriesOnly()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QStringList, kept);
+    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::AddArticle(*m_state, FakeCalendar(3));
+    for (const QString &text : entries) {
+        XmlNode entry = m_state->xmlDay.appendChild(m_state->xmlDoc.createElement(QStringLiteral("TEXT")));
+        if (!text.isNull())
+            entry.setText(text);
+    }
+    const XmlNode day = m_state->xmlDay;
+
+    MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
+    QCOMPARE(m_state->xmlDay, day);
+    QCOMPARE(Texts(m_state->xmlDay), kept);
+    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    const std::vector<XmlNode> articles = m_state->xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE"));
+    QCOMPARE(articles.size(), 1u);
+    QCOMPARE(Texts(articles.front()), kept);
+}
+
+void TestMonthDocument::saveMonth_blankEntryInsideEntry_isDroppedOnce()
+{
+    QVERIFY(Fixtures::WriteFile(MonthPath(March), "<DIARY><ARTICLE DATE=\"1\"><TEXT> <TEXT> </TEXT></TEXT>"
+                                                  "<TEXT>x<TEXT> </TEXT></TEXT></ARTICLE></DIARY>"));
+    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
+    QCOMPARE(Fixtures::ReadFile(MonthPath(March)), QByteArray("<DIARY><ARTICLE DATE=\"1\"><TEXT>x</TEXT></ARTICLE></DIARY>\n"));
+}
+
+void TestMonthDocument::saveMonth_twice_writesTheSameBytes()
+{
+    QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
+    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::AddArticle(*m_state, FakeCalendar(20));
+    m_state->xmlDay.appendChild(m_state->xmlDoc.createElement(QStringLiteral("TEXT"))).setText(QStringLiteral(u"晴れ"));
+    MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
+    const QByteArray first = Fixtures::ReadFile(MonthPath(March));
+    MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
+    QCOMPARE(Fixtures::ReadFile(MonthPath(March)), first);
+    QVERIFY(first.contains("<ARTICLE DATE=\"20\"><TEXT>\x90\xB0\x82\xEA</TEXT></ARTICLE>"));
+}
+
+void TestMonthDocument::saveMonth_withoutLoadedMonth_refusesToWrite()
+{
+    QVERIFY_THROWS_EXCEPTION(StoreError, MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March));
+    QVERIFY(!QFileInfo::exists(MonthPath(March)));
+}
+
+void TestMonthDocument::addArticle_ninth_isLastChildAndTheDay()
+{
+    QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
+    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::AddArticle(*m_state, FakeCalendar(9));
+    const std::vector<XmlNode> articles = m_state->xmlDoc.documentElement().childNodes();
+    QCOMPARE(articles.size(), 3u);
+    QCOMPARE(articles.back(), m_state->xmlDay);
+    QCOMPARE(m_state->xmlDay.nodeName(), QStringLiteral("ARTICLE"));
+    QCOMPARE(m_state->xmlDay.getAttribute(QStringLiteral("DATE")), QStringLiteral("9"));
+    QVERIFY(!m_state->xmlDay.hasChildNodes());
+}
+
+void TestMonthDocument::articleDay_data()
+{
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<int>("day");
+    const int none = -1;
+    QTest::newRow("9") << QStringLiteral("9") << 9;
+    QTest::newRow("leading zero") << QStringLiteral("05") << 5;
+    QTest::newRow("surrounding spaces") << QStringLiteral(" 31 ") << 31;
+    QTest::newRow("missing") << QString() << none;
+    QTest::newRow("empty") << QStringLiteral("") << none;
+    QTest::newRow("letters") << QStringLiteral("abc") << none;
+    QTest::newRow("decimal fraction") << QStringLiteral("1.5") << none;
+    QTest::newRow("sign") << QStringLiteral("+5") << none;
+    QTest::newRow("full-width digit") << QStringLiteral(u"５") << none;
+    QTest::newRow("zero") << QStringLiteral("0") << none;
+    QTest::newRow("beyond a month") << QStringLiteral("32") << none;
+    QTest::newRow("beyond an integer") << QStringLiteral("99999999999") << none;
+}
+
+void TestMonthDocument::articleDay()
+{
+    QFETCH(QString, date);
+    QFETCH(int, day);
+    XmlNewNode article = m_state->xmlDoc.createElement(QStringLiteral("ARTICLE"));
+    if (!date.isNull())
+        article.node().setAttribute(QStringLiteral("DATE"), date);
+    const std::optional<int> read = MonthDocument::ArticleDay(article.node());
+    QCOMPARE(read.value_or(-1), day);
+}
+
+QTEST_GUILESS_MAIN(TestMonthDocument)
+#include "tst_monthdocument.moc"

@@ -1,0 +1,132 @@
+#include "mainwindow/caldiary.h"
+#include "mainwindow/mainform.h"
+
+#include <QFile>
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// How long the main window's handlings take on large months. Run with -median to get medians.
+class BenchMainForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void listDay_dayOf1000Entries();
+    void btnNew_dayOf1000Entries();
+    void writeBack_dayOf1000Entries();
+    void monthSwitch_between31x100Months();
+    void markDays_31x100Month();
+
+private:
+    static QByteArray Month(int days, int entriesPerDay);
+    MainForm *OpenOn(const QDate &today);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<MainForm> m_form;
+};
+
+QByteArray BenchMainForm::Month(int days, int entriesPerDay)
+{
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><DIARY>");
+    for (int day = 1; day <= days; ++day) {
+        xml += QStringLiteral("<ARTICLE DATE=\"%1\">").arg(day);
+        for (int entry = 0; entry < entriesPerDay; ++entry)
+            xml += QStringLiteral("<TEXT>%1日の日記 %2 番目\\n今日は晴れ。Sunny day, walked to the park.</TEXT>")
+                       .arg(day)
+                       .arg(entry);
+        xml += QStringLiteral("</ARTICLE>");
+    }
+    xml += QStringLiteral("</DIARY>");
+    QStringEncoder shiftJis("Shift_JIS");
+    if (!shiftJis.isValid())
+        qFatal("Qt cannot encode Shift_JIS here");
+    return shiftJis(xml);
+}
+
+void BenchMainForm::initTestCase()
+{
+    const auto write = [this](const QString &name, const QByteArray &bytes) {
+        QFile file(m_dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write(QStringLiteral("Diary20261.xml"), Month(1, 1000));
+    write(QStringLiteral("Diary20263.xml"), Month(31, 100));
+    write(QStringLiteral("Diary20264.xml"), Month(31, 100));
+}
+
+MainForm *BenchMainForm::OpenOn(const QDate &today)
+{
+    m_form = std::make_unique<MainForm>(m_dir.path(), [today] { return today; });
+    m_form->show();
+    if (!QTest::qWaitForWindowExposed(m_form.get()))
+        qFatal("the main window did not show");
+    return m_form.get();
+}
+
+void BenchMainForm::listDay_dayOf1000Entries()
+{
+    MainForm *form = OpenOn(QDate(2026, 1, 1));
+    QCOMPARE(form->findChild<QListWidget *>(QStringLiteral("ListTitle"))->count(), 1000);
+    QBENCHMARK {
+        form->ListDay();
+    }
+}
+
+void BenchMainForm::btnNew_dayOf1000Entries()
+{
+    MainForm *form = OpenOn(QDate(2026, 1, 1));
+    auto *button = form->findChild<QPushButton *>(QStringLiteral("BtnNew"));
+    QBENCHMARK {
+        button->click();
+    }
+}
+
+void BenchMainForm::writeBack_dayOf1000Entries()
+{
+    MainForm *form = OpenOn(QDate(2026, 1, 1));
+    auto *titles = form->findChild<QListWidget *>(QStringLiteral("ListTitle"));
+    auto *editor = form->findChild<QPlainTextEdit *>(QStringLiteral("TxtText"));
+    titles->setCurrentRow(500);
+    QInputMethodEvent typing;
+    typing.setCommitString(QStringLiteral("書き足し"));
+    QBENCHMARK {
+        QCoreApplication::sendEvent(editor, &typing);
+        QFocusEvent focusOut(QEvent::FocusOut, Qt::MouseFocusReason);
+        QCoreApplication::sendEvent(editor, &focusOut);
+    }
+    QVERIFY(form->State().xmlDay.childNodes()[500].text().contains(QStringLiteral("書き足し")));
+}
+
+void BenchMainForm::monthSwitch_between31x100Months()
+{
+    MainForm *form = OpenOn(QDate(2026, 3, 10));
+    CalDiary *calendar = form->Calendar();
+    bool april = true;
+    QBENCHMARK {
+        const QDate date(2026, april ? 4 : 3, 10);
+        calendar->SetValue(date);
+        emit calendar->SelectionChanged(date);
+        april = !april;
+    }
+    QCOMPARE(form->findChild<QListWidget *>(QStringLiteral("ListTitle"))->count(), 100);
+}
+
+void BenchMainForm::markDays_31x100Month()
+{
+    MainForm *form = OpenOn(QDate(2026, 3, 10));
+    QBENCHMARK {
+        emit form->Calendar()->Clicked();
+    }
+    QVERIFY(form->Calendar()->DayBold(QDate(2026, 3, 31)));
+}
+
+QTEST_MAIN(BenchMainForm)
+#include "bench_mainform.moc"

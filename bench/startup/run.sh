@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Start-up benchmark: how long the diary takes from exec until its main window is mapped and
+# painted, beside a bare Qt window of the same size measured in the same run, and the peak
+# memory of both. Runs alternate between the two programs on a private Xvfb without a window
+# manager; the first runs of each only warm the caches and are not counted.
+#
+# Usage: bench/startup/run.sh [RUNS]   (default 25; environment: NOTERRA_BENCH_BUILD, JOBS)
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+runs=${1:-25}
+warmup=3
+build=${NOTERRA_BENCH_BUILD:-$root/build-bench}
+jobs=${JOBS:-$(nproc)}
+
+source "$root/scripts/packages.sh"
+noterra_ensure_packages "${NOTERRA_BUILD_PACKAGES[@]}" "${NOTERRA_RUNTIME_PACKAGES[@]}" xvfb libx11-dev
+
+mkdir -p "$build"
+{
+    cmake -S "$root" -B "$build/app" -DCMAKE_BUILD_TYPE=Release -DNOTERRA_TESTS=OFF -DNOTERRA_BENCH=OFF
+    cmake --build "$build/app" --parallel "$jobs" --target noterra
+    cmake -S "$here" -B "$build/startup" -DCMAKE_BUILD_TYPE=Release
+    cmake --build "$build/startup" --parallel "$jobs"
+} >"$build/build.log" 2>&1 || { cat "$build/build.log" >&2; exit 1; }
+
+work=$(mktemp -d)
+xvfb=
+cleanup()
+{
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 50); do
+    grep -q '^[0-9]' "$work/display" 2>/dev/null && break
+    sleep 0.1
+done
+grep -q '^[0-9]' "$work/display" || { echo "Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
+
+# The diary starts as a fresh install would: alone in an empty folder.
+mkdir "$work/portable"
+cp "$build/app/src/noterra" "$work/portable/noterra"
+probe=$build/startup/startup_probe
+
+measure() # name title program
+{
+    "$probe" "$2" "$3" >>"$work/$1"
+}
+for ((i = 0; i < warmup + runs; i++)); do
+    [ $i -eq $warmup ] && : >"$work/bare" && : >"$work/noterra"
+    measure bare Bare "$build/startup/bare_window"
+    measure noterra Noterra "$work/portable/noterra"
+done
+
+# column file -> median of that column
+median() { sort -n -k"$1" "$2" | awk -v c="$1" '{ v[NR] = $c } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+minmax() { sort -n -k"$1" "$2" | awk -v c="$1" 'NR == 1 { lo = $c } { hi = $c } END { printf "%s-%s", lo, hi }'; }
+
+echo "Start-up on Xvfb, $runs runs each (after $warmup warm-up runs), milliseconds from exec; median (range)"
+printf '%-10s %22s %22s %16s\n' program "window mapped" "first painted" "max RSS (MiB)"
+for name in bare noterra; do
+    rss=$(median 3 "$work/$name")
+    printf '%-10s %10s (%s) %10s (%s) %16.1f\n' "$name" "$(median 1 "$work/$name")" "$(minmax 1 "$work/$name")" \
+        "$(median 2 "$work/$name")" "$(minmax 2 "$work/$name")" "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')"
+done
+awk -v n="$(median 2 "$work/noterra")" -v b="$(median 2 "$work/bare")" \
+    -v rn="$(median 3 "$work/noterra")" -v rb="$(median 3 "$work/bare")" \
+    'BEGIN { printf "noterra / bare, first painted: %.2f x; max RSS difference: %+.1f MiB\n", n / b, (rn - rb) / 1024 }'

@@ -64,6 +64,8 @@ display_ready()
 wait_for 5 "Xvfb did not report its display" display_ready
 export DISPLAY=":$(head -n1 "$work/display")"
 unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_STYLE_OVERRIDE
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
 
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 started+=($!)

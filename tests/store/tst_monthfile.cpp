@@ -1,0 +1,371 @@
+#include "shared/yearmonth.h"
+#include "storefixtures.h"
+#include "store/monthfile.h"
+#include "store/storeerror.h"
+#include "store/xmldom.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <sys/fsuid.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+namespace {
+
+const char *const SaveForeverArgument = "--save-forever";
+const char *const SaveCutOffArgument = "--save-cut-off";
+constexpr int Days = 31;
+constexpr int EntriesPerDay = 100;
+
+// Root passes every permission check; acting as nobody for file access makes the permission
+// tests mean what they say.
+class FileAccessAsNobody
+{
+public:
+    FileAccessAsNobody()
+    {
+        if (geteuid() != 0)
+            return;
+        setfsuid(65534);
+        m_active = setfsuid(uid_t(-1)) == 65534;
+    }
+    ~FileAccessAsNobody()
+    {
+        if (m_active)
+            setfsuid(0);
+    }
+    bool permissionsHold() const { return geteuid() != 0 || m_active; }
+
+private:
+    bool m_active = false;
+};
+
+// A small file system of its own, so that the disk can really fill up.
+class SmallTmpfs
+{
+public:
+    explicit SmallTmpfs(const QString &path) : m_path(QFile::encodeName(path))
+    {
+        m_mounted = mount("tmpfs", m_path.constData(), "tmpfs", 0, "size=64k") == 0;
+        if (!m_mounted)
+            m_error = QString::fromLocal8Bit(std::strerror(errno));
+    }
+    ~SmallTmpfs()
+    {
+        if (m_mounted)
+            umount2(m_path.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    QString error() const { return m_error; }
+
+private:
+    QByteArray m_path;
+    bool m_mounted = false;
+    QString m_error;
+};
+
+void FillMonth(XmlDocument &doc, int version)
+{
+    doc.clear();
+    doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"),
+                                                    QStringLiteral("version=\"1.0\" encoding=\"Shift_JIS\"")));
+    XmlNode diary = doc.appendChild(doc.createElement(QStringLiteral("DIARY")));
+    const QString filler = QStringLiteral(u"今日は晴れ。walk\\n").repeated(12);
+    for (int day = 1; day <= Days; ++day) {
+        XmlNode article = diary.appendChild(doc.createElement(QStringLiteral("ARTICLE")));
+        article.setAttribute(QStringLiteral("DATE"), QString::number(day));
+        for (int entry = 0; entry < EntriesPerDay; ++entry)
+            article.appendChild(doc.createElement(QStringLiteral("TEXT")))
+                .setText(QString::number(version) + u':' + filler);
+    }
+}
+
+int SaveForever(const QString &path)
+{
+    XmlDocument doc;
+    QTextStream out(stdout);
+    QElapsedTimer lifetime;
+    lifetime.start();
+    // Bounded, so that a saver whose test died does not run on.
+    for (int version = 1; lifetime.elapsed() < 60000; ++version) {
+        FillMonth(doc, version);
+        MonthFile::Write(doc, path);
+        out << "saved " << version << Qt::endl;
+    }
+    return 0;
+}
+
+// Saves once more with a file size limit below the month's size: the system stops the process in
+// the middle of writing, as a crash would.
+int SaveCutOff(const QString &path, rlim_t limit)
+{
+    const rlimit noCore { 0, 0 };
+    const rlimit fileSize { limit, limit };
+    setrlimit(RLIMIT_CORE, &noCore);
+    setrlimit(RLIMIT_FSIZE, &fileSize);
+    XmlDocument doc;
+    FillMonth(doc, 2);
+    MonthFile::Write(doc, path);
+    return 0;
+}
+
+}
+
+class TestMonthFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void fileName_data();
+    void fileName();
+    void read_unreadableFile_isKeptAside_data();
+    void read_unreadableFile_isKeptAside();
+    void read_keptAsideNames_neverCollide();
+    void read_withoutReadPermission_isKeptAside();
+    void directoryAtMonthPath_failsAndStaysUntouched();
+    void write_readOnlyDirectory_keepsOldFile();
+    void write_fullDisk_keepsOldFile();
+    void write_interruptedByKill_leavesAWholeFile();
+    void write_cutOffInTheMiddle_leavesOldFile();
+
+private:
+    QString MonthPath() const { return m_dir->filePath(QStringLiteral("Diary20013.xml")); }
+    static void VerifyWriteFails(const QString &directory);
+    static void VerifyOldFileAlone(const QString &directory);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestMonthFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestMonthFile::cleanup()
+{
+    QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void TestMonthFile::fileName_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("January 2001") << 2001 << 1 << QStringLiteral("Diary20011.xml");
+    QTest::newRow("March 2001") << 2001 << 3 << QStringLiteral("Diary20013.xml");
+    QTest::newRow("November 2001") << 2001 << 11 << QStringLiteral("Diary200111.xml");
+    QTest::newRow("December 2025") << 2025 << 12 << QStringLiteral("Diary202512.xml");
+}
+
+void TestMonthFile::fileName()
+{
+    QFETCH(int, year);
+    QFETCH(int, month);
+    QFETCH(QString, name);
+    const QString yearText = YearMonth::YearText(year);
+    const QString monthText = YearMonth::MonthText(month);
+    QCOMPARE(MonthFile::FileName(yearText, monthText), name);
+    QCOMPARE(MonthFile::FilePath(m_dir->path(), yearText, monthText), m_dir->path() + u'/' + name);
+}
+
+void TestMonthFile::read_unreadableFile_isKeptAside_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("cut short") << Fixtures::Cp932Month().chopped(12);
+    QTest::newRow("two roots") << QByteArray("<DIARY/><DIARY/>");
+    QTest::newRow("not code page 932") << Fixtures::Declaration("Shift_JIS") + "<DIARY><TEXT>\x81\x20\xFD</TEXT></DIARY>";
+    QTest::newRow("not UTF-8") << Fixtures::Declaration("UTF-8") + "<DIARY><TEXT>\x93\xFA</TEXT></DIARY>";
+    QTest::newRow("unknown encoding") << Fixtures::Declaration("X-NOTHING") + "<DIARY/>";
+    QTest::newRow("entity expansion")
+        << QByteArray("<!DOCTYPE DIARY [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">"
+                      "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+                      "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+                      "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+                      "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]>"
+                      "<DIARY><TEXT>&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;</TEXT></DIARY>");
+    QTest::newRow("deep nesting") << QByteArray("<DIARY>").repeated(5000) + QByteArray("</DIARY>").repeated(5000);
+}
+
+void TestMonthFile::read_unreadableFile_isKeptAside()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(Fixtures::WriteFile(MonthPath(), bytes));
+    XmlDocument doc;
+    QVERIFY(doc.loadXml(Fixtures::Utf8Month(), nullptr));
+
+    const MonthFile::ReadResult result = MonthFile::Read(doc, MonthPath());
+    QCOMPARE(result.status, MonthFile::ReadResult::Status::KeptAside);
+    QVERIFY(!result.reason.isEmpty());
+    QVERIFY(doc.documentChildren().empty());
+    QVERIFY(!QFileInfo::exists(MonthPath()));
+    QCOMPARE(Fixtures::ReadFile(result.keptAsidePath), bytes);
+}
+
+void TestMonthFile::read_keptAsideNames_neverCollide()
+{
+    const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString next = QDateTime::currentDateTime().addSecs(1).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QStringList earlier;
+    for (const QString &stamp : { now, next }) {
+        earlier << MonthPath() + QStringLiteral(".unreadable-") + stamp;
+        earlier << earlier.back() + QStringLiteral("-2");
+    }
+    for (const QString &path : earlier)
+        QVERIFY(Fixtures::WriteFile(path, QFileInfo(path).fileName().toUtf8()));
+
+    QStringList keptAside;
+    XmlDocument doc;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QVERIFY(Fixtures::WriteFile(MonthPath(), "broken " + QByteArray::number(attempt)));
+        keptAside << MonthFile::Read(doc, MonthPath()).keptAsidePath;
+        QCOMPARE(Fixtures::ReadFile(keptAside.back()), "broken " + QByteArray::number(attempt));
+    }
+    QCOMPARE(QSet<QString>(keptAside.cbegin(), keptAside.cend()).size(), 3);
+    for (const QString &path : earlier) {
+        QVERIFY(!keptAside.contains(path));
+        QCOMPARE(Fixtures::ReadFile(path), QFileInfo(path).fileName().toUtf8());
+    }
+}
+
+void TestMonthFile::read_withoutReadPermission_isKeptAside()
+{
+    QVERIFY(Fixtures::WriteFile(MonthPath(), Fixtures::Cp932Month()));
+    QVERIFY(QFile::setPermissions(MonthPath(), QFileDevice::Permissions()));
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::Permissions(0x7777)));
+    XmlDocument doc;
+    MonthFile::ReadResult result;
+    {
+        FileAccessAsNobody nobody;
+        if (!nobody.permissionsHold())
+            QSKIP("running as root without the right to act as another user: every file is readable");
+        result = MonthFile::Read(doc, MonthPath());
+    }
+    QCOMPARE(result.status, MonthFile::ReadResult::Status::KeptAside);
+    QVERIFY(!QFileInfo::exists(MonthPath()));
+    QVERIFY(QFile::setPermissions(result.keptAsidePath, QFileDevice::ReadOwner));
+    QCOMPARE(Fixtures::ReadFile(result.keptAsidePath), Fixtures::Cp932Month());
+}
+
+void TestMonthFile::directoryAtMonthPath_failsAndStaysUntouched()
+{
+    QVERIFY(QDir(m_dir->path()).mkdir(QFileInfo(MonthPath()).fileName()));
+    QVERIFY(Fixtures::WriteFile(MonthPath() + QStringLiteral("/keep.txt"), "mine"));
+    XmlDocument doc;
+    QVERIFY_THROWS_EXCEPTION(StoreError, MonthFile::Read(doc, MonthPath()));
+    QVERIFY(doc.loadXml(Fixtures::Cp932Month(), nullptr));
+    try {
+        MonthFile::Write(doc, MonthPath());
+        QFAIL("writing over a directory succeeded");
+    } catch (const StoreError &error) {
+        QVERIFY2(error.message().contains(QStringLiteral("Diary20013.xml")), qPrintable(error.message()));
+    }
+    QCOMPARE(Fixtures::ReadFile(MonthPath() + QStringLiteral("/keep.txt")), QByteArray("mine"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 1);
+}
+
+void TestMonthFile::VerifyWriteFails(const QString &directory)
+{
+    XmlDocument doc;
+    FillMonth(doc, 2);
+    QVERIFY_THROWS_EXCEPTION(StoreError, MonthFile::Write(doc, directory + QStringLiteral("/Diary20013.xml")));
+}
+
+void TestMonthFile::VerifyOldFileAlone(const QString &directory)
+{
+    const QString path = directory + QStringLiteral("/Diary20013.xml");
+    QCOMPARE(Fixtures::ReadFile(path), Fixtures::Cp932Month());
+    QCOMPARE(QDir(directory).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList(QFileInfo(path).fileName()));
+}
+
+void TestMonthFile::write_readOnlyDirectory_keepsOldFile()
+{
+    QVERIFY(Fixtures::WriteFile(MonthPath(), Fixtures::Cp932Month()));
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                                     | QFileDevice::ExeOther));
+    {
+        FileAccessAsNobody nobody;
+        if (!nobody.permissionsHold())
+            QSKIP("running as root without the right to act as another user: every directory is writable");
+        VerifyWriteFails(m_dir->path());
+    }
+    VerifyOldFileAlone(m_dir->path());
+}
+
+void TestMonthFile::write_fullDisk_keepsOldFile()
+{
+    SmallTmpfs disk(m_dir->path());
+    if (!disk.mounted())
+        QSKIP(qPrintable(QStringLiteral("cannot mount a small tmpfs to fill: %1").arg(disk.error())));
+    QVERIFY(Fixtures::WriteFile(MonthPath(), Fixtures::Cp932Month()));
+    VerifyWriteFails(m_dir->path());
+    VerifyOldFileAlone(m_dir->path());
+}
+
+void TestMonthFile::write_interruptedByKill_leavesAWholeFile()
+{
+    XmlDocument doc;
+    for (int round = 0; round < 5; ++round) {
+        QProcess saver;
+        saver.start(QCoreApplication::applicationFilePath(), { QString::fromLatin1(SaveForeverArgument), MonthPath() });
+        QVERIFY(saver.waitForStarted());
+        QVERIFY(saver.waitForReadyRead(30000));
+        QThread::msleep(QRandomGenerator::global()->bounded(1, 60));
+        saver.kill();
+        QVERIFY(saver.waitForFinished());
+
+        QCOMPARE(MonthFile::Read(doc, MonthPath()).status, MonthFile::ReadResult::Status::Loaded);
+        const std::vector<XmlNode> entries = doc.getElementsByTagName(QStringLiteral("TEXT"));
+        QCOMPARE(entries.size(), size_t(Days * EntriesPerDay));
+        const QString version = entries.front().text().section(u':', 0, 0);
+        QVERIFY(std::all_of(entries.cbegin(), entries.cend(),
+                            [&](const XmlNode &entry) { return entry.text().section(u':', 0, 0) == version; }));
+    }
+}
+
+void TestMonthFile::write_cutOffInTheMiddle_leavesOldFile()
+{
+    XmlDocument doc;
+    FillMonth(doc, 1);
+    MonthFile::Write(doc, MonthPath());
+    const QByteArray old = Fixtures::ReadFile(MonthPath());
+    const qint64 limit = old.size() / 2;
+
+    QProcess saver;
+    saver.start(QCoreApplication::applicationFilePath(),
+                { QString::fromLatin1(SaveCutOffArgument), MonthPath(), QString::number(limit) });
+    QVERIFY(saver.waitForFinished(60000));
+    QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(saver.exitCode(), SIGXFSZ);
+    QCOMPARE(Fixtures::ReadFile(MonthPath()), old);
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], SaveForeverArgument) == 0)
+        return SaveForever(QString::fromLocal8Bit(argv[2]));
+    if (argc == 4 && qstrcmp(argv[1], SaveCutOffArgument) == 0)
+        return SaveCutOff(QString::fromLocal8Bit(argv[2]), rlim_t(QByteArray(argv[3]).toLongLong()));
+    TestMonthFile test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_monthfile.moc"

@@ -8,7 +8,7 @@ const QString TitleHeader = QStringLiteral("　　　タイトル");
 
 bool DayLess(const ArticleRow &left, const ArticleRow &right)
 {
-    // A DATE that is no number comes from another tool; such rows follow all numbered days.
+    // A DATE that names no day comes from another tool; such rows follow all numbered days.
     if (left.day && right.day)
         return *left.day < *right.day;
     if (left.day || right.day)
@@ -18,7 +18,10 @@ bool DayLess(const ArticleRow &left, const ArticleRow &right)
 
 }
 
-ArticleListModel::ArticleListModel(QObject *parent) : QAbstractTableModel(parent) { }
+ArticleListModel::ArticleListModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
 
 int ArticleListModel::rowCount(const QModelIndex &parent) const
 {
@@ -114,7 +117,7 @@ const ArticleRow &ArticleListModel::Row(int position) const
 void ArticleListModel::SortEntries()
 {
     std::sort(m_entries.begin(), m_entries.end(),
-              [this](const Entry &left, const Entry &right) { return Less(left, right); });
+        [this](const Entry &left, const Entry &right) { return Less(left, right); });
 }
 
 bool ArticleListModel::Less(const Entry &left, const Entry &right) const
@@ -129,4 +132,3 @@ bool ArticleListModel::Less(const Entry &left, const Entry &right) const
     }
     return left.sequence < right.sequence;
 }
-

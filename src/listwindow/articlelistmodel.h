@@ -13,7 +13,7 @@ struct ArticleRow
     // DATE exactly as stored; empty when the ARTICLE has none.
     QString dayText;
     QString title;
-    // DATE read as a number; none when it is missing or not a number.
+    // The day DATE names, 1 to 31; none when it is missing, no number or out of that range.
     std::optional<int> day;
     // The month the row was filled from.
     int year = 0;
@@ -24,13 +24,18 @@ struct ArticleRow
 };
 
 // The rows of the list window with their sort state: a key column and whether sorting is on.
-// Sorting is always ascending; the day column orders by day number, with rows whose DATE is no
-// number after the others, and rows with equal keys keep the order in which they were added.
+// Sorting is always ascending; the day column orders by day number, with rows whose DATE names
+// no day after the others; titles compare as text of the current locale; rows with equal keys
+// keep the order in which they were added.
 class ArticleListModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { DayColumn = 0, TitleColumn = 1 };
+    enum Column
+    {
+        DayColumn = 0,
+        TitleColumn = 1
+    };
 
     explicit ArticleListModel(QObject *parent = nullptr);
 

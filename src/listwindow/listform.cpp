@@ -29,7 +29,7 @@ struct Placement
 QRect Pixels(const Placement &place)
 {
     return QRect(place.left / TwipsPerPixel, place.top / TwipsPerPixel, place.width / TwipsPerPixel,
-                 place.height / TwipsPerPixel);
+        place.height / TwipsPerPixel);
 }
 
 QPushButton *PlainButton(const QString &caption, QWidget *parent)
@@ -43,7 +43,11 @@ QPushButton *PlainButton(const QString &caption, QWidget *parent)
 
 }
 
-ListForm::ListForm(MainForm *owner) : QWidget(owner, Qt::Window), m_owner(owner)
+// A dialog-type window, though modeless: only such a window is marked as belonging to its owner
+// on X11, so that it stays in front of the main window and is hidden while that is minimised.
+ListForm::ListForm(MainForm *owner)
+    : QWidget(owner, Qt::Dialog)
+    , m_owner(owner)
 {
     // Each opening starts afresh: rows and sort state go with the window.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -105,11 +109,11 @@ void ListForm::ConnectControls()
     connect(BtnEnd, &QPushButton::clicked, this, &QWidget::close);
     connect(BtnRefresh, &QPushButton::clicked, this, [this] { m_owner->Guard([this] { BtnRefreshClick(); }); });
     connect(ListArticle->header(), &QHeaderView::sectionClicked, this,
-            [this](int column) { m_owner->Guard([this, column] { ListArticleColumnClick(column); }); });
+        [this](int column) { m_owner->Guard([this, column] { ListArticleColumnClick(column); }); });
     // A mouse click only: moving through the rows with the keyboard would switch months, and
     // write month files, at every step.
     connect(ListArticle, &QTreeView::clicked, this,
-            [this](const QModelIndex &index) { m_owner->Guard([this, index] { ListArticleItemClick(index); }); });
+        [this](const QModelIndex &index) { m_owner->Guard([this, index] { ListArticleItemClick(index); }); });
 }
 
 void ListForm::FillList()

@@ -95,7 +95,8 @@ QStringList TestListForm::Rows(ListForm *list)
 void TestListForm::ClickHeader(ListForm *list, int column)
 {
     QHeaderView *header = List(list)->header();
-    const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+    const QPoint centre(
+        header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
 }
 
@@ -117,10 +118,9 @@ void TestListForm::fillList_oneRowPerEntryInDocumentOrder_data()
     QTest::newRow("12th begun before the 4th")
         << QByteArray("<ARTICLE DATE=\"12\"><TEXT>x</TEXT></ARTICLE><ARTICLE DATE=\"4\"><TEXT>y</TEXT></ARTICLE>")
         << QStringList { "12|x", "4|y" };
-    QTest::newRow("titles from stored text")
-        << QByteArray("<ARTICLE DATE=\"1\"><TEXT>Meeting\\nRoom 3</TEXT><TEXT>abcdefghijklmnopqrstuvwxy</TEXT>"
-                      "<TEXT></TEXT></ARTICLE>")
-        << QStringList { "1|Meeting", "1|abcdefghijklmnopqrs", "1|" };
+    QTest::newRow("titles from stored text") << QByteArray(
+        "<ARTICLE DATE=\"1\"><TEXT>Meeting\\nRoom 3</TEXT><TEXT>abcdefghijklmnopqrstuvwxy</TEXT>"
+        "<TEXT></TEXT></ARTICLE>") << QStringList { "1|Meeting", "1|abcdefghijklmnopqrs", "1|" };
     QTest::newRow("odd DATEs shown as stored, both ARTICLEs of a day")
         << QByteArray("<ARTICLE DATE=\"05\"><TEXT>a</TEXT></ARTICLE><ARTICLE><TEXT>b</TEXT></ARTICLE>"
                       "<ARTICLE DATE=\"x\"><TEXT>c</TEXT></ARTICLE><ARTICLE DATE=\"05\"><TEXT>d</TEXT></ARTICLE>")
@@ -148,7 +148,7 @@ void TestListForm::headerClick_sortsAscendingKeepingEntryOrder_data()
     QTest::newRow("day twice: not reversed") << QList<int> { 0, 0 } << byDay;
     QTest::newRow("title") << QList<int> { 1 }
                            << QStringList { "31|Apple", "x|bad", "4|four", "|none", "10|ten", "2|two a", "2|two b",
-                                            "2|zwei" };
+                                  "2|zwei" };
     QTest::newRow("title then day: entry order within a day") << QList<int> { 1, 0 } << byDay;
 }
 
@@ -234,8 +234,8 @@ void TestListForm::closingMainWindow_closesList()
 void TestListForm::rowClick_selectsDayWithoutEntry()
 {
     WriteFile(MonthPath(m_dir->path(), Today),
-              MonthXml("<ARTICLE DATE=\"15\"><TEXT>today</TEXT></ARTICLE>"
-                       "<ARTICLE DATE=\"5\"><TEXT>first</TEXT><TEXT>second</TEXT></ARTICLE>"));
+        MonthXml("<ARTICLE DATE=\"15\"><TEXT>today</TEXT></ARTICLE>"
+                 "<ARTICLE DATE=\"5\"><TEXT>first</TEXT><TEXT>second</TEXT></ARTICLE>"));
     Window window(m_dir->path(), Today);
     QVERIFY(window.ShowAndActivate());
     window.Titles()->setCurrentRow(0);
@@ -310,7 +310,10 @@ void TestListForm::layout_rectanglesTabOrderAndHeaders()
     ListForm *list = Open(window);
     QVERIFY(list);
     QCOMPARE(list->parentWidget(), window.form.get());
-    QCOMPARE(list->windowType(), Qt::Window);
+    // X11 keeps only a dialog-type window in front of its owner and hides it with the owner.
+    QCOMPARE(list->windowType(), Qt::Dialog);
+    QCOMPARE(list->windowHandle()->transientParent(), window.form->windowHandle());
+    QVERIFY(!list->isModal());
     QCOMPARE(list->windowTitle(), QStringLiteral("一覧"));
     QCOMPARE(list->size(), QSize(305, 218));
     QVERIFY(list->windowIcon().availableSizes().contains(QSize(16, 16)));

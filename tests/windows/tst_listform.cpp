@@ -45,12 +45,10 @@ private slots:
     void init();
     void fillList_oneRowPerEntryInDocumentOrder_data();
     void fillList_oneRowPerEntryInDocumentOrder();
-    void headerClick_sortsAscendingKeepingEntryOrder_data();
-    void headerClick_sortsAscendingKeepingEntryOrder();
-    void refresh_refillsInSortOrder();
+    void sortRefreshReopen_orderRows_data();
+    void sortRefreshReopen_orderRows();
     void newEntry_listedOnlyAfterRefresh();
     void btnListWhileOpen_raisesWithoutRefilling();
-    void reopening_forgetsSortState();
     void closingMainWindow_closesList();
     void rowClick_selectsDayWithoutEntry();
     void rowClick_afterMonthSwitch_returnsToRowsMonth();
@@ -139,42 +137,43 @@ void TestListForm::fillList_oneRowPerEntryInDocumentOrder()
     QVERIFY(window.messages.isEmpty());
 }
 
-void TestListForm::headerClick_sortsAscendingKeepingEntryOrder_data()
+void TestListForm::sortRefreshReopen_orderRows_data()
 {
-    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QStringList>("actions");
     QTest::addColumn<QStringList>("rows");
     const QStringList byDay { "2|two b", "2|two a", "2|zwei", "4|four", "10|ten", "31|Apple", "|none", "x|bad" };
-    QTest::newRow("day: numeric, odd DATEs last") << QList<int> { 0 } << byDay;
-    QTest::newRow("day twice: not reversed") << QList<int> { 0, 0 } << byDay;
-    QTest::newRow("title") << QList<int> { 1 }
-                           << QStringList { "31|Apple", "x|bad", "4|four", "|none", "10|ten", "2|two a", "2|two b",
-                                  "2|zwei" };
-    QTest::newRow("title then day: entry order within a day") << QList<int> { 1, 0 } << byDay;
+    const QStringList byTitle { "31|Apple", "x|bad", "4|four", "|none", "10|ten", "2|two a", "2|two b", "2|zwei" };
+    QTest::newRow("day: numeric, odd DATEs last") << QStringList { "day" } << byDay;
+    QTest::newRow("day twice: not reversed") << QStringList { "day", "day" } << byDay;
+    QTest::newRow("title") << QStringList { "title" } << byTitle;
+    QTest::newRow("title then day: entry order within a day") << QStringList { "title", "day" } << byDay;
+    QTest::newRow("refresh keeps the sort") << QStringList { "title", "refresh" } << byTitle;
+    QTest::newRow("reopening forgets the sort") << QStringList { "title", "close",
+        "reopen" } << QStringList { "10|ten", "2|two b", "2|two a", "x|bad", "31|Apple", "|none", "4|four", "2|zwei" };
 }
 
-void TestListForm::headerClick_sortsAscendingKeepingEntryOrder()
+void TestListForm::sortRefreshReopen_orderRows()
 {
-    QFETCH(QList<int>, clicks);
+    QFETCH(QStringList, actions);
     QFETCH(QStringList, rows);
     WriteFile(MonthPath(m_dir->path(), Today), MonthXml(MixedMonth));
     Window window(m_dir->path(), Today);
-    ListForm *list = Open(window);
+    QPointer<ListForm> list = Open(window);
     QVERIFY(list);
-    for (int column : clicks)
-        ClickHeader(list, column);
+    for (const QString &action : actions) {
+        if (action == "day" || action == "title")
+            ClickHeader(list, action == "day" ? 0 : 1);
+        else if (action == "refresh")
+            QTest::mouseClick(list->findChild<QPushButton *>(QStringLiteral("BtnRefresh")), Qt::LeftButton);
+        else if (action == "close")
+            QTest::mouseClick(list->findChild<QPushButton *>(QStringLiteral("BtnEnd")), Qt::LeftButton);
+        else {
+            QTRY_VERIFY(list.isNull());
+            list = Open(window);
+            QVERIFY(list);
+        }
+    }
     QCOMPARE(Rows(list), rows);
-}
-
-void TestListForm::refresh_refillsInSortOrder()
-{
-    WriteFile(MonthPath(m_dir->path(), Today), MonthXml(MixedMonth));
-    Window window(m_dir->path(), Today);
-    ListForm *list = Open(window);
-    QVERIFY(list);
-    ClickHeader(list, 1);
-    const QStringList sorted = Rows(list);
-    QTest::mouseClick(list->findChild<QPushButton *>(QStringLiteral("BtnRefresh")), Qt::LeftButton);
-    QCOMPARE(Rows(list), sorted);
 }
 
 void TestListForm::newEntry_listedOnlyAfterRefresh()
@@ -204,21 +203,6 @@ void TestListForm::btnListWhileOpen_raisesWithoutRefilling()
     QCOMPARE(window.form->findChildren<ListForm *>().size(), 1);
     QVERIFY(WaitActive(list));
     QCOMPARE(Rows(list), rows);
-}
-
-void TestListForm::reopening_forgetsSortState()
-{
-    WriteFile(MonthPath(m_dir->path(), Today), MonthXml(MixedMonth));
-    Window window(m_dir->path(), Today);
-    QPointer<ListForm> list = Open(window);
-    QVERIFY(list);
-    const QStringList unsorted = Rows(list);
-    ClickHeader(list, 1);
-    QTest::mouseClick(list->findChild<QPushButton *>(QStringLiteral("BtnEnd")), Qt::LeftButton);
-    QTRY_VERIFY(list.isNull());
-    list = Open(window);
-    QVERIFY(list);
-    QCOMPARE(Rows(list), unsorted);
 }
 
 void TestListForm::closingMainWindow_closesList()

@@ -11,7 +11,7 @@ source "$root/scripts/packages.sh"
 noterra_ensure_packages "${NOTERRA_BUILD_PACKAGES[@]}" "${NOTERRA_RUNTIME_PACKAGES[@]}"
 
 home=${NOTERRA_HOME:-$HOME/Noterra}
-build=$root/build-run
+build=${NOTERRA_RUN_BUILD:-$root/build-run}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DNOTERRA_TESTS=OFF -DNOTERRA_BENCH=OFF
 cmake --build "$build" --parallel "$(nproc)"
 cmake --install "$build" --prefix "$home"

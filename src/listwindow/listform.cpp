@@ -149,6 +149,7 @@ void ListForm::ListArticleItemClick(const QModelIndex &index)
     if (!date.isValid())
         return;
     m_owner->ShowDate(date);
+    // A message about a failed month switch takes the activation; the user goes on in the list.
     if (!isActiveWindow())
         activateWindow();
 }

@@ -6,7 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/packages.sh"
 
-noterra_ensure_packages "${NOTERRA_BUILD_PACKAGES[@]}" "${NOTERRA_RUNTIME_PACKAGES[@]}" "${NOTERRA_E2E_PACKAGES[@]}"
+noterra_ensure_packages "${NOTERRA_BUILD_PACKAGES[@]}" "${NOTERRA_RUNTIME_PACKAGES[@]}" "${NOTERRA_E2E_PACKAGES[@]}" \
+    "${NOTERRA_BENCH_PACKAGES[@]}"
 
 build=${NOTERRA_TEST_BUILD:-$root/build-test}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOTERRA_TESTS=ON

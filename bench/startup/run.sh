@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Start-up benchmark: how long the diary takes from exec until its main window is mapped and
 # painted, beside a bare Qt window of the same size measured in the same run, and the peak
-# memory of both. Runs alternate between the two programs on a private Xvfb without a window
+# memory of each. A third program, the bare window with one Japanese label, shows how much of
+# the difference is loading a CJK font. Runs alternate between the two programs on a private Xvfb without a window
 # manager; the first runs of each only warm the caches and are not counted.
 #
 # Usage: bench/startup/run.sh [RUNS]   (default 25; environment: NOTERRA_BENCH_BUILD, JOBS)
@@ -51,13 +52,19 @@ mkdir "$work/portable"
 cp "$build/app/src/noterra" "$work/portable/noterra"
 probe=$build/startup/startup_probe
 
-measure() # name title program
+names=(bare bare+label noterra)
+measure() # name title program [arguments]
 {
-    "$probe" "$2" "$3" >>"$work/$1"
+    local name=$1
+    shift
+    "$probe" "$@" >>"$work/$name"
 }
 for ((i = 0; i < warmup + runs; i++)); do
-    [ $i -eq $warmup ] && : >"$work/bare" && : >"$work/noterra"
+    if [ $i -eq $warmup ]; then
+        for name in "${names[@]}"; do : >"$work/$name"; done
+    fi
     measure bare Bare "$build/startup/bare_window"
+    measure bare+label Bare "$build/startup/bare_window" --japanese-label
     measure noterra Noterra "$work/portable/noterra"
 done
 
@@ -66,12 +73,14 @@ median() { sort -n -k"$1" "$2" | awk -v c="$1" '{ v[NR] = $c } END { print (NR %
 minmax() { sort -n -k"$1" "$2" | awk -v c="$1" 'NR == 1 { lo = $c } { hi = $c } END { printf "%s-%s", lo, hi }'; }
 
 echo "Start-up on Xvfb, $runs runs each (after $warmup warm-up runs), milliseconds from exec; median (range)"
-printf '%-10s %22s %22s %16s\n' program "window mapped" "first painted" "max RSS (MiB)"
-for name in bare noterra; do
+printf '%-11s %22s %22s %16s\n' program "window mapped" "first painted" "max RSS (MiB)"
+for name in "${names[@]}"; do
     rss=$(median 3 "$work/$name")
-    printf '%-10s %10s (%s) %10s (%s) %16.1f\n' "$name" "$(median 1 "$work/$name")" "$(minmax 1 "$work/$name")" \
+    printf '%-11s %10s (%s) %10s (%s) %16.1f\n' "$name" "$(median 1 "$work/$name")" "$(minmax 1 "$work/$name")" \
         "$(median 2 "$work/$name")" "$(minmax 2 "$work/$name")" "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')"
 done
-awk -v n="$(median 2 "$work/noterra")" -v b="$(median 2 "$work/bare")" \
-    -v rn="$(median 3 "$work/noterra")" -v rb="$(median 3 "$work/bare")" \
-    'BEGIN { printf "noterra / bare, first painted: %.2f x; max RSS difference: %+.1f MiB\n", n / b, (rn - rb) / 1024 }'
+for floor in bare bare+label; do
+    awk -v f="$floor" -v n="$(median 2 "$work/noterra")" -v b="$(median 2 "$work/$floor")" \
+        -v rn="$(median 3 "$work/noterra")" -v rb="$(median 3 "$work/$floor")" \
+        'BEGIN { printf "noterra / %s: first painted %.2f x, max RSS %+.1f MiB\n", f, n / b, (rn - rb) / 1024 }'
+done

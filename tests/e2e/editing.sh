@@ -45,7 +45,8 @@ declaration='<?xml version="1.0" encoding="Shift_JIS"?>'
 first_entry=$'今日の予定表\nTea & cake at 3'
 second_entry=$'二件目ソnata\n1<2'
 
-# Client-area rectangles (left top width height) of the main window's controls.
+# Client-area rectangles (left top width height) of the main window's controls, of the title
+# list's first row and of the whole client area.
 declare -A control=(
     [BtnNew]="16 320 73 20"
     [BtnEnd]="440 16 113 20"
@@ -254,7 +255,7 @@ check_month_file()
     [ "$first" = "$declaration" ] || fail "the first line is '$first', expected '$declaration'"
     body=${content#*$'\n'}
     body=${body%$'\n'}
-    [[ $body != *[$'\r\n']* ]] || fail "a raw line break stands after the declaration: $(hex "$body")"
+    [[ $body != *[$'\r\n']* ]] || fail "a raw line break stands in the document after the declaration: $(hex "$body")"
 
     local entry entries="" actual
     for entry in "$@"; do

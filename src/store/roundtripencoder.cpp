@@ -9,15 +9,7 @@ namespace {
 
 const iconv_t NoConverter = reinterpret_cast<iconv_t>(-1);
 constexpr size_t IconvFailed = static_cast<size_t>(-1);
-
-size_t Utf8Length(unsigned char lead)
-{
-    if (lead < 0x80)
-        return 1;
-    if ((lead & 0xE0) == 0xC0)
-        return 2;
-    return (lead & 0xF0) == 0xE0 ? 3 : 4;
-}
+constexpr char32_t PlaneSize = 0x10000;
 
 void Close(iconv_t &converter)
 {
@@ -26,16 +18,33 @@ void Close(iconv_t &converter)
     converter = NoConverter;
 }
 
-size_t Run(iconv_t converter, const char **in, size_t *inLeft, char **out, size_t *outLeft)
+inline size_t Utf8Length(unsigned char lead)
 {
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);
-    return iconv(converter, const_cast<char **>(in), inLeft, out, outLeft);
+    return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+// The XML writer hands over well-formed UTF-8 only.
+inline char32_t Utf8CodePoint(const unsigned char *in, size_t length)
+{
+    switch (length) {
+    case 1:
+        return in[0];
+    case 2:
+        return char32_t(in[0] & 0x1F) << 6 | (in[1] & 0x3F);
+    case 3:
+        return char32_t(in[0] & 0x0F) << 12 | char32_t(in[1] & 0x3F) << 6 | (in[2] & 0x3F);
+    default:
+        return char32_t(in[0] & 0x07) << 18 | char32_t(in[1] & 0x3F) << 12 | char32_t(in[2] & 0x3F) << 6
+            | (in[3] & 0x3F);
+    }
 }
 
 }
 
 RoundTripEncoder::RoundTripEncoder(const QByteArray &encoding)
-    : m_encode(iconv_open(encoding.constData(), "UTF-8")), m_decode(iconv_open("UTF-8", encoding.constData()))
+    : m_encoding(encoding)
+    , m_encode(iconv_open(encoding.constData(), "UTF-8"))
+    , m_decode(iconv_open("UTF-8", encoding.constData()))
 {
     if (m_encode == NoConverter || m_decode == NoConverter) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
@@ -43,6 +52,9 @@ RoundTripEncoder::RoundTripEncoder(const QByteArray &encoding)
         Close(m_decode);
         throw StoreError(QStringLiteral("cannot write encoding \"%1\": %2").arg(QString::fromUtf8(encoding), reason));
     }
+    m_perCharacter = CheckPerCharacter();
+    if (m_perCharacter)
+        m_table.resize(PlaneSize);
 }
 
 RoundTripEncoder::~RoundTripEncoder()
@@ -51,75 +63,86 @@ RoundTripEncoder::~RoundTripEncoder()
     Close(m_decode);
 }
 
-bool RoundTripEncoder::HasShiftStates()
-{
-    const char *source = "\xE3\x81\x82";
-    size_t sourceLeft = 3;
-    char encoded[16];
-    char *target = encoded;
-    size_t targetLeft = sizeof encoded;
-    Run(m_encode, &source, &sourceLeft, &target, &targetLeft);
-    char *reset = target;
-    iconv(m_encode, nullptr, nullptr, &target, &targetLeft);
-    return target != reset;
-}
-
 int RoundTripEncoder::Convert(unsigned char *out, int *outLength, const unsigned char *in, int *inLength)
 {
-    if (in == nullptr) {
-        *outLength = 0;
-        *inLength = 0;
-        return 0;
-    }
-    const char *source = reinterpret_cast<const char *>(in);
-    size_t sourceLeft = size_t(*inLength);
-    char *target = reinterpret_cast<char *>(out);
-    size_t targetLeft = size_t(*outLength);
-    const int status = Run(m_encode, &source, &sourceLeft, &target, &targetLeft) != IconvFailed ? 0
-        : errno == E2BIG                                                               ? -1
-        : errno == EILSEQ                                                              ? -2
-                                                                                       : -3;
-    size_t consumed = size_t(*inLength) - sourceLeft;
-    size_t produced = size_t(*outLength) - targetLeft;
-    if (ReadsBack(reinterpret_cast<const char *>(in), consumed, reinterpret_cast<const char *>(out), produced)) {
-        *inLength = int(consumed);
-        *outLength = int(produced);
-        return status;
-    }
-    *inLength = int(GoodPrefix(reinterpret_cast<const char *>(in), consumed, &produced));
-    *outLength = int(produced);
-    return -2;
-}
-
-bool RoundTripEncoder::ReadsBack(const char *in, size_t inLength, const char *out, size_t outLength)
-{
-    if (m_scratch.size() < qsizetype(inLength) + 4)
-        m_scratch.resize(qsizetype(inLength) + 4);
-    char *target = m_scratch.data();
-    size_t targetLeft = size_t(m_scratch.size());
-    if (Run(m_decode, &out, &outLength, &target, &targetLeft) == IconvFailed || outLength != 0)
-        return false;
-    return size_t(target - m_scratch.data()) == inLength && std::memcmp(m_scratch.constData(), in, inLength) == 0;
-}
-
-// The characters at the start of in that read back as themselves, one by one; *outLength becomes
-// the bytes they take in the encoding.
-size_t RoundTripEncoder::GoodPrefix(const char *in, size_t inLength, size_t *outLength)
-{
-    size_t good = 0;
-    *outLength = 0;
-    while (good < inLength) {
-        const size_t length = Utf8Length(static_cast<unsigned char>(in[good]));
-        char encoded[16];
-        const char *source = in + good;
-        size_t sourceLeft = length;
-        char *target = encoded;
-        size_t targetLeft = sizeof encoded;
-        if (Run(m_encode, &source, &sourceLeft, &target, &targetLeft) == IconvFailed
-            || !ReadsBack(in + good, length, encoded, size_t(target - encoded)))
+    const size_t inSize = in == nullptr ? 0 : size_t(*inLength);
+    const size_t outSize = size_t(*outLength);
+    size_t consumed = 0;
+    size_t produced = 0;
+    int status = 0;
+    while (consumed < inSize) {
+        const size_t length = Utf8Length(in[consumed]);
+        if (consumed + length > inSize) {
+            status = -3;
             break;
-        good += length;
-        *outLength += size_t(target - encoded);
+        }
+        const Encoded &encoded = Lookup(in + consumed, length);
+        if (encoded.length == RefusedLength) {
+            status = -2;
+            break;
+        }
+        if (produced + encoded.length > outSize) {
+            status = -1;
+            break;
+        }
+        std::memcpy(out + produced, encoded.bytes, encoded.length);
+        produced += encoded.length;
+        consumed += length;
     }
-    return good;
+    *inLength = int(consumed);
+    *outLength = int(produced);
+    return status;
+}
+
+const RoundTripEncoder::Encoded &RoundTripEncoder::Lookup(const unsigned char *character, size_t length)
+{
+    const char32_t codePoint = Utf8CodePoint(character, length);
+    if (codePoint >= PlaneSize) {
+        m_scratch = EncodeAlone(character, length);
+        return m_scratch;
+    }
+    Encoded &entry = m_table[codePoint];
+    if (entry.length == 0)
+        entry = EncodeAlone(character, length);
+    return entry;
+}
+
+// The character's bytes in the encoding, or refused when it has none, needs more room than an
+// entry has, or would read back as another character.
+RoundTripEncoder::Encoded RoundTripEncoder::EncodeAlone(const unsigned char *character, size_t length)
+{
+    Encoded encoded;
+    encoded.length = RefusedLength;
+    const QByteArray utf8(reinterpret_cast<const char *>(character), qsizetype(length));
+    const QByteArray bytes = Run(m_encode, utf8);
+    if (bytes.isEmpty() || bytes.size() > qsizetype(sizeof encoded.bytes) || Run(m_decode, bytes) != utf8)
+        return encoded;
+    encoded.length = static_cast<unsigned char>(bytes.size());
+    std::memcpy(encoded.bytes, bytes.constData(), size_t(bytes.size()));
+    return encoded;
+}
+
+// The whole of in converted from a fresh state, or nothing when it cannot be.
+QByteArray RoundTripEncoder::Run(iconv_t converter, const QByteArray &in)
+{
+    char buffer[64];
+    const char *source = in.constData();
+    size_t sourceLeft = size_t(in.size());
+    char *target = buffer;
+    size_t targetLeft = sizeof buffer;
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(converter, const_cast<char **>(&source), &sourceLeft, &target, &targetLeft) == IconvFailed
+        || iconv(converter, nullptr, nullptr, &target, &targetLeft) == IconvFailed)
+        return QByteArray();
+    return QByteArray(buffer, target - buffer);
+}
+
+// Converting characters one by one gives the converter's own result only when it has no state:
+// no shift sequences, no byte-order mark in front of every piece.
+bool RoundTripEncoder::CheckPerCharacter()
+{
+    const QByteArray sample = "a\xE3\x81\x82\xE3\x81\x84";
+    const QByteArray whole = Run(m_encode, sample);
+    const QByteArray pieces = Run(m_encode, "a") + Run(m_encode, "\xE3\x81\x82") + Run(m_encode, "\xE3\x81\x84");
+    return !whole.isEmpty() && whole == pieces;
 }

@@ -12,6 +12,7 @@
 #include <libxml/xmlsave.h>
 
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <utility>
 
@@ -38,10 +39,21 @@ void InitLibrary()
         xmlInitParser();
         for (const char *alias : ShiftJisAliases)
             xmlAddEncodingAlias("CP932", alias);
-        // A month file never makes the program read another file or the network.
-        xmlSetExternalEntityLoader(RefuseExternalEntity);
     });
 }
+
+// A month file never makes the program read another file or the network, whatever the options.
+class ExternalEntitiesRefused
+{
+public:
+    ExternalEntitiesRefused() : m_previous(xmlGetExternalEntityLoader()) { xmlSetExternalEntityLoader(RefuseExternalEntity); }
+    ~ExternalEntitiesRefused() { xmlSetExternalEntityLoader(m_previous); }
+    ExternalEntitiesRefused(const ExternalEntitiesRefused &) = delete;
+    ExternalEntitiesRefused &operator=(const ExternalEntitiesRefused &) = delete;
+
+private:
+    xmlExternalEntityLoader m_previous;
+};
 
 // Collects the library's messages for the duration of one operation instead of printing them.
 class ErrorCapture
@@ -197,7 +209,6 @@ int AppendToByteArray(void *context, const char *buffer, int length)
     return length;
 }
 
-
 thread_local RoundTripEncoder *activeEncoder = nullptr;
 
 int EncodeWithActiveEncoder(unsigned char *out, int *outLength, const unsigned char *in, int *inLength)
@@ -222,7 +233,7 @@ int SaveInUtf8(xmlDocPtr doc, QByteArray *bytes)
 
 // Encodings the library converts through the system's converter go through a RoundTripEncoder,
 // so that no character is silently written as another one.
-int SaveDeclared(xmlDocPtr doc, QByteArray *bytes)
+int SaveDeclared(xmlDocPtr doc, std::unique_ptr<RoundTripEncoder> &encoder, QByteArray *bytes)
 {
     const char *encoding = doc->encoding != nullptr ? reinterpret_cast<const char *>(doc->encoding) : "UTF-8";
     xmlCharEncodingHandlerPtr library = xmlFindCharEncodingHandler(encoding);
@@ -233,13 +244,14 @@ int SaveDeclared(xmlDocPtr doc, QByteArray *bytes)
     xmlCharEncCloseFunc(library);
     if (!converted)
         return SaveWith(doc, encoding, 0, bytes);
-    RoundTripEncoder encoder(converterName);
-    if (encoder.HasShiftStates())
+    if (encoder == nullptr || encoder->encoding() != converterName)
+        encoder = std::make_unique<RoundTripEncoder>(converterName);
+    if (!encoder->EncodesPerCharacter())
         return SaveWith(doc, encoding, 0, bytes);
     xmlCharEncodingHandler handler {};
     handler.name = converterName.data();
     handler.output = EncodeWithActiveEncoder;
-    activeEncoder = &encoder;
+    activeEncoder = encoder.get();
     xmlOutputBufferPtr output = xmlOutputBufferCreateIO(AppendToByteArray, nullptr, bytes, &handler);
     const int result = output == nullptr ? -1 : xmlSaveFileTo(output, doc, encoding);
     activeEncoder = nullptr;
@@ -288,7 +300,12 @@ QString XmlNode::nodeName() const
 
 QString XmlNode::text() const
 {
-    xmlChar *content = xmlNodeGetContent(Checked(m_node));
+    const xmlNodePtr node = Checked(m_node);
+    // The common entry, one text node, is read in place.
+    const xmlNodePtr only = node->type == XML_ELEMENT_NODE && node->children == node->last ? node->children : node;
+    if (only != nullptr && (only->type == XML_TEXT_NODE || only->type == XML_CDATA_SECTION_NODE))
+        return FromXml(only->content);
+    xmlChar *content = xmlNodeGetContent(node);
     const QString text = FromXml(content);
     xmlFree(content);
     return text;
@@ -404,6 +421,8 @@ struct XmlDocument::Impl
     // The declaration is no node of the library's tree; this one stands for it while the
     // document has a declaration (standalone is -1 only when it has none).
     xmlNodePtr declaration = nullptr;
+    // Kept from save to save: it remembers which characters its encoding holds.
+    std::unique_ptr<RoundTripEncoder> encoder;
 
     void reset(xmlDocPtr newDoc)
     {
@@ -432,6 +451,7 @@ XmlDocument::~XmlDocument()
 bool XmlDocument::loadXml(const QByteArray &bytes, QString *error)
 {
     ErrorCapture capture;
+    ExternalEntitiesRefused refused;
     xmlParserCtxtPtr context = bytes.size() <= std::numeric_limits<int>::max() ? xmlNewParserCtxt() : nullptr;
     xmlDocPtr parsed = context == nullptr
         ? nullptr
@@ -455,7 +475,7 @@ QByteArray XmlDocument::saveXml() const
     QByteArray bytes;
     const bool declared = d->doc->standalone != -1;
     // Without a declaration only UTF-8 tells its own encoding.
-    const int result = declared ? SaveDeclared(d->doc, &bytes) : SaveInUtf8(d->doc, &bytes);
+    const int result = declared ? SaveDeclared(d->doc, d->encoder, &bytes) : SaveInUtf8(d->doc, &bytes);
     if (result < 0 || !capture.text().isEmpty())
         throw StoreError(capture.text().isEmpty() ? QStringLiteral("cannot serialize the document") : capture.text());
     return bytes;

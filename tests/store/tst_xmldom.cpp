@@ -99,7 +99,7 @@ void TestXmlDom::roundTrip_keepsTextExactly_data()
     };
     for (const char *encoding : { "Shift_JIS", "UTF-8", "EUC-JP", "UTF-16" }) {
         for (const auto &[name, text] : texts)
-            QTest::addRow("%s, %s", encoding, name) << QString::fromLatin1(encoding) << text;
+            QTest::newRow((QByteArray(encoding) + ", " + name).constData()) << QString::fromLatin1(encoding) << text;
     }
 }
 

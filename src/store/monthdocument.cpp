@@ -34,8 +34,7 @@ bool IsBlankCharacter(QChar c)
 
 }
 
-MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, const QString &year,
-                                const QString &month)
+MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month)
 {
     state.xmlDay = XmlNode();
     const MonthFile::ReadResult result = MonthFile::Read(state.xmlDoc, MonthFile::FilePath(directory, year, month));

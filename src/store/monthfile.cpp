@@ -22,8 +22,8 @@ QString Failure(const QString &path, const QString &reason)
 // A name beside the month file that says what the file is and is not taken yet.
 QString KeptAsideName(const QString &path)
 {
-    const QString base =
-        path + QStringLiteral(".unreadable-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = path + QStringLiteral(".unreadable-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString candidate = base;
     for (int number = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++number)
         candidate = base + u'-' + QString::number(number);

@@ -1,6 +1,6 @@
-#include "storefixtures.h"
 #include "store/storeerror.h"
 #include "store/xmldom.h"
+#include "storefixtures.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -14,15 +14,41 @@ constexpr int Mutations = 20000;
 constexpr qint64 TimeBudgetMs = 20000;
 
 const QByteArrayList Tokens = {
-    "<", ">", "&", "\"", "'", "]]>", "<![CDATA[", "<!--", "-->", "<?xml version=\"1.0\"?>", "&#0;", "&#x1F600;",
-    "&amp;", "&e;", "<!DOCTYPE DIARY [<!ENTITY e \"&#38;#60;\">]>", "<TEXT>", "</TEXT>", "<ARTICLE DATE=\"1\">",
-    " encoding=\"UTF-16\"", " encoding=\"EUC-JP\"", "\xEF\xBB\xBF", "\xFF\xFE", "\x81", "\x5C", "\r\n", "\t",
+    "<",
+    ">",
+    "&",
+    "\"",
+    "'",
+    "]]>",
+    "<![CDATA[",
+    "<!--",
+    "-->",
+    "<?xml version=\"1.0\"?>",
+    "&#0;",
+    "&#x1F600;",
+    "&amp;",
+    "&e;",
+    "<!DOCTYPE DIARY [<!ENTITY e \"&#38;#60;\">]>",
+    "<TEXT>",
+    "</TEXT>",
+    "<ARTICLE DATE=\"1\">",
+    " encoding=\"UTF-16\"",
+    " encoding=\"EUC-JP\"",
+    "\xEF\xBB\xBF",
+    "\xFF\xFE",
+    "\x81",
+    "\x5C",
+    "\r\n",
+    "\t",
 };
 
 class Mutator
 {
 public:
-    explicit Mutator(quint32 seed) : m_random(seed) { }
+    explicit Mutator(quint32 seed)
+        : m_random(seed)
+    {
+    }
 
     QByteArray Mutate(QByteArray bytes)
     {
@@ -93,7 +119,7 @@ private slots:
 void TestLoadFuzz::mutatedMonths_loadOrFailCleanly()
 {
     const QByteArrayList seeds = { Fixtures::Cp932Month(), Fixtures::Utf8Month(), Fixtures::EucJpMonth(),
-                                   Fixtures::Utf16Month(), Fixtures::NoDeclarationMonth() };
+        Fixtures::Utf16Month(), Fixtures::NoDeclarationMonth() };
     bool seedGiven = false;
     const int givenSeed = qEnvironmentVariableIntValue("NOTERRA_FUZZ_SEED", &seedGiven);
     const quint32 seed = seedGiven ? quint32(givenSeed) : DefaultSeed;
@@ -119,7 +145,8 @@ void TestLoadFuzz::mutatedMonths_loadOrFailCleanly()
         } catch (const StoreError &failure) {
             QFAIL(qPrintable(failure.message() + u' ' + QString::fromLatin1(bytes.toPercentEncoding())));
         }
-        QVERIFY2(again.loadXml(written, &error), qPrintable(error + u' ' + QString::fromLatin1(bytes.toPercentEncoding())));
+        QVERIFY2(
+            again.loadXml(written, &error), qPrintable(error + u' ' + QString::fromLatin1(bytes.toPercentEncoding())));
         QCOMPARE(EntryTexts(again), EntryTexts(doc));
     }
     qInfo("seed %u: %d mutated months, %d of them loaded", seed, tried, loaded);

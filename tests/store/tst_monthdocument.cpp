@@ -1,8 +1,8 @@
 #include "shared/publicmod.h"
-#include "storefixtures.h"
 #include "store/daysource.h"
 #include "store/monthdocument.h"
 #include "store/storeerror.h"
+#include "storefixtures.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -13,7 +13,10 @@ namespace {
 class FakeCalendar : public DaySource
 {
 public:
-    explicit FakeCalendar(int day) : m_day(day) { }
+    explicit FakeCalendar(int day)
+        : m_day(day)
+    {
+    }
     int Day() const override { return m_day; }
 
 private:
@@ -53,7 +56,10 @@ private slots:
     void articleDay();
 
 private:
-    QString MonthPath(const QString &month) const { return m_dir->filePath(QStringLiteral("Diary2001") + month + ".xml"); }
+    QString MonthPath(const QString &month) const
+    {
+        return m_dir->filePath(QStringLiteral("Diary2001") + month + ".xml");
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<PublicMod> m_state;
@@ -121,11 +127,11 @@ void TestMonthDocument::saveMonth_dropsBlankEntriesOnly_data()
     QTest::newRow("never typed into") << QStringList(QString()) << QStringList();
     QTest::newRow("spaces only") << QStringList(QStringLiteral("   ")) << QStringList();
     QTest::newRow("tab and ideographic space") << QStringList(QStringLiteral(u"\t\u3000 ")) << QStringList();
-    QTest::newRow("two adjacent blanks")
-        << QStringList({ QStringLiteral("a"), QString(), QStringLiteral(" "), QStringLiteral("b") })
-        << QStringList({ QStringLiteral("a"), QStringLiteral("b") });
+    QTest::newRow("two adjacent blanks") << QStringList({ QStringLiteral("a"), QString(), QStringLiteral(" "),
+        QStringLiteral("b") }) << QStringList({ QStringLiteral("a"), QStringLiteral("b") });
     QTest::newRow("a line break only") << QStringList(QStringLiteral("\\n")) << QStringList(QStringLiteral("\\n"));
-    QTest::newRow("spaces around text") << QStringList(QStringLiteral(u" a\u3000")) << QStringList(QStringLiteral(u" a\u3000"));
+    QTest::newRow("spaces around text") << QStringList(QStringLiteral(u" a\u3000"))
+                                        << QStringList(QStringLiteral(u" a\u3000"));
     QTest::newRow("a raw line feed") << QStringList(QStringLiteral("\n")) << QStringList(QStringLiteral("\n"));
 }
 
@@ -153,11 +159,13 @@ void TestMonthDocument::saveMonth_dropsBlankEntriesOnly()
 
 void TestMonthDocument::saveMonth_blankEntryInsideEntry_isDroppedOnce()
 {
-    QVERIFY(Fixtures::WriteFile(MonthPath(March), "<DIARY><ARTICLE DATE=\"1\"><TEXT> <TEXT> </TEXT></TEXT>"
-                                                  "<TEXT>x<TEXT> </TEXT></TEXT></ARTICLE></DIARY>"));
+    QVERIFY(Fixtures::WriteFile(MonthPath(March),
+        "<DIARY><ARTICLE DATE=\"1\"><TEXT> <TEXT> </TEXT></TEXT>"
+        "<TEXT>x<TEXT> </TEXT></TEXT></ARTICLE></DIARY>"));
     MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
     MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
-    QCOMPARE(Fixtures::ReadFile(MonthPath(March)), QByteArray("<DIARY><ARTICLE DATE=\"1\"><TEXT>x</TEXT></ARTICLE></DIARY>\n"));
+    QCOMPARE(Fixtures::ReadFile(MonthPath(March)),
+        QByteArray("<DIARY><ARTICLE DATE=\"1\"><TEXT>x</TEXT></ARTICLE></DIARY>\n"));
 }
 
 void TestMonthDocument::saveMonth_twice_writesTheSameBytes()

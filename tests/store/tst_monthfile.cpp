@@ -1,8 +1,8 @@
 #include "shared/yearmonth.h"
-#include "storefixtures.h"
 #include "store/monthfile.h"
 #include "store/storeerror.h"
 #include "store/xmldom.h"
+#include "storefixtures.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -57,7 +57,8 @@ private:
 class SmallTmpfs
 {
 public:
-    explicit SmallTmpfs(const QString &path) : m_path(QFile::encodeName(path))
+    explicit SmallTmpfs(const QString &path)
+        : m_path(QFile::encodeName(path))
     {
         m_mounted = mount("tmpfs", m_path.constData(), "tmpfs", 0, "size=64k") == 0;
         if (!m_mounted)
@@ -80,8 +81,8 @@ private:
 void FillMonth(XmlDocument &doc, int version)
 {
     doc.clear();
-    doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"),
-                                                    QStringLiteral("version=\"1.0\" encoding=\"Shift_JIS\"")));
+    doc.appendChild(doc.createProcessingInstruction(
+        QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"Shift_JIS\"")));
     XmlNode diary = doc.appendChild(doc.createElement(QStringLiteral("DIARY")));
     const QString filler = QStringLiteral(u"今日は晴れ。walk\\n").repeated(12);
     for (int day = 1; day <= Days; ++day) {
@@ -190,16 +191,17 @@ void TestMonthFile::read_unreadableFile_isKeptAside_data()
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("cut short") << Fixtures::Cp932Month().chopped(12);
     QTest::newRow("two roots") << QByteArray("<DIARY/><DIARY/>");
-    QTest::newRow("not code page 932") << Fixtures::Declaration("Shift_JIS") + "<DIARY><TEXT>\x81\x20\xFD</TEXT></DIARY>";
+    QTest::newRow("not code page 932") << Fixtures::Declaration("Shift_JIS")
+            + "<DIARY><TEXT>\x81\x20\xFD</TEXT></DIARY>";
     QTest::newRow("not UTF-8") << Fixtures::Declaration("UTF-8") + "<DIARY><TEXT>\x93\xFA</TEXT></DIARY>";
     QTest::newRow("unknown encoding") << Fixtures::Declaration("X-NOTHING") + "<DIARY/>";
-    QTest::newRow("entity expansion")
-        << QByteArray("<!DOCTYPE DIARY [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">"
-                      "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
-                      "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
-                      "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
-                      "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]>"
-                      "<DIARY><TEXT>&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;</TEXT></DIARY>");
+    QTest::newRow("entity expansion") << QByteArray(
+        "<!DOCTYPE DIARY [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+        "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+        "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+        "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]>"
+        "<DIARY><TEXT>&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;</TEXT></DIARY>");
     QTest::newRow("deep nesting") << QByteArray("<DIARY>").repeated(5000) + QByteArray("</DIARY>").repeated(5000);
 }
 
@@ -291,14 +293,15 @@ void TestMonthFile::VerifyOldFileAlone(const QString &directory)
 {
     const QString path = directory + QStringLiteral("/Diary20013.xml");
     QCOMPARE(Fixtures::ReadFile(path), Fixtures::Cp932Month());
-    QCOMPARE(QDir(directory).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList(QFileInfo(path).fileName()));
+    QCOMPARE(
+        QDir(directory).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList(QFileInfo(path).fileName()));
 }
 
 void TestMonthFile::write_readOnlyDirectory_keepsOldFile()
 {
     QVERIFY(Fixtures::WriteFile(MonthPath(), Fixtures::Cp932Month()));
-    QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
-                                                     | QFileDevice::ExeOther));
+    QVERIFY(QFile::setPermissions(m_dir->path(),
+        QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther));
     {
         FileAccessAsNobody nobody;
         if (!nobody.permissionsHold())
@@ -335,7 +338,7 @@ void TestMonthFile::write_interruptedByKill_leavesAWholeFile()
         QCOMPARE(entries.size(), size_t(Days * EntriesPerDay));
         const QString version = entries.front().text().section(u':', 0, 0);
         QVERIFY(std::all_of(entries.cbegin(), entries.cend(),
-                            [&](const XmlNode &entry) { return entry.text().section(u':', 0, 0) == version; }));
+            [&](const XmlNode &entry) { return entry.text().section(u':', 0, 0) == version; }));
     }
 }
 
@@ -349,7 +352,7 @@ void TestMonthFile::write_cutOffInTheMiddle_leavesOldFile()
 
     QProcess saver;
     saver.start(QCoreApplication::applicationFilePath(),
-                { QString::fromLatin1(SaveCutOffArgument), MonthPath(), QString::number(limit) });
+        { QString::fromLatin1(SaveCutOffArgument), MonthPath(), QString::number(limit) });
     QVERIFY(saver.waitForFinished(60000));
     QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
     QCOMPARE(saver.exitCode(), SIGXFSZ);

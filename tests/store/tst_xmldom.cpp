@@ -1,6 +1,6 @@
-#include "storefixtures.h"
 #include "store/storeerror.h"
 #include "store/xmldom.h"
+#include "storefixtures.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -108,8 +108,8 @@ void TestXmlDom::roundTrip_keepsTextExactly()
     QFETCH(QString, encoding);
     QFETCH(QString, text);
     XmlDocument doc;
-    doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"),
-                                                    QStringLiteral("version=\"1.0\" encoding=\"%1\"").arg(encoding)));
+    doc.appendChild(doc.createProcessingInstruction(
+        QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"%1\"").arg(encoding)));
     XmlNode entry = doc.appendChild(doc.createElement(QStringLiteral("DIARY")))
                         .appendChild(doc.createElement(QStringLiteral("TEXT")));
     entry.setText(text);
@@ -130,8 +130,8 @@ void TestXmlDom::setText_nonXmlCharacters_becomeReplacementCharacter_data()
     QTest::newRow("NUL") << QString(QStringLiteral("a%1z").arg(QChar(0))) << QStringLiteral(u"a\uFFFDz");
     QTest::newRow("lone high surrogate") << QString(QStringLiteral("a") + QChar(0xD800) + u'z')
                                          << QStringLiteral(u"a\uFFFDz");
-    QTest::newRow("lone low surrogate at end") << QString(QStringLiteral("a") + QChar(0xDC00))
-                                               << QStringLiteral(u"a\uFFFD");
+    QTest::newRow("lone low surrogate at end")
+        << QString(QStringLiteral("a") + QChar(0xDC00)) << QStringLiteral(u"a\uFFFD");
     QTest::newRow("noncharacter U+FFFE") << QString(QStringLiteral("a") + QChar(0xFFFE)) << QStringLiteral(u"a\uFFFD");
 }
 
@@ -166,8 +166,8 @@ void TestXmlDom::declaration_isTheFirstNodeOfItsOwn()
 {
     XmlDocument doc;
     QVERIFY(doc.documentChildren().empty());
-    doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"),
-                                                    QStringLiteral("version=\"1.0\" encoding=\"Shift_JIS\"")));
+    doc.appendChild(doc.createProcessingInstruction(
+        QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"Shift_JIS\"")));
     doc.appendChild(doc.createElement(QStringLiteral("DIARY")));
     const std::vector<XmlNode> top = doc.documentChildren();
     QCOMPARE(top.size(), 2u);
@@ -186,11 +186,12 @@ void TestXmlDom::hostileDocument_failsFastAndReadsNothingElse_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("loads");
-    const QByteArray laughs = "<!DOCTYPE DIARY [<!ENTITY a \"aaaaaaaaaa\">"
-                              "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
-                              "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
-                              "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">"
-                              "<!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\"><!ENTITY i \"&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;\">]>";
+    const QByteArray laughs
+        = "<!DOCTYPE DIARY [<!ENTITY a \"aaaaaaaaaa\">"
+          "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+          "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+          "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">"
+          "<!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\"><!ENTITY i \"&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;\">]>";
     QTest::newRow("entity expansion in content") << laughs + "<DIARY><TEXT>&i;</TEXT></DIARY>" << false;
     QTest::newRow("entity expansion in attribute") << laughs + "<DIARY DATE=\"&i;\"/>" << false;
     QTest::newRow("absurd nesting") << QByteArray("<a>").repeated(100000) + "x" + QByteArray("</a>").repeated(100000)
@@ -238,10 +239,11 @@ void TestXmlDom::nodeOperations_onMisuse_throw()
     QVERIFY_THROWS_EXCEPTION(StoreError, doc.createElement(QStringLiteral("NO NAME")));
     QVERIFY_THROWS_EXCEPTION(StoreError, XmlNode().text());
     QVERIFY_THROWS_EXCEPTION(StoreError, root.removeChild(root));
-    QVERIFY_THROWS_EXCEPTION(StoreError, root.appendChild(doc.createProcessingInstruction(
-                                             QStringLiteral("xml"), QStringLiteral("version=\"1.0\""))));
-    QVERIFY_THROWS_EXCEPTION(StoreError, doc.appendChild(doc.createProcessingInstruction(
-                                             QStringLiteral("xml"), QStringLiteral("encoding=\"NO-SUCH-CODE\""))));
+    QVERIFY_THROWS_EXCEPTION(StoreError,
+        root.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\""))));
+    QVERIFY_THROWS_EXCEPTION(StoreError,
+        doc.appendChild(
+            doc.createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("encoding=\"NO-SUCH-CODE\""))));
     QVERIFY(root.childNodes().empty());
 }
 

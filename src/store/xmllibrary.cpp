@@ -1,0 +1,98 @@
+#include "store/xmllibrary.h"
+
+#include "store/storeerror.h"
+
+#include <libxml/encoding.h>
+#include <libxml/parser.h>
+
+#include <mutex>
+
+namespace XmlLibrary {
+
+namespace {
+
+// Japanese Windows tools write "Shift_JIS" meaning code page 932: 0x5C is a backslash there, so a
+// stored line-break marker stays a marker, and characters such as the circled digits exist.
+const char *const ShiftJisAliases[]
+    = { "SHIFT_JIS", "SHIFT-JIS", "SHIFTJIS", "SJIS", "MS_KANJI", "CSSHIFTJIS", "X-SJIS", "MS932", "WINDOWS-31J" };
+
+bool IsXmlChar(char32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
+        || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+}
+
+void Init()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        xmlInitParser();
+        for (const char *alias : ShiftJisAliases)
+            xmlAddEncodingAlias("CP932", alias);
+    });
+}
+
+QByteArray ToXmlUtf8(const QString &text)
+{
+    QString clean;
+    clean.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            clean.append(c).append(text.at(++i));
+        } else {
+            clean.append(IsXmlChar(c.unicode()) ? c : QChar(QChar::ReplacementCharacter));
+        }
+    }
+    return clean.toUtf8();
+}
+
+QString FromXml(const xmlChar *text)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(text));
+}
+
+xmlNodePtr Checked(void *node)
+{
+    if (node == nullptr)
+        throw StoreError(QStringLiteral("operation on a node that does not exist"));
+    return static_cast<xmlNodePtr>(node);
+}
+
+QByteArray CheckedName(const QString &name)
+{
+    const QByteArray utf8 = name.toUtf8();
+    if (xmlValidateName(BAD_CAST utf8.constData(), 0) != 0)
+        throw StoreError(QStringLiteral("invalid XML name \"%1\"").arg(name));
+    return utf8;
+}
+
+bool IsDeclaration(xmlNodePtr node)
+{
+    return node->type == XML_PI_NODE && xmlStrEqual(node->name, DeclarationTarget);
+}
+
+ErrorCapture::ErrorCapture()
+    : m_previous(xmlStructuredError)
+    , m_previousContext(xmlStructuredErrorContext)
+{
+    xmlSetStructuredErrorFunc(this, &ErrorCapture::Collect);
+}
+
+ErrorCapture::~ErrorCapture()
+{
+    xmlSetStructuredErrorFunc(m_previousContext, m_previous);
+}
+
+void ErrorCapture::Collect(void *context, xmlErrorPtr error)
+{
+    auto *self = static_cast<ErrorCapture *>(context);
+    if (error == nullptr || error->level < XML_ERR_ERROR || !self->m_text.isEmpty())
+        return;
+    const QString message = QString::fromUtf8(error->message).trimmed();
+    self->m_text = error->line > 0 ? QStringLiteral("line %1: %2").arg(error->line).arg(message) : message;
+}
+
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+
+// The common ground of the XML layer (xmldom, xmlnode, xmlwriter): the only files that see
+// libxml2. Nothing outside the layer includes this header.
+namespace XmlLibrary {
+
+inline const xmlChar *const DeclarationTarget = BAD_CAST "xml";
+
+// Once per process: the library itself and the encoding names month files use.
+void Init();
+
+QString FromXml(const xmlChar *text);
+// Characters XML 1.0 cannot carry would make the written file unreadable; each becomes U+FFFD.
+QByteArray ToXmlUtf8(const QString &text);
+// The node behind a handle; throws StoreError for a handle to no node.
+xmlNodePtr Checked(void *node);
+// The name in UTF-8; throws StoreError when it is no XML name.
+QByteArray CheckedName(const QString &name);
+bool IsDeclaration(xmlNodePtr node);
+
+// Collects the library's messages for the duration of one operation instead of printing them.
+class ErrorCapture
+{
+public:
+    ErrorCapture();
+    ~ErrorCapture();
+    ErrorCapture(const ErrorCapture &) = delete;
+    ErrorCapture &operator=(const ErrorCapture &) = delete;
+
+    QString text() const { return m_text; }
+
+private:
+    static void Collect(void *context, xmlErrorPtr error);
+
+    xmlStructuredErrorFunc m_previous;
+    void *m_previousContext;
+    QString m_text;
+};
+
+}

@@ -1,0 +1,141 @@
+#include "store/xmldom.h"
+
+#include "store/storeerror.h"
+#include "store/xmllibrary.h"
+
+using namespace XmlLibrary;
+
+XmlNode::Kind XmlNode::kind() const
+{
+    const xmlNodePtr node = Checked(m_node);
+    switch (node->type) {
+    case XML_ELEMENT_NODE:
+        return Kind::Element;
+    case XML_TEXT_NODE:
+    case XML_CDATA_SECTION_NODE:
+        return Kind::Text;
+    case XML_PI_NODE:
+        return IsDeclaration(node) ? Kind::Declaration : Kind::ProcessingInstruction;
+    case XML_COMMENT_NODE:
+        return Kind::Comment;
+    default:
+        return Kind::Other;
+    }
+}
+
+QString XmlNode::nodeName() const
+{
+    const xmlNodePtr node = Checked(m_node);
+    switch (node->type) {
+    case XML_ELEMENT_NODE:
+        if (node->ns != nullptr && node->ns->prefix != nullptr)
+            return FromXml(node->ns->prefix) + u':' + FromXml(node->name);
+        return FromXml(node->name);
+    case XML_PI_NODE:
+        return FromXml(node->name);
+    case XML_TEXT_NODE:
+        return QStringLiteral("#text");
+    case XML_CDATA_SECTION_NODE:
+        return QStringLiteral("#cdata-section");
+    case XML_COMMENT_NODE:
+        return QStringLiteral("#comment");
+    default:
+        return node->name != nullptr ? FromXml(node->name) : QString();
+    }
+}
+
+QString XmlNode::text() const
+{
+    const xmlNodePtr node = Checked(m_node);
+    // The common entry, one text node, is read in place.
+    const xmlNodePtr only = node->type == XML_ELEMENT_NODE && node->children == node->last ? node->children : node;
+    if (only != nullptr && (only->type == XML_TEXT_NODE || only->type == XML_CDATA_SECTION_NODE))
+        return FromXml(only->content);
+    xmlChar *content = xmlNodeGetContent(node);
+    const QString text = FromXml(content);
+    xmlFree(content);
+    return text;
+}
+
+void XmlNode::setText(const QString &text)
+{
+    const xmlNodePtr node = Checked(m_node);
+    if (node->type != XML_ELEMENT_NODE)
+        throw StoreError(QStringLiteral("only an element's text can be replaced"));
+    while (node->children != nullptr) {
+        xmlNodePtr child = node->children;
+        xmlUnlinkNode(child);
+        xmlFreeNode(child);
+    }
+    // A text node is added as it is, never parsed, so "&amp;" typed by the user stays those five characters.
+    const QByteArray utf8 = ToXmlUtf8(text);
+    if (!utf8.isEmpty())
+        xmlAddChild(node, xmlNewDocTextLen(node->doc, BAD_CAST utf8.constData(), int(utf8.size())));
+}
+
+QString XmlNode::getAttribute(const QString &name) const
+{
+    xmlChar *value = xmlGetNoNsProp(Checked(m_node), BAD_CAST name.toUtf8().constData());
+    const QString text = FromXml(value);
+    xmlFree(value);
+    return text;
+}
+
+bool XmlNode::hasAttribute(const QString &name) const
+{
+    return xmlHasNsProp(Checked(m_node), BAD_CAST name.toUtf8().constData(), nullptr) != nullptr;
+}
+
+void XmlNode::setAttribute(const QString &name, const QString &value)
+{
+    const xmlNodePtr node = Checked(m_node);
+    if (node->type != XML_ELEMENT_NODE)
+        throw StoreError(QStringLiteral("only an element has attributes"));
+    if (xmlSetProp(node, BAD_CAST CheckedName(name).constData(), BAD_CAST ToXmlUtf8(value).constData()) == nullptr)
+        throw StoreError(QStringLiteral("cannot set attribute \"%1\"").arg(name));
+}
+
+std::vector<XmlNode> XmlNode::childNodes() const
+{
+    const xmlNodePtr node = Checked(m_node);
+    std::vector<XmlNode> children;
+    if (node->type != XML_ELEMENT_NODE)
+        return children;
+    for (xmlNodePtr child = node->children; child != nullptr; child = child->next)
+        children.push_back(XmlNode(child));
+    return children;
+}
+
+bool XmlNode::hasChildNodes() const
+{
+    const xmlNodePtr node = Checked(m_node);
+    return node->type == XML_ELEMENT_NODE && node->children != nullptr;
+}
+
+XmlNode XmlNode::parentNode() const
+{
+    const xmlNodePtr parent = Checked(m_node)->parent;
+    return XmlNode(parent != nullptr && parent->type == XML_ELEMENT_NODE ? parent : nullptr);
+}
+
+XmlNode XmlNode::appendChild(XmlNewNode &&child)
+{
+    const xmlNodePtr node = Checked(m_node);
+    const xmlNodePtr newChild = Checked(child.m_node);
+    if (node->type != XML_ELEMENT_NODE || IsDeclaration(newChild))
+        throw StoreError(QStringLiteral("cannot append \"%1\" here").arg(child.node().nodeName()));
+    const xmlNodePtr added = xmlAddChild(node, newChild);
+    if (added == nullptr)
+        throw StoreError(QStringLiteral("cannot append \"%1\"").arg(child.node().nodeName()));
+    child.release();
+    return XmlNode(added);
+}
+
+void XmlNode::removeChild(XmlNode child)
+{
+    const xmlNodePtr removed = Checked(child.m_node);
+    if (removed->parent != Checked(m_node))
+        throw StoreError(QStringLiteral("\"%1\" is not a child of \"%2\"").arg(child.nodeName(), nodeName()));
+    xmlUnlinkNode(removed);
+    xmlFreeNode(removed);
+}

@@ -25,8 +25,8 @@ void SaveMonth(PublicMod &state, const QString &directory, const QString &year, 
 // Appends an ARTICLE for the calendar's selected day to the root element and makes it xmlDay.
 void AddArticle(PublicMod &state, const DaySource &calendar);
 
-// An ARTICLE's DATE as a day number, or none when it is missing or not a number. Surrounding
-// spaces and leading zeros are accepted, as other tools write them.
+// An ARTICLE's DATE as a day number, or none when it is missing, not a number or no day of a
+// month (1 to 31). Surrounding spaces and leading zeros are accepted, as other tools write them.
 std::optional<int> ArticleDay(const XmlNode &article);
 
 // Entries made only of spaces (U+0020, tab, U+3000) are blank and dropped when saving.

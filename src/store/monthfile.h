@@ -23,8 +23,8 @@ struct ReadResult
 };
 
 // Loads path into doc. A missing file leaves doc empty. A file that exists but cannot be read
-// is renamed aside (never overwritten) and doc is left empty; throws StoreError only when even
-// that rename fails, so the caller can refuse to go on with that month.
+// is renamed aside (never overwritten) and doc is left empty; throws StoreError when even that
+// rename fails, or when a directory stands at path, so the caller can refuse to go on with that month.
 ReadResult Read(XmlDocument &doc, const QString &path);
 
 // Writes doc to path through a temporary file in the same directory; the old file stays whole

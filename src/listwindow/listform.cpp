@@ -1,8 +1,10 @@
 #include "listwindow/listform.h"
 
 #include "listwindow/articlelistmodel.h"
+#include "mainwindow/formlayout.h"
 #include "mainwindow/japanesefonts.h"
 #include "mainwindow/mainform.h"
+#include "store/diarynames.h"
 #include "store/monthdocument.h"
 
 #include <QHeaderView>
@@ -11,36 +13,10 @@
 #include <QTreeView>
 
 namespace {
-
-// The window was laid out in twips; 15 of them make one device-independent pixel.
-constexpr int TwipsPerPixel = 15;
 constexpr int ClientWidth = 4575;
 constexpr int ClientHeight = 3270;
 constexpr int DayColumnWidth = 53;
 constexpr int TitleColumnWidth = 212;
-
-struct Placement
-{
-    QWidget *control;
-    const char *name;
-    int left, top, width, height;
-};
-
-QRect Pixels(const Placement &place)
-{
-    return QRect(place.left / TwipsPerPixel, place.top / TwipsPerPixel, place.width / TwipsPerPixel,
-        place.height / TwipsPerPixel);
-}
-
-QPushButton *PlainButton(const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    // Enter and Escape press no button in this window.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
-
 }
 
 // A dialog-type window, though modeless: only such a window is marked as belonging to its owner
@@ -64,12 +40,12 @@ ListForm::ListForm(MainForm *owner)
 
 void ListForm::CreateControls()
 {
-    setFixedSize(ClientWidth / TwipsPerPixel, ClientHeight / TwipsPerPixel);
+    setFixedSize(FormLayout::ClientSize(ClientWidth, ClientHeight));
     // A window of its own does not take the owner's font.
     setFont(JapaneseFonts::UiFont());
 
-    BtnEnd = PlainButton(QStringLiteral("閉じる"), this);
-    BtnRefresh = PlainButton(QStringLiteral("リフレッシュ"), this);
+    BtnEnd = FormLayout::PlainButton(QStringLiteral("閉じる"), this);
+    BtnRefresh = FormLayout::PlainButton(QStringLiteral("リフレッシュ"), this);
     ListArticle = new QTreeView(this);
     m_rows = new ArticleListModel(ListArticle);
     ListArticle->setModel(m_rows);
@@ -88,19 +64,11 @@ void ListForm::CreateControls()
     header->resizeSection(ArticleListModel::DayColumn, DayColumnWidth);
     header->resizeSection(ArticleListModel::TitleColumn, TitleColumnWidth);
 
-    const Placement placements[] = {
+    FormLayout::Place({
         { BtnEnd, "BtnEnd", 3480, 2880, 975, 300 },
         { BtnRefresh, "BtnRefresh", 1680, 2880, 1335, 300 },
         { ListArticle, "ListArticle", 0, 120, 4575, 2535 },
-    };
-    QWidget *previous = nullptr;
-    for (const Placement &place : placements) {
-        place.control->setObjectName(QString::fromLatin1(place.name));
-        place.control->setGeometry(Pixels(place));
-        if (previous)
-            setTabOrder(previous, place.control);
-        previous = place.control;
-    }
+    });
     BtnEnd->setFocus(Qt::OtherFocusReason);
 }
 
@@ -121,8 +89,8 @@ void ListForm::FillList()
     const int year = m_owner->LoadedYear().toInt();
     const int month = m_owner->LoadedMonth().toInt();
     std::vector<ArticleRow> rows;
-    for (const XmlNode &article : m_owner->State().xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE"))) {
-        const QString dayText = article.getAttribute(QStringLiteral("DATE"));
+    for (const XmlNode &article : m_owner->State().xmlDoc.getElementsByTagName(DiaryNames::Article)) {
+        const QString dayText = article.getAttribute(DiaryNames::Date);
         const std::optional<int> day = MonthDocument::ArticleDay(article);
         for (const XmlNode &entry : article.childNodes())
             rows.push_back({ dayText, m_owner->MakeTitle(entry.text()), day, year, month });

@@ -3,6 +3,7 @@
 #include "listwindow/listform.h"
 #include "mainwindow/caldiary.h"
 #include "shared/yearmonth.h"
+#include "store/diarynames.h"
 #include "store/monthdocument.h"
 #include "store/storeerror.h"
 #include "store/textcodec.h"
@@ -94,7 +95,7 @@ void MainForm::ListDay()
     }
     TxtText->clear();
     TxtText->setReadOnly(true);
-    const std::vector<XmlNode> articles = m_state.xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE"));
+    const std::vector<XmlNode> articles = m_state.xmlDoc.getElementsByTagName(DiaryNames::Article);
     m_state.xmlDay = XmlNode();
     const int day = CalDiary_->Day();
     for (const XmlNode &article : articles) {
@@ -161,7 +162,7 @@ void MainForm::BtnNewClick()
 {
     if (m_state.xmlDay.isNull())
         MonthDocument::AddArticle(m_state, *CalDiary_);
-    XmlNewNode entry = m_state.xmlDoc.createElement(QStringLiteral("TEXT"));
+    XmlNewNode entry = m_state.xmlDoc.createElement(DiaryNames::Text);
     TxtText->clear();
     m_state.xmlDay.appendChild(std::move(entry));
     const int position = ListTitle->count();
@@ -261,7 +262,7 @@ void MainForm::MarkDays()
         }
     }
     const int daysInMonth = CalDiary_->VisibleDays(offset + 1).daysInMonth();
-    for (const XmlNode &article : m_state.xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE"))) {
+    for (const XmlNode &article : m_state.xmlDoc.getElementsByTagName(DiaryNames::Article)) {
         if (!article.hasChildNodes())
             continue;
         // A day the displayed month does not have would mark a day of the next month.

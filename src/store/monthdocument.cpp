@@ -2,6 +2,7 @@
 
 #include "shared/publicmod.h"
 #include "store/daysource.h"
+#include "store/diarynames.h"
 #include "store/storeerror.h"
 #include "store/xmldom.h"
 
@@ -11,10 +12,6 @@ namespace MonthDocument {
 
 namespace {
 
-const QString DiaryName = QStringLiteral("DIARY");
-const QString ArticleName = QStringLiteral("ARTICLE");
-const QString DateName = QStringLiteral("DATE");
-const QString TextName = QStringLiteral("TEXT");
 const QString Declaration = QStringLiteral("version=\"1.0\" encoding=\"Shift_JIS\"");
 
 constexpr int FirstDay = 1;
@@ -24,7 +21,7 @@ void StartEmptyMonth(XmlDocument &doc)
 {
     doc.clear();
     doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"), Declaration));
-    doc.appendChild(doc.createElement(DiaryName));
+    doc.appendChild(doc.createElement(DiaryNames::Diary));
 }
 
 bool IsBlankCharacter(QChar c)
@@ -51,7 +48,7 @@ void SaveMonth(PublicMod &state, const QString &directory, const QString &year, 
     // From the last entry to the first, so that removing an entry never frees one still to be
     // visited (another tool may nest TEXT in TEXT). Removing blank entries cannot make an
     // enclosing one blank or not blank, so the outcome is that of a walk from the first.
-    const std::vector<XmlNode> entries = state.xmlDoc.getElementsByTagName(TextName);
+    const std::vector<XmlNode> entries = state.xmlDoc.getElementsByTagName(DiaryNames::Text);
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         XmlNode parent = entry->parentNode();
         if (!parent.isNull() && IsBlank(entry->text()))
@@ -62,16 +59,16 @@ void SaveMonth(PublicMod &state, const QString &directory, const QString &year, 
 
 void AddArticle(PublicMod &state, const DaySource &calendar)
 {
-    XmlNewNode article = state.xmlDoc.createElement(ArticleName);
-    article.node().setAttribute(DateName, QString::number(calendar.Day()));
+    XmlNewNode article = state.xmlDoc.createElement(DiaryNames::Article);
+    article.node().setAttribute(DiaryNames::Date, QString::number(calendar.Day()));
     state.xmlDay = state.xmlDoc.documentElement().appendChild(std::move(article));
 }
 
 std::optional<int> ArticleDay(const XmlNode &article)
 {
-    if (!article.hasAttribute(DateName))
+    if (!article.hasAttribute(DiaryNames::Date))
         return std::nullopt;
-    const QString date = article.getAttribute(DateName).trimmed();
+    const QString date = article.getAttribute(DiaryNames::Date).trimmed();
     if (date.isEmpty() || !std::all_of(date.cbegin(), date.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return std::nullopt;
     bool ok = false;

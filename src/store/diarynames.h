@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The element and attribute names of a month file. They are upper case and compared exactly;
+// files written years ago rely on them.
+namespace DiaryNames {
+inline const QString Diary = QStringLiteral("DIARY");
+inline const QString Article = QStringLiteral("ARTICLE");
+inline const QString Date = QStringLiteral("DATE");
+inline const QString Text = QStringLiteral("TEXT");
+}

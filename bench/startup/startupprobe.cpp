@@ -10,8 +10,8 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -47,8 +47,8 @@ std::string WindowTitle(Display *display, Window window)
     unsigned long count = 0;
     unsigned long after = 0;
     unsigned char *data = nullptr;
-    if (XGetWindowProperty(display, window, name, 0, 256, False, AnyPropertyType, &type, &format, &count, &after,
-                           &data) != Success
+    if (XGetWindowProperty(display, window, name, 0, 256, False, AnyPropertyType, &type, &format, &count, &after, &data)
+            != Success
         || data == nullptr)
         return {};
     std::string title(reinterpret_cast<const char *>(data), count);
@@ -59,7 +59,7 @@ std::string WindowTitle(Display *display, Window window)
 unsigned long PaintRootMagenta(Display *display)
 {
     const Window root = DefaultRootWindow(display);
-    XColor colour{};
+    XColor colour {};
     colour.red = 0xffff;
     colour.blue = 0xffff;
     if (!XAllocColor(display, DefaultColormap(display, DefaultScreen(display)), &colour))
@@ -104,7 +104,7 @@ Window WaitForMap(Display *display, const std::string &title, pid_t child, Clock
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(fd, &readable);
-        timeval wait{0, 1000};
+        timeval wait { 0, 1000 };
         select(fd + 1, &readable, nullptr, nullptr, &wait);
     }
     throw std::runtime_error("no window titled \"" + title + "\" was mapped in time");
@@ -145,7 +145,7 @@ long StopAndMeasureMaxRss(pid_t child)
 {
     kill(child, SIGTERM);
     int status = 0;
-    rusage usage{};
+    rusage usage {};
     if (wait4(child, &status, 0, &usage) != child)
         throw std::runtime_error("lost the program");
     return usage.ru_maxrss;

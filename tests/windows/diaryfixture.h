@@ -3,6 +3,7 @@
 #include "mainwindow/caldiary.h"
 #include "mainwindow/mainform.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QDate>
 #include <QDir>
@@ -63,10 +64,14 @@ struct Window
 
     int SelectedRow() const { return Titles()->currentRow(); }
 
+    // The offscreen platform can call the window active before Qt has moved the focus into it,
+    // so wait for Qt's own view as well: the tests rely on real focus changes.
     bool ShowAndActivate()
     {
         form->show();
-        return QTest::qWaitForWindowActive(form.get());
+        form->activateWindow();
+        return QTest::qWaitForWindowActive(form.get())
+            && QTest::qWaitFor([this] { return QApplication::activeWindow() == form.get(); });
     }
 
     void Click(const char *button) const { QTest::mouseClick(Button(button), Qt::LeftButton); }

@@ -14,3 +14,12 @@ add_test(NAME e2e_editing
         $<TARGET_FILE:noterra>
         ${CMAKE_CURRENT_BINARY_DIR}/e2e/editing)
 set_tests_properties(e2e_editing PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 90)
+
+# The list window of the real program: a click on the day header, a click on the first row, and
+# the main window's titles of that day, checked through the entry deleted from the month file;
+# the screenshots of each run stay in e2e/listwindow.
+add_test(NAME e2e_listwindow
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/listwindow.sh
+        $<TARGET_FILE:noterra>
+        ${CMAKE_CURRENT_BINARY_DIR}/e2e/listwindow)
+set_tests_properties(e2e_listwindow PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 90)

@@ -1,0 +1,269 @@
+#!/usr/bin/env bash
+# The list window with the real program on a virtual X server, on a fixed day (15 March 2026)
+# whose title list is empty. The portable folder holds a month whose entries were begun out of
+# day order: the 12th, the 4th (two entries), the 20th, the 9th. BtnList opens "一覧"; a click on
+# the day header sorts the rows by day number, so the first row is the 4th's; a click on that row
+# shows the 4th in the main window. There the first title is deleted and BtnEnd saves: the file
+# is the one written before, less the 4th's first entry, byte for byte. In document order, in a
+# day sort of the digits as text ("12" < "20" < "4") or in the title sort the first row is
+# another day, and another entry would go.
+#
+# Usage: listwindow.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY
+set -uo pipefail
+# Month files are compared byte by byte.
+export LC_ALL=C
+
+program=$1
+shots=$2
+
+work=
+started=()
+overall_deadline=$((SECONDS + 55))
+
+fail()
+{
+    echo "FAIL: $*" >&2
+    [ -n "${DISPLAY:-}" ] && import -window root "$shots/failure.png" 2>/dev/null &&
+        echo "screen at the failure: $shots/failure.png" >&2
+    exit 1
+}
+skip() { echo "SKIP: $*"; exit 77; }
+
+for tool in Xvfb xdotool xwininfo import openbox wmctrl iconv od md5sum timeout; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/test.sh installs it)"
+done
+faketime_lib=$(compgen -G '/usr/lib/*/faketime/libfaketime.so.1' | head -n1)
+[ -n "$faketime_lib" ] || skip "libfaketime.so.1 is not installed (package libfaketime)"
+printf 'x' | iconv -f UTF-8 -t CP932 >/dev/null 2>&1 || skip "iconv has no CP932 converter (package libc6)"
+[ -x "$program" ] || fail "no program at $program"
+
+today="2026-03-15 12:00:00"
+month_file=Diary20263.xml
+declaration='<?xml version="1.0" encoding="Shift_JIS"?>'
+# The month as the program writes it. The title that starts with a digit comes first in a title
+# sort; the 12th comes first in document order and in a day sort of the digits as text.
+month_before='<DIARY><ARTICLE DATE="12"><TEXT>twelfth</TEXT></ARTICLE><ARTICLE DATE="4"><TEXT>fourth-a</TEXT><TEXT>fourth-b</TEXT></ARTICLE><ARTICLE DATE="20"><TEXT>twentieth</TEXT></ARTICLE><ARTICLE DATE="9"><TEXT>9時に歯医者</TEXT></ARTICLE></DIARY>'
+month_after=${month_before/<TEXT>fourth-a<\/TEXT>/}
+
+# Client-area rectangles (left top width height). Main window: its controls, the title list's
+# first row, the client area. List window (the names that start with ListArticle or ListForm):
+# the header's day section, the first row under the header (whose height, 17 to 23
+# pixels, depends on the font), the rows, the client area.
+declare -A control=(
+    [BtnList]="32 8 129 20"
+    [BtnEnd]="440 16 113 20"
+    [BtnDel]="96 320 73 20"
+    [ListTitle]="8 216 169 92"
+    [TxtText]="200 48 353 289"
+    [TitleRow0]="10 219 150 12"
+    [Client]="0 0 565 353"
+    [ListArticle.DayHeader]="2 10 49 14"
+    [ListArticle.Row0]="2 27 260 10"
+    [ListArticle.Rows]="2 27 300 140"
+    [ListForm]="0 0 305 218"
+)
+
+stop_all()
+{
+    local i pid
+    for ((i = ${#started[@]} - 1; i >= 0; i--)); do
+        kill "${started[i]}" 2>/dev/null
+    done
+    for _ in $(seq 20); do
+        local alive=0
+        for pid in "${started[@]}"; do kill -0 "$pid" 2>/dev/null && alive=1; done
+        [ $alive -eq 0 ] && break
+        sleep 0.1
+    done
+    for pid in "${started[@]}"; do kill -KILL "$pid" 2>/dev/null; done
+    [ -n "$work" ] && rm -rf "$work"
+}
+trap stop_all EXIT
+
+# Waits up to the given seconds, and never past the whole test's deadline, for the command to
+# succeed; else fails with the message.
+wait_for()
+{
+    local deadline=$((SECONDS + $1)) message=$2
+    shift 2
+    [ $deadline -le $overall_deadline ] || deadline=$overall_deadline
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || fail "$message"
+        sleep 0.1
+    done
+}
+
+start_display()
+{
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb=$!
+    started+=($xvfb)
+    wait_for 5 "Xvfb did not report its display" display_ready
+    export DISPLAY=":$(head -n1 "$work/display")"
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    started+=($!)
+    wait_for 5 "openbox did not take the display" wm_ready
+}
+display_ready()
+{
+    kill -0 "$xvfb" 2>/dev/null || fail "Xvfb ended: $(cat "$work/xvfb.log")"
+    grep -q '^[0-9]' "$work/display"
+}
+wm_ready() { wmctrl -m >/dev/null 2>&1; }
+
+write_month()
+{
+    { printf '%s\n%s\n' "$declaration" "$1"; } | LC_ALL=C.UTF-8 iconv -f UTF-8 -t CP932 >"$2" ||
+        fail "iconv could not write $2"
+}
+
+start_program()
+{
+    LD_PRELOAD=$faketime_lib FAKETIME="@$today" FAKETIME_DONT_FAKE_MONOTONIC=1 QT_QPA_PLATFORM=xcb \
+        LC_ALL=C.UTF-8 "$portable/noterra" >>"$work/noterra.log" 2>&1 &
+    app=$!
+    started+=($app)
+    wait_for 20 "no window titled Noterra was mapped within the time" main_window
+    wait_for 5 "the window was not activated" window_active "$window"
+    read -r left top < <(client_origin "$window")
+    previous=
+    wait_for 8 "the window did not settle" settled Client
+}
+main_window()
+{
+    kill -0 "$app" 2>/dev/null || fail "the program ended before its window appeared: $(cat "$work/noterra.log")"
+    window=$(xdotool search --onlyvisible --name '^Noterra$' 2>/dev/null | head -n1)
+    [ -n "$window" ]
+}
+list_window()
+{
+    kill -0 "$app" 2>/dev/null || fail "the program ended before the list appeared: $(cat "$work/noterra.log")"
+    list=$(xdotool search --onlyvisible --name '^一覧$' 2>/dev/null | head -n1)
+    [ -n "$list" ]
+}
+window_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+client_origin()
+{
+    xwininfo -id "$1" | awk -F: '/Absolute upper-left X/ { x = $2 + 0 } /Absolute upper-left Y/ { y = $2 + 0 }
+        END { print x, y }'
+}
+client_size() { xwininfo -id "$1" | awk -F: '/Width/ { w = $2 + 0 } /Height/ { h = $2 + 0 } END { print w "x" h }'; }
+# The named rectangle looks the same twice in a row: painting is done.
+settled()
+{
+    local now
+    now=$(region "$1")
+    [ "$now" = "$previous" ] && return 0
+    previous=$now
+    return 1
+}
+
+# The screen origin of the window that holds the named rectangle.
+origin_of()
+{
+    case $1 in
+    ListArticle.* | ListForm) echo "$list_left $list_top" ;;
+    *) echo "$left $top" ;;
+    esac
+}
+
+# A digest of what the screen shows in the named rectangle.
+region()
+{
+    local x y w h ox oy
+    read -r x y w h <<<"${control[$1]}"
+    read -r ox oy < <(origin_of "$1")
+    import -window root -crop "${w}x${h}+$((ox + x))+$((oy + y))" rgb:- 2>/dev/null | md5sum
+}
+region_changed() { [ "$(region "$1")" != "$2" ]; }
+
+click()
+{
+    local x y w h ox oy
+    read -r x y w h <<<"${control[$1]}"
+    read -r ox oy < <(origin_of "$1")
+    timeout 5 xdotool mousemove "$((ox + x + w / 2))" "$((oy + y + h / 2))" click 1
+}
+# Clicks the named rectangle and waits until the watched one shows something else.
+click_and_watch()
+{
+    local target=$1 watched=$2 message=$3 before
+    before=$(region "$watched")
+    click "$target"
+    wait_for 5 "$message" region_changed "$watched" "$before"
+}
+shot() { import -window root "$shots/$1" 2>/dev/null || fail "no screenshot $1"; }
+
+# Opens the list and puts it in the screen's top-left corner, where it covers only the main
+# window's frame and the top of BtnList.
+open_list()
+{
+    click BtnList
+    wait_for 5 "BtnList mapped no window titled 一覧" list_window
+    wait_for 5 "the list window was not activated" window_active "$list"
+    local size
+    size=$(client_size "$list")
+    [ "$size" = 305x218 ] || fail "the list's client area is $size, expected 305x218"
+    timeout 5 xdotool windowmove "$list" 0 0
+    wait_for 5 "the list window did not move to the top-left corner" list_moved
+    previous=
+    wait_for 8 "the list window did not settle" settled ListForm
+    local bottom=$((list_top + 218)) right=$((list_left + 305))
+    [ $bottom -le $((top + 40)) ] || [ $right -le $left ] ||
+        fail "the list (bottom ${bottom}) still covers the main window below its client line 40 (top ${top})"
+}
+list_moved()
+{
+    read -r list_left list_top < <(client_origin "$list")
+    [ "$list_left" -lt 50 ] && [ "$list_top" -lt 50 ]
+}
+
+save_and_end()
+{
+    click BtnEnd
+    wait_for 10 "the program did not end after BtnEnd" app_ended
+    wait "$app"
+    local status=$?
+    unset 'started[-1]'
+    [ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$work/noterra.log")"
+}
+app_ended() { ! kill -0 "$app" 2>/dev/null; }
+
+hex() { od -An -tx1 "$@" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
+titles_in() { LC_ALL=C.UTF-8 iconv -f CP932 -t UTF-8 "$1" 2>/dev/null | grep -o '<TEXT>[^<]*' | sed 's/<TEXT>//' | paste -sd, -; }
+
+work=$(mktemp -d)
+mkdir -p "$shots"
+rm -f "$shots"/*.png
+portable=$work/portable
+mkdir "$portable"
+cp "$program" "$portable/noterra"
+write_month "$month_before" "$portable/$month_file"
+write_month "$month_after" "$work/expected.xml"
+unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_STYLE_OVERRIDE QT_IM_MODULE XMODIFIERS
+
+start_display
+start_program
+empty_titles=$(region ListTitle)
+open_list
+shot 1-list-opened.png
+click_and_watch ListArticle.DayHeader ListArticle.Rows "a click on the day header did not reorder the rows (screen: $shots/1-list-opened.png)"
+previous=
+wait_for 5 "the sorted rows did not settle" settled ListArticle.Rows
+shot 2-list-sorted.png
+click_and_watch ListArticle.Row0 ListArticle.Row0 "a click on the first row did not select it (screen: $shots/2-list-sorted.png)"
+wait_for 5 "the first row's day shows no titles in the main window" region_changed ListTitle "$empty_titles"
+previous=
+wait_for 5 "the main window's titles did not settle" settled ListTitle
+shot 3-row-clicked.png
+click_and_watch TitleRow0 TxtText "a click on the first title did not open it (screen: $shots/3-row-clicked.png)"
+click_and_watch BtnDel ListTitle "BtnDel removed no title (screen: $shots/3-row-clicked.png)"
+shot 4-title-deleted.png
+save_and_end
+
+cmp -s "$work/expected.xml" "$portable/$month_file" ||
+    fail "the saved month holds the titles [$(titles_in "$portable/$month_file")], expected" \
+        "[$(titles_in "$work/expected.xml")]: the first row after the day sort was not the 4th's first entry;" \
+        "bytes: $(hex "$portable/$month_file")"
+
+echo "PASS: the day sort put the 4th first and its row showed the 4th's titles; screenshots in $shots"

@@ -42,7 +42,8 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 grep -q '^[0-9]' "$work/display" || { echo "Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime

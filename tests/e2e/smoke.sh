@@ -55,14 +55,15 @@ wait_for()
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
-started+=($xvfb)
+started+=("$xvfb")
 display_ready()
 {
     kill -0 "$xvfb" 2>/dev/null || fail "Xvfb ended: $(cat "$work/xvfb.log")"
     grep -q '^[0-9]' "$work/display"
 }
 wait_for 5 "Xvfb did not report its display" display_ready
-export DISPLAY=":$(head -n1 "$work/display")"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
 unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_STYLE_OVERRIDE
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime
@@ -78,7 +79,7 @@ cp "$program" "$portable/noterra"
 LD_PRELOAD=$faketime_lib FAKETIME="@2026-03-15 12:00:00" FAKETIME_DONT_FAKE_MONOTONIC=1 QT_QPA_PLATFORM=xcb \
     "$portable/noterra" >"$work/noterra.log" 2>&1 &
 app=$!
-started+=($app)
+started+=("$app")
 
 main_window()
 {

@@ -1,5 +1,6 @@
 # shellcheck shell=bash disable=SC2034
-# Sourced by run.sh, test.sh and the start-up benchmark: the Debian packages each needs, and installing the missing ones.
+# Sourced by run.sh, test.sh and the start-up benchmark: the Debian packages each needs, and
+# installing the missing ones.
 
 NOTERRA_BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-base-dev-tools libxml2-dev libgl1-mesa-dev)
 # Japanese glyphs for the windows, and Qt's own Japanese texts (context menus, message box buttons).

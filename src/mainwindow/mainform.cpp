@@ -87,6 +87,13 @@ void MainForm::SaveMonth(const QString &year, const QString &month)
     MonthDocument::SaveMonth(m_state, m_directory, year, month);
 }
 
+bool MainForm::MonthIsLoaded() const
+{
+    // Without a root the month's file could not even be set aside; the user cannot have written
+    // into it, and saving would put an empty month over the file.
+    return !m_state.xmlDoc.documentElement().isNull();
+}
+
 void MainForm::ListDay()
 {
     {
@@ -190,7 +197,8 @@ void MainForm::BtnEndClick()
 {
     // The document belongs to the month it was loaded for; it is saved into that month's file.
     try {
-        SaveMonth(strYear, strMonth);
+        if (MonthIsLoaded())
+            SaveMonth(strYear, strMonth);
     } catch (const StoreError &) {
         // Saving already dropped blank entries; the list must not show rows that are gone.
         ListDay();
@@ -221,7 +229,8 @@ void MainForm::CalDiarySelectionChange(const QDate &first)
 bool MainForm::SwitchMonth()
 {
     try {
-        SaveMonth(strYear, strMonth);
+        if (MonthIsLoaded())
+            SaveMonth(strYear, strMonth);
     } catch (const StoreError &error) {
         // Stay in the loaded month: its unsaved work must not be replaced by another month.
         CalDiary_->SetValue(m_shownDate);

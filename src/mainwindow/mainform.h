@@ -58,6 +58,7 @@ private:
     void Load();
     void LoadMonth(const QString &year, const QString &month);
     void SaveMonth(const QString &year, const QString &month);
+    bool MonthIsLoaded() const;
     void ShowTitles();
     void TitleSelected();
     void WriteBack();

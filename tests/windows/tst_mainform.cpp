@@ -24,6 +24,7 @@ private slots:
     void closeBox_writesNothing();
     void btnEnd_failedSave_keepsWindowAndDocument();
     void startUp_unreadableFile_isKeptAsideAndReported();
+    void startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBeLeft();
 
 private:
     QTemporaryDir m_dir;
@@ -237,6 +238,27 @@ void TestMainForm::startUp_unreadableFile_isKeptAsideAndReported()
     QCOMPARE(kept.size(), 1);
     QCOMPARE(ReadFile(dir.filePath(kept.first())), broken);
     QVERIFY(window.messages.first().contains(kept.first()));
+}
+
+void TestMainForm::startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBeLeft()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("Diary20263.xml/inside"));
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    QTRY_COMPARE(window.messages.size(), 1);
+    window.Click("BtnNew");
+    QCOMPARE(window.messages.size(), 2);
+    QVERIFY(window.TitleTexts().isEmpty());
+    window.Pick(QDate(2026, 4, 1));
+    QCOMPARE(window.form->LoadedMonth(), QString("4"));
+    window.Pick(QDate(2026, 3, 2));
+    QCOMPARE(window.messages.size(), 3);
+    QCOMPARE(window.form->LoadedMonth(), QString("4")); // March cannot be opened: back to April
+    QCOMPARE(window.Calendar()->Value(), QDate(2026, 4, 1));
+    window.Click("BtnEnd");
+    QVERIFY(QFileInfo(dir.filePath("Diary20263.xml/inside")).isDir());
+    QVERIFY(QFile::exists(dir.filePath("Diary20264.xml")));
 }
 
 QTEST_MAIN(TestMainForm)

@@ -138,6 +138,7 @@ private slots:
     void read_unreadableFile_isKeptAside();
     void read_keptAsideNames_neverCollide();
     void read_withoutReadPermission_isKeptAside();
+    void read_unreadableFileThatCannotMove_throwsAndStays();
     void directoryAtMonthPath_failsAndStaysUntouched();
     void write_readOnlyDirectory_keepsOldFile();
     void write_fullDisk_keepsOldFile();
@@ -263,6 +264,22 @@ void TestMonthFile::read_withoutReadPermission_isKeptAside()
     QVERIFY(!QFileInfo::exists(MonthPath()));
     QVERIFY(QFile::setPermissions(result.keptAsidePath, QFileDevice::ReadOwner));
     QCOMPARE(Fixtures::ReadFile(result.keptAsidePath), Fixtures::Cp932Month());
+}
+
+void TestMonthFile::read_unreadableFileThatCannotMove_throwsAndStays()
+{
+    QVERIFY(Fixtures::WriteFile(MonthPath(), "<DIARY>"));
+    QVERIFY(QFile::setPermissions(m_dir->path(),
+        QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther));
+    XmlDocument doc;
+    {
+        FileAccessAsNobody nobody;
+        if (!nobody.permissionsHold())
+            QSKIP("running as root without the right to act as another user: every directory is writable");
+        QVERIFY_THROWS_EXCEPTION(StoreError, MonthFile::Read(doc, MonthPath()));
+    }
+    QCOMPARE(Fixtures::ReadFile(MonthPath()), QByteArray("<DIARY>"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 1);
 }
 
 void TestMonthFile::directoryAtMonthPath_failsAndStaysUntouched()

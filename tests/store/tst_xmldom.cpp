@@ -74,11 +74,12 @@ void TestXmlDom::load_eachEncoding_readsTheSameMonth()
 void TestXmlDom::load_shiftJis_readsCodePage932()
 {
     const QByteArray bytes = Fixtures::Declaration("Shift_JIS")
-        + "<DIARY><ARTICLE DATE=\"1\"><TEXT>a\\nb\x87\x40\x81\x60\x87\x8A\xFB\xFC</TEXT></ARTICLE></DIARY>\n";
+        + "<DIARY><ARTICLE DATE=\"1\"><TEXT>a\\nb\x87\x40\x81\x60\x87\x8A\xFB\xFC\x95\x5Cn</TEXT></ARTICLE></DIARY>\n";
     XmlDocument doc;
     QString error;
     QVERIFY2(doc.loadXml(bytes, &error), qPrintable(error));
-    QCOMPARE(EntryTexts(doc), QStringList(QStringLiteral(u"a\\nb①～㈱髙")));
+    // The second byte of 表 is 0x5C, yet with the n after it there is no line-break marker.
+    QCOMPARE(EntryTexts(doc), QStringList(QStringLiteral(u"a\\nb①～㈱髙表n")));
     QCOMPARE(doc.saveXml(), bytes);
 }
 

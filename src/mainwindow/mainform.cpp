@@ -199,10 +199,13 @@ void MainForm::BtnEndClick()
     try {
         if (MonthIsLoaded())
             SaveMonth(strYear, strMonth);
-    } catch (const StoreError &) {
+    } catch (const StoreError &error) {
         // Saving already dropped blank entries; the list must not show rows that are gone.
         ListDay();
-        throw;
+        Report(ErrorTitle, QStringLiteral("「%1」を保存できませんでした。書いた内容はまだ残っています。"
+                                          "原因を取り除いてから、もう一度「保管しておわり」を押してください。\n%2")
+                               .arg(MonthFile::FileName(strYear, strMonth), error.message()));
+        return;
     }
     close();
 }

@@ -44,7 +44,7 @@ void SaveMonth(PublicMod &state, const QString &directory, const QString &year, 
 {
     // Only a failed load leaves no root; writing then would replace a month file with nothing.
     if (state.xmlDoc.documentElement().isNull())
-        throw StoreError(QStringLiteral("no month is loaded, so none is saved"));
+        throw StoreError(QStringLiteral("この月は読み込めなかったため、保存しません。"));
     // From the last entry to the first, so that removing an entry never frees one still to be
     // visited (another tool may nest TEXT in TEXT). Removing blank entries cannot make an
     // enclosing one blank or not blank, so the outcome is that of a walk from the first.

@@ -69,7 +69,7 @@ ReadResult Read(XmlDocument &doc, const QString &path)
     // Moving a directory away could carry off whatever the user keeps in it; the month stays
     // unusable until the user clears the way.
     if (info.isDir())
-        throw StoreError(Failure(path, QStringLiteral("a directory stands where the month file belongs")));
+        throw StoreError(Failure(path, QStringLiteral("月のファイルの場所に同じ名前のフォルダーがあります。")));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return KeepAside(path, file.errorString());

@@ -55,7 +55,11 @@ QString DecodeText(const QString &storedText)
 QString MakeTitle(const QString &storedText)
 {
     const qsizetype marker = storedText.indexOf(Marker);
-    const qsizetype length = marker < 0 ? TitleWithoutBreak : qMin(marker, TitleLimit);
+    qsizetype length = marker < 0 ? TitleWithoutBreak : qMin(marker, TitleLimit);
+    // A cut between the two halves of a character outside the basic plane would leave half a
+    // character on screen; the title ends before it instead.
+    if (length > 0 && length < storedText.size() && storedText.at(length - 1).isHighSurrogate())
+        --length;
     return storedText.left(length);
 }
 

@@ -187,7 +187,7 @@ bool XmlDocument::loadXml(const QByteArray &bytes, QString *error)
         xmlFreeDoc(parsed);
         clear();
         if (error != nullptr)
-            *error = capture.text().isEmpty() ? QStringLiteral("not an XML document") : capture.text();
+            *error = capture.text().isEmpty() ? QStringLiteral("XML 文書ではありません。") : capture.text();
         return false;
     }
     DropIndentation(parsed->children);

@@ -90,6 +90,11 @@ void TestTextCodec::makeTitle_data()
     QTest::newRow("marker at 21") << twenty + QStringLiteral("\\nx") << twenty;
     QTest::newRow("marker at 26") << twenty + QStringLiteral("12345\\nx") << twenty;
     QTest::newRow("lone LF stays in the title") << QStringLiteral("a\nb\\nc") << QStringLiteral("a\nb");
+    const QString emoji = QStringLiteral(u"\U0001F600");
+    QTest::newRow("an emoji cut in half at 19 is left out")
+        << twenty.left(18) + emoji + QStringLiteral("x") << twenty.left(18);
+    QTest::newRow("an emoji whole within 19 stays") << twenty.left(17) + emoji + QStringLiteral("xy")
+                                                    << twenty.left(17) + emoji;
 }
 
 void TestTextCodec::makeTitle()

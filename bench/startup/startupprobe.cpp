@@ -141,6 +141,18 @@ void WaitForPaint(Display *display, Window window, unsigned long rootPixel, pid_
     }
 }
 
+// A display that has just reported itself ready may still refuse the first connection.
+Display *OpenDisplay()
+{
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    Display *display = XOpenDisplay(nullptr);
+    while (display == nullptr && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        display = XOpenDisplay(nullptr);
+    }
+    return display;
+}
+
 long StopAndMeasureMaxRss(pid_t child)
 {
     kill(child, SIGTERM);
@@ -159,7 +171,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: %s TITLE PROGRAM [ARGUMENTS...]\n", argv[0]);
         return 2;
     }
-    Display *display = XOpenDisplay(nullptr);
+    Display *display = OpenDisplay();
     if (display == nullptr) {
         std::fprintf(stderr, "cannot open the X display\n");
         return 1;

@@ -11,8 +11,20 @@ program=$1
 screenshot=$2
 background=$3
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
 skip() { echo "SKIP: $*"; exit 77; }
+
+# Says what went wrong and what the screen showed then: the mapped windows and a screenshot.
+fail()
+{
+    echo "FAIL: $*" >&2
+    if [ -n "${DISPLAY:-}" ]; then
+        echo "mapped windows: $(timeout 5 xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | paste -sd '|')" >&2
+        mkdir -p "$(dirname "$screenshot")"
+        timeout 5 import -window root "$screenshot" 2>/dev/null && echo "screen: $screenshot" >&2
+    fi
+    [ -s "${work:-}/noterra.log" ] && echo "program output: $(cat "$work/noterra.log")" >&2
+    exit 1
+}
 
 for tool in Xvfb xdotool xwininfo xprop import convert openbox wmctrl; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/test.sh installs it)"
@@ -59,7 +71,7 @@ started+=("$xvfb")
 display_ready()
 {
     kill -0 "$xvfb" 2>/dev/null || fail "Xvfb ended: $(cat "$work/xvfb.log")"
-    grep -q '^[0-9]' "$work/display"
+    grep -q '^[0-9]' "$work/display" 2>/dev/null
 }
 wait_for 5 "Xvfb did not report its display" display_ready
 DISPLAY=":$(head -n1 "$work/display")"
@@ -68,15 +80,24 @@ unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_STY
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime
 
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-started+=($!)
-wm_ready() { wmctrl -m >/dev/null 2>&1; }
-wait_for 5 "openbox did not take the display" wm_ready
+# openbox announces itself on the display before it handles its first event, and a window
+# mapped in between is never managed; its start-up command runs only once it is ready.
+openbox --sm-disable --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
+openbox=$!
+started+=("$openbox")
+wm_ready()
+{
+    kill -0 "$openbox" 2>/dev/null || fail "openbox ended: $(cat "$work/openbox.log")"
+    [ -e "$work/wm-ready" ]
+}
+wait_for 15 "openbox did not finish starting" wm_ready
 
 portable=$work/portable
 mkdir "$portable"
 cp "$program" "$portable/noterra"
-LD_PRELOAD=$faketime_lib FAKETIME="@2026-03-15 12:00:00" FAKETIME_DONT_FAKE_MONOTONIC=1 QT_QPA_PLATFORM=xcb \
+# The clock is faked, file times are not: fontconfig compares font folders' times with its
+# caches, and faked times would make it rescan every font and rewrite the caches on each run.
+LD_PRELOAD=$faketime_lib FAKETIME="@2026-03-15 12:00:00" FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 QT_QPA_PLATFORM=xcb \
     "$portable/noterra" >"$work/noterra.log" 2>&1 &
 app=$!
 started+=("$app")

@@ -93,16 +93,19 @@ start_display()
     started+=($xvfb)
     wait_for 5 "Xvfb did not report its display" display_ready
     export DISPLAY=":$(head -n1 "$work/display")"
-    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    # openbox announces itself before it handles its first event, and a window mapped in
+    # between is never managed; its start-up command runs only once it is ready.
+    rm -f "$work/wm-ready"
+    openbox --sm-disable --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
     started+=($!)
-    wait_for 5 "openbox did not take the display" wm_ready
+    wait_for 15 "openbox did not finish starting" wm_ready
 }
 display_ready()
 {
     kill -0 "$xvfb" 2>/dev/null || fail "Xvfb ended: $(cat "$work/xvfb.log")"
     grep -q '^[0-9]' "$work/display"
 }
-wm_ready() { wmctrl -m >/dev/null 2>&1; }
+wm_ready() { [ -e "$work/wm-ready" ]; }
 
 # The characters of the texts that are not ASCII, each once.
 wide_characters()
@@ -161,7 +164,7 @@ type_text()
 
 start_program()
 {
-    LD_PRELOAD=$faketime_lib FAKETIME="@$today" FAKETIME_DONT_FAKE_MONOTONIC=1 QT_QPA_PLATFORM=xcb \
+    LD_PRELOAD=$faketime_lib FAKETIME="@$today" FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 QT_QPA_PLATFORM=xcb \
         LC_ALL=C.UTF-8 "$portable/noterra" >>"$work/noterra.log" 2>&1 &
     app=$!
     started+=($app)

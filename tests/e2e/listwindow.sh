@@ -115,9 +115,12 @@ start_display()
     done
     [ $xvfb_state = ready ] || fail "Xvfb found no free display in five tries: $(cat "$work/xvfb.log")"
     export DISPLAY=":$(head -n1 "$work/display")"
-    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    # openbox announces itself before it handles its first event, and a window mapped in
+    # between is never managed; its start-up command runs only once it is ready.
+    rm -f "$work/wm-ready"
+    openbox --sm-disable --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
     started+=($!)
-    wait_for 5 "openbox did not take the display" wm_ready
+    wait_for 15 "openbox did not finish starting" wm_ready
 }
 # Succeeds once Xvfb has reported its display or has ended (the number was taken).
 display_ready()
@@ -130,7 +133,7 @@ display_ready()
     grep -qs '^[0-9]' "$work/display" || return 1
     xvfb_state=ready
 }
-wm_ready() { wmctrl -m >/dev/null 2>&1; }
+wm_ready() { [ -e "$work/wm-ready" ]; }
 
 write_month()
 {

@@ -26,6 +26,8 @@ void MainForm::CreateControls()
     ListTitle->setFont(JapaneseFonts::TitleListFont(false));
     ListTitle->setSelectionMode(QAbstractItemView::SingleSelection);
     ListTitle->setSortingEnabled(false);
+    // Titles are one line each; equal row heights keep a day of a thousand entries quick.
+    ListTitle->setUniformItemSizes(true);
     BtnNew = FormLayout::PlainButton(QStringLiteral("新規"), this);
     TxtText = new QPlainTextEdit(this);
     TxtText->setLineWrapMode(QPlainTextEdit::WidgetWidth);

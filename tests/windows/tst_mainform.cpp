@@ -1,5 +1,7 @@
 #include "diaryfixture.h"
 
+#include "mainwindow/application.h"
+
 #include <QLabel>
 #include <QtTest>
 
@@ -25,6 +27,7 @@ private slots:
     void btnEnd_failedSave_keepsWindowAndDocument();
     void startUp_unreadableFile_isKeptAsideAndReported();
     void startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBeLeft();
+    void prepareApplication_givesQtsOwnTextsInJapanese();
 
 private:
     QTemporaryDir m_dir;
@@ -259,6 +262,13 @@ void TestMainForm::startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBe
     window.Click("BtnEnd");
     QVERIFY(QFileInfo(dir.filePath("Diary20263.xml/inside")).isDir());
     QVERIFY(QFile::exists(dir.filePath("Diary20264.xml")));
+}
+
+void TestMainForm::prepareApplication_givesQtsOwnTextsInJapanese()
+{
+    PrepareApplication(*qApp);
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("キャンセル"));
+    QVERIFY(QFontInfo(QApplication::font()).family().contains("IPA"));
 }
 
 QTEST_MAIN(TestMainForm)

@@ -118,6 +118,8 @@ BOOK_PALETTE = {
 def draw_book(size):
     """An open book: writing on the left page, a month grid on the right one."""
     c = Canvas(size, BOOK_PALETTE)
+    # The top edge of the left page, column by column from its outer edge to the gutter; the
+    # right page mirrors it. Pages curl down at the corners and dip into the gutter.
     if size == 32:
         tops = [6, 5, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 5, 5, 6]
         depth, gutter = 19, 15
@@ -125,17 +127,18 @@ def draw_book(size):
         tops = [3, 2, 2, 2, 2, 2, 3]
         depth, gutter = 9, 7
     left_x = gutter - len(tops) + 1
+    right_x = 2 * gutter + 1 - left_x
     columns = {left_x + i: t for i, t in enumerate(tops)}
     columns.update({2 * gutter + 1 - x: t for x, t in columns.items()})
+    # The cover shows one pixel beyond the pages at the sides and two below them.
     for x, top in columns.items():
-        c.rect(x - 1 if x == left_x else x, top + 2, x + 1 if x == 2 * gutter + 1 - left_x else x,
-               top + depth + 2, "c")
+        c.rect(x - 1 if x == left_x else x, top + 2, x + 1 if x == right_x else x, top + depth + 2, "c")
     for x, top in columns.items():
         c.put(x, top, "k")
         c.rect(x, top + 1, x, top + depth - 1, "w")
         c.put(x, top + depth, "p")
         c.put(x, top + depth + 1, "k")
-    for x in (left_x, 2 * gutter + 1 - left_x):
+    for x in (left_x, right_x):
         c.rect(x, columns[x], x, columns[x] + depth, "k")
     for x in (gutter, gutter + 1):
         c.rect(x, columns[x] + 1, x, columns[x] + depth, "p")

@@ -16,7 +16,7 @@ private slots:
     void controls_haveTheirRectanglesAndCaptions_data();
     void controls_haveTheirRectanglesAndCaptions();
     void tabOrder_followsTheLayout();
-    void window_hasItsFixedClientSizeAndTitle();
+    void window_hasItsFixedClientSizeTitleAndFocus();
     void startUp_showsTodayOfTodaysMonthWithoutSaving();
     void listDay_findsTheDaysArticle_data();
     void listDay_findsTheDaysArticle();
@@ -87,9 +87,11 @@ void TestMainForm::tabOrder_followsTheLayout()
     QVERIFY(window.Editor()->tabChangesFocus());
 }
 
-void TestMainForm::window_hasItsFixedClientSizeAndTitle()
+void TestMainForm::window_hasItsFixedClientSizeTitleAndFocus()
 {
     Window window(m_dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    QTRY_COMPARE(QApplication::focusWidget(), window.Calendar());
     QCOMPARE(window.form->size(), QSize(565, 353));
     QCOMPARE(window.form->minimumSize(), window.form->maximumSize());
     QCOMPARE(window.form->windowTitle(), QString("Noterra"));

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need, builds with the tests and runs them. CTest's
+# Installs what the build and the tests need, builds with the tests and benchmarks and runs the tests. CTest's
 # summary is the last thing printed and its exit code is this script's.
 set -euo pipefail
 
@@ -10,7 +10,8 @@ noterra_ensure_packages "${NOTERRA_BUILD_PACKAGES[@]}" "${NOTERRA_RUNTIME_PACKAG
     "${NOTERRA_BENCH_PACKAGES[@]}"
 
 build=${NOTERRA_TEST_BUILD:-$root/build-test}
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOTERRA_TESTS=ON
+# The benchmarks are built too, though not run, so that they keep compiling.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOTERRA_TESTS=ON -DNOTERRA_BENCH=ON
 cmake --build "$build" --parallel "$(nproc)"
 
 cd "$build"

@@ -5,8 +5,8 @@
 NOTERRA_BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-base-dev-tools libxml2-dev libgl1-mesa-dev)
 # Japanese glyphs for the windows, and Qt's own Japanese texts (context menus, message box buttons).
 NOTERRA_RUNTIME_PACKAGES=(fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n)
-# The store's benchmark (bench/, configured with -DNOTERRA_BENCH=ON) uses Google Benchmark.
-NOTERRA_BENCH_PACKAGES=(libbenchmark-dev)
+# The benchmarks (bench/, -DNOTERRA_BENCH=ON): Google Benchmark for the store, Xlib for the start-up probe.
+NOTERRA_BENCH_PACKAGES=(libbenchmark-dev libx11-dev)
 # The end-to-end test drives the real program on a virtual X server with a fixed date.
 NOTERRA_E2E_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick faketime openbox wmctrl)
 

@@ -20,10 +20,15 @@ void PrepareApplication(QApplication &app)
     JapaneseFonts::RegisterSubstitutes();
     QApplication::setFont(JapaneseFonts::UiFont());
 
+    QApplication::setWindowIcon(NoterraIcon());
+    QApplication::setApplicationName(QStringLiteral("Noterra"));
+    QApplication::setDesktopFileName(QStringLiteral("noterra"));
+}
+
+QIcon NoterraIcon()
+{
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/noterra-32.png"));
     icon.addFile(QStringLiteral(":/icons/noterra-16.png"));
-    QApplication::setWindowIcon(icon);
-    QApplication::setApplicationName(QStringLiteral("Noterra"));
-    QApplication::setDesktopFileName(QStringLiteral("noterra"));
+    return icon;
 }

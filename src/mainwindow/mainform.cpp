@@ -1,6 +1,7 @@
 #include "mainwindow/mainform.h"
 
 #include "listwindow/listform.h"
+#include "mainwindow/application.h"
 #include "mainwindow/caldiary.h"
 #include "shared/yearmonth.h"
 #include "store/diarynames.h"
@@ -31,10 +32,7 @@ MainForm::MainForm(const QString &directory, Clock today, QWidget *parent)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Noterra"));
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/noterra-32.png"));
-    icon.addFile(QStringLiteral(":/icons/noterra-16.png"));
-    setWindowIcon(icon);
+    setWindowIcon(NoterraIcon());
     CreateControls();
     ConnectControls();
     Guard([this] { Load(); });

@@ -193,19 +193,26 @@ void MainForm::BtnDelClick()
 
 void MainForm::BtnEndClick()
 {
-    // The document belongs to the month it was loaded for; it is saved into that month's file.
+    if (SaveLoadedMonth(QStringLiteral("原因を取り除いてから、もう一度「保管しておわり」を押してください。")))
+        close();
+}
+
+bool MainForm::SaveLoadedMonth(const QString &whatNow)
+{
+    if (!MonthIsLoaded())
+        return true;
     try {
-        if (MonthIsLoaded())
-            SaveMonth(strYear, strMonth);
+        // The document belongs to the month it was loaded for and goes into that month's file.
+        SaveMonth(strYear, strMonth);
+        return true;
     } catch (const StoreError &error) {
+        CalDiary_->SetValue(m_shownDate);
         // Saving already dropped blank entries; the list must not show rows that are gone.
         ListDay();
-        Report(ErrorTitle, QStringLiteral("「%1」を保存できませんでした。書いた内容はまだ残っています。"
-                                          "原因を取り除いてから、もう一度「保管しておわり」を押してください。\n%2")
-                               .arg(MonthFile::FileName(strYear, strMonth), error.message()));
-        return;
+        Report(ErrorTitle, QStringLiteral("「%1」を保存できませんでした。書いた内容はまだ残っています。%2\n%3")
+                               .arg(MonthFile::FileName(strYear, strMonth), whatNow, error.message()));
+        return false;
     }
-    close();
 }
 
 void MainForm::BtnListClick()
@@ -229,17 +236,9 @@ void MainForm::CalDiarySelectionChange(const QDate &first)
 
 bool MainForm::SwitchMonth()
 {
-    try {
-        if (MonthIsLoaded())
-            SaveMonth(strYear, strMonth);
-    } catch (const StoreError &error) {
-        // Stay in the loaded month: its unsaved work must not be replaced by another month.
-        CalDiary_->SetValue(m_shownDate);
-        ListDay();
-        Report(ErrorTitle, QStringLiteral("「%1」を保存できなかったため、この月にとどまります。\n%2")
-                               .arg(MonthFile::FileName(strYear, strMonth), error.message()));
+    // Stay in the loaded month when it cannot be saved: its work must not give way to another.
+    if (!SaveLoadedMonth(QStringLiteral("この月にとどまります。")))
         return false;
-    }
     const QString year = YearMonth::YearText(CalDiary_->Year());
     const QString month = YearMonth::MonthText(CalDiary_->Month());
     try {

@@ -59,6 +59,8 @@ private:
     void LoadMonth(const QString &year, const QString &month);
     void SaveMonth(const QString &year, const QString &month);
     bool MonthIsLoaded() const;
+    // Saves the loaded month into its own file; on failure tells the user why and what happens now.
+    bool SaveLoadedMonth(const QString &whatNow);
     void ShowTitles();
     void TitleSelected();
     void WriteBack();

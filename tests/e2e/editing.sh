@@ -14,24 +14,12 @@ export LC_ALL=C
 program=$1
 shots=$2
 
-work=
-started=()
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" || exit 1
+failure_shot=$shots/failure.png
 overall_deadline=$((SECONDS + 55))
 
-fail()
-{
-    echo "FAIL: $*" >&2
-    [ -n "${DISPLAY:-}" ] && import -window root "$shots/failure.png" 2>/dev/null &&
-        echo "screen at the failure: $shots/failure.png" >&2
-    exit 1
-}
-skip() { echo "SKIP: $*"; exit 77; }
-
-for tool in Xvfb xdotool xwininfo xmodmap import openbox wmctrl iconv od cmp md5sum timeout; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/test.sh installs it)"
-done
-faketime_lib=$(compgen -G '/usr/lib/*/faketime/libfaketime.so.1' | head -n1)
-[ -n "$faketime_lib" ] || skip "libfaketime.so.1 is not installed (package libfaketime)"
+require_tools Xvfb xdotool xwininfo xmodmap import openbox wmctrl iconv od cmp md5sum timeout
 printf 'x' | iconv -f UTF-8 -t CP932 >/dev/null 2>&1 || skip "iconv has no CP932 converter (package libc6)"
 [ -x "$program" ] || fail "no program at $program"
 
@@ -55,57 +43,6 @@ declare -A control=(
     [TitleRow0]="10 219 150 12"
     [Client]="0 0 565 353"
 )
-
-stop_all()
-{
-    local i pid
-    for ((i = ${#started[@]} - 1; i >= 0; i--)); do
-        kill "${started[i]}" 2>/dev/null
-    done
-    for _ in $(seq 20); do
-        local alive=0
-        for pid in "${started[@]}"; do kill -0 "$pid" 2>/dev/null && alive=1; done
-        [ $alive -eq 0 ] && break
-        sleep 0.1
-    done
-    for pid in "${started[@]}"; do kill -KILL "$pid" 2>/dev/null; done
-    [ -n "$work" ] && rm -rf "$work"
-}
-trap stop_all EXIT
-
-# Waits up to the given seconds, and never past the whole test's deadline, for the command to
-# succeed; else fails with the message.
-wait_for()
-{
-    local deadline=$((SECONDS + $1)) message=$2
-    shift 2
-    [ $deadline -le $overall_deadline ] || deadline=$overall_deadline
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || fail "$message"
-        sleep 0.1
-    done
-}
-
-start_display()
-{
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-    xvfb=$!
-    started+=($xvfb)
-    wait_for 5 "Xvfb did not report its display" display_ready
-    export DISPLAY=":$(head -n1 "$work/display")"
-    # openbox announces itself before it handles its first event, and a window mapped in
-    # between is never managed; its start-up command runs only once it is ready.
-    rm -f "$work/wm-ready"
-    openbox --sm-disable --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
-    started+=($!)
-    wait_for 15 "openbox did not finish starting" wm_ready
-}
-display_ready()
-{
-    kill -0 "$xvfb" 2>/dev/null || fail "Xvfb ended: $(cat "$work/xvfb.log")"
-    grep -q '^[0-9]' "$work/display"
-}
-wm_ready() { [ -e "$work/wm-ready" ]; }
 
 # The characters of the texts that are not ASCII, each once.
 wide_characters()
@@ -167,7 +104,7 @@ start_program()
     LD_PRELOAD=$faketime_lib FAKETIME="@$today" FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 QT_QPA_PLATFORM=xcb \
         LC_ALL=C.UTF-8 "$portable/noterra" >>"$work/noterra.log" 2>&1 &
     app=$!
-    started+=($app)
+    started+=("$app")
     wait_for 20 "no window titled Noterra was mapped within the time" main_window
     wait_for 5 "the window was not activated" window_active
     local geometry
@@ -176,12 +113,6 @@ start_program()
     top=$(awk -F: '/Absolute upper-left Y/ { print $2 + 0 }' <<<"$geometry")
     previous=
     wait_for 8 "the window did not settle" settled
-}
-main_window()
-{
-    kill -0 "$app" 2>/dev/null || fail "the program ended before its window appeared: $(cat "$work/noterra.log")"
-    window=$(xdotool search --onlyvisible --name '^Noterra$' 2>/dev/null | head -n1)
-    [ -n "$window" ]
 }
 window_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }
 # The client area looks the same twice in a row: the first paint is done.

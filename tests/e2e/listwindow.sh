@@ -16,24 +16,12 @@ export LC_ALL=C
 program=$1
 shots=$2
 
-work=
-started=()
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" || exit 1
+failure_shot=$shots/failure.png
 overall_deadline=$((SECONDS + 55))
 
-fail()
-{
-    echo "FAIL: $*" >&2
-    [ -n "${DISPLAY:-}" ] && import -window root "$shots/failure.png" 2>/dev/null &&
-        echo "screen at the failure: $shots/failure.png" >&2
-    exit 1
-}
-skip() { echo "SKIP: $*"; exit 77; }
-
-for tool in Xvfb xdotool xwininfo import openbox wmctrl iconv od cmp md5sum timeout; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/test.sh installs it)"
-done
-faketime_lib=$(compgen -G '/usr/lib/*/faketime/libfaketime.so.1' | head -n1)
-[ -n "$faketime_lib" ] || skip "libfaketime.so.1 is not installed (package libfaketime)"
+require_tools Xvfb xdotool xwininfo import openbox wmctrl iconv od cmp md5sum timeout
 printf 'x' | iconv -f UTF-8 -t CP932 >/dev/null 2>&1 || skip "iconv has no CP932 converter (package libc6)"
 [ -x "$program" ] || fail "no program at $program"
 
@@ -66,75 +54,6 @@ declare -A control=(
     [ListForm]="0 0 305 218"
 )
 
-stop_all()
-{
-    local i pid
-    for ((i = ${#started[@]} - 1; i >= 0; i--)); do
-        kill "${started[i]}" 2>/dev/null
-    done
-    for _ in $(seq 20); do
-        local alive=0
-        for pid in "${started[@]}"; do kill -0 "$pid" 2>/dev/null && alive=1; done
-        [ $alive -eq 0 ] && break
-        sleep 0.1
-    done
-    for pid in "${started[@]}"; do kill -KILL "$pid" 2>/dev/null; done
-    [ -n "$work" ] && rm -rf "$work"
-}
-trap stop_all EXIT
-
-# Waits up to the given seconds, and never past the whole test's deadline, for the command to
-# succeed; else fails with the message.
-wait_for()
-{
-    local deadline=$((SECONDS + $1)) message=$2
-    shift 2
-    [ $deadline -le $overall_deadline ] || deadline=$overall_deadline
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || fail "$message"
-        sleep 0.1
-    done
-}
-
-# Left to choose, Xvfb takes the lowest number whose sockets it can open, and two servers that
-# start together can both take one: the clients of one test then talk to the other's server. The
-# other end-to-end tests choose that way, from 0 up; this one names a number far above theirs.
-start_display()
-{
-    local attempt
-    for attempt in 1 2 3 4 5; do
-        Xvfb ":$((100 + RANDOM % 900))" -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp \
-            3>"$work/display" 2>"$work/xvfb.log" &
-        xvfb=$!
-        started+=($xvfb)
-        xvfb_state=starting
-        wait_for 5 "Xvfb did not report its display" display_ready
-        [ $xvfb_state = ready ] && break
-        wait "$xvfb"
-        unset 'started[-1]'
-    done
-    [ $xvfb_state = ready ] || fail "Xvfb found no free display in five tries: $(cat "$work/xvfb.log")"
-    export DISPLAY=":$(head -n1 "$work/display")"
-    # openbox announces itself before it handles its first event, and a window mapped in
-    # between is never managed; its start-up command runs only once it is ready.
-    rm -f "$work/wm-ready"
-    openbox --sm-disable --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
-    started+=($!)
-    wait_for 15 "openbox did not finish starting" wm_ready
-}
-# Succeeds once Xvfb has reported its display or has ended (the number was taken).
-display_ready()
-{
-    if ! kill -0 "$xvfb" 2>/dev/null; then
-        xvfb_state=ended
-        return 0
-    fi
-    # The redirection that makes the file happens in the background shell, maybe after this look.
-    grep -qs '^[0-9]' "$work/display" || return 1
-    xvfb_state=ready
-}
-wm_ready() { [ -e "$work/wm-ready" ]; }
-
 write_month()
 {
     { printf '%s\n%s\n' "$declaration" "$1"; } | LC_ALL=C.UTF-8 iconv -f UTF-8 -t CP932 >"$2" ||
@@ -148,18 +67,12 @@ start_program()
     LD_PRELOAD=$faketime_lib FAKETIME="@$today" FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 QT_QPA_PLATFORM=xcb \
         LC_ALL=C.UTF-8 "$portable/noterra" >>"$work/noterra.log" 2>&1 &
     app=$!
-    started+=($app)
+    started+=("$app")
     wait_for 20 "no window titled Noterra was mapped within the time" main_window
     wait_for 5 "the window was not activated" window_active "$window"
     read -r left top < <(client_origin "$window")
     previous=
     wait_for 8 "the window did not settle" settled Client
-}
-main_window()
-{
-    kill -0 "$app" 2>/dev/null || fail "the program ended before its window appeared: $(cat "$work/noterra.log")"
-    window=$(xdotool search --onlyvisible --name '^Noterra$' 2>/dev/null | head -n1)
-    [ -n "$window" ]
 }
 list_window()
 {
@@ -240,7 +153,7 @@ open_list()
     previous=
     wait_for 8 "the list window did not settle" settled ListForm
     local bottom=$((list_top + 218)) right=$((list_left + 305))
-    [ $bottom -le $((top + 40)) ] || [ $right -le $left ] ||
+    [ $bottom -le $((top + 40)) ] || [ $right -le "$left" ] ||
         fail "the list (bottom ${bottom}) still covers the main window below its client line 40 (top ${top})"
 }
 list_moved()

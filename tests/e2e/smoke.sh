@@ -11,86 +11,20 @@ program=$1
 screenshot=$2
 background=$3
 
-skip() { echo "SKIP: $*"; exit 77; }
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" || exit 1
+failure_shot=$screenshot
+# No overall deadline: the waits' budgets add up to well under the test's time limit.
 
-# Says what went wrong and what the screen showed then: the mapped windows and a screenshot.
-fail()
-{
-    echo "FAIL: $*" >&2
-    if [ -n "${DISPLAY:-}" ]; then
-        echo "mapped windows: $(timeout 5 xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | paste -sd '|')" >&2
-        mkdir -p "$(dirname "$screenshot")"
-        timeout 5 import -window root "$screenshot" 2>/dev/null && echo "screen: $screenshot" >&2
-    fi
-    [ -s "${work:-}/noterra.log" ] && echo "program output: $(cat "$work/noterra.log")" >&2
-    exit 1
-}
-
-for tool in Xvfb xdotool xwininfo xprop import convert openbox wmctrl; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/test.sh installs it)"
-done
-faketime_lib=$(compgen -G '/usr/lib/*/faketime/libfaketime.so.1' | head -n1)
-[ -n "$faketime_lib" ] || skip "libfaketime.so.1 is not installed (package libfaketime)"
+require_tools Xvfb xdotool xwininfo xprop import convert openbox wmctrl
 [ -x "$program" ] || fail "no program at $program"
 
 work=$(mktemp -d)
-started=()
-
-stop_all()
-{
-    local i pid
-    for ((i = ${#started[@]} - 1; i >= 0; i--)); do
-        kill "${started[i]}" 2>/dev/null
-    done
-    for _ in $(seq 20); do
-        local alive=0
-        for pid in "${started[@]}"; do kill -0 "$pid" 2>/dev/null && alive=1; done
-        [ $alive -eq 0 ] && break
-        sleep 0.1
-    done
-    for pid in "${started[@]}"; do kill -KILL "$pid" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap stop_all EXIT
-
-# Waits up to the given seconds for the command to succeed, else fails with the message. The
-# budgets add up to well under a minute.
-wait_for()
-{
-    local deadline=$((SECONDS + $1)) message=$2
-    shift 2
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || fail "$message"
-        sleep 0.1
-    done
-}
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-started+=("$xvfb")
-display_ready()
-{
-    kill -0 "$xvfb" 2>/dev/null || fail "Xvfb ended: $(cat "$work/xvfb.log")"
-    grep -q '^[0-9]' "$work/display" 2>/dev/null
-}
-wait_for 5 "Xvfb did not report its display" display_ready
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
+program_log=$work/noterra.log
+start_display
 unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_STYLE_OVERRIDE
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime
-
-# openbox announces itself on the display before it handles its first event, and a window
-# mapped in between is never managed; its start-up command runs only once it is ready.
-openbox --sm-disable --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
-openbox=$!
-started+=("$openbox")
-wm_ready()
-{
-    kill -0 "$openbox" 2>/dev/null || fail "openbox ended: $(cat "$work/openbox.log")"
-    [ -e "$work/wm-ready" ]
-}
-wait_for 15 "openbox did not finish starting" wm_ready
 
 portable=$work/portable
 mkdir "$portable"
@@ -101,13 +35,6 @@ LD_PRELOAD=$faketime_lib FAKETIME="@2026-03-15 12:00:00" FAKETIME_DONT_FAKE_MONO
     "$portable/noterra" >"$work/noterra.log" 2>&1 &
 app=$!
 started+=("$app")
-
-main_window()
-{
-    kill -0 "$app" 2>/dev/null || fail "the program ended before its window appeared: $(cat "$work/noterra.log")"
-    window=$(xdotool search --onlyvisible --name '^Noterra$' 2>/dev/null | head -n1)
-    [ -n "$window" ]
-}
 wait_for 20 "no window titled Noterra was mapped within the time" main_window
 
 geometry=$(xwininfo -id "$window")

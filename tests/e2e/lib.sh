@@ -1,0 +1,122 @@
+# shellcheck shell=bash
+# shellcheck disable=SC2154 # failure_shot and app come from the script that sources this file
+# What the end-to-end scripts share: skipping and failing, the processes they start and stop, the
+# waits, and a virtual X server with a window manager. A script sets, before it calls these:
+#   failure_shot       where fail() puts a screenshot of the whole screen
+#   program_log        (optional) the program's output, which fail() prints
+#   overall_deadline   (optional) a value of SECONDS that no wait goes past
+#   work               its scratch folder, removed at exit
+
+work=
+started=()
+
+skip() { echo "SKIP: $*"; exit 77; }
+
+# Says what went wrong and what the screen showed then: the mapped windows and a screenshot.
+fail()
+{
+    echo "FAIL: $*" >&2
+    if [ -n "${DISPLAY:-}" ]; then
+        echo "mapped windows: $(timeout 5 xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | paste -sd '|')" >&2
+        mkdir -p "$(dirname "$failure_shot")"
+        timeout 5 import -window root "$failure_shot" 2>/dev/null && echo "screen at the failure: $failure_shot" >&2
+    fi
+    [ -n "${program_log:-}" ] && [ -s "$program_log" ] && echo "program output: $(cat "$program_log")" >&2
+    exit 1
+}
+
+# Skips unless the given tools and libfaketime are installed; sets faketime_lib.
+require_tools()
+{
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/test.sh installs it)"
+    done
+    faketime_lib=$(compgen -G '/usr/lib/*/faketime/libfaketime.so.1' | head -n1)
+    [ -n "$faketime_lib" ] || skip "libfaketime.so.1 is not installed (package libfaketime)"
+}
+
+stop_all()
+{
+    local i pid
+    for ((i = ${#started[@]} - 1; i >= 0; i--)); do
+        kill "${started[i]}" 2>/dev/null
+    done
+    for _ in $(seq 20); do
+        local alive=0
+        for pid in "${started[@]}"; do kill -0 "$pid" 2>/dev/null && alive=1; done
+        [ $alive -eq 0 ] && break
+        sleep 0.1
+    done
+    for pid in "${started[@]}"; do kill -KILL "$pid" 2>/dev/null; done
+    [ -n "$work" ] && rm -rf "$work"
+}
+trap stop_all EXIT
+
+# Waits up to the given seconds, and never past overall_deadline when the script sets one, for
+# the command to succeed; else fails with the message.
+wait_for()
+{
+    local deadline=$((SECONDS + $1)) message=$2
+    shift 2
+    if [ -n "${overall_deadline:-}" ] && [ "$deadline" -gt "$overall_deadline" ]; then
+        deadline=$overall_deadline
+    fi
+    until "$@"; do
+        [ $SECONDS -lt "$deadline" ] || fail "$message"
+        sleep 0.1
+    done
+}
+
+# Left to choose, Xvfb takes the lowest number whose sockets it can open, and two servers that
+# start together can both take one: the clients of one test then talk to the other's server. So
+# each test names a number at random far above those of a desktop, and takes another when the
+# one it named was taken.
+start_display()
+{
+    for _ in 1 2 3 4 5; do
+        Xvfb ":$((100 + RANDOM % 900))" -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp \
+            3>"$work/display" 2>"$work/xvfb.log" &
+        xvfb=$!
+        started+=("$xvfb")
+        xvfb_state=starting
+        wait_for 5 "Xvfb did not report its display" display_ready
+        [ "$xvfb_state" = ready ] && break
+        wait "$xvfb"
+        unset 'started[-1]'
+    done
+    [ "$xvfb_state" = ready ] || fail "Xvfb found no free display in five tries: $(cat "$work/xvfb.log")"
+    DISPLAY=":$(head -n1 "$work/display")"
+    export DISPLAY
+    # openbox announces itself before it handles its first event, and a window mapped in
+    # between is never managed; its start-up command runs only once it is ready.
+    rm -f "$work/wm-ready"
+    openbox --sm-disable --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
+    openbox=$!
+    started+=("$openbox")
+    wait_for 15 "openbox did not finish starting" wm_ready
+}
+# Succeeds once Xvfb has reported its display or has ended (the number was taken).
+display_ready()
+{
+    if ! kill -0 "$xvfb" 2>/dev/null; then
+        xvfb_state=ended
+        return 0
+    fi
+    # The redirection that makes the file happens in the background shell, maybe after this look.
+    grep -qs '^[0-9]' "$work/display" || return 1
+    xvfb_state=ready
+}
+wm_ready()
+{
+    kill -0 "$openbox" 2>/dev/null || fail "openbox ended: $(cat "$work/openbox.log")"
+    [ -e "$work/wm-ready" ]
+}
+
+# Sets window to the program's main window once it is mapped.
+main_window()
+{
+    kill -0 "$app" 2>/dev/null || fail "the program ended before its window appeared: $(cat "$work/noterra.log")"
+    window=$(xdotool search --onlyvisible --name '^Noterra$' 2>/dev/null | head -n1)
+    [ -n "$window" ]
+}

@@ -135,27 +135,30 @@ int MainForm::SelectedIndex() const
     return ListTitle->currentRow();
 }
 
+XmlNode MainForm::EntryAt(int position) const
+{
+    if (position < 0 || m_state.xmlDay.isNull())
+        return {};
+    const std::vector<XmlNode> entries = m_state.xmlDay.childNodes();
+    return position < int(entries.size()) ? entries[position] : XmlNode();
+}
+
 void MainForm::TitleSelected()
 {
     const int position = SelectedIndex();
-    if (position < 0)
-        return;
-    const std::vector<XmlNode> entries = m_state.xmlDay.childNodes();
-    if (position >= int(entries.size()))
+    const XmlNode entry = EntryAt(position);
+    if (entry.isNull())
         return;
     m_state.curText = position;
-    TxtText->setPlainText(TextCodec::DecodeText(entries[position].text()));
+    TxtText->setPlainText(TextCodec::DecodeText(entry.text()));
     TxtText->setReadOnly(false);
 }
 
 void MainForm::WriteBack()
 {
-    if (SelectedIndex() < 0 || m_state.xmlDay.isNull())
+    XmlNode entry = EntryAt(m_state.curText);
+    if (SelectedIndex() < 0 || entry.isNull())
         return;
-    const std::vector<XmlNode> entries = m_state.xmlDay.childNodes();
-    if (m_state.curText < 0 || m_state.curText >= int(entries.size()))
-        return;
-    XmlNode entry = entries[m_state.curText];
     entry.setText(TextCodec::EncodeText(TxtText->toPlainText()));
     ShowTitles();
     // The entry stays selected, so that the next edit in the editor is written back as well.
@@ -179,13 +182,10 @@ void MainForm::BtnNewClick()
 
 void MainForm::BtnDelClick()
 {
-    const int position = SelectedIndex();
-    if (position < 0)
+    const XmlNode entry = EntryAt(SelectedIndex());
+    if (entry.isNull())
         return;
-    const std::vector<XmlNode> entries = m_state.xmlDay.childNodes();
-    if (position >= int(entries.size()))
-        return;
-    m_state.xmlDay.removeChild(entries[position]);
+    m_state.xmlDay.removeChild(entry);
     TxtText->clear();
     TxtText->setReadOnly(true);
     ShowTitles();

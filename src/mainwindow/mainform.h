@@ -73,6 +73,8 @@ private:
     bool SwitchMonth();
     void MarkDays();
     int SelectedIndex() const;
+    // Entry position of the selected day, or a null node when there is none there.
+    XmlNode EntryAt(int position) const;
     void Report(const QString &title, const QString &text);
 
     PublicMod m_state;

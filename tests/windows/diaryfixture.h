@@ -74,6 +74,12 @@ struct Window
             && QTest::qWaitFor([this] { return QApplication::activeWindow() == form.get(); });
     }
 
+    void ClickTitle(int row) const
+    {
+        const QRect rectangle = Titles()->visualItemRect(Titles()->item(row));
+        QTest::mouseClick(Titles()->viewport(), Qt::LeftButton, {}, rectangle.center());
+    }
+
     void Click(const char *button) const { QTest::mouseClick(Button(button), Qt::LeftButton); }
 
     // What the calendar reports when the user picks date: the selection change, then the click.

@@ -97,8 +97,7 @@ void TestEntryEditing::btnDel_onlyEntry_leavesTheEmptyArticle()
     WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>only</TEXT></ARTICLE>"));
     Window window(dir.path(), QDate(2026, 3, 9));
     QVERIFY(window.ShowAndActivate());
-    const QRect row = window.Titles()->visualItemRect(window.Titles()->item(0));
-    QTest::mouseClick(window.Titles()->viewport(), Qt::LeftButton, {}, row.center());
+    window.ClickTitle(0);
     QCOMPARE(window.Editor()->toPlainText(), QString("only"));
     window.Click("BtnDel");
     QVERIFY(window.TitleTexts().isEmpty());
@@ -116,8 +115,7 @@ void TestEntryEditing::btnDel_rightAfterEditing_deletesTheEditedEntry()
     WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>b</TEXT></ARTICLE>"));
     Window window(dir.path(), QDate(2026, 3, 9));
     QVERIFY(window.ShowAndActivate());
-    const QRect row = window.Titles()->visualItemRect(window.Titles()->item(0));
-    QTest::mouseClick(window.Titles()->viewport(), Qt::LeftButton, {}, row.center());
+    window.ClickTitle(0);
     QTest::mouseClick(window.Editor()->viewport(), Qt::LeftButton);
     window.Type("x");
     window.Click("BtnDel");
@@ -181,8 +179,7 @@ void TestEntryEditing::writeBack_keepsLineBreaksAsMarkers()
     window.Click("BtnNew");
     QCOMPARE(window.form->State().xmlDay.childNodes().front().text(), QString("買い物\\n牛乳"));
     QCOMPARE(window.TitleTexts().first(), QString("買い物"));
-    const QRect row = window.Titles()->visualItemRect(window.Titles()->item(0));
-    QTest::mouseClick(window.Titles()->viewport(), Qt::LeftButton, {}, row.center());
+    window.ClickTitle(0);
     QCOMPARE(window.Editor()->toPlainText(), QString("買い物\n牛乳"));
 }
 
@@ -332,8 +329,7 @@ void TestEntryEditing::markDays_marksAreNeverCleared()
     QVERIFY(!window.Calendar()->DayBold(QDate(2026, 3, 9)));
     emit window.Calendar()->Clicked();
     QVERIFY(window.Calendar()->DayBold(QDate(2026, 3, 9)));
-    const QRect row = window.Titles()->visualItemRect(window.Titles()->item(0));
-    QTest::mouseClick(window.Titles()->viewport(), Qt::LeftButton, {}, row.center());
+    window.ClickTitle(0);
     window.Click("BtnDel");
     emit window.Calendar()->Clicked();
     QVERIFY(window.Calendar()->DayBold(QDate(2026, 3, 9)));

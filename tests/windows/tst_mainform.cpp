@@ -164,8 +164,7 @@ void TestMainForm::titleSelected_showsTheDecodedText()
               MonthXml("<ARTICLE DATE=\"15\"><TEXT>a</TEXT><TEXT>Meeting\\nRoom 3</TEXT></ARTICLE>"));
     Window window(dir.path(), QDate(2026, 3, 15));
     QVERIFY(window.ShowAndActivate());
-    const QRect row = window.Titles()->visualItemRect(window.Titles()->item(1));
-    QTest::mouseClick(window.Titles()->viewport(), Qt::LeftButton, {}, row.center());
+    window.ClickTitle(1);
     QCOMPARE(window.SelectedRow(), 1);
     QCOMPARE(window.form->State().curText, 1);
     QCOMPARE(window.Editor()->toPlainText(), QString("Meeting\nRoom 3"));

@@ -1,4 +1,5 @@
 #include "mainwindow/application.h"
+#include "mainwindow/fontpreload.h"
 #include "mainwindow/mainform.h"
 #include "store/monthfile.h"
 
@@ -6,9 +7,12 @@
 
 int main(int argc, char *argv[])
 {
+    FontPreload fonts;
     QApplication app(argc, argv);
+    fonts.ApplicationReady();
     PrepareApplication(app);
     MainForm form(MonthFile::ProgramDirectory());
     form.show();
+    fonts.Wait();
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "listwindow/listform.h"
 
 #include "listwindow/articlelistmodel.h"
+#include "mainwindow/application.h"
 #include "mainwindow/formlayout.h"
 #include "mainwindow/japanesefonts.h"
 #include "mainwindow/mainform.h"
@@ -30,8 +31,8 @@ ListForm::ListForm(MainForm *owner)
     setObjectName(QStringLiteral("ListForm"));
     setWindowTitle(QStringLiteral("一覧"));
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/list-32.png"));
-    icon.addFile(QStringLiteral(":/icons/list-16.png"));
+    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/list-32.png")));
+    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/list-16.png")));
     setWindowIcon(icon);
     CreateControls();
     ConnectControls();

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPixmap>
 #include <QTranslator>
 
 void PrepareApplication(QApplication &app)
@@ -25,10 +26,17 @@ void PrepareApplication(QApplication &app)
     QApplication::setDesktopFileName(QStringLiteral("noterra"));
 }
 
+QPixmap ResourceImage(const QString &path)
+{
+    // With the format named, Qt reads the picture at once instead of first loading every image
+    // plugin of the system to ask each whether it knows the data.
+    return QPixmap(path, "PNG");
+}
+
 QIcon NoterraIcon()
 {
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/noterra-32.png"));
-    icon.addFile(QStringLiteral(":/icons/noterra-16.png"));
+    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/noterra-32.png")));
+    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/noterra-16.png")));
     return icon;
 }

@@ -2,9 +2,13 @@
 
 class QApplication;
 class QIcon;
+class QPixmap;
+class QString;
 
 // What the running program sets up once before its first window: Qt's own Japanese
 // translations (context menus, message box buttons), the Japanese default font and the icon.
 void PrepareApplication(QApplication &app);
 // The open book with a grid of days: the program's icon and its main window's.
 QIcon NoterraIcon();
+// A PNG picture compiled into the program.
+QPixmap ResourceImage(const QString &path);

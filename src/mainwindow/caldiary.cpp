@@ -2,6 +2,7 @@
 
 #include "mainwindow/calendargrid.h"
 #include "mainwindow/calendarrange.h"
+#include "mainwindow/japanesefonts.h"
 
 #include <QBoxLayout>
 #include <QKeyEvent>
@@ -102,12 +103,7 @@ void CalDiary::focusOutEvent(QFocusEvent *event)
 void CalDiary::CreateLook()
 {
     setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
-    QFont calendarFont;
-    calendarFont.setFamilies({ QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP") });
-    // Pixels, not points: the calendar's rectangle is fixed in pixels, and the six weeks must fit
-    // in it whatever font resolution the screen reports.
-    calendarFont.setPixelSize(11);
-    setFont(calendarFont);
+    setFont(JapaneseFonts::CalendarFont(11));
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);

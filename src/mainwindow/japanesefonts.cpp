@@ -1,10 +1,9 @@
 #include "mainwindow/japanesefonts.h"
 
-#include <QStringList>
-
 namespace {
 const QString DesignFamily = QStringLiteral("ＭＳ Ｐゴシック");
 const QStringList Substitutes = { QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP") };
+const QStringList TitleListFamilies = QStringList { DesignFamily } + Substitutes;
 }
 
 namespace JapaneseFonts {
@@ -13,6 +12,11 @@ void RegisterSubstitutes()
 {
     if (QFont::substitutes(DesignFamily).isEmpty())
         QFont::insertSubstitutions(DesignFamily, Substitutes);
+}
+
+QList<QStringList> FamilyLists()
+{
+    return { Substitutes, TitleListFamilies };
 }
 
 QFont UiFont()
@@ -27,9 +31,17 @@ QFont TitleListFont(bool bold)
 {
     RegisterSubstitutes();
     QFont font;
-    font.setFamilies(QStringList { DesignFamily } + Substitutes);
+    font.setFamilies(TitleListFamilies);
     font.setPointSizeF(8.25);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+QFont CalendarFont(int pixelSize)
+{
+    QFont font;
+    font.setFamilies(Substitutes);
+    font.setPixelSize(pixelSize);
     return font;
 }
 

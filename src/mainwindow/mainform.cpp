@@ -28,7 +28,7 @@ const QString NoticeTitle = QStringLiteral("お知らせ");
 
 MainForm::MainForm(const QString &directory, Clock today, QWidget *parent)
     : QWidget(parent), m_directory(directory), m_today(std::move(today)),
-      m_background(QStringLiteral(":/images/background.png"))
+      m_background(ResourceImage(QStringLiteral(":/images/background.png")))
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Noterra"));

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmap>
@@ -28,9 +29,11 @@ void PrepareApplication(QApplication &app)
 
 QPixmap ResourceImage(const QString &path)
 {
-    // With the format named, Qt reads the picture at once instead of first loading every image
-    // plugin of the system to ask each whether it knows the data.
-    return QPixmap(path, "PNG");
+    QImageReader reader(path, "PNG");
+    // Named, not guessed: to guess, Qt first loads every image plugin of the system and asks each
+    // whether it knows the data, which costs the start-up several libraries.
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }
 
 QIcon NoterraIcon()

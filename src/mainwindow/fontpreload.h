@@ -24,7 +24,12 @@ public:
     void Wait();
 
 private:
-    enum class Stage { BeforeApplication, ApplicationReady, Abandoned };
+    enum class Stage
+    {
+        BeforeApplication,
+        ApplicationReady,
+        Abandoned
+    };
 
     void Run();
     void Release(Stage stage);

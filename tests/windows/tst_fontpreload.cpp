@@ -13,7 +13,10 @@ class TestFontPreload : public QObject
 {
     Q_OBJECT
 public:
-    explicit TestFontPreload(FontPreload &preload) : m_preload(preload) { }
+    explicit TestFontPreload(FontPreload &preload)
+        : m_preload(preload)
+    {
+    }
 
 private slots:
     void textMeasuredWhileLoading_getsJapaneseFonts_data();
@@ -45,8 +48,8 @@ void TestFontPreload::textMeasuredWhileLoading_getsJapaneseFonts()
     for (const QChar character : text)
         QVERIFY2(metrics.inFont(character), qPrintable(QStringLiteral("no glyph for ") + character));
     const QString family = QFontInfo(font).family();
-    QVERIFY2(family == QStringLiteral("IPAPGothic") || family == QStringLiteral("Noto Sans CJK JP"),
-             qPrintable(family));
+    QVERIFY2(
+        family == QStringLiteral("IPAPGothic") || family == QStringLiteral("Noto Sans CJK JP"), qPrintable(family));
     m_preload.Wait();
 }
 

@@ -1,5 +1,8 @@
+#include "mainwindow/application.h"
+
 #include <QFile>
 #include <QImage>
+#include <QPixmap>
 #include <QTest>
 
 // The windows load their pictures from the resources compiled into noterra_ui. A static
@@ -9,6 +12,8 @@ class TestResources : public QObject
 {
     Q_OBJECT
 private slots:
+    // First: the other cases read pictures the plain way, which loads the plugins.
+    void resourceImage_loadsNoImagePlugin();
     void image_isCompiledInWithItsSize_data();
     void image_isCompiledInWithItsSize();
     void icon_hasTransparentCorner_data();
@@ -32,7 +37,7 @@ void TestResources::image_isCompiledInWithItsSize()
     QFETCH(QString, path);
     QFETCH(QSize, size);
     QVERIFY2(QFile::exists(path), qPrintable(path + " is not in the resources"));
-    const QImage image(path);
+    const QPixmap image = ResourceImage(path);
     QVERIFY2(!image.isNull(), qPrintable(path + " does not decode"));
     QCOMPARE(image.size(), size);
 }
@@ -71,5 +76,18 @@ void TestResources::background_isLightSkyWhereTextStands()
     QVERIFY2(qBlue(corner) > qRed(corner), "the sky is not blue");
 }
 
-QTEST_GUILESS_MAIN(TestResources)
+// Loading the system's image plugins to ask each about the data costs the start-up several
+// libraries; the pictures are PNG, which Qt reads without any plugin.
+void TestResources::resourceImage_loadsNoImagePlugin()
+{
+    QVERIFY(!ResourceImage(QStringLiteral(":/images/background.png")).isNull());
+    QVERIFY(!ResourceImage(QStringLiteral(":/icons/list-16.png")).isNull());
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        QSKIP("this system does not show a process's mapped files");
+    const QByteArray mapped = maps.readAll();
+    QVERIFY2(!mapped.contains("/imageformats/"), "an image plugin was loaded");
+}
+
+QTEST_MAIN(TestResources)
 #include "tst_resources.moc"

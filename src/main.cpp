@@ -9,10 +9,9 @@ int main(int argc, char *argv[])
 {
     FontPreload fonts;
     QApplication app(argc, argv);
-    fonts.ApplicationReady();
+    fonts.Wait();
     PrepareApplication(app);
     MainForm form(MonthFile::ProgramDirectory());
     form.show();
-    fonts.Wait();
     return app.exec();
 }

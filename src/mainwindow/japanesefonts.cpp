@@ -14,11 +14,6 @@ void RegisterSubstitutes()
         QFont::insertSubstitutions(DesignFamily, Substitutes);
 }
 
-QList<QStringList> FamilyLists()
-{
-    return { Substitutes, TitleListFamilies };
-}
-
 QFont UiFont()
 {
     QFont font;

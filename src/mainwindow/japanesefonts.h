@@ -1,15 +1,12 @@
 #pragma once
 
 #include <QFont>
-#include <QList>
 #include <QStringList>
 
 // Fonts that render Japanese with real glyphs. The title list asks for the family the diary was
 // designed with; substitutes installed with the program stand in for it where it is missing.
 namespace JapaneseFonts {
 void RegisterSubstitutes();
-// Every family list the windows' fonts ask for.
-QList<QStringList> FamilyLists();
 // The windows' default font.
 QFont UiFont();
 // "ＭＳ Ｐゴシック" 8.25 pt, of the title list and its label.

@@ -2,10 +2,14 @@
 # Start-up benchmark: how long the diary takes from exec until its main window is mapped and
 # painted, beside a bare Qt window of the same size measured in the same run, and the peak
 # memory of each. A third program, the bare window with one Japanese label, shows how much of
-# the difference is loading a CJK font. Runs alternate between the two programs on a private Xvfb without a window
-# manager; the first runs of each only warm the caches and are not counted.
+# the difference is loading a CJK font. Runs alternate between the programs on a private Xvfb
+# without a window manager; the first runs of each only warm the caches and are not counted.
+# NOTERRA_COMPARE names another build of the diary (an earlier commit's, say), measured in the
+# same runs: timings on one machine drift by milliseconds, so only a same-run comparison shows
+# what a change gained.
 #
-# Usage: bench/startup/run.sh [RUNS]   (default 25; environment: NOTERRA_BENCH_BUILD, JOBS)
+# Usage: bench/startup/run.sh [RUNS]   (default 25; environment: NOTERRA_BENCH_BUILD, JOBS,
+#        NOTERRA_COMPARE)
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -54,6 +58,11 @@ cp "$build/app/src/noterra" "$work/portable/noterra"
 probe=$build/startup/startup_probe
 
 names=(bare bare+label noterra)
+if [ -n "${NOTERRA_COMPARE:-}" ]; then
+    mkdir "$work/compared-build"
+    cp "$NOTERRA_COMPARE" "$work/compared-build/noterra"
+    names+=(compare)
+fi
 measure() # name title program [arguments]
 {
     local name=$1
@@ -67,6 +76,7 @@ for ((i = 0; i < warmup + runs; i++)); do
     measure bare Bare "$build/startup/bare_window"
     measure bare+label Bare "$build/startup/bare_window" --japanese-label
     measure noterra Noterra "$work/portable/noterra"
+    [ -z "${NOTERRA_COMPARE:-}" ] || measure compare Noterra "$work/compared-build/noterra"
 done
 
 # column file -> median of that column
@@ -80,7 +90,9 @@ for name in "${names[@]}"; do
     printf '%-11s %10s (%s) %10s (%s) %16.1f\n' "$name" "$(median 1 "$work/$name")" "$(minmax 1 "$work/$name")" \
         "$(median 2 "$work/$name")" "$(minmax 2 "$work/$name")" "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')"
 done
-for floor in bare bare+label; do
+floors=(bare bare+label)
+[ -z "${NOTERRA_COMPARE:-}" ] || floors+=(compare)
+for floor in "${floors[@]}"; do
     awk -v f="$floor" -v n="$(median 2 "$work/noterra")" -v b="$(median 2 "$work/$floor")" \
         -v rn="$(median 3 "$work/noterra")" -v rb="$(median 3 "$work/$floor")" \
         'BEGIN { printf "noterra / %s: first painted %.2f x, max RSS %+.1f MiB\n", f, n / b, (rn - rb) / 1024 }'

@@ -1,5 +1,6 @@
 #include "mainwindow/fontpreload.h"
 
+#include <clocale>
 #include <fontconfig/fontconfig.h>
 #include <system_error>
 
@@ -8,6 +9,10 @@
 // had run before.
 FontPreload::FontPreload()
 {
+    // The application object sets the process's locale from the environment while the thread
+    // may be reading numbers from the configuration, which depends on the locale. Setting the
+    // same locale first leaves the application object nothing to change under the thread.
+    std::setlocale(LC_ALL, "");
     try {
         m_thread = std::thread([] { FcInit(); });
     } catch (const std::system_error &) {

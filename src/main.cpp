@@ -1,17 +1,18 @@
 #include "mainwindow/application.h"
-#include "mainwindow/fontpreload.h"
 #include "mainwindow/mainform.h"
+#include "mainwindow/startuppreload.h"
 #include "store/monthfile.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
-    FontPreload fonts;
+    StartupPreload preload;
     QApplication app(argc, argv);
-    fonts.Wait();
+    preload.Wait();
     PrepareApplication(app);
     MainForm form(MonthFile::ProgramDirectory());
+    form.SetBackground(preload.Background());
     form.show();
     return app.exec();
 }

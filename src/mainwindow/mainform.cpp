@@ -2,6 +2,7 @@
 
 #include "listwindow/listform.h"
 #include "mainwindow/application.h"
+#include "mainwindow/backgroundpicture.h"
 #include "mainwindow/caldiary.h"
 #include "shared/yearmonth.h"
 #include "store/diarynames.h"
@@ -27,8 +28,7 @@ const QString NoticeTitle = QStringLiteral("お知らせ");
 }
 
 MainForm::MainForm(const QString &directory, Clock today, QWidget *parent)
-    : QWidget(parent), m_directory(directory), m_today(std::move(today)),
-      m_background(ResourceImage(QStringLiteral(":/images/background.png")))
+    : QWidget(parent), m_directory(directory), m_today(std::move(today))
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Noterra"));
@@ -327,10 +327,18 @@ void MainForm::Report(const QString &title, const QString &text)
         QMessageBox::warning(this, title, text);
 }
 
+void MainForm::SetBackground(const QImage &picture)
+{
+    m_background = picture;
+    update();
+}
+
 void MainForm::paintEvent(QPaintEvent *)
 {
+    if (!m_background)
+        m_background = BackgroundPicture::Decode(BackgroundPicture::Png());
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_background);
+    painter.drawImage(0, 0, *m_background);
 }
 
 void MainForm::showEvent(QShowEvent *event)

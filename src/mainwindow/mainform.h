@@ -3,10 +3,11 @@
 #include "shared/publicmod.h"
 
 #include <QDate>
-#include <QPixmap>
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 class CalDiary;
 class ListForm;
@@ -40,6 +41,9 @@ public:
     const PublicMod &State() const { return m_state; }
     QString LoadedYear() const { return strYear; }
     QString LoadedMonth() const { return strMonth; }
+    // The sky behind the controls, decoded already; without it the window decodes its own when
+    // first painted.
+    void SetBackground(const QImage &picture);
     // Where failures and notices go; a message box unless a test replaces it.
     void SetMessageSink(MessageSink sink);
     // Runs a handling so that a failure is reported like any of this window's and never leaves
@@ -87,7 +91,7 @@ private:
     QList<QPair<QString, QString>> m_pending;
     // The date whose day the window shows; the calendar goes back to it when a switch fails.
     QDate m_shownDate;
-    QPixmap m_background;
+    std::optional<QImage> m_background;
     QPointer<ListForm> m_listForm;
 
     // The calendar keeps its design name as objectName; the member cannot share the class name.

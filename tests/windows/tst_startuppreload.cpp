@@ -1,4 +1,5 @@
-#include "mainwindow/fontpreload.h"
+#include "mainwindow/backgroundpicture.h"
+#include "mainwindow/startuppreload.h"
 #include "mainwindow/japanesefonts.h"
 
 #include <QApplication>
@@ -9,16 +10,23 @@
 
 // The preload starts before the application object, as the program does, so that it really runs
 // beside Qt's own start-up; the main function below keeps that order.
-class TestFontPreload : public QObject
+class TestStartupPreload : public QObject
 {
     Q_OBJECT
 private slots:
     void afterPreload_fontsRenderJapanese_data();
     void afterPreload_fontsRenderJapanese();
+    void background_isTheCompiledInSky();
     void destroyedWithoutWait_endsAtOnce();
+
+public:
+    explicit TestStartupPreload(StartupPreload &preload) : m_preload(preload) {}
+
+private:
+    StartupPreload &m_preload;
 };
 
-void TestFontPreload::afterPreload_fontsRenderJapanese_data()
+void TestStartupPreload::afterPreload_fontsRenderJapanese_data()
 {
     QTest::addColumn<QFont>("font");
     QTest::newRow("default font") << JapaneseFonts::UiFont();
@@ -29,7 +37,7 @@ void TestFontPreload::afterPreload_fontsRenderJapanese_data()
 
 // Qt must take the configuration the thread loaded as its own: every character of the windows'
 // texts has a glyph in one of the Japanese families.
-void TestFontPreload::afterPreload_fontsRenderJapanese()
+void TestStartupPreload::afterPreload_fontsRenderJapanese()
 {
     QFETCH(QFont, font);
     const QString text = QStringLiteral("保管しておわり タイトルリスト 2026年12月");
@@ -42,24 +50,33 @@ void TestFontPreload::afterPreload_fontsRenderJapanese()
         family == QStringLiteral("IPAPGothic") || family == QStringLiteral("Noto Sans CJK JP"), qPrintable(family));
 }
 
+// The thread decoded the sky beside Qt's start-up; it must be the same picture the window would
+// decode for itself.
+void TestStartupPreload::background_isTheCompiledInSky()
+{
+    const QImage preloaded = m_preload.Background();
+    QCOMPARE(preloaded.size(), QSize(640, 480));
+    QCOMPARE(preloaded, BackgroundPicture::Decode(BackgroundPicture::Png()));
+}
+
 // A program that ends before it waits for the thread must still end.
-void TestFontPreload::destroyedWithoutWait_endsAtOnce()
+void TestStartupPreload::destroyedWithoutWait_endsAtOnce()
 {
     QElapsedTimer timer;
     timer.start();
     {
-        FontPreload unused;
+        StartupPreload unused;
     }
     QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
 }
 
 int main(int argc, char *argv[])
 {
-    FontPreload preload;
+    StartupPreload preload;
     QApplication app(argc, argv);
     preload.Wait();
-    TestFontPreload test;
+    TestStartupPreload test(preload);
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_fontpreload.moc"
+#include "tst_startuppreload.moc"

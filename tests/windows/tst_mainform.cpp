@@ -1,6 +1,7 @@
 #include "diaryfixture.h"
 
 #include "mainwindow/application.h"
+#include "mainwindow/backgroundpicture.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -17,6 +18,7 @@ private slots:
     void controls_haveTheirRectanglesAndCaptions();
     void tabOrder_followsTheLayout();
     void window_hasItsFixedClientSizeTitleAndFocus();
+    void background_isTheSkyUnlessOneIsGiven();
     void startUp_showsTodayOfTodaysMonthWithoutSaving();
     void listDay_findsTheDaysArticle_data();
     void listDay_findsTheDaysArticle();
@@ -98,6 +100,21 @@ void TestMainForm::window_hasItsFixedClientSizeTitleAndFocus()
     QVERIFY(!window.form->windowIcon().isNull());
     QCOMPARE(window.Editor()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(window.Editor()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+// The program hands the window a sky decoded beforehand; a window built without one, as in every
+// other test, decodes its own. Between the top buttons nothing covers the picture.
+void TestMainForm::background_isTheSkyUnlessOneIsGiven()
+{
+    const QPoint uncovered(250, 10);
+    Window window(m_dir.path(), QDate(2026, 3, 15));
+    const QImage sky = BackgroundPicture::Decode(BackgroundPicture::Png());
+    QCOMPARE(window.form->grab().toImage().pixel(uncovered), sky.pixel(uncovered));
+
+    QImage given(640, 480, QImage::Format_RGB32);
+    given.fill(Qt::darkRed);
+    window.form->SetBackground(given);
+    QCOMPARE(window.form->grab().toImage().pixel(uncovered), QColor(Qt::darkRed).rgb());
 }
 
 void TestMainForm::startUp_showsTodayOfTodaysMonthWithoutSaving()

@@ -19,7 +19,8 @@
 #include <memory>
 
 // What the window tests share: month files written byte by byte into a temporary program
-// directory, and a main window started there on a chosen day with its messages captured.
+// directory, a main window started there on a chosen day with its messages captured, and the
+// list window opened from it.
 namespace DiaryFixture {
 
 inline QByteArray MonthXml(const QByteArray &articles)

@@ -48,7 +48,7 @@ MainForm::~MainForm()
 void MainForm::ConnectControls()
 {
     TxtText->installEventFilter(this);
-    connect(ListTitle, &QListWidget::currentRowChanged, this, [this] { Guard([this] { TitleSelected(); }); });
+    connect(ListTitle, &QListWidget::itemSelectionChanged, this, [this] { Guard([this] { TitleSelected(); }); });
     connect(BtnNew, &QPushButton::clicked, this, [this] { Guard([this] { BtnNewClick(); }); });
     connect(BtnDel, &QPushButton::clicked, this, [this] { Guard([this] { BtnDelClick(); }); });
     connect(BtnEnd, &QPushButton::clicked, this, [this] { Guard([this] { BtnEndClick(); }); });
@@ -73,6 +73,8 @@ void MainForm::LoadMonth(const QString &year, const QString &month)
     const MonthFile::ReadResult result = MonthDocument::LoadMonth(m_state, m_directory, year, month);
     if (result.status != MonthFile::ReadResult::Status::KeptAside)
         return;
+    // The notice is modal: behind it the day view shows the month just opened, not the one left.
+    ListDay();
     Report(NoticeTitle,
            QStringLiteral("月のファイル「%1」を読み込めませんでした。\n理由: %2\n\n"
                           "元のファイルは「%3」という名前で同じフォルダーに残してあります。"
@@ -99,7 +101,7 @@ void MainForm::ListDay()
         ListTitle->clear();
     }
     TxtText->clear();
-    TxtText->setReadOnly(true);
+    SetEditorOpen(false);
     const std::vector<XmlNode> articles = m_state.xmlDoc.getElementsByTagName(DiaryNames::Article);
     m_state.xmlDay = XmlNode();
     const int day = CalDiary_->Day();
@@ -130,9 +132,10 @@ void MainForm::ShowTitles()
 
 int MainForm::SelectedIndex() const
 {
-    // The current row: a click on the list's empty space hides the highlight but must not
-    // detach the editor from its entry.
-    return ListTitle->currentRow();
+    // The highlighted row only: Qt makes a row current without highlighting it when the focus
+    // arrives by keyboard or window activation, and the user has chosen nothing then.
+    const QList<QListWidgetItem *> selected = ListTitle->selectedItems();
+    return selected.isEmpty() ? -1 : ListTitle->row(selected.first());
 }
 
 XmlNode MainForm::EntryAt(int position) const
@@ -146,24 +149,48 @@ XmlNode MainForm::EntryAt(int position) const
 void MainForm::TitleSelected()
 {
     const int position = SelectedIndex();
+    if (position < 0) {
+        KeepEditedTitleSelected();
+        return;
+    }
     const XmlNode entry = EntryAt(position);
     if (entry.isNull())
         return;
     m_state.curText = position;
     TxtText->setPlainText(TextCodec::DecodeText(entry.text()));
-    TxtText->setReadOnly(false);
+    SetEditorOpen(true);
+}
+
+void MainForm::KeepEditedTitleSelected()
+{
+    // A click on the list's empty space takes the highlight away; the editor stays with its
+    // entry, so the highlight comes back to it.
+    if (TxtText->isReadOnly())
+        return;
+    if (QListWidgetItem *edited = ListTitle->item(m_state.curText)) {
+        const QSignalBlocker blocker(ListTitle);
+        edited->setSelected(true);
+    }
+}
+
+void MainForm::SetEditorOpen(bool open)
+{
+    TxtText->setReadOnly(!open);
+    TxtText->setPlaceholderText(open ? QString() : QStringLiteral("「新規」を押すか、タイトルを選ぶと書けます。"));
 }
 
 void MainForm::WriteBack()
 {
-    XmlNode entry = EntryAt(m_state.curText);
-    if (SelectedIndex() < 0 || entry.isNull())
+    // A read-only editor stands for no entry; a writable one for the highlighted title, which
+    // stays highlighted, so that the next edit is written back as well.
+    const int position = SelectedIndex();
+    XmlNode entry = EntryAt(position);
+    if (TxtText->isReadOnly() || entry.isNull())
         return;
     entry.setText(TextCodec::EncodeText(TxtText->toPlainText()));
-    ShowTitles();
-    // The entry stays selected, so that the next edit in the editor is written back as well.
-    const QSignalBlocker blocker(ListTitle);
-    ListTitle->setCurrentRow(m_state.curText);
+    // Only this row's title changes: a rebuilt list would scroll, and the click that took the
+    // focus from the editor would land on another title than the one under the pointer.
+    ListTitle->item(position)->setText(MakeTitle(entry.text()));
 }
 
 void MainForm::BtnNewClick()
@@ -187,7 +214,7 @@ void MainForm::BtnDelClick()
         return;
     m_state.xmlDay.removeChild(entry);
     TxtText->clear();
-    TxtText->setReadOnly(true);
+    SetEditorOpen(false);
     ShowTitles();
 }
 

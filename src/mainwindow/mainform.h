@@ -67,6 +67,10 @@ private:
     bool SaveLoadedMonth(const QString &whatNow);
     void ShowTitles();
     void TitleSelected();
+    void KeepEditedTitleSelected();
+    // The editor is writable exactly while it stands for the highlighted title; its hint shows
+    // only while it is not.
+    void SetEditorOpen(bool open);
     void WriteBack();
     void BtnNewClick();
     void BtnDelClick();

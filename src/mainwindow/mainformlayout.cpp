@@ -34,8 +34,7 @@ void MainForm::CreateControls()
     TxtText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     TxtText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     TxtText->setTabChangesFocus(true);
-    TxtText->setReadOnly(true);
-    TxtText->setPlaceholderText(QStringLiteral("「新規」を押すか、タイトルを選ぶと書けます。"));
+    SetEditorOpen(false);
     lblListTitle = new QLabel(QStringLiteral("タイトルリスト"), this);
     lblListTitle->setFont(JapaneseFonts::TitleListFont(true));
     BtnEnd = FormLayout::PlainButton(QStringLiteral("保管しておわり"), this);

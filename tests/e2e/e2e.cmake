@@ -13,7 +13,7 @@ add_test(NAME e2e_editing
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/editing.sh
         $<TARGET_FILE:noterra>
         ${CMAKE_CURRENT_BINARY_DIR}/e2e/editing)
-set_tests_properties(e2e_editing PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 90)
+set_tests_properties(e2e_editing PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
 
 # The list window of the real program: a click on the day header, a click on the first row, and
 # the main window's titles of that day, checked through the entry deleted from the month file;

@@ -4,7 +4,11 @@
 # typed as real key events, and saves it with BtnEnd: the month file holds it in Shift_JIS with
 # the line break stored as backslash-n. A second run shows the title, opens the entry from the
 # title list, leaves the editor and saves: the file stays the same byte for byte. A third run
-# adds a second entry, which the file holds after the first.
+# adds a second entry, which the file holds after the first. A fourth run only tabs from the
+# calendar into the title list, which highlights no title, and presses 削除: nothing is deleted.
+# A fifth, on a day of twelve entries, edits the first, turns the wheel over the list to its end,
+# clicks the last title and deletes it: the write-back on leaving the editor does not move the
+# list, so the last entry goes and the edit stays.
 #
 # Usage: editing.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY
 set -uo pipefail
@@ -17,7 +21,7 @@ shots=$2
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" || exit 1
 failure_shot=$shots/failure.png
-overall_deadline=$((SECONDS + 55))
+overall_deadline=$((SECONDS + 80))
 
 require_tools Xvfb xdotool xwininfo xmodmap import openbox wmctrl iconv od cmp md5sum timeout
 printf 'x' | iconv -f UTF-8 -t CP932 >/dev/null 2>&1 || skip "iconv has no CP932 converter (package libc6)"
@@ -34,10 +38,11 @@ first_entry=$'今日の予定表\nTea & cake at 3'
 second_entry=$'二件目ソnata\n1<2'
 
 # Client-area rectangles (left top width height) of the main window's controls, of the title
-# list's first row and of the whole client area.
+# list's first row and of the whole client area. The list shows seven rows of 12 pixels from 218.
 declare -A control=(
     [BtnNew]="16 320 73 20"
     [BtnEnd]="440 16 113 20"
+    [BtnDel]="96 320 73 20"
     [ListTitle]="8 216 169 92"
     [TxtText]="200 48 353 289"
     [TitleRow0]="10 219 150 12"
@@ -115,11 +120,12 @@ start_program()
     wait_for 8 "the window did not settle" settled
 }
 window_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }
-# The client area looks the same twice in a row: the first paint is done.
-settled()
+# The client area, or the named rectangle, looks the same twice in a row: painting is done.
+settled() { settled_on Client; }
+settled_on()
 {
     local now
-    now=$(region Client)
+    now=$(region "$1")
     [ "$now" = "$previous" ] && return 0
     previous=$now
     return 1
@@ -237,4 +243,44 @@ add_entry "$second_entry"
 save_and_end third-typed.png
 check_month_file "$first_entry" "$second_entry"
 
-echo "PASS: $month_file holds both entries in Shift_JIS; screenshots in $shots"
+start_program
+cp "$portable/$month_file" "$work/before-tab.xml"
+titles=$(region ListTitle)
+timeout 5 xdotool key Tab
+wait_for 5 "Tab from the calendar did not reach the title list" region_changed ListTitle "$titles"
+click BtnDel
+save_and_end fourth-tabbed.png
+cmp -s "$work/before-tab.xml" "$portable/$month_file" ||
+    fail "削除 after Tab deleted an entry no one chose: $(hex "$(cat "$portable/$month_file")")"
+
+twelve=
+for entry in 01 02 03 04 05 06 07 08 09 10 11 12; do
+    twelve+="<TEXT>entry$entry</TEXT>"
+done
+printf '%s\n<DIARY><ARTICLE DATE="15">%s</ARTICLE></DIARY>\n' "$declaration" "$twelve" >"$portable/$month_file"
+expected=${twelve/entry01/entry01x}
+expected=${expected%<TEXT>entry12</TEXT>}
+printf '%s\n<DIARY><ARTICLE DATE="15">%s</ARTICLE></DIARY>\n' "$declaration" "$expected" >"$work/expected.xml"
+start_program
+editor=$(region TxtText)
+click_at 80 224
+wait_for 5 "a click on the first title did not open it" region_changed TxtText "$editor"
+click TxtText
+timeout 5 xdotool key ctrl+End type x
+titles=$(region ListTitle)
+timeout 5 xdotool mousemove "$((left + 80))" "$((top + 260))" click --repeat 12 --delay 20 5
+wait_for 5 "the wheel did not scroll the title list" region_changed ListTitle "$titles"
+previous=
+wait_for 5 "the title list did not settle after the wheel" settled_on ListTitle
+editor=$(region TxtText)
+click_at 80 296
+wait_for 5 "a click on the last title did not open it" region_changed TxtText "$editor"
+titles=$(region ListTitle)
+click BtnDel
+wait_for 5 "BtnDel removed no title" region_changed ListTitle "$titles"
+save_and_end fifth-deleted.png
+cmp -s "$work/expected.xml" "$portable/$month_file" ||
+    fail "the day holds [$(grep -o 'entry[0-9x]*' "$portable/$month_file" | paste -sd, -)], expected the" \
+        "first entry edited and the twelfth deleted (screen before saving: $shots/fifth-deleted.png)"
+
+echo "PASS: $month_file holds both entries in Shift_JIS, 削除 took only chosen titles; screenshots in $shots"

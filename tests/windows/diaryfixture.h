@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listwindow/listform.h"
 #include "mainwindow/caldiary.h"
 #include "mainwindow/mainform.h"
 
@@ -14,10 +15,12 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 #include <memory>
 
 // What the window tests share: month files written byte by byte into a temporary program
-// directory, and a main window started there on a chosen day with its messages captured.
+// directory, a main window started there on a chosen day with its messages captured, and the
+// list window opened from it.
 namespace DiaryFixture {
 
 inline QByteArray MonthXml(const QByteArray &articles)
@@ -38,6 +41,19 @@ inline QByteArray ReadFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+// The window system reports a window active before the application has moved the focus
+// there; wait for the application.
+inline bool WaitActive(QWidget *window)
+{
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+}
+
+inline void ClickListRow(ListForm *list, int row)
+{
+    auto *view = list->findChild<QTreeView *>(QStringLiteral("ListArticle"));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 1)).center());
 }
 
 struct Window
@@ -62,7 +78,12 @@ struct Window
         return texts;
     }
 
-    int SelectedRow() const { return Titles()->currentRow(); }
+    // The highlighted row: what the user sees chosen, whatever row Qt holds as current.
+    int SelectedRow() const
+    {
+        const QList<QListWidgetItem *> selected = Titles()->selectedItems();
+        return selected.isEmpty() ? -1 : Titles()->row(selected.first());
+    }
 
     // The offscreen platform can call the window active before Qt has moved the focus into it,
     // so wait for Qt's own view as well: the tests rely on real focus changes.
@@ -70,8 +91,17 @@ struct Window
     {
         form->show();
         form->activateWindow();
-        return QTest::qWaitForWindowActive(form.get())
-            && QTest::qWaitFor([this] { return QApplication::activeWindow() == form.get(); });
+        return QTest::qWaitForWindowActive(form.get()) && WaitActive(form.get());
+    }
+
+    // Opens the list window by BtnList, as the user does; the list window is then active.
+    ListForm *OpenList()
+    {
+        if (!form->isVisible() && !ShowAndActivate())
+            return nullptr;
+        Click("BtnList");
+        auto *list = form->findChild<ListForm *>();
+        return list && WaitActive(list) ? list : nullptr;
     }
 
     void ClickTitle(int row) const

@@ -1,9 +1,64 @@
 #include "diaryfixture.h"
 #include "mainwindow/calendargrid.h"
 
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QtTest>
 
 using namespace DiaryFixture;
+
+namespace {
+
+// How the focus reaches the title list without the user choosing a title there.
+enum class FocusWay
+{
+    TabFromCalendar,
+    ActivationAfterClickOnEmptySpace,
+    ActivationAfterListWindowRowClick
+};
+
+// How the focus leaves the editor for the title list's own window.
+enum class EditorExit
+{
+    Tab,
+    ClickOnListEmptySpace
+};
+
+// A month as the program writes it, so that a save that changes nothing gives the same bytes.
+QByteArray SavedMonth(const QByteArray &articles)
+{
+    return "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<DIARY>" + articles + "</DIARY>\n";
+}
+
+void ClickListEmptySpace(const Window &window)
+{
+    QWidget *viewport = window.Titles()->viewport();
+    QVERIFY(!window.Titles()->itemAt(5, viewport->height() - 5));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(5, viewport->height() - 5));
+}
+
+// Another window of the application takes the activation, then the main window gets it back.
+void ReactivateMainWindow(Window &window)
+{
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(window.ShowAndActivate());
+}
+
+void TurnWheel(QWidget *widget, int notches)
+{
+    const QPointF centre = QRectF(widget->rect()).center();
+    QWheelEvent event(centre, widget->mapToGlobal(centre), {}, QPoint(0, notches * 120), Qt::NoButton, Qt::NoModifier,
+        Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+}
+
+Q_DECLARE_METATYPE(FocusWay)
+Q_DECLARE_METATYPE(EditorExit)
 
 // Adding, editing and deleting entries; moving between days and months; bold days.
 class TestEntryEditing : public QObject
@@ -17,7 +72,11 @@ private slots:
     void btnDel_withoutSelection_doesNothing();
     void btnDel_onlyEntry_leavesTheEmptyArticle();
     void btnDel_rightAfterEditing_deletesTheEditedEntry();
+    void btnDel_afterTheFocusAloneReachedTheList_deletesNothing_data();
+    void btnDel_afterTheFocusAloneReachedTheList_deletesNothing();
     void writeBack_runsBeforeTheClickThatTookTheFocus();
+    void writeBack_leavesTheScrolledListUnderThePointer();
+    void writeBack_secondEditIsWrittenToo_data();
     void writeBack_secondEditIsWrittenToo();
     void writeBack_whenAnotherWindowIsActivated();
     void writeBack_keepsLineBreaksAsMarkers();
@@ -26,6 +85,7 @@ private slots:
     void switch_intoMonthWithoutFile_andBack_leavesItsFile();
     void sameMonthPick_savesNothing();
     void switch_failedSave_staysInTheMonth();
+    void switch_intoUnreadableMonth_showsItsDayBeforeTheNotice();
     void markDays_marksDaysWithEntries_data();
     void markDays_marksDaysWithEntries();
     void markDays_marksAreNeverCleared();
@@ -39,7 +99,9 @@ void TestEntryEditing::btnNew_onADayWithoutArticle_createsIt()
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnDel");
     QVERIFY(window.form->State().xmlDay.isNull());
+    QVERIFY(!window.Editor()->placeholderText().isEmpty());
     window.Click("BtnNew");
+    QVERIFY(window.Editor()->placeholderText().isEmpty());
     const XmlNode day = window.form->State().xmlDay;
     QVERIFY(!day.isNull());
     QCOMPARE(day.getAttribute("DATE"), QString("9"));
@@ -122,6 +184,55 @@ void TestEntryEditing::btnDel_rightAfterEditing_deletesTheEditedEntry()
     QCOMPARE(window.TitleTexts(), QStringList({ "b" }));
 }
 
+void TestEntryEditing::btnDel_afterTheFocusAloneReachedTheList_deletesNothing_data()
+{
+    QTest::addColumn<FocusWay>("way");
+    QTest::newRow("Tab from the calendar") << FocusWay::TabFromCalendar;
+    QTest::newRow("activation after a click on the empty space") << FocusWay::ActivationAfterClickOnEmptySpace;
+    QTest::newRow("activation after a list window row click") << FocusWay::ActivationAfterListWindowRowClick;
+}
+
+void TestEntryEditing::btnDel_afterTheFocusAloneReachedTheList_deletesNothing()
+{
+    QFETCH(FocusWay, way);
+    QTemporaryDir dir;
+    const QByteArray month = SavedMonth("<ARTICLE DATE=\"12\"><TEXT>first12</TEXT><TEXT>second12</TEXT></ARTICLE>"
+                                        "<ARTICLE DATE=\"15\"><TEXT>today1</TEXT></ARTICLE>");
+    WriteFile(dir.filePath("Diary20263.xml"), month);
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    switch (way) {
+    case FocusWay::TabFromCalendar:
+        QTRY_VERIFY(window.Calendar()->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        break;
+    case FocusWay::ActivationAfterClickOnEmptySpace:
+        ClickListEmptySpace(window);
+        ReactivateMainWindow(window);
+        break;
+    case FocusWay::ActivationAfterListWindowRowClick: {
+        ListForm *list = window.OpenList();
+        QVERIFY(list);
+        window.form->activateWindow();
+        QVERIFY(WaitActive(window.form.get()));
+        window.ClickTitle(0);
+        list->activateWindow();
+        QVERIFY(WaitActive(list));
+        ClickListRow(list, 0);
+        QCOMPARE(window.TitleTexts(), QStringList({ "first12", "second12" }));
+        QVERIFY(window.ShowAndActivate());
+        break;
+    }
+    }
+    QVERIFY(window.Titles()->hasFocus());
+    QCOMPARE(window.SelectedRow(), -1);
+    QVERIFY(window.Editor()->isReadOnly());
+    QVERIFY(window.Editor()->toPlainText().isEmpty());
+    window.Click("BtnDel");
+    window.Click("BtnEnd");
+    QCOMPARE(ReadFile(dir.filePath("Diary20263.xml")), month);
+}
+
 void TestEntryEditing::writeBack_runsBeforeTheClickThatTookTheFocus()
 {
     QTemporaryDir dir;
@@ -135,20 +246,68 @@ void TestEntryEditing::writeBack_runsBeforeTheClickThatTookTheFocus()
     QVERIFY2(written.contains("&amp; &lt;tag&gt;</TEXT>"), written.constData());
 }
 
+// The wheel moves the list while the editor keeps the focus; the click that takes the focus from
+// the editor opens the row it lands on, and 削除 removes that one.
+void TestEntryEditing::writeBack_leavesTheScrolledListUnderThePointer()
+{
+    QTemporaryDir dir;
+    QByteArray entries;
+    QStringList left;
+    for (int entry = 1; entry <= 12; ++entry) {
+        entries += "<TEXT>entry" + QByteArray::number(entry) + "</TEXT>";
+        left.append(QString("entry%1").arg(entry));
+    }
+    left.first() += "x";
+    left.removeLast();
+    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\">" + entries + "</ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.ClickTitle(0);
+    QTest::mouseClick(window.Editor()->viewport(), Qt::LeftButton);
+    window.Type("x");
+    const QScrollBar *scroll = window.Titles()->verticalScrollBar();
+    QVERIFY2(scroll->maximum() > 0, "the twelve titles do not all fit");
+    TurnWheel(window.Titles()->viewport(), -12);
+    QCOMPARE(scroll->value(), scroll->maximum());
+    QVERIFY(window.Editor()->hasFocus());
+    window.ClickTitle(11);
+    QCOMPARE(scroll->value(), scroll->maximum());
+    QCOMPARE(window.SelectedRow(), 11);
+    QCOMPARE(window.Editor()->toPlainText(), QString("entry12"));
+    window.Click("BtnDel");
+    QCOMPARE(window.TitleTexts(), left);
+}
+
+void TestEntryEditing::writeBack_secondEditIsWrittenToo_data()
+{
+    QTest::addColumn<EditorExit>("exit");
+    QTest::newRow("Tab") << EditorExit::Tab;
+    QTest::newRow("click on the list's empty space") << EditorExit::ClickOnListEmptySpace;
+}
+
 void TestEntryEditing::writeBack_secondEditIsWrittenToo()
 {
+    QFETCH(EditorExit, exit);
+    const auto leaveEditor = [&exit](const Window &window) {
+        if (exit == EditorExit::Tab)
+            QTest::keyClick(window.Editor(), Qt::Key_Tab);
+        else
+            ClickListEmptySpace(window);
+        QVERIFY(!window.Editor()->hasFocus());
+    };
     QTemporaryDir dir;
     Window window(dir.path(), QDate(2026, 3, 9));
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnNew");
     window.Type("first");
-    QTest::keyClick(window.Editor(), Qt::Key_Tab);
+    leaveEditor(window);
     QCOMPARE(window.TitleTexts(), QStringList({ "first" }));
     QCOMPARE(window.SelectedRow(), 0);
+    QVERIFY(!window.Editor()->isReadOnly());
     QTest::mouseClick(window.Editor()->viewport(), Qt::LeftButton);
     QVERIFY(window.Editor()->hasFocus());
     window.Type(" second");
-    QTest::keyClick(window.Editor(), Qt::Key_Tab);
+    leaveEditor(window);
     QCOMPARE(window.TitleTexts(), QStringList({ "first second" }));
     QCOMPARE(window.form->State().xmlDay.childNodes().front().text(), QString("first second"));
 }
@@ -276,6 +435,24 @@ void TestEntryEditing::switch_failedSave_staysInTheMonth()
     QCOMPARE(window.form->LoadedMonth(), QString("4"));
     QVERIFY(ReadFile(path + "/Diary20263.xml").contains("must survive"));
     QDir(path).removeRecursively();
+}
+
+// The notice is modal; behind it the window already shows the day of the month just opened.
+void TestEntryEditing::switch_intoUnreadableMonth_showsItsDayBeforeTheNotice()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>march</TEXT></ARTICLE>"));
+    WriteFile(dir.filePath("Diary20264.xml"), "<?xml version=\"1.0\"?><DIARY><ARTICLE DATE=\"9\"><TEXT>broken");
+    Window window(dir.path(), QDate(2026, 3, 9));
+    QVERIFY(window.ShowAndActivate());
+    window.ClickTitle(0);
+    QStringList shown = { "no notice" };
+    window.form->SetMessageSink([&window, &shown](const QString &, const QString &) {
+        shown = window.TitleTexts() << window.Editor()->toPlainText();
+    });
+    window.Calendar()->setFocus();
+    window.Pick(QDate(2026, 4, 9));
+    QCOMPARE(shown, QStringList({ "" }));
 }
 
 // A month whose 1st stands in the given grid cell, searched from 2026 on. This calendar always

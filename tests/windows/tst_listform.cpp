@@ -22,13 +22,6 @@ const QByteArray MixedMonth = "<ARTICLE DATE=\"10\"><TEXT>ten</TEXT></ARTICLE>"
                               "<ARTICLE DATE=\"4\"><TEXT>four</TEXT></ARTICLE>"
                               "<ARTICLE DATE=\"2\"><TEXT>zwei</TEXT></ARTICLE>";
 
-// The window system reports a window active before the application has moved the focus
-// there; wait for the application.
-bool WaitActive(QWidget *window)
-{
-    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
-}
-
 QString MonthPath(const QString &directory, const QDate &date)
 {
     return directory + QStringLiteral("/Diary%1%2.xml").arg(date.year()).arg(date.month());
@@ -57,11 +50,9 @@ private slots:
     void layout_rectanglesTabOrderAndHeaders();
 
 private:
-    ListForm *Open(Window &window);
     static QTreeView *List(ListForm *list) { return list->findChild<QTreeView *>(QStringLiteral("ListArticle")); }
     static QStringList Rows(ListForm *list);
     static void ClickHeader(ListForm *list, int column);
-    static void ClickRow(ListForm *list, int row);
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -70,15 +61,6 @@ void TestListForm::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-}
-
-ListForm *TestListForm::Open(Window &window)
-{
-    if (!window.form->isVisible() && !window.ShowAndActivate())
-        return nullptr;
-    window.Click("BtnList");
-    auto *list = window.form->findChild<ListForm *>();
-    return list && WaitActive(list) ? list : nullptr;
 }
 
 QStringList TestListForm::Rows(ListForm *list)
@@ -96,12 +78,6 @@ void TestListForm::ClickHeader(ListForm *list, int column)
     const QPoint centre(
         header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
-}
-
-void TestListForm::ClickRow(ListForm *list, int row)
-{
-    QTreeView *view = List(list);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 1)).center());
 }
 
 void TestListForm::fillList_oneRowPerEntryInDocumentOrder_data()
@@ -131,7 +107,7 @@ void TestListForm::fillList_oneRowPerEntryInDocumentOrder()
     QFETCH(QStringList, rows);
     WriteFile(MonthPath(m_dir->path(), Today), MonthXml(articles));
     Window window(m_dir->path(), Today);
-    ListForm *list = Open(window);
+    ListForm *list = window.OpenList();
     QVERIFY(list);
     QCOMPARE(Rows(list), rows);
     QVERIFY(window.messages.isEmpty());
@@ -158,7 +134,7 @@ void TestListForm::sortRefreshReopen_orderRows()
     QFETCH(QStringList, rows);
     WriteFile(MonthPath(m_dir->path(), Today), MonthXml(MixedMonth));
     Window window(m_dir->path(), Today);
-    QPointer<ListForm> list = Open(window);
+    QPointer<ListForm> list = window.OpenList();
     QVERIFY(list);
     for (const QString &action : actions) {
         if (action == "day" || action == "title")
@@ -169,7 +145,7 @@ void TestListForm::sortRefreshReopen_orderRows()
             QTest::mouseClick(list->findChild<QPushButton *>(QStringLiteral("BtnEnd")), Qt::LeftButton);
         else {
             QTRY_VERIFY(list.isNull());
-            list = Open(window);
+            list = window.OpenList();
             QVERIFY(list);
         }
     }
@@ -180,7 +156,7 @@ void TestListForm::newEntry_listedOnlyAfterRefresh()
 {
     WriteFile(MonthPath(m_dir->path(), Today), MonthXml("<ARTICLE DATE=\"3\"><TEXT>old</TEXT></ARTICLE>"));
     Window window(m_dir->path(), Today);
-    ListForm *list = Open(window);
+    ListForm *list = window.OpenList();
     QVERIFY(list);
     window.Click("BtnNew");
     QCOMPARE(Rows(list), QStringList { "3|old" });
@@ -192,7 +168,7 @@ void TestListForm::btnListWhileOpen_raisesWithoutRefilling()
 {
     WriteFile(MonthPath(m_dir->path(), Today), MonthXml(MixedMonth));
     Window window(m_dir->path(), Today);
-    ListForm *list = Open(window);
+    ListForm *list = window.OpenList();
     QVERIFY(list);
     ClickHeader(list, 1);
     const QStringList rows = Rows(list);
@@ -208,7 +184,7 @@ void TestListForm::btnListWhileOpen_raisesWithoutRefilling()
 void TestListForm::closingMainWindow_closesList()
 {
     Window window(m_dir->path(), Today);
-    QPointer<ListForm> list = Open(window);
+    QPointer<ListForm> list = window.OpenList();
     QVERIFY(list);
     window.form->close();
     QVERIFY(!list->isVisible());
@@ -224,9 +200,9 @@ void TestListForm::rowClick_selectsDayWithoutEntry()
     QVERIFY(window.ShowAndActivate());
     window.Titles()->setCurrentRow(0);
     QCOMPARE(window.Editor()->toPlainText(), QStringLiteral("today"));
-    ListForm *list = Open(window);
+    ListForm *list = window.OpenList();
     QVERIFY(list);
-    ClickRow(list, 2);
+    ClickListRow(list, 2);
     QCOMPARE(window.Calendar()->Value(), QDate(2026, 3, 5));
     QCOMPARE(window.TitleTexts(), (QStringList { "first", "second" }));
     QCOMPARE(window.SelectedRow(), -1);
@@ -242,7 +218,7 @@ void TestListForm::rowClick_afterMonthSwitch_returnsToRowsMonth()
     const QDate april(2026, 4, 20);
     WriteFile(MonthPath(m_dir->path(), april), MonthXml("<ARTICLE DATE=\"20\"><TEXT>april</TEXT></ARTICLE>"));
     Window window(m_dir->path(), Today);
-    ListForm *list = Open(window);
+    ListForm *list = window.OpenList();
     QVERIFY(list);
     window.form->activateWindow();
     QVERIFY(WaitActive(window.form.get()));
@@ -251,7 +227,7 @@ void TestListForm::rowClick_afterMonthSwitch_returnsToRowsMonth()
     window.Type("later");
     list->activateWindow();
     QVERIFY(WaitActive(list));
-    ClickRow(list, 0);
+    ClickListRow(list, 0);
     QCOMPARE(window.Calendar()->Value(), QDate(2026, 3, 20));
     QCOMPARE(window.form->LoadedMonth(), QStringLiteral("3"));
     QCOMPARE(window.TitleTexts(), QStringList { "march" });
@@ -279,9 +255,9 @@ void TestListForm::rowClick_dateNamingNoDay_doesNothing()
     Window window(m_dir->path(), today);
     QVERIFY(window.ShowAndActivate());
     window.Titles()->setCurrentRow(0);
-    ListForm *list = Open(window);
+    ListForm *list = window.OpenList();
     QVERIFY(list);
-    ClickRow(list, 1);
+    ClickListRow(list, 1);
     QCOMPARE(window.Calendar()->Value(), today);
     QCOMPARE(window.SelectedRow(), 0);
     QCOMPARE(window.Editor()->toPlainText(), QStringLiteral("today"));
@@ -291,7 +267,7 @@ void TestListForm::rowClick_dateNamingNoDay_doesNothing()
 void TestListForm::layout_rectanglesTabOrderAndHeaders()
 {
     Window window(m_dir->path(), Today);
-    ListForm *list = Open(window);
+    ListForm *list = window.OpenList();
     QVERIFY(list);
     QCOMPARE(list->parentWidget(), window.form.get());
     // X11 keeps only a dialog-type window in front of its owner and hides it with the owner.

@@ -1,0 +1,37 @@
+#include "store/folderlock.h"
+
+#include "store/storeerror.h"
+
+#include <QDir>
+
+FolderLock::FolderLock(const QString &directory)
+    : m_lock(directory + u'/' + FileName())
+{
+    // A diary stays open for hours: the lock's age says nothing. Only a holder that no longer runs
+    // (or a machine started anew since) makes the lock stale.
+    m_lock.setStaleLockTime(0);
+    if (m_lock.tryLock(0))
+        return;
+    const QString path = QDir::toNativeSeparators(m_lock.fileName());
+    if (m_lock.error() == QLockFile::LockFailedError) {
+        qint64 holder = 0;
+        m_lock.getLockInfo(&holder, nullptr, nullptr);
+        throw StoreError(QStringLiteral("この日記は、ほかに起動しているプログラムですでに開いています。"
+                                        "同じ日記を二つで開くと書いた内容が失われるため、こちらは何もせずに終了します。"
+                                        "開いている方をお使いください。\n"
+                                        "ほかに開いているものがないのにこの知らせが出るときは、"
+                                        "フォルダーの「%1」を消してから起動し直してください。\n（%2、プロセス %3）")
+                             .arg(FileName(), path)
+                             .arg(holder));
+    }
+    // QLockFile keeps no system error text; the path tells the user where to look.
+    throw StoreError(QStringLiteral("日記のフォルダーに「%1」を作れないため、日記を開けません。"
+                                    "どのファイルにも手を付けずに終了します。"
+                                    "フォルダーに書き込めるか確かめてから、起動し直してください。\n（%2）")
+                         .arg(FileName(), path));
+}
+
+QString FolderLock::FileName()
+{
+    return QStringLiteral(".noterra.lock");
+}

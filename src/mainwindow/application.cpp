@@ -30,7 +30,7 @@ void PrepareApplication(QApplication &app)
 
 void ShowStartupFailure(const QString &text)
 {
-    QMessageBox::critical(nullptr, QStringLiteral("Noterra"), text);
+    QMessageBox::critical(nullptr, QStringLiteral("Noterra - 日記を開けません"), text);
 }
 
 QPixmap ResourceImage(const QString &path)

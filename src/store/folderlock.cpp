@@ -12,7 +12,6 @@ FolderLock::FolderLock(const QString &directory)
     m_lock.setStaleLockTime(0);
     if (m_lock.tryLock(0))
         return;
-    const QString path = QDir::toNativeSeparators(m_lock.fileName());
     if (m_lock.error() == QLockFile::LockFailedError) {
         qint64 holder = 0;
         m_lock.getLockInfo(&holder, nullptr, nullptr);
@@ -20,15 +19,15 @@ FolderLock::FolderLock(const QString &directory)
                                         "同じ日記を二つで開くと書いた内容が失われるため、こちらは何もせずに終了します。"
                                         "開いている方をお使いください。\n"
                                         "ほかに開いているものがないのにこの知らせが出るときは、"
-                                        "フォルダーの「%1」を消してから起動し直してください。\n（%2、プロセス %3）")
-                             .arg(FileName(), path)
+                                        "フォルダーの「%1」を消してから起動し直してください。\n（プロセス番号 %2）")
+                             .arg(FileName())
                              .arg(holder));
     }
     // QLockFile keeps no system error text; the path tells the user where to look.
     throw StoreError(QStringLiteral("日記のフォルダーに「%1」を作れないため、日記を開けません。"
                                     "どのファイルにも手を付けずに終了します。"
                                     "フォルダーに書き込めるか確かめてから、起動し直してください。\n（%2）")
-                         .arg(FileName(), path));
+                         .arg(FileName(), QDir::toNativeSeparators(m_lock.fileName())));
 }
 
 QString FolderLock::FileName()

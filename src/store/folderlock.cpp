@@ -2,7 +2,16 @@
 
 #include "store/storeerror.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Seconds after which a lock that names no holder was left by a program that ended while making it.
+constexpr qint64 UnwrittenLockAge = 10;
+
+}
 
 FolderLock::FolderLock(const QString &directory)
     : m_lock(directory + u'/' + FileName())
@@ -10,7 +19,7 @@ FolderLock::FolderLock(const QString &directory)
     // A diary stays open for hours: the lock's age says nothing. Only a holder that no longer runs
     // (or a machine started anew since) makes the lock stale.
     m_lock.setStaleLockTime(0);
-    if (m_lock.tryLock(0))
+    if (m_lock.tryLock(0) || TakeOverUnwritten())
         return;
     if (m_lock.error() == QLockFile::LockFailedError) {
         qint64 holder = 0;
@@ -28,6 +37,16 @@ FolderLock::FolderLock(const QString &directory)
                                     "どのファイルにも手を付けずに終了します。"
                                     "フォルダーに書き込めるか確かめてから、起動し直してください。\n（%2）")
                          .arg(FileName(), QDir::toNativeSeparators(m_lock.fileName())));
+}
+
+bool FolderLock::TakeOverUnwritten()
+{
+    // A power cut soon after a start can leave the lock empty, naming no holder to ask about. A
+    // holder that runs still keeps the file locked, which removing a stale lock respects.
+    if (m_lock.error() != QLockFile::LockFailedError || m_lock.getLockInfo(nullptr, nullptr, nullptr))
+        return false;
+    const qint64 age = QFileInfo(m_lock.fileName()).lastModified().secsTo(QDateTime::currentDateTime());
+    return qAbs(age) > UnwrittenLockAge && m_lock.removeStaleLockFile() && m_lock.tryLock(0);
 }
 
 QString FolderLock::FileName()

@@ -17,5 +17,7 @@ public:
     static QString FileName();
 
 private:
+    bool TakeOverUnwritten();
+
     QLockFile m_lock;
 };

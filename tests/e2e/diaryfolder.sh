@@ -4,7 +4,8 @@
 # month already: 保管しておわり writes that month, read from there, back into that folder and
 # nowhere else. A second program started on the folder while the first runs says so in a message
 # box and, once the box is closed, ends with a failure status without touching a file. A program
-# killed with SIGKILL leaves its lock behind, and the next start takes the lock over. A program
+# killed with SIGKILL leaves its lock behind, and the next start takes the lock over, as it does an
+# empty lock that a power cut left. A program
 # that cannot tell its folder (no /proc, in a mount namespace of its own) says so and ends
 # without touching a file.
 #
@@ -136,13 +137,22 @@ kill -KILL "$killed"
 reap "$killed"
 [ "$(lock_holder)" = "$killed" ] || fail "the killed program left no lock behind: $(entries)"
 
-start_program
-wait_for 30 "the start after a killed program mapped no main window" window_of "$app" '^Noterra$'
-[ "$(lock_holder)" = "$app" ] || fail "the start after a killed program did not take the lock over"
-import -window root "$shots/after-kill.png" 2>/dev/null
-wmctrl -i -c "$(printf '0x%x' "$window")"
-reap "$app"
-[ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$program_log")"
-[ "$(entries)" = "./$month_file ./noterra " ] || fail "after the last program the folder holds $(entries)"
+# Takes over the lock that is there, opens the diary and ends through the window's close box.
+start_over_lock()
+{
+    start_program
+    wait_for 30 "the start after $1 mapped no main window" window_of "$app" '^Noterra$'
+    [ "$(lock_holder)" = "$app" ] || fail "the start after $1 did not take the lock over"
+    import -window root "$shots/after-$2.png" 2>/dev/null
+    wmctrl -i -c "$(printf '0x%x' "$window")"
+    reap "$app"
+    [ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$program_log")"
+    [ "$(entries)" = "./$month_file ./noterra " ] || fail "after the start after $1 the folder holds $(entries)"
+}
+start_over_lock "a killed program" kill
+# A power cut just after a start can leave the lock empty.
+: >"$folder/.noterra.lock"
+touch -d '-1 hour' "$folder/.noterra.lock"
+start_over_lock "a power cut" power-cut
 
-echo "PASS: the month in a Shift_JIS-named folder was saved there; a second program was refused; a killed program's lock was taken over; $unknown_folder; screenshots in $shots"
+echo "PASS: the month in a Shift_JIS-named folder was saved there; a second program was refused; the locks of a killed program and of a power cut were taken over; $unknown_folder; screenshots in $shots"

@@ -54,7 +54,8 @@ ReadResult KeepAside(const QString &path, const QString &reason)
 
 // A month file is far smaller; anything larger is no month of this diary, and reading it whole could
 // take all memory.
-constexpr qint64 LargestMonthFile = qint64(256) * 1024 * 1024;
+constexpr qint64 Megabyte = 1024 * 1024;
+constexpr qint64 LargestMonthFile = 256 * Megabyte;
 
 QString SystemText(int error)
 {
@@ -74,8 +75,8 @@ void RefuseUnlessMonthFile(const QString &path, const struct stat &status)
         what = QStringLiteral("と同じ名前で、ふつうのファイルではないもの（名前付きパイプや装置など）があります");
     else if (status.st_size > LargestMonthFile)
         what = QStringLiteral("は月のファイルとしては大きすぎます（%1 MB。月のファイルは %2 MB まで）")
-                   .arg(status.st_size / (1024 * 1024))
-                   .arg(LargestMonthFile / (1024 * 1024));
+                   .arg((status.st_size + Megabyte - 1) / Megabyte)
+                   .arg(LargestMonthFile / Megabyte);
     else
         return;
     throw StoreError(QStringLiteral("「%1」%2。日記はそれに手を付けず、この月を開きません。"

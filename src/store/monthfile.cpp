@@ -113,7 +113,10 @@ ReadResult Read(XmlDocument &doc, const QString &path)
     if (descriptor < 0)
         return KeepAside(path, SystemText(errno));
     QFile file;
-    file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return KeepAside(path, file.errorString());
+    }
     if (::fstat(descriptor, &status) != 0)
         return KeepAside(path, SystemText(errno));
     RefuseUnlessMonthFile(path, status);

@@ -79,6 +79,8 @@ reap()
 }
 entries() { (cd "$folder" && find . -mindepth 1 | sort | tr '\n' ' '); }
 lock_holder() { head -n1 "$folder/.noterra.lock" 2>/dev/null; }
+# The inner shell expands "$0", the command to run, once /proc is hidden.
+# shellcheck disable=SC2016
 hide_proc=(unshare --mount sh -c 'mount -t tmpfs none /proc && exec "$0"')
 
 if "${hide_proc[@]}" true 2>/dev/null; then

@@ -1,9 +1,13 @@
 #include "mainwindow/application.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/startuppreload.h"
-#include "store/monthfile.h"
+#include "store/folderlock.h"
+#include "store/programfolder.h"
+#include "store/storeerror.h"
 
 #include <QApplication>
+#include <cstdlib>
+#include <optional>
 
 int main(int argc, char *argv[])
 {
@@ -11,7 +15,16 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     preload.Wait();
     PrepareApplication(app);
-    MainForm form(MonthFile::ProgramDirectory());
+    QString directory;
+    std::optional<FolderLock> lock;
+    try {
+        directory = ProgramFolder::Directory();
+        lock.emplace(directory);
+    } catch (const StoreError &error) {
+        ShowStartupFailure(error.message());
+        return EXIT_FAILURE;
+    }
+    MainForm form(directory);
     form.SetBackground(preload.Background());
     form.show();
     return app.exec();

@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QTranslator>
 
@@ -25,6 +26,11 @@ void PrepareApplication(QApplication &app)
     QApplication::setWindowIcon(NoterraIcon());
     QApplication::setApplicationName(QStringLiteral("Noterra"));
     QApplication::setDesktopFileName(QStringLiteral("noterra"));
+}
+
+void ShowStartupFailure(const QString &text)
+{
+    QMessageBox::critical(nullptr, QStringLiteral("Noterra - 日記を開けません"), text);
 }
 
 QPixmap ResourceImage(const QString &path)

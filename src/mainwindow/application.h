@@ -8,6 +8,8 @@ class QString;
 // What the running program sets up once before its first window: Qt's own Japanese
 // translations (context menus, message box buttons), the Japanese default font and the icon.
 void PrepareApplication(QApplication &app);
+// Tells the user, before any window, why the diary does not open; returns once the box is closed.
+void ShowStartupFailure(const QString &text);
 // The open book with a grid of days: the program's icon and its main window's.
 QIcon NoterraIcon();
 // A PNG picture compiled into the program.

@@ -64,7 +64,13 @@ void MainForm::Load()
     m_shownDate = CalDiary_->Value();
     strYear = YearMonth::YearText(CalDiary_->Year());
     strMonth = YearMonth::MonthText(CalDiary_->Month());
-    LoadMonth(strYear, strMonth);
+    try {
+        LoadMonth(strYear, strMonth);
+    } catch (const StoreError &error) {
+        // The window opens all the same: the other months can be used, and this one refuses to be
+        // edited until its file is dealt with.
+        Report(ErrorTitle, error.message());
+    }
     ListDay();
 }
 
@@ -76,10 +82,10 @@ void MainForm::LoadMonth(const QString &year, const QString &month)
     // The notice is modal: behind it the day view shows the month just opened, not the one left.
     ListDay();
     Report(NoticeTitle,
-           QStringLiteral("月のファイル「%1」を読み込めませんでした。\n理由: %2\n\n"
-                          "元のファイルは「%3」という名前で同じフォルダーに残してあります。"
-                          "この月は空の月として開きます。")
-               .arg(MonthFile::FileName(year, month), result.reason, QFileInfo(result.keptAsidePath).fileName()));
+           QStringLiteral("月のファイル「%1」を読み込めなかったため、この月は空の月として開きます。\n\n"
+                          "元のファイルは「%2」という名前で同じフォルダーに残してあります。"
+                          "書いてあった内容はそのファイルにあるので、消さずに取っておいてください。\n（%3）")
+               .arg(MonthFile::FileName(year, month), QFileInfo(result.keptAsidePath).fileName(), result.reason));
 }
 
 void MainForm::SaveMonth(const QString &year, const QString &month)
@@ -195,6 +201,10 @@ void MainForm::WriteBack()
 
 void MainForm::BtnNewClick()
 {
+    if (!MonthIsLoaded()) {
+        ReportUnloadedMonth();
+        return;
+    }
     if (m_state.xmlDay.isNull())
         MonthDocument::AddArticle(m_state, *CalDiary_);
     XmlNewNode entry = m_state.xmlDoc.createElement(DiaryNames::Text);
@@ -209,6 +219,10 @@ void MainForm::BtnNewClick()
 
 void MainForm::BtnDelClick()
 {
+    if (!MonthIsLoaded()) {
+        ReportUnloadedMonth();
+        return;
+    }
     const XmlNode entry = EntryAt(SelectedIndex());
     if (entry.isNull())
         return;
@@ -332,13 +346,33 @@ void MainForm::SetMessageSink(MessageSink sink)
 
 void MainForm::Guard(const std::function<void()> &handling)
 {
+    // The handling stopped somewhere in the middle; only a save writes a file, and a save replaces
+    // the file whole or not at all.
+    const auto unfinished = [this](const QString &cause, const QString &whatNow, const QString &systemText) {
+        Report(ErrorTitle, cause + QStringLiteral("この操作を最後まで行えませんでした。日記のファイルは、"
+                                                  "最後に保存したときのまま変わっていません。")
+                               + whatNow + QStringLiteral("\n（%1）").arg(systemText));
+    };
+    const QString checkTheWindow = QStringLiteral("画面の内容を確かめてから続けてください。");
     try {
         handling();
     } catch (const StoreError &error) {
-        Report(ErrorTitle, error.message());
+        unfinished(QString(), checkTheWindow, error.message());
+    } catch (const std::bad_alloc &error) {
+        unfinished(QStringLiteral("メモリーが足りなくなったため、"),
+                   QStringLiteral("ほかのプログラムを閉じてから、もう一度行ってください。"), QString::fromLatin1(error.what()));
     } catch (const std::exception &error) {
-        Report(ErrorTitle, QString::fromLocal8Bit(error.what()));
+        unfinished(QString(), checkTheWindow, QString::fromLocal8Bit(error.what()));
     }
+}
+
+void MainForm::ReportUnloadedMonth()
+{
+    Report(ErrorTitle,
+           QStringLiteral("%1年%2月は、月のファイル「%3」を開けなかったため編集できません。何も変えていません。\n"
+                          "そのファイルを別の場所へ移すか名前を変えてから、カレンダーでいったんほかの月へ移り、"
+                          "この月へ戻ってください。ほかの月はいつもどおり使えます。")
+               .arg(strYear, strMonth, MonthFile::FileName(strYear, strMonth)));
 }
 
 void MainForm::Report(const QString &title, const QString &text)

@@ -84,6 +84,8 @@ private:
     // Entry position of the selected day, or a null node when there is none there.
     XmlNode EntryAt(int position) const;
     void Report(const QString &title, const QString &text);
+    // 新規 and 削除 in a month whose file could not be loaded: nothing would ever be saved.
+    void ReportUnloadedMonth();
 
     PublicMod m_state;
     QString strYear;

@@ -3,12 +3,18 @@
 #include "store/storeerror.h"
 #include "store/xmldom.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace MonthFile {
 
@@ -35,12 +41,47 @@ ReadResult KeepAside(const QString &path, const QString &reason)
     QFile file(path);
     const QString aside = KeptAsideName(path);
     if (!file.rename(aside))
-        throw StoreError(Failure(path, file.errorString()));
+        throw StoreError(QStringLiteral("「%1」を読み込めず、別の名前にして残すこともできなかったため、この月は開きません。"
+                                        "ファイルはそのまま残っています。フォルダーに書き込めるか確かめてから、"
+                                        "もう一度この月を開いてください。\n（%2）")
+                             .arg(QFileInfo(path).fileName(), Failure(path, file.errorString())));
     ReadResult result;
     result.status = ReadResult::Status::KeptAside;
     result.keptAsidePath = aside;
     result.reason = reason;
     return result;
+}
+
+// A month file is far smaller; anything larger is no month of this diary, and reading it whole could
+// take all memory.
+constexpr qint64 Megabyte = 1024 * 1024;
+constexpr qint64 LargestMonthFile = 256 * Megabyte;
+
+QString SystemText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Throws, in words for the user, unless what stands at path is a regular file of a month's size:
+// a named pipe would hold the program until something writes into it, a device such as /dev/zero
+// never ends, and moving a directory aside could carry off whatever the user keeps in it. The
+// thing is left where it is; the month stays unusable until the user clears the way.
+void RefuseUnlessMonthFile(const QString &path, const struct stat &status)
+{
+    QString what;
+    if (S_ISDIR(status.st_mode))
+        what = QStringLiteral("と同じ名前のフォルダーがあります");
+    else if (!S_ISREG(status.st_mode))
+        what = QStringLiteral("と同じ名前で、ふつうのファイルではないもの（名前付きパイプや装置など）があります");
+    else if (status.st_size > LargestMonthFile)
+        what = QStringLiteral("は月のファイルとしては大きすぎます（%1 MB。月のファイルは %2 MB まで）")
+                   .arg((status.st_size + Megabyte - 1) / Megabyte)
+                   .arg(LargestMonthFile / Megabyte);
+    else
+        return;
+    throw StoreError(QStringLiteral("「%1」%2。日記はそれに手を付けず、この月を開きません。"
+                                    "それを別の場所へ移すか名前を変えてから、もう一度この月を開いてください。\n（%3）")
+                         .arg(QFileInfo(path).fileName(), what, QDir::toNativeSeparators(path)));
 }
 
 }
@@ -55,24 +96,30 @@ QString FilePath(const QString &directory, const QString &year, const QString &m
     return directory + u'/' + FileName(year, month);
 }
 
-QString ProgramDirectory()
-{
-    return QCoreApplication::applicationDirPath();
-}
-
 ReadResult Read(XmlDocument &doc, const QString &path)
 {
     doc.clear();
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return ReadResult();
-    // Moving a directory away could carry off whatever the user keeps in it; the month stays
-    // unusable until the user clears the way.
-    if (info.isDir())
-        throw StoreError(Failure(path, QStringLiteral("月のファイルの場所に同じ名前のフォルダーがあります。")));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status;
+    if (::stat(name.constData(), &status) != 0) {
+        const int error = errno;
+        if (error == ENOENT && !QFileInfo(path).isSymLink())
+            return ReadResult();
+        return KeepAside(path, SystemText(error));
+    }
+    RefuseUnlessMonthFile(path, status);
+    // Without waiting, and checked again once open: something else may have taken the name since.
+    const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return KeepAside(path, SystemText(errno));
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
         return KeepAside(path, file.errorString());
+    }
+    if (::fstat(descriptor, &status) != 0)
+        return KeepAside(path, SystemText(errno));
+    RefuseUnlessMonthFile(path, status);
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return KeepAside(path, file.errorString());

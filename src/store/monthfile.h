@@ -11,8 +11,6 @@ namespace MonthFile {
 // "Diary" + year + month + ".xml", e.g. Diary20013.xml.
 QString FileName(const QString &year, const QString &month);
 QString FilePath(const QString &directory, const QString &year, const QString &month);
-// The directory of the running executable.
-QString ProgramDirectory();
 
 struct ReadResult
 {
@@ -23,8 +21,10 @@ struct ReadResult
 };
 
 // Loads path into doc. A missing file leaves doc empty. A file that exists but cannot be read
-// is renamed aside (never overwritten) and doc is left empty; throws StoreError when even that
-// rename fails, or when a directory stands at path, so the caller can refuse to go on with that month.
+// is renamed aside (never overwritten) and doc is left empty. Throws StoreError, in words for the
+// user, when even that rename fails, or when something other than a regular file of a month's size
+// stands at path (a directory, a named pipe, a device, a file over 256 MB), which is left untouched,
+// so the caller can refuse to go on with that month.
 ReadResult Read(XmlDocument &doc, const QString &path);
 
 // Writes doc to path through a temporary file in the same directory; the old file stays whole

@@ -23,3 +23,11 @@ add_test(NAME e2e_listwindow
         $<TARGET_FILE:noterra>
         ${CMAKE_CURRENT_BINARY_DIR}/e2e/listwindow)
 set_tests_properties(e2e_listwindow PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 90)
+
+# The diary's folder: named in Shift_JIS bytes, owned by one running program at a time, and taken
+# over from a killed one; the screenshots of each run stay in e2e/diaryfolder.
+add_test(NAME e2e_diaryfolder
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/diaryfolder.sh
+        $<TARGET_FILE:noterra>
+        ${CMAKE_CURRENT_BINARY_DIR}/e2e/diaryfolder)
+set_tests_properties(e2e_diaryfolder PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180)

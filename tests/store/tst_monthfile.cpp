@@ -16,6 +16,7 @@
 #include <sys/fsuid.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -76,6 +77,27 @@ private:
     QByteArray m_path;
     bool m_mounted = false;
     QString m_error;
+};
+
+// Room for the test's own work, so that a reader that never stops fails here instead of taking
+// the machine's memory.
+class MemoryCap
+{
+public:
+    MemoryCap()
+    {
+        getrlimit(RLIMIT_AS, &m_previous);
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        if (!statm.open(QIODevice::ReadOnly))
+            return;
+        const rlim_t used = rlim_t(statm.readAll().split(' ').value(0).toULongLong()) * rlim_t(sysconf(_SC_PAGESIZE));
+        const rlimit cap { used + (rlim_t(1) << 30), m_previous.rlim_max };
+        setrlimit(RLIMIT_AS, &cap);
+    }
+    ~MemoryCap() { setrlimit(RLIMIT_AS, &m_previous); }
+
+private:
+    rlimit m_previous {};
 };
 
 void FillMonth(XmlDocument &doc, int version)
@@ -140,6 +162,8 @@ private slots:
     void read_withoutReadPermission_isKeptAside();
     void read_unreadableFileThatCannotMove_throwsAndStays();
     void directoryAtMonthPath_failsAndStaysUntouched();
+    void read_notAMonthFile_isRefusedAndLeftAlone_data();
+    void read_notAMonthFile_isRefusedAndLeftAlone();
     void write_readOnlyDirectory_keepsOldFile();
     void write_fullDisk_keepsOldFile();
     void write_interruptedByKill_leavesAWholeFile();
@@ -297,6 +321,48 @@ void TestMonthFile::directoryAtMonthPath_failsAndStaysUntouched()
     }
     QCOMPARE(Fixtures::ReadFile(MonthPath() + QStringLiteral("/keep.txt")), QByteArray("mine"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 1);
+}
+
+void TestMonthFile::read_notAMonthFile_isRefusedAndLeftAlone_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("named pipe, which would block the reader") << "pipe";
+    QTest::newRow("link to /dev/zero, which never ends") << "device";
+    QTest::newRow("sparse file just over 256 MB") << "large";
+    QTest::newRow("directory") << "directory";
+}
+
+void TestMonthFile::read_notAMonthFile_isRefusedAndLeftAlone()
+{
+    QFETCH(QString, kind);
+    const QByteArray name = QFile::encodeName(MonthPath());
+    if (kind == "pipe")
+        QCOMPARE(mkfifo(name.constData(), 0600), 0);
+    else if (kind == "device")
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), MonthPath()));
+    else if (kind == "large")
+        QVERIFY(Fixtures::WriteFile(MonthPath(), {}) && QFile::resize(MonthPath(), qint64(256) * 1024 * 1024 + 1));
+    else
+        QVERIFY(QDir(m_dir->path()).mkdir(QFileInfo(MonthPath()).fileName()));
+    struct stat before;
+    QCOMPARE(lstat(name.constData(), &before), 0);
+
+    XmlDocument doc;
+    QVERIFY(doc.loadXml(Fixtures::Cp932Month(), nullptr));
+    try {
+        MemoryCap cap;
+        MonthFile::Read(doc, MonthPath());
+        QFAIL("read as a month file");
+    } catch (const StoreError &error) {
+        QVERIFY2(error.message().startsWith(QStringLiteral("「Diary20013.xml」")), qPrintable(error.message()));
+    }
+    QVERIFY(doc.documentChildren().empty());
+    struct stat after;
+    QCOMPARE(lstat(name.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_size, before.st_size);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size(), 1);
 }
 
 void TestMonthFile::VerifyWriteFails(const QString &directory)

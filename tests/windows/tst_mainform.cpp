@@ -3,8 +3,12 @@
 #include "mainwindow/application.h"
 #include "mainwindow/backgroundpicture.h"
 
+#include "store/storeerror.h"
+
 #include <QLabel>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace DiaryFixture;
 
@@ -29,6 +33,10 @@ private slots:
     void btnEnd_failedSave_keepsWindowAndDocument();
     void startUp_unreadableFile_isKeptAsideAndReported();
     void startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBeLeft();
+    void unloadedMonth_refusesEditingInJapanese_data();
+    void unloadedMonth_refusesEditingInJapanese();
+    void guard_reportsInJapaneseWithTheSystemTextAfter_data();
+    void guard_reportsInJapaneseWithTheSystemTextAfter();
     void prepareApplication_givesQtsOwnTextsInJapanese();
 
 private:
@@ -259,6 +267,9 @@ void TestMainForm::startUp_unreadableFile_isKeptAsideAndReported()
     QCOMPARE(kept.size(), 1);
     QCOMPARE(ReadFile(dir.filePath(kept.first())), broken);
     QVERIFY(window.messages.first().contains(kept.first()));
+    // The parser's own words come last, after what happened and what to do.
+    QVERIFY(window.messages.first().startsWith("月のファイル「Diary20263.xml」"));
+    QVERIFY(window.messages.first().endsWith("）"));
 }
 
 void TestMainForm::startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBeLeft()
@@ -280,6 +291,66 @@ void TestMainForm::startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBe
     window.Click("BtnEnd");
     QVERIFY(QFileInfo(dir.filePath("Diary20263.xml/inside")).isDir());
     QVERIFY(QFile::exists(dir.filePath("Diary20264.xml")));
+}
+
+void TestMainForm::unloadedMonth_refusesEditingInJapanese_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("button");
+    QTest::newRow("新規 beside a directory") << "directory" << "BtnNew";
+    QTest::newRow("削除 beside a directory") << "directory" << "BtnDel";
+    QTest::newRow("新規 beside a named pipe") << "pipe" << "BtnNew";
+}
+
+void TestMainForm::unloadedMonth_refusesEditingInJapanese()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, button);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Diary20263.xml");
+    if (obstacle == "directory")
+        QVERIFY(QDir().mkdir(path));
+    else
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    QTRY_COMPARE(window.messages.size(), 1);
+    QVERIFY2(window.messages.first().startsWith("「Diary20263.xml」"), qPrintable(window.messages.first()));
+
+    window.Click(button.toLatin1().constData());
+    QCOMPARE(window.messages.size(), 2);
+    QVERIFY2(window.messages.last().startsWith("2026年3月は") && window.messages.last().contains("編集できません"),
+             qPrintable(window.messages.last()));
+    QVERIFY(window.TitleTexts().isEmpty());
+    QVERIFY(window.Editor()->isReadOnly());
+    QVERIFY(window.form->State().xmlDoc.documentElement().isNull());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
+             QStringList({ "Diary20263.xml" }));
+}
+
+void TestMainForm::guard_reportsInJapaneseWithTheSystemTextAfter_data()
+{
+    QTest::addColumn<std::function<void()>>("failure");
+    QTest::addColumn<QString>("systemText");
+    QTest::newRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); }) << "std::bad_alloc";
+    QTest::newRow("the library's error")
+        << std::function<void()>([] { throw std::runtime_error("Unknown error"); }) << "Unknown error";
+    QTest::newRow("the XML layer's error")
+        << std::function<void()>([] { throw StoreError("operation on a node that does not exist"); })
+        << "operation on a node that does not exist";
+}
+
+void TestMainForm::guard_reportsInJapaneseWithTheSystemTextAfter()
+{
+    QFETCH(std::function<void()>, failure);
+    QFETCH(QString, systemText);
+    Window window(m_dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    window.form->Guard(failure);
+    QTRY_COMPARE(window.messages.size(), 1);
+    const QString message = window.messages.first();
+    QVERIFY2(message.front().unicode() > 0x3000 && message.endsWith("\n（" + systemText + "）"), qPrintable(message));
+    QVERIFY(message.contains("日記のファイルは、最後に保存したときのまま"));
 }
 
 void TestMainForm::prepareApplication_givesQtsOwnTextsInJapanese()

@@ -1,0 +1,64 @@
+#include "store/programfolder.h"
+
+#include "store/storeerror.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace ProgramFolder {
+
+namespace {
+
+QString UnknownFolder(const QString &systemText)
+{
+    return QStringLiteral("このプログラムがどのフォルダーにあるのかわからないため、日記を開けません。"
+                          "どのファイルにも手を付けずに終了します。日記のファイルとプログラムを一つのフォルダーに"
+                          "置いてから、そこにあるプログラムを起動し直してください。\n（%1）")
+        .arg(systemText);
+}
+
+QString SystemText(const char *what)
+{
+    return QString::fromLocal8Bit(what) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// The executable's own path, byte for byte as the system spells it.
+QByteArray ExecutablePath()
+{
+    QByteArray path(4096, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", path.data(), size_t(path.size()));
+        if (length < 0)
+            throw StoreError(UnknownFolder(SystemText("/proc/self/exe")));
+        if (length < path.size())
+            return path.left(length);
+        path.resize(path.size() * 2);
+    }
+}
+
+}
+
+QString Directory()
+{
+    const QByteArray executable = ExecutablePath();
+    const QByteArray folder = executable.left(std::max<qsizetype>(executable.lastIndexOf('/'), 1));
+    const QString name = QFile::decodeName(folder);
+    if (QFile::encodeName(name) == folder)
+        return name;
+    // Qt spells file names in UTF-8 only, so a folder named in other bytes (Shift_JIS, from a disk
+    // written on Windows) has no name that Qt hands back to the system unchanged. The folder stays
+    // open for the program's whole life instead and is reached through the process's own link to it.
+    const int descriptor = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        throw StoreError(UnknownFolder(SystemText(folder.constData())));
+    return QStringLiteral("/proc/self/fd/%1").arg(descriptor);
+}
+
+}

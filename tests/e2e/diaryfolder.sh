@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# The diary's folder with the real program on a virtual X server, on a fixed day (15 March 2026).
+# The folder is named in Shift_JIS bytes, as disks written on Windows name them, and holds the
+# month already: 保管しておわり writes that month, read from there, back into that folder and
+# nowhere else. A second program started on the folder while the first runs says so in a message
+# box and, once the box is closed, ends with a failure status without touching a file. A program
+# killed with SIGKILL leaves its lock behind, and the next start takes the lock over, as it does an
+# empty lock that a power cut left. A program
+# that cannot tell its folder (no /proc, in a mount namespace of its own) says so and ends
+# without touching a file.
+#
+# Usage: diaryfolder.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY
+set -uo pipefail
+# File names and month files are compared byte by byte.
+export LC_ALL=C
+
+program=$1
+shots=$2
+
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" || exit 1
+failure_shot=$shots/failure.png
+overall_deadline=$((SECONDS + 150))
+
+require_tools Xvfb xdotool xwininfo import openbox wmctrl cmp
+[ -x "$program" ] || fail "no program at $program"
+
+work=$(mktemp -d)
+program_log=$work/noterra.log
+mkdir -p "$shots"
+rm -f "$shots"/*.png
+# 日記 (diary) in Shift_JIS: no valid UTF-8.
+folder=$work/$'\x93\xfa\x8b\x4c'
+mkdir "$folder"
+cp "$program" "$folder/noterra"
+month_file=Diary20263.xml
+# A kept entry and a blank one: a save drops the blank entry, so the file written tells that it
+# was read from the folder and written back there.
+printf '<?xml version="1.0" encoding="Shift_JIS"?>\r\n<DIARY><ARTICLE DATE="15"><TEXT>kept</TEXT><TEXT> </TEXT></ARTICLE></DIARY>\r\n' \
+    >"$folder/$month_file"
+cp "$folder/$month_file" "$work/original.xml"
+saved='<?xml version="1.0" encoding="Shift_JIS"?>
+<DIARY><ARTICLE DATE="15"><TEXT>kept</TEXT></ARTICLE></DIARY>'
+# A program that lost its folder wrote the month at the file system's root.
+at_root() { stat -c '%i %s %Y' "/$month_file" 2>/dev/null; }
+root_before=$(at_root)
+
+unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_STYLE_OVERRIDE
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
+start_display
+
+start_program()
+{
+    LD_PRELOAD=$faketime_lib FAKETIME="@2026-03-15 12:00:00" FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 \
+        QT_QPA_PLATFORM=xcb "$folder/noterra" >>"$program_log" 2>&1 &
+    app=$!
+    started+=("$app")
+}
+# Sets window to a mapped window of program $1 whose title matches $2.
+window_of()
+{
+    window=$(xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/null | head -n1)
+    [ -n "$window" ] && return 0
+    kill -0 "$1" 2>/dev/null || fail "program $1 ended before a window titled $2 appeared"
+    return 1
+}
+ended() { ! kill -0 "$1" 2>/dev/null; }
+# Waits for program $1 to end and sets status to its exit status.
+reap()
+{
+    wait_for 10 "program $1 did not end" ended "$1"
+    wait "$1"
+    status=$?
+    local i
+    for i in "${!started[@]}"; do
+        [ "${started[i]}" = "$1" ] && unset 'started[i]'
+    done
+}
+entries() { (cd "$folder" && find . -mindepth 1 | sort | tr '\n' ' '); }
+lock_holder() { head -n1 "$folder/.noterra.lock" 2>/dev/null; }
+# The inner shell expands "$0", the command to run, once /proc is hidden.
+# shellcheck disable=SC2016
+hide_proc=(unshare --mount sh -c 'mount -t tmpfs none /proc && exec "$0"')
+
+if "${hide_proc[@]}" true 2>/dev/null; then
+    QT_QPA_PLATFORM=xcb "${hide_proc[@]}" "$folder/noterra" >>"$program_log" 2>&1 &
+    app=$!
+    started+=("$app")
+    wait_for 30 "a program without /proc showed no message box" window_of "$app" '^Noterra - '
+    import -window root "$shots/unknown-folder.png" 2>/dev/null
+    wmctrl -i -c "$(printf '0x%x' "$window")"
+    reap "$app"
+    [ $status -ne 0 ] || fail "a program that could not tell its folder ended with status 0"
+    [ "$(entries)" = "./$month_file ./noterra " ] || fail "a program without its folder changed it: $(entries)"
+    cmp -s "$work/original.xml" "$folder/$month_file" || fail "a program without its folder changed $month_file"
+    unknown_folder="a program without its folder was stopped"
+else
+    unknown_folder="not tested: no folder-less start, since this machine lets no test hide /proc (unshare --mount as root)"
+fi
+
+start_program
+first=$app
+wait_for 30 "the first program mapped no main window" window_of "$first" '^Noterra$'
+first_window=$window
+[ "$(lock_holder)" = "$first" ] || fail "the folder's lock does not name the first program: $(entries)"
+before_second=$(entries)
+
+start_program
+second=$app
+wait_for 30 "the second program showed no message box" window_of "$second" '^Noterra - '
+import -window root "$shots/already-open.png" 2>/dev/null
+xdotool search --all --onlyvisible --pid "$second" --name '^Noterra$' >/dev/null 2>&1 &&
+    fail "the second program opened a main window as well (screen: $shots/already-open.png)"
+wmctrl -i -c "$(printf '0x%x' "$window")"
+reap "$second"
+[ $status -ne 0 ] || fail "the second program ended with status 0 after refusing the folder"
+[ "$(entries)" = "$before_second" ] || fail "the second program changed the folder: $before_second -> $(entries)"
+cmp -s "$work/original.xml" "$folder/$month_file" || fail "the second program changed $month_file"
+[ "$(lock_holder)" = "$first" ] || fail "the second program took the lock of the first"
+
+geometry=$(xwininfo -id "$first_window")
+left=$(awk -F: '/Absolute upper-left X/ { print $2 + 0 }' <<<"$geometry")
+top=$(awk -F: '/Absolute upper-left Y/ { print $2 + 0 }' <<<"$geometry")
+import -window root "$shots/first-window.png" 2>/dev/null
+# 保管しておわり (BtnEnd) stands at 440,16 and is 113 x 20.
+timeout 5 xdotool mousemove $((left + 496)) $((top + 26)) click 1
+reap "$first"
+[ $status -eq 0 ] || fail "the first program ended with status $status after saving: $(cat "$program_log")"
+[ "$(cat "$folder/$month_file")" = "$saved" ] ||
+    fail "the folder's $month_file after saving is '$(cat "$folder/$month_file")', expected '$saved'"
+[ "$(at_root)" = "$root_before" ] || fail "the program wrote /$month_file"
+[ "$(entries)" = "./$month_file ./noterra " ] || fail "after the first program the folder holds $(entries)"
+
+start_program
+killed=$app
+wait_for 30 "the program to be killed mapped no main window" window_of "$killed" '^Noterra$'
+kill -KILL "$killed"
+reap "$killed"
+[ "$(lock_holder)" = "$killed" ] || fail "the killed program left no lock behind: $(entries)"
+
+# Takes over the lock that is there, opens the diary and ends through the window's close box.
+start_over_lock()
+{
+    start_program
+    wait_for 30 "the start after $1 mapped no main window" window_of "$app" '^Noterra$'
+    [ "$(lock_holder)" = "$app" ] || fail "the start after $1 did not take the lock over"
+    import -window root "$shots/after-$2.png" 2>/dev/null
+    wmctrl -i -c "$(printf '0x%x' "$window")"
+    reap "$app"
+    [ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$program_log")"
+    [ "$(entries)" = "./$month_file ./noterra " ] || fail "after the start after $1 the folder holds $(entries)"
+}
+start_over_lock "a killed program" kill
+# A power cut just after a start can leave the lock empty.
+: >"$folder/.noterra.lock"
+touch -d '-1 hour' "$folder/.noterra.lock"
+start_over_lock "a power cut" power-cut
+
+echo "PASS: the month in a Shift_JIS-named folder was saved there; a second program was refused; the locks of a killed program and of a power cut were taken over; $unknown_folder; screenshots in $shots"

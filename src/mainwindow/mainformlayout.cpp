@@ -36,8 +36,14 @@ void MainForm::CreateControls()
     TxtText->setTabChangesFocus(true);
     TxtText->setReadOnly(true);
     TxtText->setPlaceholderText(QStringLiteral("「新規」を押すか、タイトルを選ぶと書けます。"));
+    TxtText->setAccessibleName(QStringLiteral("本文"));
+    // The hint disappears from the screen once there is text; a screen reader keeps it.
+    TxtText->setAccessibleDescription(TxtText->placeholderText());
     lblListTitle = new QLabel(QStringLiteral("タイトルリスト"), this);
     lblListTitle->setFont(JapaneseFonts::TitleListFont(true));
+    // A list view takes no name from a label beside it; the buddy gives tools the relation too.
+    lblListTitle->setBuddy(ListTitle);
+    ListTitle->setAccessibleName(lblListTitle->text());
     BtnEnd = FormLayout::PlainButton(QStringLiteral("保管しておわり"), this);
     BtnDel = FormLayout::PlainButton(QStringLiteral("削除"), this);
     BtnList = FormLayout::PlainButton(QStringLiteral("一覧"), this);

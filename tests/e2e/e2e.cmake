@@ -23,3 +23,11 @@ add_test(NAME e2e_listwindow
         $<TARGET_FILE:noterra>
         ${CMAKE_CURRENT_BINARY_DIR}/e2e/listwindow)
 set_tests_properties(e2e_listwindow PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 90)
+
+# What a screen reader reads of the real program through the accessibility bus, driven by the
+# keyboard alone: the calendar's cells and selection events, names, marks, and Return in the list.
+add_test(NAME e2e_accessibility
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/accessibility.sh
+        $<TARGET_FILE:noterra>
+        ${CMAKE_CURRENT_BINARY_DIR}/e2e/accessibility)
+set_tests_properties(e2e_accessibility PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 150)

@@ -77,7 +77,7 @@ void CalendarAccessible::CellDescribed(CalendarGrid *grid, int index)
 
 void CalendarAccessible::Notify(CalendarGrid *grid, int childIndex, QAccessible::Event type)
 {
-    // Building interfaces costs nothing worth saving, but without a listener nobody asks for them.
+    // Without a listener Qt drops the event anyway; the cells are then not even built.
     if (!QAccessible::isActive())
         return;
     QAccessibleInterface *table = QAccessible::queryAccessibleInterface(grid);

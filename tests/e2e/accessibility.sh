@@ -2,9 +2,10 @@
 # The real program as a screen reader meets it: on a virtual X server with a session bus of its
 # own and the accessibility bus, on a fixed day (15 March 2026) in a month with entries on the
 # 4th and the 20th. accessibility.py listens on the bus, reads the tree and drives the program by
-# the keyboard alone: the calendar's cells and headers, the selected date after arrow and page
-# keys (from the events), the mark of a day with entries, the controls' names, and Return on a
-# row of the list window moving the main window to that day.
+# the keyboard: the calendar's cells and headers, the selected date after arrow and page keys and
+# after a click on a cell where the tree places it (from the events), the mark of a day with
+# entries, the controls' names, and Return on a row of the list window moving the main window to
+# that day.
 #
 # Usage: accessibility.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY
 set -uo pipefail
@@ -28,15 +29,19 @@ compgen -G '/usr/share/dbus-1/services/org.a11y.Bus.service' >/dev/null ||
 [ -x "$program" ] || fail "no program at $program"
 
 # A session bus of its own, which ends with this script and takes the accessibility bus along.
-if [ -z "${NOTERRA_E2E_SESSION_BUS:-}" ]; then
-    NOTERRA_E2E_SESSION_BUS=1 exec dbus-run-session -- bash "${BASH_SOURCE[0]}" "$@"
+# The accessibility bus puts its socket in the runtime folder under a fixed name, so a test beside
+# this one would take it over: the folder is this test's own.
+if [ -z "${NOTERRA_E2E_WORK:-}" ]; then
+    work=$(mktemp -d)
+    mkdir -m 700 "$work/runtime"
+    NOTERRA_E2E_WORK=$work XDG_RUNTIME_DIR=$work/runtime exec dbus-run-session -- bash "${BASH_SOURCE[0]}" "$@"
 fi
+work=$NOTERRA_E2E_WORK
 
 today="2026-03-15 12:00:00"
 month='<?xml version="1.0" encoding="Shift_JIS"?>\n<DIARY><ARTICLE DATE="20"><TEXT>twentieth</TEXT></ARTICLE>'
 month+='<ARTICLE DATE="4"><TEXT>fourth</TEXT></ARTICLE></DIARY>\n'
 
-work=$(mktemp -d)
 mkdir -p "$shots"
 rm -f "$shots"/*.png
 portable=$work/portable

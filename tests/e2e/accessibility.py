@@ -1,9 +1,10 @@
-"""What a screen reader learns of the real program through AT-SPI, driven by the keyboard alone.
+"""What a screen reader learns of the real program through AT-SPI, driven by the keyboard.
 
 Started by accessibility.sh before the program, so that Qt finds listeners registered and sends
 its events. It touches READY_FILE once it listens, finds the program on the desktop, reads the
-tree and presses keys with xdotool; every date it expects comes from the events a key press
-caused, checked against the tree afterwards. Exits 0 when everything holds, 1 with the reason.
+tree and presses keys with xdotool (and clicks one cell where the tree places it); every date it
+expects comes from the events a move caused, checked against the tree afterwards. Exits 0 when
+everything holds, 1 with the reason.
 
 Usage: accessibility.py READY_FILE SCREENSHOT_DIRECTORY
 """
@@ -89,6 +90,11 @@ def has_state(accessible, state):
     return accessible.getState().contains(state)
 
 
+def desktop_contents():
+    return [(application.name, [frame.name for frame in application])
+            for application in pyatspi.Registry.getDesktop(0) if application]
+
+
 def program_frame(title):
     desktop = pyatspi.Registry.getDesktop(0)
     for application in desktop:
@@ -157,7 +163,8 @@ def check_calendar(frame):
 
 
 def check_controls(frame):
-    for role, kind, name in [(pyatspi.ROLE_LIST, "list", "タイトルリスト"), (pyatspi.ROLE_PUSH_BUTTON, "button", "新規"),
+    for role, kind, name in [(pyatspi.ROLE_LIST, "list", "タイトルリスト"),
+                             (pyatspi.ROLE_PUSH_BUTTON, "button", "新規"),
                              (pyatspi.ROLE_PUSH_BUTTON, "button", "削除"),
                              (pyatspi.ROLE_PUSH_BUTTON, "button", "保管しておわり"),
                              (pyatspi.ROLE_PUSH_BUTTON, "button", "一覧")]:
@@ -197,7 +204,8 @@ def check_list(table, shots):
     wait_until(10, lambda: f"Return on the 20th's row did not select the 20th; heard {events[start:]}",
                lambda: selected_cell(table).name == "2026年3月20日 金曜日")
     heard = [(kind, detail) for kind, detail, name in events[start:] if name == "2026年3月20日 金曜日"]
-    expect(("object:state-changed:selected", 1) in heard, True, f"a selection event for the 20th among {events[start:]}")
+    expect(("object:state-changed:selected", 1) in heard, True,
+           f"a selection event for the 20th among {events[start:]}")
     # The focus stays in the list: a screen reader must not jump to the calendar.
     focused = [kind for kind, detail in heard if kind == "focus:" or (kind.endswith(":focused") and detail == 1)]
     expect(focused, [], f"focus events for the 20th among {events[start:]}")
@@ -208,9 +216,8 @@ def main():
     pyatspi.Registry.registerEventListener(record, "focus:", "object:state-changed:focused",
                                            "object:state-changed:selected")
     open(ready_file, "w").close()
-    frame = wait_until(40, lambda: "the program's window Noterra did not appear on the AT-SPI desktop; it holds "
-                       f"{[(application.name, [frame.name for frame in application]) for application in pyatspi.Registry.getDesktop(0) if application]}",
-                       lambda: program_frame("Noterra"))
+    frame = wait_until(40, lambda: f"the program's window Noterra did not appear on the AT-SPI desktop; it holds "
+                       f"{desktop_contents()}", lambda: program_frame("Noterra"))
     table = settle(15, lambda: check_calendar(frame))
     check_controls(frame)
     for key_name, date in [("Left", "2026年3月14日 土曜日"), ("Up", "2026年3月7日 土曜日"),

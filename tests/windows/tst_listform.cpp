@@ -300,7 +300,8 @@ void TestListForm::returnOnRow_choosesItLikeAClick_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<QDate>("chosen");
-    const QByteArray twoDays = "<ARTICLE DATE=\"15\"><TEXT>today</TEXT></ARTICLE><ARTICLE DATE=\"5\"><TEXT>a</TEXT></ARTICLE>";
+    const QByteArray twoDays
+        = "<ARTICLE DATE=\"15\"><TEXT>today</TEXT></ARTICLE><ARTICLE DATE=\"5\"><TEXT>a</TEXT></ARTICLE>";
     QTest::newRow("Return") << twoDays << int(Qt::Key_Return) << Qt::KeyboardModifiers() << QDate(2026, 3, 5);
     QTest::newRow("keypad Enter") << twoDays << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier)
                                   << QDate(2026, 3, 5);

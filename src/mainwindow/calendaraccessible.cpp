@@ -224,6 +224,7 @@ bool CalendarAccessible::isRowSelected(int) const
     return false;
 }
 
+// Only the calendar selects, one day at a time, by its own rules; tools cannot select rows or columns.
 bool CalendarAccessible::selectRow(int)
 {
     return false;
@@ -246,4 +247,6 @@ bool CalendarAccessible::unselectColumn(int)
 
 void CalendarAccessible::modelChange(QAccessibleTableModelChangeEvent *)
 {
+    // The grid has no item model: its rows and columns never change, and what a cell shows is
+    // announced by the grid as it changes.
 }

@@ -47,16 +47,11 @@ QVariant ArticleListModel::headerData(int section, Qt::Orientation orientation, 
         return {};
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
-    if (role != Qt::DisplayRole)
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return {};
-    switch (section) {
-    case DayColumn:
-        return DayHeader;
-    case TitleColumn:
-        return TitleHeader;
-    default:
-        return {};
-    }
+    const QString caption = section == DayColumn ? DayHeader : section == TitleColumn ? TitleHeader : QString();
+    // The ideographic spaces only move the caption on screen; a screen reader would read them.
+    return role == Qt::AccessibleTextRole ? caption.trimmed() : caption;
 }
 
 Qt::ItemFlags ArticleListModel::flags(const QModelIndex &index) const

@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeView>
 
 namespace {
@@ -48,6 +49,7 @@ void ListForm::CreateControls()
     BtnEnd = FormLayout::PlainButton(QStringLiteral("閉じる"), this);
     BtnRefresh = FormLayout::PlainButton(QStringLiteral("リフレッシュ"), this);
     ListArticle = new QTreeView(this);
+    ListArticle->setAccessibleName(QStringLiteral("記事の一覧"));
     m_rows = new ArticleListModel(ListArticle);
     ListArticle->setModel(m_rows);
     ListArticle->setRootIsDecorated(false);
@@ -83,6 +85,27 @@ void ListForm::ConnectControls()
     // write month files, at every step.
     connect(ListArticle, &QTreeView::clicked, this,
         [this](const QModelIndex &index) { m_owner->Guard([this, index] { ListArticleItemClick(index); }); });
+    // Return chooses the current row as a click does, so the keyboard reaches a day without the
+    // arrow keys switching months on the way.
+    for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Enter }) {
+        auto *choose = new QShortcut(QKeySequence(key), ListArticle);
+        choose->setContext(Qt::WidgetShortcut);
+        connect(choose, &QShortcut::activated, this,
+            [this] { m_owner->Guard([this] { ListArticleItemClick(ListArticle->currentIndex()); }); });
+    }
+    // The header takes no focus; these keys sort as a click on the day or the title column does.
+    for (const int column : { int(ArticleListModel::DayColumn), int(ArticleListModel::TitleColumn) }) {
+        connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + column)), this), &QShortcut::activated, this,
+            [this, column] { m_owner->Guard([this, column] { ListArticleColumnClick(column); }); });
+    }
+}
+
+void ListForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The window opens for the keyboard as much as for the mouse, so the focused button shows its
+    // frame at once. Showing a window clears this, so it is set once the window is shown.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void ListForm::FillList()
@@ -112,6 +135,8 @@ void ListForm::ListArticleColumnClick(int column)
 
 void ListForm::ListArticleItemClick(const QModelIndex &index)
 {
+    if (!index.isValid())
+        return;
     // The row remembers the month it came from: once the main window has moved on, the same
     // day number in the calendar's month would be another day altogether.
     const QDate date = m_rows->Row(index.row()).Date();

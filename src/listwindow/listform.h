@@ -17,6 +17,9 @@ class ListForm : public QWidget
 public:
     explicit ListForm(MainForm *owner);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void CreateControls();
     void ConnectControls();

@@ -105,6 +105,7 @@ void CalDiary::CreateLook()
     setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     setFont(JapaneseFonts::CalendarFont(11));
     setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("カレンダー"));
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
 }
@@ -165,7 +166,10 @@ void CalDiary::ConnectControls()
 
 void CalDiary::ShowValue()
 {
-    LblCaption->setText(QStringLiteral("%1年%2月").arg(m_value.year()).arg(m_value.month()));
+    const QString caption = CalendarGrid::MonthCaption(m_value);
+    LblCaption->setText(caption);
+    // Read with the calendar's name when it takes the focus, so the user hears which month is shown.
+    setAccessibleDescription(caption);
     for (const MonthStep &step : m_steps)
         step.button->setEnabled(CalendarRange::Contains(m_value.addMonths(step.months)));
     m_grid->ShowDate(m_value);

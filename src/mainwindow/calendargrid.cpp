@@ -1,10 +1,12 @@
 #include "mainwindow/calendargrid.h"
 
+#include "mainwindow/calendaraccessible.h"
 #include "mainwindow/calendarrange.h"
 
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 
 namespace {
 
@@ -29,28 +31,52 @@ CalendarGrid::CalendarGrid(QWidget *parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
+    CalendarAccessible::Install();
 }
 
 void CalendarGrid::ShowDate(const QDate &selected)
 {
+    const int previousIndex = SelectedIndex();
+    const QDate previousFirst = m_firstCell;
     m_selected = selected;
     m_firstCell = CalendarRange::FirstCell(selected);
     update();
+    if (m_firstCell != previousFirst)
+        CalendarAccessible::CellsRenamed(this);
+    CalendarAccessible::SelectionMoved(this, previousIndex);
+    if (m_focusShown)
+        CalendarAccessible::CellFocused(this);
 }
 
 void CalendarGrid::SetFocusShown(bool shown)
 {
     m_focusShown = shown;
     update();
+    // Qt announces the calendar itself as focused once its focus-in is handled; the day cell's
+    // focus comes after that, so that a screen reader ends on the selected date.
+    if (shown) {
+        QTimer::singleShot(0, this, [this] {
+            if (m_focusShown)
+                CalendarAccessible::CellFocused(this);
+        });
+    }
 }
 
 void CalendarGrid::SetMarked(const QDate &date, bool marked)
 {
+    if (marked == m_marks.contains(date))
+        return;
     if (marked)
         m_marks.insert(date);
     else
         m_marks.remove(date);
     update();
+    CalendarAccessible::CellDescribed(this, int(m_firstCell.daysTo(date)) + 1);
+}
+
+int CalendarGrid::SelectedIndex() const
+{
+    return m_selected.isValid() ? int(m_firstCell.daysTo(m_selected)) + 1 : 0;
 }
 
 bool CalendarGrid::IsMarked(const QDate &date) const
@@ -74,11 +100,27 @@ QRect CalendarGrid::CellRect(int index) const
     return QRect(QPoint(ColumnEdge(column), RowEdge(row)), QPoint(ColumnEdge(column + 1) - 1, RowEdge(row + 1) - 1));
 }
 
+QRect CalendarGrid::HeaderRect(int column) const
+{
+    return QRect(QPoint(ColumnEdge(column), 0), QPoint(ColumnEdge(column + 1) - 1, HeaderHeight() - 2));
+}
+
 QString CalendarGrid::WeekdayCaption(int column)
 {
     // QLocale numbers the days from Monday (1) to Sunday (7).
     const int dayOfWeek = column == 0 ? 7 : column;
     return QLocale(QLocale::Japanese, QLocale::Japan).dayName(dayOfWeek, QLocale::NarrowFormat);
+}
+
+QString CalendarGrid::DateName(const QDate &date)
+{
+    const QString weekday = QLocale(QLocale::Japanese, QLocale::Japan).dayName(date.dayOfWeek(), QLocale::LongFormat);
+    return QStringLiteral("%1年%2月%3日 %4").arg(date.year()).arg(date.month()).arg(date.day()).arg(weekday);
+}
+
+QString CalendarGrid::MonthCaption(const QDate &date)
+{
+    return QStringLiteral("%1年%2月").arg(date.year()).arg(date.month());
 }
 
 void CalendarGrid::paintEvent(QPaintEvent *)
@@ -155,9 +197,8 @@ void CalendarGrid::PaintHeader(QPainter &painter) const
     painter.setPen(OtherMonthColour);
     painter.drawLine(0, bottom - 1, width() - 1, bottom - 1);
     for (int column = 0; column < CalendarRange::ColumnCount; ++column) {
-        const QRect box(QPoint(ColumnEdge(column), 0), QPoint(ColumnEdge(column + 1) - 1, bottom - 2));
         painter.setPen(WeekdayColour(column));
-        painter.drawText(box, Qt::AlignCenter, WeekdayCaption(column));
+        painter.drawText(HeaderRect(column), Qt::AlignCenter, WeekdayCaption(column));
     }
 }
 

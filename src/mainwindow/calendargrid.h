@@ -21,11 +21,21 @@ public:
     void SetFocusShown(bool shown);
     void SetMarked(const QDate &date, bool marked);
     bool IsMarked(const QDate &date) const;
+    QDate SelectedDate() const { return m_selected; }
+    // The cell of the selected date, 1 to 42; 0 before a date is shown.
+    int SelectedIndex() const;
+    bool FocusShown() const { return m_focusShown; }
     // The date drawn in cell index, 1 to 42 row by row from the top-left; invalid outside that.
     QDate CellDate(int index) const;
     QRect CellRect(int index) const;
+    // The cell at pos, 1 to 42; 0 outside the day cells.
+    int CellAt(const QPoint &pos) const;
+    QRect HeaderRect(int column) const;
     // Column 0 is Sunday.
     static QString WeekdayCaption(int column);
+    // "2026年12月7日 月曜日": what tells two cells showing the same day number apart.
+    static QString DateName(const QDate &date);
+    static QString MonthCaption(const QDate &date);
 
 signals:
     void DatePressed(const QDate &date);
@@ -38,7 +48,6 @@ private:
     int HeaderHeight() const;
     int ColumnEdge(int column) const;
     int RowEdge(int row) const;
-    int CellAt(const QPoint &pos) const;
     QColor DayColour(const QDate &date) const;
     QColor WeekdayColour(int column) const;
     void PaintHeader(QPainter &painter) const;

@@ -35,8 +35,14 @@ void MainForm::CreateControls()
     TxtText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     TxtText->setTabChangesFocus(true);
     SetEditorOpen(false);
+    TxtText->setAccessibleName(QStringLiteral("本文"));
+    // The hint disappears from the screen once there is text; a screen reader keeps it.
+    TxtText->setAccessibleDescription(TxtText->placeholderText());
     lblListTitle = new QLabel(QStringLiteral("タイトルリスト"), this);
     lblListTitle->setFont(JapaneseFonts::TitleListFont(true));
+    // A list view takes no name from a label beside it; the buddy gives tools the relation too.
+    lblListTitle->setBuddy(ListTitle);
+    ListTitle->setAccessibleName(lblListTitle->text());
     BtnEnd = FormLayout::PlainButton(QStringLiteral("保管しておわり"), this);
     BtnDel = FormLayout::PlainButton(QStringLiteral("削除"), this);
     BtnList = FormLayout::PlainButton(QStringLiteral("一覧"), this);

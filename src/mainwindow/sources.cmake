@@ -9,4 +9,6 @@ set(NOTERRA_MAINWINDOW_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/caldiary.h ${CMAKE_CURRENT_LIST_DIR}/caldiary.cpp
     ${CMAKE_CURRENT_LIST_DIR}/calendarrange.h ${CMAKE_CURRENT_LIST_DIR}/calendarrange.cpp
     ${CMAKE_CURRENT_LIST_DIR}/calendargrid.h ${CMAKE_CURRENT_LIST_DIR}/calendargrid.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/calendaraccessible.h ${CMAKE_CURRENT_LIST_DIR}/calendaraccessible.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/calendarcellaccessible.h ${CMAKE_CURRENT_LIST_DIR}/calendarcellaccessible.cpp
 )

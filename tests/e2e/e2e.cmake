@@ -31,3 +31,11 @@ add_test(NAME e2e_diaryfolder
         $<TARGET_FILE:noterra>
         ${CMAKE_CURRENT_BINARY_DIR}/e2e/diaryfolder)
 set_tests_properties(e2e_diaryfolder PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180)
+
+# What a screen reader reads of the real program through the accessibility bus, driven by the
+# keyboard alone: the calendar's cells and selection events, names, marks, and Return in the list.
+add_test(NAME e2e_accessibility
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/accessibility.sh
+        $<TARGET_FILE:noterra>
+        ${CMAKE_CURRENT_BINARY_DIR}/e2e/accessibility)
+set_tests_properties(e2e_accessibility PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 150)

@@ -1,6 +1,7 @@
 #include "mainwindow/caldiary.h"
 #include "mainwindow/calendargrid.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -55,6 +56,7 @@ private slots:
     void dayBold_keptAcrossMonths();
     void dayBold_drawsCellDifferently();
     void weekdayHeader_japaneseFromSunday();
+    void accessibleGrid_answersWhereAndWhat();
     void fixedRectangle_showsEverything();
 
 private:
@@ -358,6 +360,33 @@ void TestCalDiary::weekdayHeader_japaneseFromSunday()
     for (int column = 0; column < 7; ++column)
         captions << CalendarGrid::WeekdayCaption(column);
     QCOMPARE(captions, QStringList({ "日", "月", "火", "水", "木", "金", "土" }));
+}
+
+// Where the end-to-end test over the accessibility bus does not look: hit testing, a cell's place
+// among the table's children, and the cells past the range's end.
+void TestCalDiary::accessibleGrid_answersWhereAndWhat()
+{
+    Show(QDate(9999, 12, 31));
+    m_calendar->SetDayBold(QDate(9999, 12, 24), true);
+    m_calendar->setFocus();
+    QTRY_VERIFY(m_calendar->hasFocus());
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(Grid());
+    QVERIFY(table && table->tableInterface());
+    QCOMPARE(table->text(QAccessible::Name), QStringLiteral("9999年12月"));
+    QCOMPARE(table->child(0)->role(), QAccessible::ColumnHeader);
+    QAccessibleInterface *last = table->tableInterface()->cellAt(5, 6);
+    QCOMPARE(last->text(QAccessible::Name), QStringLiteral("10000年1月8日 土曜日"));
+    QVERIFY(last->state().disabled);
+    QAccessibleInterface *selected = table->tableInterface()->selectedCells().value(0);
+    QVERIFY(selected);
+    QCOMPARE(selected->text(QAccessible::Name), QStringLiteral("9999年12月31日 金曜日"));
+    QVERIFY(selected->state().selected && selected->state().focused && !selected->state().disabled);
+    QAccessibleInterface *marked = table->tableInterface()->cellAt(3, 5);
+    QCOMPARE(marked->text(QAccessible::Name), QStringLiteral("9999年12月24日 金曜日"));
+    QCOMPARE(marked->text(QAccessible::Description), QStringLiteral("記事あり"));
+    const QPoint centre = marked->rect().center();
+    QCOMPARE(table->childAt(centre.x(), centre.y()), marked);
+    QCOMPARE(table->indexOfChild(marked), 7 + 3 * 7 + 5);
 }
 
 void TestCalDiary::fixedRectangle_showsEverything()

@@ -47,6 +47,8 @@ private slots:
     void rowClick_afterMonthSwitch_returnsToRowsMonth();
     void rowClick_dateNamingNoDay_doesNothing_data();
     void rowClick_dateNamingNoDay_doesNothing();
+    void returnOnRow_choosesItLikeAClick_data();
+    void returnOnRow_choosesItLikeAClick();
     void layout_rectanglesTabOrderAndHeaders();
 
 private:
@@ -123,6 +125,8 @@ void TestListForm::sortRefreshReopen_orderRows_data()
     QTest::newRow("day twice: not reversed") << QStringList { "day", "day" } << byDay;
     QTest::newRow("title") << QStringList { "title" } << byTitle;
     QTest::newRow("title then day: entry order within a day") << QStringList { "title", "day" } << byDay;
+    QTest::newRow("title by Ctrl+2") << QStringList { "Ctrl+2" } << byTitle;
+    QTest::newRow("Ctrl+2 then Ctrl+1") << QStringList { "Ctrl+2", "Ctrl+1" } << byDay;
     QTest::newRow("refresh keeps the sort") << QStringList { "title", "refresh" } << byTitle;
     QTest::newRow("reopening forgets the sort") << QStringList { "title", "close",
         "reopen" } << QStringList { "10|ten", "2|two b", "2|two a", "x|bad", "31|Apple", "|none", "4|four", "2|zwei" };
@@ -139,6 +143,8 @@ void TestListForm::sortRefreshReopen_orderRows()
     for (const QString &action : actions) {
         if (action == "day" || action == "title")
             ClickHeader(list, action == "day" ? 0 : 1);
+        else if (action.startsWith("Ctrl+"))
+            QTest::keySequence(list, QKeySequence(action));
         else if (action == "refresh")
             QTest::mouseClick(list->findChild<QPushButton *>(QStringLiteral("BtnRefresh")), Qt::LeftButton);
         else if (action == "close")
@@ -264,6 +270,39 @@ void TestListForm::rowClick_dateNamingNoDay_doesNothing()
     QVERIFY(window.messages.isEmpty());
 }
 
+void TestListForm::returnOnRow_choosesItLikeAClick_data()
+{
+    QTest::addColumn<QByteArray>("articles");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QDate>("chosen");
+    const QByteArray twoDays
+        = "<ARTICLE DATE=\"15\"><TEXT>today</TEXT></ARTICLE><ARTICLE DATE=\"5\"><TEXT>a</TEXT></ARTICLE>";
+    QTest::newRow("Return") << twoDays << int(Qt::Key_Return) << Qt::KeyboardModifiers() << QDate(2026, 3, 5);
+    QTest::newRow("keypad Enter") << twoDays << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier)
+                                  << QDate(2026, 3, 5);
+    QTest::newRow("Return with no rows") << QByteArray() << int(Qt::Key_Return) << Qt::KeyboardModifiers() << Today;
+}
+
+void TestListForm::returnOnRow_choosesItLikeAClick()
+{
+    QFETCH(QByteArray, articles);
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QDate, chosen);
+    WriteFile(MonthPath(m_dir->path(), Today), MonthXml(articles));
+    Window window(m_dir->path(), Today);
+    ListForm *list = Open(window);
+    QVERIFY(list);
+    List(list)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(List(list), Qt::Key_Down);
+    QCOMPARE(window.Calendar()->Value(), Today);
+    QTest::keyClick(List(list), Qt::Key(key), modifiers);
+    QCOMPARE(window.Calendar()->Value(), chosen);
+    QVERIFY(list->isActiveWindow());
+    QVERIFY(window.messages.isEmpty());
+}
+
 void TestListForm::layout_rectanglesTabOrderAndHeaders()
 {
     Window window(m_dir->path(), Today);
@@ -288,6 +327,8 @@ void TestListForm::layout_rectanglesTabOrderAndHeaders()
     QCOMPARE(refresh->text(), QStringLiteral("リフレッシュ"));
     QVERIFY(!end->autoDefault() && !end->isDefault() && !refresh->autoDefault() && !refresh->isDefault());
     QCOMPARE(QApplication::focusWidget(), end);
+    // The focused button draws its focus frame only in a window marked for keyboard use.
+    QVERIFY(list->testAttribute(Qt::WA_KeyboardFocusChange));
     QCOMPARE(end->nextInFocusChain(), refresh);
     QCOMPARE(refresh->nextInFocusChain(), view);
     QCOMPARE(view->model()->rowCount(), 0);

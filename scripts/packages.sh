@@ -7,8 +7,10 @@ NOTERRA_BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-base-dev-tools li
 NOTERRA_RUNTIME_PACKAGES=(fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n)
 # The benchmarks (bench/, -DNOTERRA_BENCH=ON): Google Benchmark for the store, Xlib for the start-up probe.
 NOTERRA_BENCH_PACKAGES=(libbenchmark-dev libx11-dev)
-# The end-to-end test drives the real program on a virtual X server with a fixed date.
-NOTERRA_E2E_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick faketime openbox wmctrl)
+# The end-to-end tests drive the real program on a virtual X server with a fixed date, and type
+# Japanese through both input method frameworks with their Mozc engines.
+NOTERRA_E2E_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick faketime openbox wmctrl
+    dbus-daemon ibus ibus-mozc mozc-server fcitx5 fcitx5-mozc fcitx5-frontend-qt6)
 
 noterra_is_installed()
 {

@@ -4,6 +4,7 @@
 #include "mainwindow/application.h"
 #include "mainwindow/backgroundpicture.h"
 #include "mainwindow/caldiary.h"
+#include "mainwindow/editortext.h"
 #include "shared/yearmonth.h"
 #include "store/diarynames.h"
 #include "store/monthdocument.h"
@@ -159,7 +160,7 @@ void MainForm::WriteBack()
     XmlNode entry = EntryAt(m_state.curText);
     if (SelectedIndex() < 0 || entry.isNull())
         return;
-    entry.setText(TextCodec::EncodeText(TxtText->toPlainText()));
+    entry.setText(TextCodec::EncodeText(EditorText::Shown(*TxtText)));
     ShowTitles();
     // The entry stays selected, so that the next edit in the editor is written back as well.
     const QSignalBlocker blocker(ListTitle);

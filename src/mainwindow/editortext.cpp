@@ -1,0 +1,20 @@
+#include "mainwindow/editortext.h"
+
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
+
+QString EditorText::Shown(QPlainTextEdit &editor)
+{
+    if (editor.hasFocus())
+        QGuiApplication::inputMethod()->commit();
+    QString text = editor.toPlainText();
+    // The editor keeps an open conversion in the layout of the block that holds the cursor.
+    const QTextBlock block = editor.textCursor().block();
+    const QTextLayout *layout = block.layout();
+    if (layout && !layout->preeditAreaText().isEmpty())
+        text.insert(block.position() + layout->preeditAreaPosition(), layout->preeditAreaText());
+    return text;
+}

@@ -1,15 +1,11 @@
 #include "mainwindow/editortext.h"
 
-#include <QGuiApplication>
-#include <QInputMethod>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextLayout>
 
-QString EditorText::Shown(QPlainTextEdit &editor)
+QString EditorText::Shown(const QPlainTextEdit &editor)
 {
-    if (editor.hasFocus())
-        QGuiApplication::inputMethod()->commit();
     QString text = editor.toPlainText();
     // The editor keeps an open conversion in the layout of the block that holds the cursor.
     const QTextBlock block = editor.textCursor().block();

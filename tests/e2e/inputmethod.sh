@@ -7,8 +7,9 @@
 # holds 日記 once for every entry, in Shift_JIS: what the editor showed is what is stored,
 # never lost, never twice.
 #
-# Mozc refuses to run as root, so as root the script runs itself as an unprivileged system user
-# that it creates when missing.
+# Mozc refuses to run as root, so as root the script runs a copy of itself, of lib.sh and of the
+# program as an unprivileged system user that it creates when missing; the checkout may lie where
+# that user cannot read, so the copies and the screenshots pass through a folder of its own.
 #
 # Usage: inputmethod.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY ibus|fcitx5
 set -uo pipefail
@@ -26,17 +27,17 @@ overall_deadline=$((SECONDS + 100))
 
 case $framework in
 ibus) require_tools ibus-daemon ibus /usr/lib/ibus-mozc/ibus-engine-mozc ;;
-fcitx5) require_tools fcitx5 fcitx5-remote ;;
+fcitx5)
+    require_tools fcitx5 fcitx5-remote
+    compgen -G '/usr/lib/*/fcitx5/fcitx5-mozc.so' >/dev/null || skip "fcitx5-mozc is not installed"
+    ;;
 *) fail "unknown input method framework '$framework'" ;;
 esac
-require_tools Xvfb xdotool xwininfo xmessage import openbox dbus-daemon iconv od md5sum timeout setpriv /usr/lib/mozc/mozc_server
-[ "$framework" != fcitx5 ] || [ -e /usr/lib/x86_64-linux-gnu/fcitx5/fcitx5-mozc.so ] || compgen -G '/usr/lib/*/fcitx5/fcitx5-mozc.so' >/dev/null ||
-    skip "fcitx5-mozc is not installed"
+require_tools Xvfb xdotool xwininfo xmessage import openbox dbus-daemon iconv md5sum timeout setpriv pgrep /usr/lib/mozc/mozc_server
 compgen -G "/usr/lib/*/qt6/plugins/platforminputcontexts/lib${framework}platforminputcontextplugin.so" >/dev/null ||
     skip "Qt's $framework input context plugin is not installed"
 [ -x "$program" ] || fail "no program at $program"
 
-# Runs the rest of the script as the session user, with the screenshots' folder handed over.
 run_as_session_user()
 {
     if ! getent passwd "$session_user" >/dev/null; then
@@ -45,11 +46,17 @@ run_as_session_user()
             "$session_user" 2>/dev/null || getent passwd "$session_user" >/dev/null ||
             fail "could not create the user $session_user"
     fi
-    mkdir -p "$shots" && chown "$session_user:" "$shots" || fail "could not hand $shots to $session_user"
-    exec setpriv --reuid="$session_user" --regid="$session_user" --init-groups -- \
-        bash "${BASH_SOURCE[0]}" "$@"
+    work=$(mktemp -d)
+    mkdir "$work/e2e" "$work/shots" &&
+        cp "${BASH_SOURCE[0]}" "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$program" "$work/e2e/" &&
+        chown -R "$session_user:" "$work" || fail "could not prepare $work for $session_user"
+    setpriv --reuid="$session_user" --regid="$session_user" --init-groups -- \
+        bash "$work/e2e/$(basename "${BASH_SOURCE[0]}")" "$work/e2e/$(basename "$program")" "$work/shots" "$framework"
+    local status=$?
+    mkdir -p "$shots" && rm -f "$shots"/*.png && cp "$work/shots"/. "$shots" -R
+    exit $status
 }
-[ "$(id -u)" -ne 0 ] || run_as_session_user "$@"
+[ "$(id -u)" -ne 0 ] || run_as_session_user
 
 today="2026-03-15 12:00:00"
 month_file=Diary20263.xml
@@ -233,6 +240,17 @@ check_month_file()
     [ "$actual" = "$expected" ] ||
         fail "$month_file holds '$(iconv -f CP932 -t UTF-8 <<<"$actual" 2>&1)', expected '$(iconv -f CP932 -t UTF-8 <<<"$expected")'"
 }
+
+# Mozc's server leaves its parent and would outlive the test; it is known by the home it runs in.
+stop_session()
+{
+    local pid
+    for pid in $(pgrep -u "$(id -u)" -x mozc_server); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "HOME=$HOME" && started+=("$pid")
+    done
+    stop_all
+}
+trap stop_session EXIT
 
 work=$(mktemp -d)
 mkdir -p "$shots"

@@ -172,16 +172,27 @@ click()
     read -r x y w h <<<"${control[$1]}"
     timeout 5 xdotool mousemove "$((left + x + w / 2))" "$((top + y + h / 2))" click 1
 }
-# The editor looks the same twice in a row: painting is done.
+# The editor looked the same in three looks in a row: the input method's answers to the keys
+# so far are painted.
 settled()
 {
     local now
     now=$(region TxtText)
-    [ "$now" = "$previous" ] && return 0
-    previous=$now
-    return 1
+    if [ "$now" = "$previous" ]; then
+        same=$((same + 1))
+    else
+        previous=$now
+        same=0
+    fi
+    [ $same -ge 2 ]
 }
-# Presses the keys and waits until the editor shows something else.
+wait_settled()
+{
+    previous=
+    same=0
+    wait_for 20 "the editor did not settle $1" settled
+}
+# Presses the keys and waits until the editor shows something else and has settled again.
 keys_and_watch()
 {
     local message=$1 before
@@ -189,6 +200,7 @@ keys_and_watch()
     before=$(region TxtText)
     timeout 5 xdotool "$@"
     wait_for 20 "$message" region_changed TxtText "$before"
+    wait_settled "after: xdotool $*"
 }
 
 # Another program's window takes the activation from the main window, which keeps the editor as
@@ -212,14 +224,12 @@ title_shown()
     [ "${colours:-0}" -gt 4 ]
 }
 
-# A new entry holding 日記 as a conversion not yet committed.
+# A new entry holding 日記 as a conversion not yet committed. The keys follow the click on 新規,
+# which gives the editor the focus, in the X server's order.
 convert_in_new_entry()
 {
     click BtnNew
-    previous=
-    wait_for 5 "the editor did not settle after 新規" settled
-    keys_and_watch "the editor showed nothing of the romaji typed" type --delay 80 nikki
-    keys_and_watch "the editor showed no conversion after the space bar" key space
+    keys_and_watch "the editor showed no conversion of the romaji typed" type --delay 80 "nikki "
     import -window root "$shots/$1" 2>/dev/null
 }
 
@@ -270,11 +280,7 @@ start_session_bus
 "start_$framework"
 start_program
 
-click BtnNew
-previous=
-wait_for 5 "the editor did not settle after 新規" settled
-keys_and_watch "the editor showed nothing of the romaji typed" type --delay 80 nikki
-keys_and_watch "the editor showed no conversion after the space bar" key space
+convert_in_new_entry committed.png
 keys_and_watch "Return did not commit the conversion" key Return
 
 convert_in_new_entry title-list.png

@@ -10,7 +10,7 @@ NOTERRA_BENCH_PACKAGES=(libbenchmark-dev libx11-dev)
 # The end-to-end tests drive the real program on a virtual X server with a fixed date, and type
 # Japanese through both input method frameworks with their Mozc engines.
 NOTERRA_E2E_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick faketime openbox wmctrl
-    dbus-daemon ibus ibus-mozc mozc-server fcitx5 fcitx5-mozc fcitx5-frontend-qt6)
+    procps dbus-daemon ibus ibus-mozc mozc-server fcitx5 fcitx5-mozc fcitx5-frontend-qt6)
 
 noterra_is_installed()
 {

@@ -3,9 +3,9 @@
 # session bus, the named framework (ibus or fcitx5) and its Mozc engine in hiragana mode, romaji
 # typed as key events, on a fixed day (15 March 2026). The first entry is converted and
 # committed with Return. Each of the next ones is left as an uncommitted conversion while the
-# user clicks away: to the first title, to another day, and to 保管しておわり. The month file
-# holds 日記 once for every entry, in Shift_JIS: what the editor showed is what is stored,
-# never lost, never twice.
+# user goes elsewhere: to the first title, to another program's window (the entry's title shows
+# at once), to another day, and to 保管しておわり. The month file holds 日記 once for every
+# entry, in Shift_JIS: what the editor showed is what is stored, never lost, never twice.
 #
 # Mozc refuses to run as root, so as root the script runs a copy of itself, of lib.sh and of the
 # program as an unprivileged system user that it creates when missing; the checkout may lie where

@@ -294,13 +294,13 @@ convert_in_new_entry title-list.png
 click TitleRow0
 convert_in_new_entry other-window.png
 activate_other_window
-wait_for 10 "the title of the entry stayed empty while another window was active (screen: $shots/other-window.png)" \
+wait_for 10 "the title of the entry stayed empty while another window was active (screenshot other-window.png)" \
     title_shown TitleRow2
 convert_in_new_entry other-day.png
 click Day16
 convert_in_new_entry end.png
 click BtnEnd
-wait_for 15 "the program did not end after 保管しておわり (screen before the click: $shots/end.png)" app_ended
+wait_for 15 "the program did not end after 保管しておわり (screenshot before the click: end.png)" app_ended
 wait "$app"
 status=$?
 unset 'started[-1]'

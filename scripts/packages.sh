@@ -8,9 +8,10 @@ NOTERRA_RUNTIME_PACKAGES=(fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l
 # The benchmarks (bench/, -DNOTERRA_BENCH=ON): Google Benchmark for the store, Xlib for the start-up probe.
 NOTERRA_BENCH_PACKAGES=(libbenchmark-dev libx11-dev)
 # The end-to-end tests drive the real program on a virtual X server with a fixed date; one reads it
-# through the accessibility bus as a screen reader does.
+# through the accessibility bus as a screen reader does, and two type Japanese through both input
+# method frameworks with their Mozc engines.
 NOTERRA_E2E_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick faketime openbox wmctrl
-    at-spi2-core python3-pyatspi dbus-daemon)
+    procps dbus-daemon at-spi2-core python3-pyatspi ibus ibus-mozc mozc-server fcitx5 fcitx5-mozc fcitx5-frontend-qt6)
 
 noterra_is_installed()
 {

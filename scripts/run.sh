@@ -9,6 +9,10 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/packages.sh"
 
 noterra_ensure_packages "${NOTERRA_BUILD_PACKAGES[@]}" "${NOTERRA_RUNTIME_PACKAGES[@]}"
+# Without its Qt 6 front end fcitx5 is passed over silently, and only ASCII can be typed.
+if noterra_is_installed fcitx5; then
+    noterra_ensure_packages fcitx5-frontend-qt6
+fi
 
 home=${NOTERRA_HOME:-$HOME/Noterra}
 build=${NOTERRA_RUN_BUILD:-$root/build-run}

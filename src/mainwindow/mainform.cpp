@@ -4,6 +4,7 @@
 #include "mainwindow/application.h"
 #include "mainwindow/backgroundpicture.h"
 #include "mainwindow/caldiary.h"
+#include "mainwindow/editortext.h"
 #include "shared/yearmonth.h"
 #include "store/diarynames.h"
 #include "store/monthdocument.h"
@@ -193,7 +194,7 @@ void MainForm::WriteBack()
     XmlNode entry = EntryAt(position);
     if (TxtText->isReadOnly() || entry.isNull())
         return;
-    entry.setText(TextCodec::EncodeText(TxtText->toPlainText()));
+    entry.setText(TextCodec::EncodeText(EditorText::Shown(*TxtText)));
     // Only this row's title changes: a rebuilt list would scroll, and the click that took the
     // focus from the editor would land on another title than the one under the pointer.
     ListTitle->item(position)->setText(MakeTitle(entry.text()));

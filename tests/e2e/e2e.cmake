@@ -39,3 +39,15 @@ add_test(NAME e2e_accessibility
         $<TARGET_FILE:noterra>
         ${CMAKE_CURRENT_BINARY_DIR}/e2e/accessibility)
 set_tests_properties(e2e_accessibility PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 150)
+
+# Japanese typed through a real input method framework with its Mozc engine, committed and left
+# uncommitted while the user clicks away; one run per framework. Each skips (exit 77) when its
+# framework, Mozc or Qt's plugin for it is missing; scripts/test.sh installs them.
+foreach(framework ibus fcitx5)
+    add_test(NAME e2e_inputmethod_${framework}
+        COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/inputmethod.sh
+            $<TARGET_FILE:noterra>
+            ${CMAKE_CURRENT_BINARY_DIR}/e2e/inputmethod-${framework}
+            ${framework})
+    set_tests_properties(e2e_inputmethod_${framework} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 150)
+endforeach()

@@ -78,6 +78,7 @@ private slots:
     void writeBack_leavesTheScrolledListUnderThePointer();
     void writeBack_secondEditIsWrittenToo_data();
     void writeBack_secondEditIsWrittenToo();
+    void writeBack_whenAnotherWindowIsActivated_data();
     void writeBack_whenAnotherWindowIsActivated();
     void writeBack_keepsLineBreaksAsMarkers();
     void switch_savesExactlyTheMonthBeingLeft();
@@ -312,18 +313,35 @@ void TestEntryEditing::writeBack_secondEditIsWrittenToo()
     QCOMPARE(window.form->State().xmlDay.childNodes().front().text(), QString("first second"));
 }
 
+void TestEntryEditing::writeBack_whenAnotherWindowIsActivated_data()
+{
+    QTest::addColumn<QString>("preedit");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("committed") << QString() << QString("typed before switching windows");
+    // Some input methods commit an open conversion only after the window has lost the focus;
+    // the conversion stands before the last committed character, where the cursor was moved.
+    QTest::newRow("conversion open") << QString("日記") << QString("typed before switching window日記s");
+}
+
 void TestEntryEditing::writeBack_whenAnotherWindowIsActivated()
 {
+    QFETCH(QString, preedit);
+    QFETCH(QString, shown);
     QTemporaryDir dir;
     Window window(dir.path(), QDate(2026, 3, 9));
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnNew");
     window.Type("typed before switching windows");
+    if (!preedit.isEmpty()) {
+        QTest::keyClick(window.Editor(), Qt::Key_Left);
+        QInputMethodEvent conversion(preedit, {});
+        QCoreApplication::sendEvent(window.Editor(), &conversion);
+    }
     QWidget other;
     other.show();
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
-    QTRY_COMPARE(window.form->State().xmlDay.childNodes().front().text(), QString("typed before switching windows"));
+    QTRY_COMPARE(window.form->State().xmlDay.childNodes().front().text(), shown);
 }
 
 void TestEntryEditing::writeBack_keepsLineBreaksAsMarkers()

@@ -1,5 +1,6 @@
 #include "mainwindow/application.h"
 #include "mainwindow/mainform.h"
+#include "mainwindow/sessionend.h"
 #include "mainwindow/startuppreload.h"
 #include "store/monthfile.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     preload.Wait();
     PrepareApplication(app);
     MainForm form(MonthFile::ProgramDirectory());
+    const SessionEnd sessionEnd(app, form);
     form.SetBackground(preload.Background());
     form.show();
     return app.exec();

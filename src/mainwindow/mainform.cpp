@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -159,7 +160,7 @@ void MainForm::WriteBack()
     XmlNode entry = EntryAt(m_state.curText);
     if (SelectedIndex() < 0 || entry.isNull())
         return;
-    entry.setText(TextCodec::EncodeText(TxtText->toPlainText()));
+    MonthDocument::SetEntryText(m_state, entry, TextCodec::EncodeText(TxtText->toPlainText()));
     ShowTitles();
     // The entry stays selected, so that the next edit in the editor is written back as well.
     const QSignalBlocker blocker(ListTitle);
@@ -168,11 +169,8 @@ void MainForm::WriteBack()
 
 void MainForm::BtnNewClick()
 {
-    if (m_state.xmlDay.isNull())
-        MonthDocument::AddArticle(m_state, *CalDiary_);
-    XmlNewNode entry = m_state.xmlDoc.createElement(DiaryNames::Text);
+    MonthDocument::AppendEntry(m_state, *CalDiary_);
     TxtText->clear();
-    m_state.xmlDay.appendChild(std::move(entry));
     const int position = ListTitle->count();
     ListTitle->addItem(QStringLiteral("<新規>"));
     ListTitle->setCurrentRow(position);
@@ -185,7 +183,7 @@ void MainForm::BtnDelClick()
     const XmlNode entry = EntryAt(SelectedIndex());
     if (entry.isNull())
         return;
-    m_state.xmlDay.removeChild(entry);
+    MonthDocument::RemoveEntry(m_state, entry);
     TxtText->clear();
     TxtText->setReadOnly(true);
     ShowTitles();
@@ -213,6 +211,40 @@ bool MainForm::SaveLoadedMonth(const QString &whatNow)
                                .arg(MonthFile::FileName(strYear, strMonth), whatNow, error.message()));
         return false;
     }
+}
+
+bool MainForm::UnsavedWorkSettled(const std::function<bool()> &mayAsk)
+{
+    WriteBack();
+    if (!m_state.unsavedChanges || !mayAsk())
+        return true;
+    switch (AskBeforeQuitting()) {
+    case SaveAnswer::SaveAndQuit:
+        return SaveLoadedMonth(QStringLiteral("原因を取り除いてから、もう一度終了してください。"));
+    case SaveAnswer::QuitWithoutSaving:
+        return true;
+    case SaveAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+SaveAnswer MainForm::AskBeforeQuitting()
+{
+    // A second request to end, while the user still decides on the first, waits for that answer.
+    if (m_asking)
+        return SaveAnswer::Cancel;
+    const QScopedValueRollback asking(m_asking, true);
+    const QString title = QStringLiteral("確認");
+    const QString text = QStringLiteral("まだ保存していない変更があります。保存してから終了しますか？");
+    return m_question ? m_question(title, text) : AskToSave(this, title, text);
+}
+
+bool MainForm::SessionMayEnd(const std::function<bool()> &allowsInteraction)
+{
+    bool mayEnd = false;
+    Guard([&] { mayEnd = UnsavedWorkSettled(allowsInteraction); });
+    return mayEnd;
 }
 
 void MainForm::BtnListClick()
@@ -298,6 +330,11 @@ void MainForm::ShowDate(const QDate &date)
     });
 }
 
+void MainForm::SetSaveQuestion(SaveQuestion question)
+{
+    m_question = std::move(question);
+}
+
 void MainForm::SetMessageSink(MessageSink sink)
 {
     m_sink = std::move(sink);
@@ -356,6 +393,14 @@ void MainForm::showEvent(QShowEvent *event)
 
 void MainForm::closeEvent(QCloseEvent *event)
 {
+    // 保管しておわり has saved already, so its close passes without a question.
+    bool mayClose = m_quitting;
+    if (!mayClose)
+        Guard([&] { mayClose = UnsavedWorkSettled([] { return true; }); });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
     if (m_listForm)
         m_listForm->close();
     QWidget::closeEvent(event);

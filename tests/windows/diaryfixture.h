@@ -46,6 +46,10 @@ struct Window
         : form(std::make_unique<MainForm>(directory, [today] { return today; }))
     {
         form->SetMessageSink([this](const QString &, const QString &text) { messages.append(text); });
+        form->SetSaveQuestion([this](const QString &, const QString &text) {
+            questions.append(text);
+            return answer;
+        });
     }
 
     template<typename T> T *Find(const char *name) const { return form->findChild<T *>(QString::fromLatin1(name)); }
@@ -100,6 +104,9 @@ struct Window
 
     std::unique_ptr<MainForm> form;
     QStringList messages;
+    QStringList questions;
+    // The answer to a question about unsaved work; by default the close of old, which saves nothing.
+    SaveAnswer answer = SaveAnswer::QuitWithoutSaving;
 };
 
 }

@@ -4,7 +4,10 @@
 # typed as real key events, and saves it with BtnEnd: the month file holds it in Shift_JIS with
 # the line break stored as backslash-n. A second run shows the title, opens the entry from the
 # title list, leaves the editor and saves: the file stays the same byte for byte. A third run
-# adds a second entry, which the file holds after the first.
+# adds a second entry, which the file holds after the first. A fourth run adds to the first entry
+# and closes the window with its close box: the question comes; キャンセル (Esc) keeps the window,
+# and 保存せずに終了 at the next close ends the program with the file as it was, byte for byte. A
+# fifth run makes the same addition and answers 保存して終了: the file holds it.
 #
 # Usage: editing.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY
 set -uo pipefail
@@ -17,7 +20,7 @@ shots=$2
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" || exit 1
 failure_shot=$shots/failure.png
-overall_deadline=$((SECONDS + 55))
+overall_deadline=$((SECONDS + 80))
 
 require_tools Xvfb xdotool xwininfo xmodmap import openbox wmctrl iconv od cmp md5sum timeout
 printf 'x' | iconv -f UTF-8 -t CP932 >/dev/null 2>&1 || skip "iconv has no CP932 converter (package libc6)"
@@ -152,6 +155,53 @@ add_entry()
     type_text "$1"
 }
 
+# Opens the first entry from the title list and puts the cursor after its last character.
+open_first_entry()
+{
+    local editor
+    editor=$(region TxtText)
+    click_at 80 225
+    wait_for 5 "a click on the title did not open the entry in the editor" region_changed TxtText "$editor"
+    click TxtText
+    timeout 5 xdotool key ctrl+End
+}
+
+# Closes the window through the window manager, as its close box does, and waits for the question
+# about unsaved work.
+close_with_question()
+{
+    timeout 5 wmctrl -i -c "$window"
+    wait_for 10 "closing with unsaved work asked no question" question_shown
+    import -window root "$shots/$1" 2>/dev/null
+}
+question_shown()
+{
+    question=$(LC_ALL=C.UTF-8 xdotool search --onlyvisible --name '^確認$' 2>/dev/null | head -n1)
+    [ -n "$question" ]
+}
+question_gone() { ! question_shown; }
+
+# Answers the question from the keyboard: the focus starts on キャンセル, the default; the other two
+# buttons stand before it in the platform's order.
+answer()
+{
+    case $1 in
+        cancel) timeout 5 xdotool key Escape ;;
+        discard) timeout 5 xdotool key shift+Tab space ;;
+        save) timeout 5 xdotool key shift+Tab shift+Tab space ;;
+    esac
+}
+
+# The program ended by itself with success.
+ended()
+{
+    wait_for 10 "the program did not end after $1" app_ended
+    wait "$app"
+    local status=$?
+    unset 'started[-1]'
+    [ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$work/noterra.log")"
+}
+
 save_and_end()
 {
     local shot=$1
@@ -237,4 +287,28 @@ add_entry "$second_entry"
 save_and_end third-typed.png
 check_month_file "$first_entry" "$second_entry"
 
-echo "PASS: $month_file holds both entries in Shift_JIS; screenshots in $shots"
+cp "$portable/$month_file" "$work/third.xml"
+start_program
+open_first_entry
+type_text " more"
+close_with_question fourth-question.png
+answer cancel
+wait_for 5 "キャンセル did not take the question away" question_gone
+sleep 1
+main_window || fail "キャンセル did not keep the window"
+cmp -s "$work/third.xml" "$portable/$month_file" || fail "キャンセル changed the file"
+close_with_question fourth-question-again.png
+answer discard
+ended "保存せずに終了"
+cmp -s "$work/third.xml" "$portable/$month_file" ||
+    fail "保存せずに終了 changed the file: $(hex "$(cat "$portable/$month_file")")"
+
+start_program
+open_first_entry
+type_text " more"
+close_with_question fifth-question.png
+answer save
+ended "保存して終了"
+check_month_file "$first_entry more" "$second_entry"
+
+echo "PASS: $month_file holds both entries in Shift_JIS, the close box asks before unsaved work is lost; screenshots in $shots"

@@ -393,7 +393,6 @@ void MainForm::showEvent(QShowEvent *event)
 
 void MainForm::closeEvent(QCloseEvent *event)
 {
-    // 保管しておわり has saved already, so its close passes without a question.
     bool mayClose = m_quitting;
     if (!mayClose)
         Guard([&] { mayClose = UnsavedWorkSettled([] { return true; }); });

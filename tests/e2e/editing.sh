@@ -5,9 +5,9 @@
 # the line break stored as backslash-n. A second run shows the title, opens the entry from the
 # title list, leaves the editor and saves: the file stays the same byte for byte. A third run
 # adds a second entry, which the file holds after the first. A fourth run adds to the first entry
-# and closes the window with its close box: the question comes; キャンセル (Esc) keeps the window,
-# and 保存せずに終了 at the next close ends the program with the file as it was, byte for byte. A
-# fifth run makes the same addition and answers 保存して終了: the file holds it.
+# and closes the window with its close box: the question comes; Return and Esc (キャンセル) keep the
+# window, and 保存せずに終了 at the next close ends the program with the file as it was, byte for
+# byte. A fifth run makes the same addition and answers 保存して終了: the file holds it.
 #
 # Usage: editing.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY
 set -uo pipefail
@@ -181,15 +181,25 @@ question_shown()
 }
 question_gone() { ! question_shown; }
 
-# Answers the question from the keyboard: the focus starts on キャンセル, the default; the other two
-# buttons stand before it in the platform's order.
+# Answers the question from the keyboard: Return and Escape both choose キャンセル, which has the
+# focus first; the other two buttons stand before it in the platform's order.
 answer()
 {
     case $1 in
-        cancel) timeout 5 xdotool key Escape ;;
+        Return | Escape) timeout 5 xdotool key "$1" ;;
         discard) timeout 5 xdotool key shift+Tab space ;;
         save) timeout 5 xdotool key shift+Tab shift+Tab space ;;
     esac
+}
+
+# キャンセル, by the given key, takes the question away and leaves the window and the file alone.
+cancel_with()
+{
+    answer "$1"
+    wait_for 5 "$1 did not take the question away" question_gone
+    sleep 1
+    main_window || fail "$1 at the question did not keep the window"
+    cmp -s "$work/third.xml" "$portable/$month_file" || fail "$1 at the question changed the file"
 }
 
 # The program ended by itself with success.
@@ -292,12 +302,10 @@ start_program
 open_first_entry
 type_text " more"
 close_with_question fourth-question.png
-answer cancel
-wait_for 5 "キャンセル did not take the question away" question_gone
-sleep 1
-main_window || fail "キャンセル did not keep the window"
-cmp -s "$work/third.xml" "$portable/$month_file" || fail "キャンセル changed the file"
+cancel_with Return
 close_with_question fourth-question-again.png
+cancel_with Escape
+close_with_question fourth-question-third-time.png
 answer discard
 ended "保存せずに終了"
 cmp -s "$work/third.xml" "$portable/$month_file" ||

@@ -105,7 +105,8 @@ struct Window
     std::unique_ptr<MainForm> form;
     QStringList messages;
     QStringList questions;
-    // The answer to a question about unsaved work; by default the close of old, which saves nothing.
+    // How the question about unsaved work is answered: by default 保存せずに終了, so that a test
+    // that closes its window ends it without saving.
     SaveAnswer answer = SaveAnswer::QuitWithoutSaving;
 };
 

@@ -1,5 +1,6 @@
 #include "mainwindow/application.h"
 #include "mainwindow/mainform.h"
+#include "mainwindow/sessionend.h"
 #include "mainwindow/startuppreload.h"
 #include "store/folderlock.h"
 #include "store/programfolder.h"
@@ -25,6 +26,7 @@ int main(int argc, char *argv[])
         return EXIT_FAILURE;
     }
     MainForm form(directory);
+    const SessionEnd sessionEnd(app, form);
     form.SetBackground(preload.Background());
     form.show();
     return app.exec();

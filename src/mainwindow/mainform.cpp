@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -194,7 +195,7 @@ void MainForm::WriteBack()
     XmlNode entry = EntryAt(position);
     if (TxtText->isReadOnly() || entry.isNull())
         return;
-    entry.setText(TextCodec::EncodeText(EditorText::Shown(*TxtText)));
+    MonthDocument::SetEntryText(m_state, entry, TextCodec::EncodeText(EditorText::Shown(*TxtText)));
     // Only this row's title changes: a rebuilt list would scroll, and the click that took the
     // focus from the editor would land on another title than the one under the pointer.
     ListTitle->item(position)->setText(MakeTitle(entry.text()));
@@ -206,11 +207,8 @@ void MainForm::BtnNewClick()
         ReportUnloadedMonth();
         return;
     }
-    if (m_state.xmlDay.isNull())
-        MonthDocument::AddArticle(m_state, *CalDiary_);
-    XmlNewNode entry = m_state.xmlDoc.createElement(DiaryNames::Text);
+    MonthDocument::AppendEntry(m_state, *CalDiary_);
     TxtText->clear();
-    m_state.xmlDay.appendChild(std::move(entry));
     const int position = ListTitle->count();
     ListTitle->addItem(QStringLiteral("<新規>"));
     ListTitle->setCurrentRow(position);
@@ -227,7 +225,7 @@ void MainForm::BtnDelClick()
     const XmlNode entry = EntryAt(SelectedIndex());
     if (entry.isNull())
         return;
-    m_state.xmlDay.removeChild(entry);
+    MonthDocument::RemoveEntry(m_state, entry);
     TxtText->clear();
     SetEditorOpen(false);
     ShowTitles();
@@ -255,6 +253,40 @@ bool MainForm::SaveLoadedMonth(const QString &whatNow)
                                .arg(MonthFile::FileName(strYear, strMonth), whatNow, error.message()));
         return false;
     }
+}
+
+bool MainForm::UnsavedWorkSettled(const std::function<bool()> &mayAsk)
+{
+    WriteBack();
+    if (!m_state.unsavedChanges || !mayAsk())
+        return true;
+    switch (AskBeforeQuitting()) {
+    case SaveAnswer::SaveAndQuit:
+        return SaveLoadedMonth(QStringLiteral("原因を取り除いてから、もう一度終了してください。"));
+    case SaveAnswer::QuitWithoutSaving:
+        return true;
+    case SaveAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+SaveAnswer MainForm::AskBeforeQuitting()
+{
+    // A second request to end, while the user still decides on the first, waits for that answer.
+    if (m_asking)
+        return SaveAnswer::Cancel;
+    const QScopedValueRollback asking(m_asking, true);
+    const QString title = QStringLiteral("確認");
+    const QString text = QStringLiteral("まだ保存していない変更があります。保存してから終了しますか？");
+    return m_question ? m_question(title, text) : AskToSave(this, title, text);
+}
+
+bool MainForm::SessionMayEnd(const std::function<bool()> &allowsInteraction)
+{
+    bool mayEnd = false;
+    Guard([&] { mayEnd = UnsavedWorkSettled(allowsInteraction); });
+    return mayEnd;
 }
 
 void MainForm::BtnListClick()
@@ -340,6 +372,11 @@ void MainForm::ShowDate(const QDate &date)
     });
 }
 
+void MainForm::SetSaveQuestion(SaveQuestion question)
+{
+    m_question = std::move(question);
+}
+
 void MainForm::SetMessageSink(MessageSink sink)
 {
     m_sink = std::move(sink);
@@ -418,6 +455,13 @@ void MainForm::showEvent(QShowEvent *event)
 
 void MainForm::closeEvent(QCloseEvent *event)
 {
+    bool mayClose = m_quitting;
+    if (!mayClose)
+        Guard([&] { mayClose = UnsavedWorkSettled([] { return true; }); });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
     if (m_listForm)
         m_listForm->close();
     QWidget::closeEvent(event);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainwindow/savequestion.h"
 #include "shared/publicmod.h"
 
 #include <QDate>
@@ -26,6 +27,7 @@ class MainForm : public QWidget
 public:
     using Clock = std::function<QDate()>;
     using MessageSink = std::function<void(const QString &title, const QString &text)>;
+    using SaveQuestion = std::function<SaveAnswer(const QString &title, const QString &text)>;
 
     explicit MainForm(const QString &directory, Clock today = &QDate::currentDate, QWidget *parent = nullptr);
     ~MainForm() override;
@@ -49,6 +51,14 @@ public:
     // Runs a handling so that a failure is reported like any of this window's and never leaves
     // the slot; the list window's handlers run through it too.
     void Guard(const std::function<void()> &handling);
+    // Where the question about unsaved work goes; a message box unless a test replaces it.
+    void SetSaveQuestion(SaveQuestion question);
+    // The desktop session is ending. Unsaved work is asked about only when allowsInteraction
+    // grants it; without that the session ends as if the program were killed. False asks the
+    // session to go on: the user chose キャンセル, or the save failed.
+    bool SessionMayEnd(const std::function<bool()> &allowsInteraction);
+    // The program is told to quit; the close that follows asks nothing.
+    void QuitWithoutAsking() { m_quitting = true; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -65,6 +75,10 @@ private:
     bool MonthIsLoaded() const;
     // Saves the loaded month into its own file; on failure tells the user why and what happens now.
     bool SaveLoadedMonth(const QString &whatNow);
+    // Whether the program may end: nothing is unsaved, the user let it go, or it was saved on the
+    // user's word. The editor's text counts, even when it has not been written back yet.
+    bool UnsavedWorkSettled(const std::function<bool()> &mayAsk);
+    SaveAnswer AskBeforeQuitting();
     void ShowTitles();
     void TitleSelected();
     void KeepEditedTitleSelected();
@@ -93,6 +107,9 @@ private:
     QString m_directory;
     Clock m_today;
     MessageSink m_sink;
+    SaveQuestion m_question;
+    bool m_asking = false;
+    bool m_quitting = false;
     bool m_shownOnce = false;
     QList<QPair<QString, QString>> m_pending;
     // The date whose day the window shows; the calendar goes back to it when a switch fails.

@@ -12,4 +12,7 @@ struct PublicMod
     XmlDocument xmlDoc;
     XmlNode xmlDay;
     qint32 curText = 0;
+    // Whether the loaded month holds work its file does not; the store's operations keep it, so
+    // that closing the window can ask before that work is lost.
+    bool unsavedChanges = false;
 };

@@ -34,6 +34,7 @@ bool IsBlankCharacter(QChar c)
 MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month)
 {
     state.xmlDay = XmlNode();
+    state.unsavedChanges = false;
     const MonthFile::ReadResult result = MonthFile::Read(state.xmlDoc, MonthFile::FilePath(directory, year, month));
     if (result.status != MonthFile::ReadResult::Status::Loaded)
         StartEmptyMonth(state.xmlDoc);
@@ -55,6 +56,7 @@ void SaveMonth(PublicMod &state, const QString &directory, const QString &year, 
             parent.removeChild(*entry);
     }
     MonthFile::Write(state.xmlDoc, MonthFile::FilePath(directory, year, month));
+    state.unsavedChanges = false;
 }
 
 void AddArticle(PublicMod &state, const DaySource &calendar)
@@ -62,6 +64,30 @@ void AddArticle(PublicMod &state, const DaySource &calendar)
     XmlNewNode article = state.xmlDoc.createElement(DiaryNames::Article);
     article.node().setAttribute(DiaryNames::Date, QString::number(calendar.Day()));
     state.xmlDay = state.xmlDoc.documentElement().appendChild(std::move(article));
+    state.unsavedChanges = true;
+}
+
+void AppendEntry(PublicMod &state, const DaySource &calendar)
+{
+    if (state.xmlDay.isNull())
+        AddArticle(state, calendar);
+    state.xmlDay.appendChild(state.xmlDoc.createElement(DiaryNames::Text));
+    state.unsavedChanges = true;
+}
+
+void SetEntryText(PublicMod &state, XmlNode entry, const QString &text)
+{
+    // The editor writes back on every loss of focus; only a real edit is work to keep.
+    if (entry.text() == text)
+        return;
+    entry.setText(text);
+    state.unsavedChanges = true;
+}
+
+void RemoveEntry(PublicMod &state, const XmlNode &entry)
+{
+    state.xmlDay.removeChild(entry);
+    state.unsavedChanges = true;
 }
 
 std::optional<int> ArticleDay(const XmlNode &article)

@@ -9,8 +9,9 @@ struct PublicMod;
 class DaySource;
 class XmlNode;
 
-// The three operations of the diary store on the shared month document. They take the
-// program directory as a parameter so that tests run them in a temporary directory.
+// The operations of the diary store on the shared month document. They take the program
+// directory as a parameter so that tests run them in a temporary directory. Every change they
+// make to the document marks the month as unsaved; loading and a successful save clear the mark.
 namespace MonthDocument {
 
 // The month's file into state.xmlDoc, or an empty month (declaration and empty DIARY) when
@@ -24,6 +25,15 @@ void SaveMonth(PublicMod &state, const QString &directory, const QString &year, 
 
 // Appends an ARTICLE for the calendar's selected day to the root element and makes it xmlDay.
 void AddArticle(PublicMod &state, const DaySource &calendar);
+
+// Appends an empty entry to xmlDay, first adding the day's ARTICLE when there is none.
+void AppendEntry(PublicMod &state, const DaySource &calendar);
+
+// Stores text as the entry's text; an unchanged text leaves the document and the mark alone.
+void SetEntryText(PublicMod &state, XmlNode entry, const QString &text);
+
+// Removes an entry of xmlDay; its handle is no longer valid afterwards.
+void RemoveEntry(PublicMod &state, const XmlNode &entry);
 
 // An ARTICLE's DATE as a day number, or none when it is missing, not a number or no day of a
 // month (1 to 31). Surrounding spaces and leading zeros are accepted, as other tools write them.

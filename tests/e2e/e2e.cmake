@@ -7,8 +7,9 @@ add_test(NAME e2e_smoke
         ${PROJECT_SOURCE_DIR}/resources/images/background.png)
 set_tests_properties(e2e_smoke PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 90)
 
-# Typing a Japanese entry into the real program and reading the month file's bytes back; the
-# screenshots of each run stay in e2e/editing.
+# Typing a Japanese entry into the real program and reading the month file's bytes back, and the
+# close box's question about unsaved work with each of its answers; the screenshots of each run
+# stay in e2e/editing.
 add_test(NAME e2e_editing
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/editing.sh
         $<TARGET_FILE:noterra>

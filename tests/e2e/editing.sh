@@ -4,11 +4,14 @@
 # typed as real key events, and saves it with BtnEnd: the month file holds it in Shift_JIS with
 # the line break stored as backslash-n. A second run shows the title, opens the entry from the
 # title list, leaves the editor and saves: the file stays the same byte for byte. A third run
-# adds a second entry, which the file holds after the first. A fourth run only tabs from the
-# calendar into the title list, which highlights no title, and presses 削除: nothing is deleted.
-# A fifth, on a day of twelve entries, edits the first, turns the wheel over the list to its end,
-# clicks the last title and deletes it: the write-back on leaving the editor does not move the
-# list, so the last entry goes and the edit stays.
+# adds a second entry, which the file holds after the first. A fourth run adds to the first entry
+# and closes the window with its close box: the question comes; Return and Esc (キャンセル) keep the
+# window, and 保存せずに終了 at the next close ends the program with the file as it was, byte for
+# byte. A fifth run makes the same addition and answers 保存して終了: the file holds it. A sixth run
+# only tabs from the calendar into the title list, which highlights no title, and presses 削除:
+# nothing is deleted. A seventh, on a day of twelve entries, edits the first, turns the wheel over
+# the list to its end, clicks the last title and deletes it: the write-back on leaving the editor
+# does not move the list, so the last entry goes and the edit stays.
 #
 # Usage: editing.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY
 set -uo pipefail
@@ -158,6 +161,63 @@ add_entry()
     type_text "$1"
 }
 
+# Opens the first entry from the title list and puts the cursor after its last character.
+open_first_entry()
+{
+    local editor
+    editor=$(region TxtText)
+    click_at 80 225
+    wait_for 5 "a click on the title did not open the entry in the editor" region_changed TxtText "$editor"
+    click TxtText
+    timeout 5 xdotool key ctrl+End
+}
+
+# Closes the window through the window manager, as its close box does, and waits for the question
+# about unsaved work.
+close_with_question()
+{
+    timeout 5 wmctrl -i -c "$window"
+    wait_for 10 "closing with unsaved work asked no question" question_shown
+    import -window root "$shots/$1" 2>/dev/null
+}
+question_shown()
+{
+    question=$(LC_ALL=C.UTF-8 xdotool search --onlyvisible --name '^確認$' 2>/dev/null | head -n1)
+    [ -n "$question" ]
+}
+question_gone() { ! question_shown; }
+
+# Answers the question from the keyboard: Return and Escape both choose キャンセル, which has the
+# focus first; the other two buttons stand before it in the platform's order.
+answer()
+{
+    case $1 in
+        Return | Escape) timeout 5 xdotool key "$1" ;;
+        discard) timeout 5 xdotool key shift+Tab space ;;
+        save) timeout 5 xdotool key shift+Tab shift+Tab space ;;
+    esac
+}
+
+# キャンセル, by the given key, takes the question away and leaves the window and the file alone.
+cancel_with()
+{
+    answer "$1"
+    wait_for 5 "$1 did not take the question away" question_gone
+    sleep 1
+    main_window || fail "$1 at the question did not keep the window"
+    cmp -s "$work/third.xml" "$portable/$month_file" || fail "$1 at the question changed the file"
+}
+
+# The program ended by itself with success.
+ended()
+{
+    wait_for 10 "the program did not end after $1" app_ended
+    wait "$app"
+    local status=$?
+    unset 'started[-1]'
+    [ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$work/noterra.log")"
+}
+
 save_and_end()
 {
     local shot=$1
@@ -243,13 +303,36 @@ add_entry "$second_entry"
 save_and_end third-typed.png
 check_month_file "$first_entry" "$second_entry"
 
+cp "$portable/$month_file" "$work/third.xml"
+start_program
+open_first_entry
+type_text " more"
+close_with_question fourth-question.png
+cancel_with Return
+close_with_question fourth-question-again.png
+cancel_with Escape
+close_with_question fourth-question-third-time.png
+answer discard
+ended "保存せずに終了"
+cmp -s "$work/third.xml" "$portable/$month_file" ||
+    fail "保存せずに終了 changed the file: $(hex "$(cat "$portable/$month_file")")"
+
+start_program
+open_first_entry
+type_text " more"
+close_with_question fifth-question.png
+answer save
+ended "保存して終了"
+check_month_file "$first_entry more" "$second_entry"
+
+
 start_program
 cp "$portable/$month_file" "$work/before-tab.xml"
 titles=$(region ListTitle)
 timeout 5 xdotool key Tab
 wait_for 5 "Tab from the calendar did not reach the title list" region_changed ListTitle "$titles"
 click BtnDel
-save_and_end fourth-tabbed.png
+save_and_end sixth-tabbed.png
 cmp -s "$work/before-tab.xml" "$portable/$month_file" ||
     fail "削除 after Tab deleted an entry no one chose: $(hex "$(cat "$portable/$month_file")")"
 
@@ -278,9 +361,9 @@ wait_for 5 "a click on the last title did not open it" region_changed TxtText "$
 titles=$(region ListTitle)
 click BtnDel
 wait_for 5 "BtnDel removed no title" region_changed ListTitle "$titles"
-save_and_end fifth-deleted.png
+save_and_end seventh-deleted.png
 cmp -s "$work/expected.xml" "$portable/$month_file" ||
     fail "the day holds [$(grep -o 'entry[0-9x]*' "$portable/$month_file" | paste -sd, -)], expected the" \
-        "first entry edited and the twelfth deleted (screen before saving: $shots/fifth-deleted.png)"
+        "first entry edited and the twelfth deleted (screen before saving: $shots/seventh-deleted.png)"
 
-echo "PASS: $month_file holds both entries in Shift_JIS, 削除 took only chosen titles; screenshots in $shots"
+echo "PASS: $month_file holds both entries in Shift_JIS, the close box asks before unsaved work is lost, 削除 took only chosen titles; screenshots in $shots"

@@ -52,6 +52,8 @@ private slots:
     void saveMonth_twice_writesTheSameBytes();
     void saveMonth_withoutLoadedMonth_refusesToWrite();
     void addArticle_ninth_isLastChildAndTheDay();
+    void unsavedChanges_followChangesAndSaves_data();
+    void unsavedChanges_followChangesAndSaves();
     void articleDay_data();
     void articleDay();
 
@@ -198,6 +200,54 @@ void TestMonthDocument::addArticle_ninth_isLastChildAndTheDay()
     QCOMPARE(m_state->xmlDay.nodeName(), QStringLiteral("ARTICLE"));
     QCOMPARE(m_state->xmlDay.getAttribute(QStringLiteral("DATE")), QStringLiteral("9"));
     QVERIFY(!m_state->xmlDay.hasChildNodes());
+}
+
+void TestMonthDocument::unsavedChanges_followChangesAndSaves_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<bool>("unsaved");
+    QTest::newRow("loaded") << QStringList() << false;
+    QTest::newRow("a day's ARTICLE added") << QStringList({ "add article" }) << true;
+    QTest::newRow("an entry appended") << QStringList({ "append" }) << true;
+    QTest::newRow("an entry's own text written back") << QStringList({ "write same" }) << false;
+    QTest::newRow("an entry's text changed") << QStringList({ "write other" }) << true;
+    QTest::newRow("an entry removed") << QStringList({ "remove" }) << true;
+    QTest::newRow("saved") << QStringList({ "write other", "save" }) << false;
+    QTest::newRow("a failed save keeps the mark") << QStringList({ "remove", "fail to save" }) << true;
+    QTest::newRow("loaded again") << QStringList({ "append", "load" }) << false;
+}
+
+void TestMonthDocument::unsavedChanges_followChangesAndSaves()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(bool, unsaved);
+    QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
+    m_state->unsavedChanges = true;
+    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    m_state->xmlDay = m_state->xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE")).front();
+    const XmlNode entry = m_state->xmlDay.childNodes().front();
+    for (const QString &step : steps) {
+        if (step == "add article")
+            MonthDocument::AddArticle(*m_state, FakeCalendar(20));
+        else if (step == "append")
+            MonthDocument::AppendEntry(*m_state, FakeCalendar(12));
+        else if (step == "write same")
+            MonthDocument::SetEntryText(*m_state, entry, Fixtures::Entries().front());
+        else if (step == "write other")
+            MonthDocument::SetEntryText(*m_state, entry, QStringLiteral(u"雨"));
+        else if (step == "remove")
+            MonthDocument::RemoveEntry(*m_state, entry);
+        else if (step == "save")
+            MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
+        else if (step == "fail to save")
+            QVERIFY_THROWS_EXCEPTION(StoreError,
+                MonthDocument::SaveMonth(*m_state, m_dir->filePath(QStringLiteral("missing")), Year, March));
+        else if (step == "load")
+            MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+        else
+            QFAIL(qPrintable("unknown step " + step));
+    }
+    QCOMPARE(m_state->unsavedChanges, unsaved);
 }
 
 void TestMonthDocument::articleDay_data()

@@ -62,6 +62,10 @@ struct Window
         : form(std::make_unique<MainForm>(directory, [today] { return today; }))
     {
         form->SetMessageSink([this](const QString &, const QString &text) { messages.append(text); });
+        form->SetSaveQuestion([this](const QString &, const QString &text) {
+            questions.append(text);
+            return answer;
+        });
     }
 
     template<typename T> T *Find(const char *name) const { return form->findChild<T *>(QString::fromLatin1(name)); }
@@ -130,6 +134,10 @@ struct Window
 
     std::unique_ptr<MainForm> form;
     QStringList messages;
+    QStringList questions;
+    // How the question about unsaved work is answered: by default 保存せずに終了, so that a test
+    // that closes its window ends it without saving.
+    SaveAnswer answer = SaveAnswer::QuitWithoutSaving;
 };
 
 }

@@ -87,6 +87,8 @@ private slots:
     void sameMonthPick_savesNothing();
     void switch_failedSave_staysInTheMonth();
     void switch_intoUnreadableMonth_showsItsDayBeforeTheNotice();
+    void unsavedChanges_setByChangesClearedBySaves_data();
+    void unsavedChanges_setByChangesClearedBySaves();
     void markDays_marksDaysWithEntries_data();
     void markDays_marksDaysWithEntries();
     void markDays_marksAreNeverCleared();
@@ -483,6 +485,54 @@ static QDate MonthWithFirstInCell(CalDiary *calendar, int cell)
             return month;
     }
     return {};
+}
+
+void TestEntryEditing::unsavedChanges_setByChangesClearedBySaves_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<bool>("unsaved");
+    QTest::newRow("looking around: titles, editor, another day, the list")
+        << QStringList({ "title 0", "editor", "title 1", "day 16", "list" }) << false;
+    QTest::newRow("an edit written back") << QStringList({ "title 0", "editor", "type", "title 1" }) << true;
+    QTest::newRow("新規") << QStringList({ "new" }) << true;
+    QTest::newRow("削除") << QStringList({ "title 0", "delete" }) << true;
+    QTest::newRow("saved by a month switch") << QStringList({ "new", "type", "next month" }) << false;
+    QTest::newRow("changed in the next month") << QStringList({ "next month", "new" }) << true;
+    QTest::newRow("saved by 保管しておわり") << QStringList({ "title 0", "delete", "end" }) << false;
+}
+
+void TestEntryEditing::unsavedChanges_setByChangesClearedBySaves()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(bool, unsaved);
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"15\"><TEXT>a</TEXT><TEXT>b</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    for (const QString &step : steps) {
+        if (step.startsWith("title "))
+            window.ClickTitle(step.back().digitValue());
+        else if (step == "editor")
+            QTest::mouseClick(window.Editor()->viewport(), Qt::LeftButton);
+        else if (step == "type")
+            window.Type("x");
+        else if (step == "new")
+            window.Click("BtnNew");
+        else if (step == "delete")
+            window.Click("BtnDel");
+        else if (step == "list")
+            window.Click("BtnList");
+        else if (step == "day 16")
+            window.Pick(QDate(2026, 3, 16));
+        else if (step == "next month")
+            window.Pick(QDate(2026, 4, 1));
+        else if (step == "end")
+            window.Click("BtnEnd");
+        else
+            QFAIL(qPrintable("unknown step " + step));
+    }
+    QCOMPARE(window.form->State().unsavedChanges, unsaved);
+    QVERIFY(window.messages.isEmpty());
 }
 
 void TestEntryEditing::markDays_marksDaysWithEntries_data()

@@ -2,6 +2,7 @@
 
 #include "mainwindow/application.h"
 #include "mainwindow/backgroundpicture.h"
+#include "mainwindow/sessionend.h"
 
 #include "store/storeerror.h"
 
@@ -11,6 +12,31 @@
 #include <sys/stat.h>
 
 using namespace DiaryFixture;
+
+Q_DECLARE_METATYPE(SaveAnswer)
+
+namespace {
+
+// Stops a quit before the test's own application ends; filters installed later see it first.
+class QuitCatcher : public QObject
+{
+protected:
+    bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::Quit; }
+};
+
+const QString MarchFile = QStringLiteral("Diary20263.xml");
+
+// Opens the 15th's entry "keep" and types after it, leaving the editor focused: the edit is not
+// written back yet.
+void TypeIntoKeep(const Window &window)
+{
+    window.ClickTitle(0);
+    QTest::mouseClick(window.Editor()->viewport(), Qt::LeftButton);
+    window.Editor()->moveCursor(QTextCursor::End);
+    window.Type("more");
+}
+
+}
 
 // The main window's layout, start-up, day view and save-and-exit.
 class TestMainForm : public QObject
@@ -29,7 +55,10 @@ private slots:
     void titleSelected_showsTheDecodedText();
     void btnEnd_writesTheMonthAndCloses();
     void btnEnd_writesJanuaryAsMonthOne();
-    void closeBox_writesNothing();
+    void closeBox_asksOnlyAboutUnsavedWork_data();
+    void closeBox_asksOnlyAboutUnsavedWork();
+    void sessionEnd_asksOnlyWhenAllowed_data();
+    void sessionEnd_asksOnlyWhenAllowed();
     void btnEnd_failedSave_keepsWindowAndDocument();
     void startUp_unreadableFile_isKeptAsideAndReported();
     void startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBeLeft();
@@ -218,18 +247,110 @@ void TestMainForm::btnEnd_writesJanuaryAsMonthOne()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ "Diary20271.xml" }));
 }
 
-void TestMainForm::closeBox_writesNothing()
+void TestMainForm::closeBox_asksOnlyAboutUnsavedWork_data()
 {
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<bool>("blocked"); // a directory stands at the month file's name
+    QTest::addColumn<SaveAnswer>("answer");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("written");
+    const auto save = SaveAnswer::SaveAndQuit;
+    const auto cancel = SaveAnswer::Cancel;
+    QTest::newRow("nothing changed: closes at once") << false << false << cancel << 0 << true << false;
+    QTest::newRow("保存して終了") << true << false << save << 1 << true << true;
+    QTest::newRow("保存せずに終了") << true << false << SaveAnswer::QuitWithoutSaving << 1 << true << false;
+    QTest::newRow("キャンセル") << true << false << cancel << 1 << false << false;
+    QTest::newRow("保存して終了 failing keeps the window") << true << true << save << 1 << false << false;
+}
+
+void TestMainForm::closeBox_asksOnlyAboutUnsavedWork()
+{
+    QFETCH(bool, edit);
+    QFETCH(bool, blocked);
+    QFETCH(SaveAnswer, answer);
+    QFETCH(int, questions);
+    QFETCH(bool, closed);
+    QFETCH(bool, written);
     QTemporaryDir dir;
-    const QByteArray original = MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>");
-    WriteFile(dir.filePath("Diary20263.xml"), original);
+    const QString path = dir.filePath(MarchFile);
+    WriteFile(path, MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
     Window window(dir.path(), QDate(2026, 3, 15));
+    window.answer = answer;
     QVERIFY(window.ShowAndActivate());
-    window.Click("BtnNew");
-    window.Type("changed");
-    window.Titles()->setFocus();
+    if (edit)
+        TypeIntoKeep(window);
+    if (blocked)
+        QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+    const QByteArray before = ReadFile(path);
+
+    window.form->close();
+    QCOMPARE(window.questions.size(), questions);
+    QCOMPARE(window.form->isHidden(), closed);
+    QCOMPARE(window.messages.size(), blocked ? 1 : 0);
+    if (written)
+        QVERIFY(ReadFile(path).contains("<ARTICLE DATE=\"15\"><TEXT>keepmore</TEXT></ARTICLE>"));
+    else
+        QCOMPARE(ReadFile(path), before);
+    if (!closed)
+        QCOMPARE(window.TitleTexts(), QStringList({ "keepmore" }));
+}
+
+// At logout the question comes only with the session manager's leave; the window stays until the
+// session's quit, which closes it without asking again.
+void TestMainForm::sessionEnd_asksOnlyWhenAllowed_data()
+{
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<SaveAnswer>("answer");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<bool>("mayEnd");
+    QTest::addColumn<bool>("written");
+    const auto cancel = SaveAnswer::Cancel;
+    QTest::newRow("nothing changed") << false << true << cancel << 0 << true << false;
+    QTest::newRow("no interaction allowed: ends unsaved") << true << false << cancel << 0 << true << false;
+    QTest::newRow("保存して終了") << true << true << SaveAnswer::SaveAndQuit << 1 << true << true;
+    QTest::newRow("保存せずに終了") << true << true << SaveAnswer::QuitWithoutSaving << 1 << true << false;
+    QTest::newRow("キャンセル") << true << true << cancel << 1 << false << false;
+}
+
+void TestMainForm::sessionEnd_asksOnlyWhenAllowed()
+{
+    QFETCH(bool, edit);
+    QFETCH(bool, allowed);
+    QFETCH(SaveAnswer, answer);
+    QFETCH(int, questions);
+    QFETCH(bool, mayEnd);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(MarchFile);
+    WriteFile(path, MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
+    const QByteArray before = ReadFile(path);
+    QuitCatcher catcher;
+    qApp->installEventFilter(&catcher);
+    Window window(dir.path(), QDate(2026, 3, 15));
+    const SessionEnd sessionEnd(*qApp, *window.form);
+    window.answer = answer;
+    QVERIFY(window.ShowAndActivate());
+    if (edit)
+        TypeIntoKeep(window);
+
+    bool interactionAsked = false;
+    const auto allowsInteraction = [&] {
+        interactionAsked = true;
+        return allowed;
+    };
+    QCOMPARE(window.form->SessionMayEnd(allowsInteraction), mayEnd);
+    QCOMPARE(interactionAsked, edit);
+    QCOMPARE(window.questions.size(), questions);
+    QVERIFY(window.form->isVisible());
+    QCOMPARE(ReadFile(path) != before, written);
+    if (!mayEnd)
+        return;
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(qApp, &quit);
     QVERIFY(window.form->close());
-    QCOMPARE(ReadFile(dir.filePath("Diary20263.xml")), original);
+    QCOMPARE(window.questions.size(), questions);
 }
 
 void TestMainForm::btnEnd_failedSave_keepsWindowAndDocument()

@@ -1,0 +1,20 @@
+#include "mainwindow/savequestion.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+SaveAnswer AskToSave(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton *save = box.addButton(QStringLiteral("保存して終了"), QMessageBox::AcceptRole);
+    QPushButton *discard = box.addButton(QStringLiteral("保存せずに終了"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return SaveAnswer::SaveAndQuit;
+    if (box.clickedButton() == discard)
+        return SaveAnswer::QuitWithoutSaving;
+    return SaveAnswer::Cancel;
+}

@@ -292,7 +292,7 @@ void TestListForm::returnOnRow_choosesItLikeAClick()
     QFETCH(QDate, chosen);
     WriteFile(MonthPath(m_dir->path(), Today), MonthXml(articles));
     Window window(m_dir->path(), Today);
-    ListForm *list = Open(window);
+    ListForm *list = window.OpenList();
     QVERIFY(list);
     List(list)->setFocus(Qt::TabFocusReason);
     QTest::keyClick(List(list), Qt::Key_Down);

@@ -1,7 +1,7 @@
-#include "mainwindow/application.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/startuppreload.h"
 #include "store/monthfile.h"
+#include "ui/application.h"
 
 #include <QApplication>
 

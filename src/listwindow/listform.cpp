@@ -1,12 +1,12 @@
 #include "listwindow/listform.h"
 
 #include "listwindow/articlelistmodel.h"
-#include "mainwindow/application.h"
-#include "mainwindow/formlayout.h"
-#include "mainwindow/japanesefonts.h"
 #include "mainwindow/mainform.h"
 #include "store/diarynames.h"
 #include "store/monthdocument.h"
+#include "ui/application.h"
+#include "ui/formlayout.h"
+#include "ui/japanesefonts.h"
 
 #include <QHeaderView>
 #include <QIcon>

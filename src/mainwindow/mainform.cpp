@@ -1,14 +1,14 @@
 #include "mainwindow/mainform.h"
 
 #include "listwindow/listform.h"
-#include "mainwindow/application.h"
 #include "mainwindow/backgroundpicture.h"
 #include "mainwindow/caldiary.h"
-#include "shared/yearmonth.h"
 #include "store/diarynames.h"
 #include "store/monthdocument.h"
 #include "store/storeerror.h"
 #include "store/textcodec.h"
+#include "store/yearmonth.h"
+#include "ui/application.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shared/publicmod.h"
+#include "store/publicmod.h"
 
 #include <QDate>
 #include <QImage>

@@ -1,6 +1,6 @@
-#include "mainwindow/application.h"
+#include "ui/application.h"
 
-#include "mainwindow/japanesefonts.h"
+#include "ui/japanesefonts.h"
 
 #include <QApplication>
 #include <QIcon>

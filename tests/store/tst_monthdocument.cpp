@@ -1,6 +1,6 @@
-#include "shared/publicmod.h"
 #include "store/daysource.h"
 #include "store/monthdocument.h"
+#include "store/publicmod.h"
 #include "store/storeerror.h"
 #include "storefixtures.h"
 

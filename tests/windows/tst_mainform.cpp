@@ -1,7 +1,7 @@
 #include "diaryfixture.h"
 
-#include "mainwindow/application.h"
 #include "mainwindow/backgroundpicture.h"
+#include "ui/application.h"
 
 #include <QLabel>
 #include <QtTest>

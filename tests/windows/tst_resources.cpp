@@ -1,4 +1,4 @@
-#include "mainwindow/application.h"
+#include "ui/application.h"
 
 #include <QFile>
 #include <QImage>

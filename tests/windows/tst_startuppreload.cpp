@@ -1,6 +1,6 @@
 #include "mainwindow/backgroundpicture.h"
 #include "mainwindow/startuppreload.h"
-#include "mainwindow/japanesefonts.h"
+#include "ui/japanesefonts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -222,7 +222,7 @@ void MainForm::BtnListClick()
         m_listForm->activateWindow();
         return;
     }
-    m_listForm = new ListForm(this);
+    m_listForm = new ListForm(this, this);
     m_listForm->show();
 }
 

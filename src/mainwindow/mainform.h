@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listwindow/listowner.h"
 #include "store/publicmod.h"
 
 #include <QDate>
@@ -20,7 +21,7 @@ class QPushButton;
 // buttons. It holds the loaded month and decides when it is written; the file work itself is
 // the store's. Every handler runs guarded, so a failure is shown to the user and never leaves
 // a slot.
-class MainForm : public QWidget
+class MainForm : public QWidget, public ListOwner
 {
     Q_OBJECT
 public:
@@ -35,12 +36,13 @@ public:
     QString MakeTitle(const QString &storedText) const;
     // Moves the calendar to date and shows that day; another month is reached through the
     // ordinary month switch, which saves the month being left.
-    void ShowDate(const QDate &date);
+    void ShowDate(const QDate &date) override;
 
     CalDiary *Calendar() const { return CalDiary_; }
     const PublicMod &State() const { return m_state; }
-    QString LoadedYear() const { return strYear; }
-    QString LoadedMonth() const { return strMonth; }
+    const XmlDocument &LoadedDocument() const override { return m_state.xmlDoc; }
+    QString LoadedYear() const override { return strYear; }
+    QString LoadedMonth() const override { return strMonth; }
     // The sky behind the controls, decoded already; without it the window decodes its own when
     // first painted.
     void SetBackground(const QImage &picture);
@@ -48,7 +50,7 @@ public:
     void SetMessageSink(MessageSink sink);
     // Runs a handling so that a failure is reported like any of this window's and never leaves
     // the slot; the list window's handlers run through it too.
-    void Guard(const std::function<void()> &handling);
+    void Guard(const std::function<void()> &handling) override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -12,7 +12,6 @@ int main(int argc, char *argv[])
     preload.Wait();
     PrepareApplication(app);
     MainForm form(MonthFile::ProgramDirectory());
-    form.SetBackground(preload.Background());
     form.show();
     return app.exec();
 }

@@ -1,7 +1,6 @@
 #include "mainwindow/mainform.h"
 
 #include "listwindow/listform.h"
-#include "mainwindow/backgroundpicture.h"
 #include "mainwindow/caldiary.h"
 #include "store/diarynames.h"
 #include "store/monthdocument.h"
@@ -327,18 +326,12 @@ void MainForm::Report(const QString &title, const QString &text)
         QMessageBox::warning(this, title, text);
 }
 
-void MainForm::SetBackground(const QImage &picture)
-{
-    m_background = picture;
-    update();
-}
-
 void MainForm::paintEvent(QPaintEvent *)
 {
-    if (!m_background)
-        m_background = BackgroundPicture::Decode(BackgroundPicture::Png());
+    if (m_background.isNull())
+        m_background = BackgroundPicture();
     QPainter painter(this);
-    painter.drawImage(0, 0, *m_background);
+    painter.drawImage(0, 0, m_background);
 }
 
 void MainForm::showEvent(QShowEvent *event)

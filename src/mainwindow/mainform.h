@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
-#include <optional>
 
 class CalDiary;
 class ListForm;
@@ -43,9 +42,6 @@ public:
     const XmlDocument &LoadedDocument() const override { return m_state.xmlDoc; }
     QString LoadedYear() const override { return strYear; }
     QString LoadedMonth() const override { return strMonth; }
-    // The sky behind the controls, decoded already; without it the window decodes its own when
-    // first painted.
-    void SetBackground(const QImage &picture);
     // Where failures and notices go; a message box unless a test replaces it.
     void SetMessageSink(MessageSink sink);
     // Runs a handling so that a failure is reported like any of this window's and never leaves
@@ -93,7 +89,7 @@ private:
     QList<QPair<QString, QString>> m_pending;
     // The date whose day the window shows; the calendar goes back to it when a switch fails.
     QDate m_shownDate;
-    std::optional<QImage> m_background;
+    QImage m_background;
     QPointer<ListForm> m_listForm;
 
     // The calendar keeps its design name as objectName; the member cannot share the class name.

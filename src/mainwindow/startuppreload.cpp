@@ -1,27 +1,20 @@
 #include "mainwindow/startuppreload.h"
 
-#include "mainwindow/backgroundpicture.h"
-
 #include <clocale>
 #include <fontconfig/fontconfig.h>
 #include <system_error>
 
 // Neither a failed FcInit nor a thread that cannot start is ours to report: Qt calls FcInit
 // itself when it first needs a font, and that call then loads the configuration as if nothing
-// had run before; the sky is then decoded on the main thread.
+// had run before.
 StartupPreload::StartupPreload()
-    : m_png(BackgroundPicture::Png())
 {
     // The application object sets the process's locale from the environment while the thread
     // may be reading numbers from the configuration, which depends on the locale. Setting the
     // same locale first leaves the application object nothing to change under the thread.
     std::setlocale(LC_ALL, "");
     try {
-        m_thread = std::thread([this] {
-            FcInit();
-            m_background = BackgroundPicture::Decode(m_png);
-            m_decoded = true;
-        });
+        m_thread = std::thread([] { FcInit(); });
     } catch (const std::system_error &) {
     }
 }
@@ -35,14 +28,4 @@ void StartupPreload::Wait()
 {
     if (m_thread.joinable())
         m_thread.join();
-}
-
-QImage StartupPreload::Background()
-{
-    Wait();
-    if (!m_decoded) {
-        m_background = BackgroundPicture::Decode(m_png);
-        m_decoded = true;
-    }
-    return m_background;
 }

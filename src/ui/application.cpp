@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImage>
 #include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -27,13 +28,27 @@ void PrepareApplication(QApplication &app)
     QApplication::setDesktopFileName(QStringLiteral("noterra"));
 }
 
-QPixmap ResourceImage(const QString &path)
+namespace {
+
+QImage ReadPng(const QString &path)
 {
     QImageReader reader(path, "PNG");
     // Named, not guessed: to guess, Qt first loads every image plugin of the system and asks each
     // whether it knows the data, which costs the start-up several libraries.
     reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+    return reader.read();
+}
+
+}
+
+QPixmap ResourceImage(const QString &path)
+{
+    return QPixmap::fromImage(ReadPng(path));
+}
+
+QImage BackgroundPicture()
+{
+    return ReadPng(QStringLiteral(":/images/background.png"));
 }
 
 QIcon NoterraIcon()

@@ -2,6 +2,7 @@
 
 class QApplication;
 class QIcon;
+class QImage;
 class QPixmap;
 class QString;
 
@@ -12,3 +13,5 @@ void PrepareApplication(QApplication &app);
 QIcon NoterraIcon();
 // A PNG picture compiled into the program.
 QPixmap ResourceImage(const QString &path);
+// The main window's sky, behind its controls.
+QImage BackgroundPicture();

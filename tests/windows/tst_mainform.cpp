@@ -1,6 +1,5 @@
 #include "diaryfixture.h"
 
-#include "mainwindow/backgroundpicture.h"
 #include "ui/application.h"
 
 #include <QLabel>
@@ -18,7 +17,7 @@ private slots:
     void controls_haveTheirRectanglesAndCaptions();
     void tabOrder_followsTheLayout();
     void window_hasItsFixedClientSizeTitleAndFocus();
-    void background_isTheSkyUnlessOneIsGiven();
+    void background_isTheCompiledInSky();
     void startUp_showsTodayOfTodaysMonthWithoutSaving();
     void listDay_findsTheDaysArticle_data();
     void listDay_findsTheDaysArticle();
@@ -102,19 +101,14 @@ void TestMainForm::window_hasItsFixedClientSizeTitleAndFocus()
     QCOMPARE(window.Editor()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 
-// The program hands the window a sky decoded beforehand; a window built without one, as in every
-// other test, decodes its own. Between the top buttons nothing covers the picture.
-void TestMainForm::background_isTheSkyUnlessOneIsGiven()
+// Between the top buttons nothing covers the picture.
+void TestMainForm::background_isTheCompiledInSky()
 {
     const QPoint uncovered(250, 10);
     Window window(m_dir.path(), QDate(2026, 3, 15));
-    const QImage sky = BackgroundPicture::Decode(BackgroundPicture::Png());
+    const QImage sky = BackgroundPicture();
+    QVERIFY(!sky.isNull());
     QCOMPARE(window.form->grab().toImage().pixel(uncovered), sky.pixel(uncovered));
-
-    QImage given(640, 480, QImage::Format_RGB32);
-    given.fill(Qt::darkRed);
-    window.form->SetBackground(given);
-    QCOMPARE(window.form->grab().toImage().pixel(uncovered), QColor(Qt::darkRed).rgb());
 }
 
 void TestMainForm::startUp_showsTodayOfTodaysMonthWithoutSaving()

@@ -1,4 +1,3 @@
-#include "mainwindow/backgroundpicture.h"
 #include "mainwindow/startuppreload.h"
 #include "ui/japanesefonts.h"
 
@@ -16,14 +15,7 @@ class TestStartupPreload : public QObject
 private slots:
     void afterPreload_fontsRenderJapanese_data();
     void afterPreload_fontsRenderJapanese();
-    void background_isTheCompiledInSky();
     void destroyedWithoutWait_endsAtOnce();
-
-public:
-    explicit TestStartupPreload(StartupPreload &preload) : m_preload(preload) {}
-
-private:
-    StartupPreload &m_preload;
 };
 
 void TestStartupPreload::afterPreload_fontsRenderJapanese_data()
@@ -50,15 +42,6 @@ void TestStartupPreload::afterPreload_fontsRenderJapanese()
         family == QStringLiteral("IPAPGothic") || family == QStringLiteral("Noto Sans CJK JP"), qPrintable(family));
 }
 
-// The thread decoded the sky beside Qt's start-up; it must be the same picture the window would
-// decode for itself.
-void TestStartupPreload::background_isTheCompiledInSky()
-{
-    const QImage preloaded = m_preload.Background();
-    QCOMPARE(preloaded.size(), QSize(640, 480));
-    QCOMPARE(preloaded, BackgroundPicture::Decode(BackgroundPicture::Png()));
-}
-
 // A program that ends before it waits for the thread must still end.
 void TestStartupPreload::destroyedWithoutWait_endsAtOnce()
 {
@@ -75,7 +58,7 @@ int main(int argc, char *argv[])
     StartupPreload preload;
     QApplication app(argc, argv);
     preload.Wait();
-    TestStartupPreload test(preload);
+    TestStartupPreload test;
     return QTest::qExec(&test, argc, argv);
 }
 

@@ -99,71 +99,12 @@ type_text()
     done
 }
 
-start_program()
-{
-    LD_PRELOAD=$faketime_lib FAKETIME="@$today" FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 QT_QPA_PLATFORM=xcb \
-        LC_ALL=C.UTF-8 "$portable/noterra" >>"$work/noterra.log" 2>&1 &
-    app=$!
-    started+=("$app")
-    wait_for 20 "no window titled Noterra was mapped within the time" main_window
-    wait_for 5 "the window was not activated" window_active
-    local geometry
-    geometry=$(xwininfo -id "$window")
-    left=$(awk -F: '/Absolute upper-left X/ { print $2 + 0 }' <<<"$geometry")
-    top=$(awk -F: '/Absolute upper-left Y/ { print $2 + 0 }' <<<"$geometry")
-    previous=
-    wait_for 8 "the window did not settle" settled
-}
-window_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }
-# The client area looks the same twice in a row: the first paint is done.
-settled()
-{
-    local now
-    now=$(region Client)
-    [ "$now" = "$previous" ] && return 0
-    previous=$now
-    return 1
-}
-
-# A digest of what the screen shows in the named rectangle of the window.
-region()
-{
-    local x y w h
-    read -r x y w h <<<"${control[$1]}"
-    import -window root -crop "${w}x${h}+$((left + x))+$((top + y))" rgb:- 2>/dev/null | md5sum
-}
-region_changed() { [ "$(region "$1")" != "$2" ]; }
-
-click_at() { timeout 5 xdotool mousemove "$((left + $1))" "$((top + $2))" click 1; }
-click()
-{
-    local x y w h
-    read -r x y w h <<<"${control[$1]}"
-    click_at $((x + w / 2)) $((y + h / 2))
-}
-
 # BtnNew adds the placeholder title to the list; the editor takes the typing.
 add_entry()
 {
-    local before
-    before=$(region ListTitle)
-    click BtnNew
-    wait_for 5 "BtnNew added no title to the list" region_changed ListTitle "$before"
+    click_and_watch BtnNew ListTitle "BtnNew added no title to the list"
     type_text "$1"
 }
-
-save_and_end()
-{
-    local shot=$1
-    import -window root "$shots/$shot" 2>/dev/null
-    click BtnEnd
-    wait_for 10 "the program did not end after BtnEnd (screen before the click: $shots/$shot)" app_ended
-    wait "$app"
-    local status=$?
-    unset 'started[-1]'
-    [ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$work/noterra.log")"
-}
-app_ended() { ! kill -0 "$app" 2>/dev/null; }
 
 # The stored form of an entry as it stands in the file: line breaks as backslash-n, XML escapes,
 # Shift_JIS (code page 932) bytes.
@@ -222,11 +163,9 @@ check_month_file "$first_entry"
 cp "$portable/$month_file" "$work/first.xml"
 
 start_program
-import -window root "$shots/second-start.png" 2>/dev/null
+shot second-start.png
 region_changed TitleRow0 "$empty_row" || fail "the second run shows no title (screen: $shots/second-start.png)"
-editor=$(region TxtText)
-click_at 80 225
-wait_for 5 "a click on the title did not open the entry in the editor" region_changed TxtText "$editor"
+click_and_watch TitleRow0 TxtText "a click on the title did not open the entry in the editor"
 click TxtText
 save_and_end second-opened.png
 cmp -s "$work/first.xml" "$portable/$month_file" ||

@@ -8,6 +8,7 @@
 #include "store/textcodec.h"
 #include "store/yearmonth.h"
 #include "ui/application.h"
+#include "ui/failurereport.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -304,13 +305,7 @@ void MainForm::SetMessageSink(MessageSink sink)
 
 void MainForm::Guard(const std::function<void()> &handling)
 {
-    try {
-        handling();
-    } catch (const StoreError &error) {
-        Report(ErrorTitle, error.message());
-    } catch (const std::exception &error) {
-        Report(ErrorTitle, QString::fromLocal8Bit(error.what()));
-    }
+    FailureReport::Guarded(handling, [this](const QString &text) { Report(ErrorTitle, text); });
 }
 
 void MainForm::Report(const QString &title, const QString &text)

@@ -1,5 +1,4 @@
 #include "mainwindow/mainform.h"
-#include "mainwindow/startuppreload.h"
 #include "store/monthfile.h"
 #include "ui/application.h"
 
@@ -7,9 +6,7 @@
 
 int main(int argc, char *argv[])
 {
-    StartupPreload preload;
     QApplication app(argc, argv);
-    preload.Wait();
     PrepareApplication(app);
     MainForm form(MonthFile::ProgramDirectory());
     form.show();

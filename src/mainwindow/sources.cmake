@@ -1,5 +1,4 @@
 set(NOTERRA_MAINWINDOW_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/startuppreload.h ${CMAKE_CURRENT_LIST_DIR}/startuppreload.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mainform.h ${CMAKE_CURRENT_LIST_DIR}/mainform.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mainformlayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/caldiary.h ${CMAKE_CURRENT_LIST_DIR}/caldiary.cpp

@@ -4,7 +4,6 @@
 #include "listwindow/listowner.h"
 #include "store/diarynames.h"
 #include "store/monthdocument.h"
-#include "store/textcodec.h"
 #include "store/xmldom.h"
 #include "ui/application.h"
 #include "ui/formlayout.h"
@@ -96,7 +95,7 @@ void ListForm::FillList()
         const QString dayText = article.getAttribute(DiaryNames::Date);
         const std::optional<int> day = MonthDocument::ArticleDay(article);
         for (const XmlNode &entry : article.childNodes())
-            rows.push_back({ dayText, TextCodec::MakeTitle(entry.text()), day, year, month });
+            rows.push_back({ dayText, m_owner->MakeTitle(entry.text()), day, year, month });
     }
     m_rows->Append(std::move(rows));
 }

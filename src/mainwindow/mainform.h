@@ -32,7 +32,7 @@ public:
 
     // Shows the titles of the calendar's selected day, none selected, the editor empty.
     void ListDay();
-    QString MakeTitle(const QString &storedText) const;
+    QString MakeTitle(const QString &storedText) const override;
     // Moves the calendar to date and shows that day; another month is reached through the
     // ordinary month switch, which saves the month being left.
     void ShowDate(const QDate &date) override;

@@ -1,6 +1,6 @@
 #include "listwindow/listform.h"
-#include "mainwindow/application.h"
 #include "mainwindow/mainform.h"
+#include "ui/application.h"
 
 #include <QFile>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
-#include "shared/publicmod.h"
 #include "store/monthdocument.h"
 #include "store/monthfile.h"
+#include "store/publicmod.h"
 #include "store/textcodec.h"
 
 #include <QCoreApplication>

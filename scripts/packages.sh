@@ -2,7 +2,7 @@
 # Sourced by run.sh, test.sh and the start-up benchmark: the Debian packages each needs, and
 # installing the missing ones.
 
-NOTERRA_BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-base-dev-tools libxml2-dev libfontconfig-dev libpng-dev libgl1-mesa-dev)
+NOTERRA_BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-base-dev-tools libxml2-dev libgl1-mesa-dev)
 # Japanese glyphs for the windows, and Qt's own Japanese texts (context menus, message box buttons).
 NOTERRA_RUNTIME_PACKAGES=(fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n)
 # The benchmarks (bench/, -DNOTERRA_BENCH=ON): Google Benchmark for the store, Xlib for the start-up probe.

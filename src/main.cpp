@@ -1,10 +1,9 @@
-#include "mainwindow/application.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/sessionend.h"
-#include "mainwindow/startuppreload.h"
 #include "store/folderlock.h"
 #include "store/programfolder.h"
 #include "store/storeerror.h"
+#include "ui/application.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -12,9 +11,7 @@
 
 int main(int argc, char *argv[])
 {
-    StartupPreload preload;
     QApplication app(argc, argv);
-    preload.Wait();
     PrepareApplication(app);
     QString directory;
     std::optional<FolderLock> lock;
@@ -27,7 +24,6 @@ int main(int argc, char *argv[])
     }
     MainForm form(directory);
     const SessionEnd sessionEnd(app, form);
-    form.SetBackground(preload.Background());
     form.show();
     return app.exec();
 }

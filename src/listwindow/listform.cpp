@@ -1,12 +1,13 @@
 #include "listwindow/listform.h"
 
 #include "listwindow/articlelistmodel.h"
-#include "mainwindow/application.h"
-#include "mainwindow/formlayout.h"
-#include "mainwindow/japanesefonts.h"
-#include "mainwindow/mainform.h"
+#include "listwindow/listowner.h"
 #include "store/diarynames.h"
 #include "store/monthdocument.h"
+#include "store/xmldom.h"
+#include "ui/application.h"
+#include "ui/formlayout.h"
+#include "ui/japanesefonts.h"
 
 #include <QHeaderView>
 #include <QIcon>
@@ -23,8 +24,8 @@ constexpr int TitleColumnWidth = 212;
 
 // A dialog-type window, though modeless: only such a window is marked as belonging to its owner
 // on X11, so that it stays in front of the main window and is hidden while that is minimised.
-ListForm::ListForm(MainForm *owner)
-    : QWidget(owner, Qt::Dialog)
+ListForm::ListForm(ListOwner *owner, QWidget *parent)
+    : QWidget(parent, Qt::Dialog)
     , m_owner(owner)
 {
     // Each opening starts afresh: rows and sort state go with the window.
@@ -113,7 +114,7 @@ void ListForm::FillList()
     const int year = m_owner->LoadedYear().toInt();
     const int month = m_owner->LoadedMonth().toInt();
     std::vector<ArticleRow> rows;
-    for (const XmlNode &article : m_owner->State().xmlDoc.getElementsByTagName(DiaryNames::Article)) {
+    for (const XmlNode &article : m_owner->LoadedDocument().getElementsByTagName(DiaryNames::Article)) {
         const QString dayText = article.getAttribute(DiaryNames::Date);
         const std::optional<int> day = MonthDocument::ArticleDay(article);
         for (const XmlNode &entry : article.childNodes())

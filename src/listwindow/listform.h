@@ -3,19 +3,19 @@
 #include <QWidget>
 
 class ArticleListModel;
-class MainForm;
+class ListOwner;
 class QModelIndex;
 class QPushButton;
 class QTreeView;
 
 // The "一覧" window: every entry of the loaded month by day and title, sortable by either
 // column; a row click moves the main window to that row's day. It only reads the month
-// document, and reaches the main window through its public operations.
+// document, and reaches its owner only through ListOwner.
 class ListForm : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ListForm(MainForm *owner);
+    ListForm(ListOwner *owner, QWidget *parent);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -28,7 +28,7 @@ private:
     void ListArticleColumnClick(int column);
     void ListArticleItemClick(const QModelIndex &index);
 
-    MainForm *m_owner;
+    ListOwner *m_owner;
     ArticleListModel *m_rows = nullptr;
     QPushButton *BtnEnd = nullptr;
     QPushButton *BtnRefresh = nullptr;

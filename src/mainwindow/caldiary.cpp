@@ -2,7 +2,7 @@
 
 #include "mainwindow/calendargrid.h"
 #include "mainwindow/calendarrange.h"
-#include "mainwindow/japanesefonts.h"
+#include "ui/japanesefonts.h"
 
 #include <QBoxLayout>
 #include <QKeyEvent>

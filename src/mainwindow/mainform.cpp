@@ -1,15 +1,15 @@
 #include "mainwindow/mainform.h"
 
 #include "listwindow/listform.h"
-#include "mainwindow/application.h"
-#include "mainwindow/backgroundpicture.h"
 #include "mainwindow/caldiary.h"
 #include "mainwindow/editortext.h"
-#include "shared/yearmonth.h"
 #include "store/diarynames.h"
 #include "store/monthdocument.h"
 #include "store/storeerror.h"
 #include "store/textcodec.h"
+#include "store/yearmonth.h"
+#include "ui/application.h"
+#include "ui/failurereport.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -296,7 +296,7 @@ void MainForm::BtnListClick()
         m_listForm->activateWindow();
         return;
     }
-    m_listForm = new ListForm(this);
+    m_listForm = new ListForm(this, this);
     m_listForm->show();
 }
 
@@ -384,24 +384,7 @@ void MainForm::SetMessageSink(MessageSink sink)
 
 void MainForm::Guard(const std::function<void()> &handling)
 {
-    // The handling stopped somewhere in the middle; only a save writes a file, and a save replaces
-    // the file whole or not at all.
-    const auto unfinished = [this](const QString &cause, const QString &whatNow, const QString &systemText) {
-        Report(ErrorTitle, cause + QStringLiteral("この操作を最後まで行えませんでした。日記のファイルは、"
-                                                  "最後に保存したときのまま変わっていません。")
-                               + whatNow + QStringLiteral("\n（%1）").arg(systemText));
-    };
-    const QString checkTheWindow = QStringLiteral("画面の内容を確かめてから続けてください。");
-    try {
-        handling();
-    } catch (const StoreError &error) {
-        unfinished(QString(), checkTheWindow, error.message());
-    } catch (const std::bad_alloc &error) {
-        unfinished(QStringLiteral("メモリーが足りなくなったため、"),
-                   QStringLiteral("ほかのプログラムを閉じてから、もう一度行ってください。"), QString::fromLatin1(error.what()));
-    } catch (const std::exception &error) {
-        unfinished(QString(), checkTheWindow, QString::fromLocal8Bit(error.what()));
-    }
+    FailureReport::Guarded(handling, [this](const QString &text) { Report(ErrorTitle, text); });
 }
 
 void MainForm::ReportUnloadedMonth()
@@ -426,18 +409,12 @@ void MainForm::Report(const QString &title, const QString &text)
         QMessageBox::warning(this, title, text);
 }
 
-void MainForm::SetBackground(const QImage &picture)
-{
-    m_background = picture;
-    update();
-}
-
 void MainForm::paintEvent(QPaintEvent *)
 {
-    if (!m_background)
-        m_background = BackgroundPicture::Decode(BackgroundPicture::Png());
+    if (m_background.isNull())
+        m_background = BackgroundPicture();
     QPainter painter(this);
-    painter.drawImage(0, 0, *m_background);
+    painter.drawImage(0, 0, m_background);
 }
 
 void MainForm::showEvent(QShowEvent *event)

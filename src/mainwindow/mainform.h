@@ -1,14 +1,14 @@
 #pragma once
 
+#include "listwindow/listowner.h"
 #include "mainwindow/savequestion.h"
-#include "shared/publicmod.h"
+#include "store/publicmod.h"
 
 #include <QDate>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
-#include <optional>
 
 class CalDiary;
 class ListForm;
@@ -21,7 +21,7 @@ class QPushButton;
 // buttons. It holds the loaded month and decides when it is written; the file work itself is
 // the store's. Every handler runs guarded, so a failure is shown to the user and never leaves
 // a slot.
-class MainForm : public QWidget
+class MainForm : public QWidget, public ListOwner
 {
     Q_OBJECT
 public:
@@ -34,23 +34,21 @@ public:
 
     // Shows the titles of the calendar's selected day, none selected, the editor empty.
     void ListDay();
-    QString MakeTitle(const QString &storedText) const;
+    QString MakeTitle(const QString &storedText) const override;
     // Moves the calendar to date and shows that day; another month is reached through the
     // ordinary month switch, which saves the month being left.
-    void ShowDate(const QDate &date);
+    void ShowDate(const QDate &date) override;
 
     CalDiary *Calendar() const { return CalDiary_; }
     const PublicMod &State() const { return m_state; }
-    QString LoadedYear() const { return strYear; }
-    QString LoadedMonth() const { return strMonth; }
-    // The sky behind the controls, decoded already; without it the window decodes its own when
-    // first painted.
-    void SetBackground(const QImage &picture);
+    const XmlDocument &LoadedDocument() const override { return m_state.xmlDoc; }
+    QString LoadedYear() const override { return strYear; }
+    QString LoadedMonth() const override { return strMonth; }
     // Where failures and notices go; a message box unless a test replaces it.
     void SetMessageSink(MessageSink sink);
     // Runs a handling so that a failure is reported like any of this window's and never leaves
     // the slot; the list window's handlers run through it too.
-    void Guard(const std::function<void()> &handling);
+    void Guard(const std::function<void()> &handling) override;
     // Where the question about unsaved work goes; a message box unless a test replaces it.
     void SetSaveQuestion(SaveQuestion question);
     // The desktop session is ending. Unsaved work is asked about only when allowsInteraction
@@ -114,7 +112,7 @@ private:
     QList<QPair<QString, QString>> m_pending;
     // The date whose day the window shows; the calendar goes back to it when a switch fails.
     QDate m_shownDate;
-    std::optional<QImage> m_background;
+    QImage m_background;
     QPointer<ListForm> m_listForm;
 
     // The calendar keeps its design name as objectName; the member cannot share the class name.

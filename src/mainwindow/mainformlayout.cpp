@@ -1,7 +1,7 @@
 #include "mainwindow/caldiary.h"
-#include "mainwindow/formlayout.h"
-#include "mainwindow/japanesefonts.h"
 #include "mainwindow/mainform.h"
+#include "ui/formlayout.h"
+#include "ui/japanesefonts.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include <QString>
 
 // The element and attribute names of a month file. They are upper case and compared exactly;
-// files written years ago rely on them.
+// existing month files rely on them.
 namespace DiaryNames {
 inline const QString Diary = QStringLiteral("DIARY");
 inline const QString Article = QStringLiteral("ARTICLE");

@@ -1,8 +1,8 @@
 #include "store/monthdocument.h"
 
-#include "shared/publicmod.h"
 #include "store/daysource.h"
 #include "store/diarynames.h"
+#include "store/publicmod.h"
 #include "store/storeerror.h"
 #include "store/xmldom.h"
 

@@ -9,7 +9,7 @@ const QChar SmallN = u'n';
 const QChar Cr = u'\r';
 const QChar Lf = u'\n';
 
-// A line break is stored as these two characters; month files written by every version rely on it.
+// A line break is stored as these two characters; existing month files rely on it.
 const QString Marker = QStringLiteral("\\n");
 
 // A title without a line break keeps 19 characters, not 20; existing lists rely on it.

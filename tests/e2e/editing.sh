@@ -107,67 +107,20 @@ type_text()
     done
 }
 
-start_program()
-{
-    LD_PRELOAD=$faketime_lib FAKETIME="@$today" FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 QT_QPA_PLATFORM=xcb \
-        LC_ALL=C.UTF-8 "$portable/noterra" >>"$work/noterra.log" 2>&1 &
-    app=$!
-    started+=("$app")
-    wait_for 20 "no window titled Noterra was mapped within the time" main_window
-    wait_for 5 "the window was not activated" window_active
-    local geometry
-    geometry=$(xwininfo -id "$window")
-    left=$(awk -F: '/Absolute upper-left X/ { print $2 + 0 }' <<<"$geometry")
-    top=$(awk -F: '/Absolute upper-left Y/ { print $2 + 0 }' <<<"$geometry")
-    previous=
-    wait_for 8 "the window did not settle" settled
-}
-window_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }
-# The client area, or the named rectangle, looks the same twice in a row: painting is done.
-settled() { settled_on Client; }
-settled_on()
-{
-    local now
-    now=$(region "$1")
-    [ "$now" = "$previous" ] && return 0
-    previous=$now
-    return 1
-}
-
-# A digest of what the screen shows in the named rectangle of the window.
-region()
-{
-    local x y w h
-    read -r x y w h <<<"${control[$1]}"
-    import -window root -crop "${w}x${h}+$((left + x))+$((top + y))" rgb:- 2>/dev/null | md5sum
-}
-region_changed() { [ "$(region "$1")" != "$2" ]; }
-
+# Clicks at a point of the window's client area.
 click_at() { timeout 5 xdotool mousemove "$((left + $1))" "$((top + $2))" click 1; }
-click()
-{
-    local x y w h
-    read -r x y w h <<<"${control[$1]}"
-    click_at $((x + w / 2)) $((y + h / 2))
-}
 
 # BtnNew adds the placeholder title to the list; the editor takes the typing.
 add_entry()
 {
-    local before
-    before=$(region ListTitle)
-    click BtnNew
-    wait_for 5 "BtnNew added no title to the list" region_changed ListTitle "$before"
+    click_and_watch BtnNew ListTitle "BtnNew added no title to the list"
     type_text "$1"
 }
 
 # Opens the first entry from the title list and puts the cursor after its last character.
 open_first_entry()
 {
-    local editor
-    editor=$(region TxtText)
-    click_at 80 225
-    wait_for 5 "a click on the title did not open the entry in the editor" region_changed TxtText "$editor"
+    click_and_watch TitleRow0 TxtText "a click on the title did not open the entry in the editor"
     click TxtText
     timeout 5 xdotool key ctrl+End
 }
@@ -178,7 +131,7 @@ close_with_question()
 {
     timeout 5 wmctrl -i -c "$window"
     wait_for 10 "closing with unsaved work asked no question" question_shown
-    import -window root "$shots/$1" 2>/dev/null
+    shot "$1"
 }
 question_shown()
 {
@@ -208,28 +161,6 @@ cancel_with()
     cmp -s "$work/third.xml" "$portable/$month_file" || fail "$1 at the question changed the file"
 }
 
-# The program ended by itself with success.
-ended()
-{
-    wait_for 10 "the program did not end after $1" app_ended
-    wait "$app"
-    local status=$?
-    unset 'started[-1]'
-    [ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$work/noterra.log")"
-}
-
-save_and_end()
-{
-    local shot=$1
-    import -window root "$shots/$shot" 2>/dev/null
-    click BtnEnd
-    wait_for 10 "the program did not end after BtnEnd (screen before the click: $shots/$shot)" app_ended
-    wait "$app"
-    local status=$?
-    unset 'started[-1]'
-    [ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$work/noterra.log")"
-}
-app_ended() { ! kill -0 "$app" 2>/dev/null; }
 
 # The stored form of an entry as it stands in the file: line breaks as backslash-n, XML escapes,
 # Shift_JIS (code page 932) bytes.
@@ -288,11 +219,9 @@ check_month_file "$first_entry"
 cp "$portable/$month_file" "$work/first.xml"
 
 start_program
-import -window root "$shots/second-start.png" 2>/dev/null
+shot second-start.png
 region_changed TitleRow0 "$empty_row" || fail "the second run shows no title (screen: $shots/second-start.png)"
-editor=$(region TxtText)
-click_at 80 225
-wait_for 5 "a click on the title did not open the entry in the editor" region_changed TxtText "$editor"
+click_and_watch TitleRow0 TxtText "a click on the title did not open the entry in the editor"
 click TxtText
 save_and_end second-opened.png
 cmp -s "$work/first.xml" "$portable/$month_file" ||
@@ -313,7 +242,7 @@ close_with_question fourth-question-again.png
 cancel_with Escape
 close_with_question fourth-question-third-time.png
 answer discard
-ended "保存せずに終了"
+program_ends "the program did not end after 保存せずに終了"
 cmp -s "$work/third.xml" "$portable/$month_file" ||
     fail "保存せずに終了 changed the file: $(hex "$(cat "$portable/$month_file")")"
 
@@ -322,7 +251,7 @@ open_first_entry
 type_text " more"
 close_with_question fifth-question.png
 answer save
-ended "保存して終了"
+program_ends "the program did not end after 保存して終了"
 check_month_file "$first_entry more" "$second_entry"
 
 
@@ -354,7 +283,7 @@ titles=$(region ListTitle)
 timeout 5 xdotool mousemove "$((left + 80))" "$((top + 260))" click --repeat 12 --delay 20 5
 wait_for 5 "the wheel did not scroll the title list" region_changed ListTitle "$titles"
 previous=
-wait_for 5 "the title list did not settle after the wheel" settled_on ListTitle
+wait_for 5 "the title list did not settle after the wheel" settled ListTitle
 editor=$(region TxtText)
 click_at 80 296
 wait_for 5 "a click on the last title did not open it" region_changed TxtText "$editor"

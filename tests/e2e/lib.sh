@@ -1,11 +1,18 @@
 # shellcheck shell=bash
-# shellcheck disable=SC2154 # failure_shot and app come from the script that sources this file
+# shellcheck disable=SC2154 # failure_shot, control, portable, shots and today come from the script that sources this file
 # What the end-to-end scripts share: skipping and failing, the processes they start and stop, the
-# waits, and a virtual X server with a window manager. A script sets, before it calls these:
+# waits, a virtual X server with a window manager, and the program started, looked at, clicked and
+# ended. A script sets, before it calls these:
 #   failure_shot       where fail() puts a screenshot of the whole screen
 #   program_log        (optional) the program's output, which fail() prints
 #   overall_deadline   (optional) a value of SECONDS that no wait goes past
 #   work               its scratch folder, removed at exit
+#   portable           the folder that holds the program as noterra
+#   today              the date and time the program's clock shows
+#   shots              where shot() puts its screenshots
+#   control            an associative array of client-area rectangles, "left top width height"
+#                      by name; a name lies on the main window unless the script redefines
+#                      origin_of
 
 work=
 started=()
@@ -113,10 +120,102 @@ wm_ready()
     [ -e "$work/wm-ready" ]
 }
 
+# Starts the portable program and waits until its main window is active and painted; sets app,
+# window, and left and top (the client area's screen origin). Only the clock is faked: with faked
+# file times fontconfig takes its caches for stale and rescans every font, and rewrites the
+# shared caches, at every start.
+start_program()
+{
+    LD_PRELOAD=$faketime_lib FAKETIME="@$today" FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 QT_QPA_PLATFORM=xcb \
+        LC_ALL=C.UTF-8 "$portable/noterra" >>"$work/noterra.log" 2>&1 &
+    app=$!
+    started+=("$app")
+    wait_for 20 "no window titled Noterra was mapped within the time" main_window
+    wait_for 5 "the window was not activated" window_active "$window"
+    read -r left top < <(client_origin "$window")
+    previous=
+    wait_for 8 "the window did not settle" settled Client
+}
 # Sets window to the program's main window once it is mapped.
 main_window()
 {
     kill -0 "$app" 2>/dev/null || fail "the program ended before its window appeared: $(cat "$work/noterra.log")"
     window=$(xdotool search --onlyvisible --name '^Noterra$' 2>/dev/null | head -n1)
     [ -n "$window" ]
+}
+window_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+client_origin()
+{
+    xwininfo -id "$1" | awk -F: '/Absolute upper-left X/ { x = $2 + 0 } /Absolute upper-left Y/ { y = $2 + 0 }
+        END { print x, y }'
+}
+
+# The screen origin of the window that holds the named rectangle.
+origin_of() { echo "$left $top"; }
+
+# A digest of what the screen shows in the named rectangle.
+region()
+{
+    local x y w h ox oy
+    read -r x y w h <<<"${control[$1]}"
+    read -r ox oy < <(origin_of "$1")
+    import -window root -crop "${w}x${h}+$((ox + x))+$((oy + y))" rgb:- 2>/dev/null | md5sum
+}
+region_changed()
+{
+    check_running
+    [ "$(region "$1")" != "$2" ]
+}
+# The named rectangle looks the same twice in a row: painting is done. Empty previous first.
+settled()
+{
+    local now
+    check_running
+    now=$(region "$1")
+    [ "$now" = "$previous" ] && return 0
+    previous=$now
+    return 1
+}
+
+click()
+{
+    local x y w h ox oy
+    read -r x y w h <<<"${control[$1]}"
+    read -r ox oy < <(origin_of "$1")
+    timeout 5 xdotool mousemove "$((ox + x + w / 2))" "$((oy + y + h / 2))" click 1
+}
+# Clicks the named rectangle and waits until the watched one shows something else.
+click_and_watch()
+{
+    local target=$1 watched=$2 message=$3 before
+    before=$(region "$watched")
+    click "$target"
+    wait_for 5 "$message" region_changed "$watched" "$before"
+}
+shot() { import -window root "$shots/$1" 2>/dev/null || fail "no screenshot $1"; }
+
+running() { kill -0 "$app" 2>/dev/null; }
+app_ended() { ! running; }
+# The screen of a program that ended shows nothing that could be compared.
+check_running()
+{
+    running && return 0
+    wait "$app"
+    fail "the program ended unexpectedly with status $?: $(cat "$work/noterra.log")"
+}
+# Waits for the program to end of itself, which it must do with status 0.
+program_ends()
+{
+    wait_for 10 "$1" app_ended
+    wait "$app"
+    local status=$?
+    unset 'started[-1]'
+    [ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$work/noterra.log")"
+}
+# Saves with BtnEnd, after a screenshot when one is named, and waits for the program to end.
+save_and_end()
+{
+    [ -z "${1:-}" ] || shot "$1"
+    click BtnEnd
+    program_ends "the program did not end after BtnEnd${1:+ (screen before the click: $shots/$1)}"
 }

@@ -60,45 +60,13 @@ write_month()
         fail "iconv could not write $2"
 }
 
-start_program()
-{
-    # Only the clock is faked: with faked file times fontconfig takes its caches for stale and
-    # rescans every font, and rewrites the shared caches, at every start.
-    LD_PRELOAD=$faketime_lib FAKETIME="@$today" FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 QT_QPA_PLATFORM=xcb \
-        LC_ALL=C.UTF-8 "$portable/noterra" >>"$work/noterra.log" 2>&1 &
-    app=$!
-    started+=("$app")
-    wait_for 20 "no window titled Noterra was mapped within the time" main_window
-    wait_for 5 "the window was not activated" window_active "$window"
-    read -r left top < <(client_origin "$window")
-    previous=
-    wait_for 8 "the window did not settle" settled Client
-}
 list_window()
 {
     kill -0 "$app" 2>/dev/null || fail "the program ended before the list appeared: $(cat "$work/noterra.log")"
     list=$(xdotool search --onlyvisible --name '^一覧$' 2>/dev/null | head -n1)
     [ -n "$list" ]
 }
-window_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
-client_origin()
-{
-    xwininfo -id "$1" | awk -F: '/Absolute upper-left X/ { x = $2 + 0 } /Absolute upper-left Y/ { y = $2 + 0 }
-        END { print x, y }'
-}
-client_size() { xwininfo -id "$1" | awk -F: '/Width/ { w = $2 + 0 } /Height/ { h = $2 + 0 } END { print w "x" h }'; }
-# The named rectangle looks the same twice in a row: painting is done.
-settled()
-{
-    local now
-    check_running
-    now=$(region "$1")
-    [ "$now" = "$previous" ] && return 0
-    previous=$now
-    return 1
-}
-
-# The screen origin of the window that holds the named rectangle.
+# The list window's rectangles lie on the list window.
 origin_of()
 {
     case $1 in
@@ -106,37 +74,7 @@ origin_of()
     *) echo "$left $top" ;;
     esac
 }
-
-# A digest of what the screen shows in the named rectangle.
-region()
-{
-    local x y w h ox oy
-    read -r x y w h <<<"${control[$1]}"
-    read -r ox oy < <(origin_of "$1")
-    import -window root -crop "${w}x${h}+$((ox + x))+$((oy + y))" rgb:- 2>/dev/null | md5sum
-}
-region_changed()
-{
-    check_running
-    [ "$(region "$1")" != "$2" ]
-}
-
-click()
-{
-    local x y w h ox oy
-    read -r x y w h <<<"${control[$1]}"
-    read -r ox oy < <(origin_of "$1")
-    timeout 5 xdotool mousemove "$((ox + x + w / 2))" "$((oy + y + h / 2))" click 1
-}
-# Clicks the named rectangle and waits until the watched one shows something else.
-click_and_watch()
-{
-    local target=$1 watched=$2 message=$3 before
-    before=$(region "$watched")
-    click "$target"
-    wait_for 5 "$message" region_changed "$watched" "$before"
-}
-shot() { import -window root "$shots/$1" 2>/dev/null || fail "no screenshot $1"; }
+client_size() { xwininfo -id "$1" | awk -F: '/Width/ { w = $2 + 0 } /Height/ { h = $2 + 0 } END { print w "x" h }'; }
 
 # Opens the list and puts it in the screen's top-left corner, where it covers only the main
 # window's frame and the top of BtnList.
@@ -160,25 +98,6 @@ list_moved()
 {
     read -r list_left list_top < <(client_origin "$list")
     [ "$list_left" -lt 50 ] && [ "$list_top" -lt 50 ]
-}
-
-save_and_end()
-{
-    click BtnEnd
-    wait_for 10 "the program did not end after BtnEnd" app_ended
-    wait "$app"
-    local status=$?
-    unset 'started[-1]'
-    [ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$work/noterra.log")"
-}
-running() { kill -0 "$app" 2>/dev/null; }
-app_ended() { ! running; }
-# The screen of a program that ended shows nothing that could be compared.
-check_running()
-{
-    running && return 0
-    wait "$app"
-    fail "the program ended unexpectedly with status $?: $(cat "$work/noterra.log")"
 }
 
 hex() { od -An -tx1 "$@" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
@@ -215,8 +134,7 @@ wait_for 5 "the main window's titles did not settle" settled ListTitle
 shot 3-row-clicked.png
 click_and_watch TitleRow0 TxtText "a click on the first title did not open it (screen: $shots/3-row-clicked.png)"
 click_and_watch BtnDel ListTitle "BtnDel removed no title (screen: $shots/3-row-clicked.png)"
-shot 4-title-deleted.png
-save_and_end
+save_and_end 4-title-deleted.png
 
 cmp -s "$work/expected.xml" "$portable/$month_file" ||
     fail "the saved month holds the titles [$(titles_in "$portable/$month_file")], expected" \

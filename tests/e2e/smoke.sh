@@ -66,12 +66,7 @@ mkdir -p "$(dirname "$screenshot")"
 wait_for 8 "the background picture does not show at client pixels ${spots[*]} (screenshot: $screenshot)" background_shows
 
 wmctrl -i -c "$(printf '0x%x' "$window")"
-app_ended() { ! kill -0 "$app" 2>/dev/null; }
-wait_for 10 "the program did not end after its window was closed" app_ended
-wait "$app"
-status=$?
-unset 'started[-1]'
-[ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$work/noterra.log")"
+program_ends "the program did not end after its window was closed"
 
 written=$(find "$portable" -mindepth 1 ! -name noterra)
 [ -z "$written" ] || fail "closing the window without saving wrote: $written"

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "store/xmldom.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 #include <QStringEncoder>
 
 // One month as different encodings store it, written byte by byte: the 12th has one entry of two
@@ -52,6 +55,25 @@ inline QByteArray Utf16Month()
 inline QStringList Entries()
 {
     return { QStringLiteral(u"日記\\nｱ"), QStringLiteral("a&b"), QStringLiteral("Milk") };
+}
+
+// The text of every entry, in document order: of the whole document, or of one ARTICLE.
+inline QStringList EntryTexts(const std::vector<XmlNode> &entries)
+{
+    QStringList texts;
+    for (const XmlNode &entry : entries)
+        texts << entry.text();
+    return texts;
+}
+
+inline QStringList EntryTexts(const XmlDocument &doc)
+{
+    return EntryTexts(doc.getElementsByTagName(QStringLiteral("TEXT")));
+}
+
+inline QStringList EntryTexts(const XmlNode &article)
+{
+    return EntryTexts(article.childNodes());
 }
 
 inline bool WriteFile(const QString &path, const QByteArray &bytes)

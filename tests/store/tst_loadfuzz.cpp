@@ -96,14 +96,6 @@ private:
     QRandomGenerator m_random;
 };
 
-QStringList EntryTexts(const XmlDocument &doc)
-{
-    QStringList texts;
-    for (const XmlNode &entry : doc.getElementsByTagName(QStringLiteral("TEXT")))
-        texts << entry.text();
-    return texts;
-}
-
 }
 
 class TestLoadFuzz : public QObject
@@ -147,7 +139,7 @@ void TestLoadFuzz::mutatedMonths_loadOrFailCleanly()
         }
         QVERIFY2(
             again.loadXml(written, &error), qPrintable(error + u' ' + QString::fromLatin1(bytes.toPercentEncoding())));
-        QCOMPARE(EntryTexts(again), EntryTexts(doc));
+        QCOMPARE(Fixtures::EntryTexts(again), Fixtures::EntryTexts(doc));
     }
     qInfo("seed %u: %d mutated months, %d of them loaded", seed, tried, loaded);
     QVERIFY(loaded > 0 && loaded < tried);

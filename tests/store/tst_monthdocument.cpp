@@ -1,6 +1,6 @@
-#include "shared/publicmod.h"
 #include "store/daysource.h"
 #include "store/monthdocument.h"
+#include "store/publicmod.h"
 #include "store/storeerror.h"
 #include "storefixtures.h"
 
@@ -26,14 +26,6 @@ private:
 const QString Year = QStringLiteral("2001");
 const QString March = QStringLiteral("3");
 const QString April = QStringLiteral("4");
-
-QStringList Texts(const XmlNode &article)
-{
-    QStringList texts;
-    for (const XmlNode &entry : article.childNodes())
-        texts << entry.text();
-    return texts;
-}
 
 }
 
@@ -152,11 +144,11 @@ void TestMonthDocument::saveMonth_dropsBlankEntriesOnly()
 
     MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
     QCOMPARE(m_state->xmlDay, day);
-    QCOMPARE(Texts(m_state->xmlDay), kept);
+    QCOMPARE(Fixtures::EntryTexts(m_state->xmlDay), kept);
     MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
     const std::vector<XmlNode> articles = m_state->xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE"));
     QCOMPARE(articles.size(), 1u);
-    QCOMPARE(Texts(articles.front()), kept);
+    QCOMPARE(Fixtures::EntryTexts(articles.front()), kept);
 }
 
 void TestMonthDocument::saveMonth_blankEntryInsideEntry_isDroppedOnce()

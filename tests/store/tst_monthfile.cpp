@@ -1,7 +1,7 @@
-#include "shared/yearmonth.h"
 #include "store/monthfile.h"
 #include "store/storeerror.h"
 #include "store/xmldom.h"
+#include "store/yearmonth.h"
 #include "storefixtures.h"
 
 #include <QDateTime>

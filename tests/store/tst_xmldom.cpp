@@ -23,18 +23,7 @@ private slots:
     void hostileDocument_failsFastAndReadsNothingElse_data();
     void hostileDocument_failsFastAndReadsNothingElse();
     void nodeOperations_onMisuse_throw();
-
-private:
-    static QStringList EntryTexts(const XmlDocument &doc);
 };
-
-QStringList TestXmlDom::EntryTexts(const XmlDocument &doc)
-{
-    QStringList texts;
-    for (const XmlNode &entry : doc.getElementsByTagName(QStringLiteral("TEXT")))
-        texts << entry.text();
-    return texts;
-}
 
 void TestXmlDom::load_eachEncoding_readsTheSameMonth_data()
 {
@@ -66,7 +55,7 @@ void TestXmlDom::load_eachEncoding_readsTheSameMonth()
     QCOMPARE(articles.size(), 2u);
     QCOMPARE(articles[0].getAttribute(QStringLiteral("DATE")), QStringLiteral("12"));
     QCOMPARE(articles[1].childNodes().size(), 2u);
-    QCOMPARE(EntryTexts(doc), Fixtures::Entries());
+    QCOMPARE(Fixtures::EntryTexts(doc), Fixtures::Entries());
     // Written back in its own encoding, byte for byte.
     QCOMPARE(doc.saveXml(), bytes);
 }
@@ -79,7 +68,7 @@ void TestXmlDom::load_shiftJis_readsCodePage932()
     QString error;
     QVERIFY2(doc.loadXml(bytes, &error), qPrintable(error));
     // The second byte of 表 is 0x5C, yet with the n after it there is no line-break marker.
-    QCOMPARE(EntryTexts(doc), QStringList(QStringLiteral(u"a\\nb①～㈱髙表n")));
+    QCOMPARE(Fixtures::EntryTexts(doc), QStringList(QStringLiteral(u"a\\nb①～㈱髙表n")));
     QCOMPARE(doc.saveXml(), bytes);
 }
 
@@ -119,7 +108,7 @@ void TestXmlDom::roundTrip_keepsTextExactly()
     XmlDocument loaded;
     QString error;
     QVERIFY2(loaded.loadXml(doc.saveXml(), &error), qPrintable(error));
-    QCOMPARE(EntryTexts(loaded), QStringList(text));
+    QCOMPARE(Fixtures::EntryTexts(loaded), QStringList(text));
     QCOMPARE(loaded.documentElement().childNodes().front().getAttribute(QStringLiteral("NOTE")), text);
 }
 
@@ -160,7 +149,7 @@ void TestXmlDom::load_indentation_becomesNoChild()
     QCOMPARE(articles.size(), 2u);
     QCOMPARE(articles[0].childNodes().size(), 2u);
     QVERIFY(!articles[1].hasChildNodes());
-    QCOMPARE(EntryTexts(doc), QStringList({ QStringLiteral("  two spaces  "), QStringLiteral("   ") }));
+    QCOMPARE(Fixtures::EntryTexts(doc), QStringList({ QStringLiteral("  two spaces  "), QStringLiteral("   ") }));
 }
 
 void TestXmlDom::declaration_isTheFirstNodeOfItsOwn()
@@ -228,7 +217,7 @@ void TestXmlDom::hostileDocument_failsFastAndReadsNothingElse()
         QVERIFY(doc.documentChildren().empty());
         return;
     }
-    QVERIFY(!EntryTexts(doc).join(QString()).contains(QString::fromLatin1(secret)));
+    QVERIFY(!Fixtures::EntryTexts(doc).join(QString()).contains(QString::fromLatin1(secret)));
     QVERIFY(!doc.saveXml().contains(secret));
 }
 

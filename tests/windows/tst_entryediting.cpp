@@ -66,6 +66,8 @@ class TestEntryEditing : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
+    void cleanup();
     void btnNew_onADayWithoutArticle_createsIt();
     void btnNew_twice_writesBackTheFirst();
     void btnNew_twoArticlesOfOneDay_addsToTheFirst();
@@ -92,13 +94,38 @@ private slots:
     void markDays_marksDaysWithEntries_data();
     void markDays_marksDaysWithEntries();
     void markDays_marksAreNeverCleared();
+
+private:
+    // The main window of the fresh diary folder, started on 9 March 2026, not yet shown.
+    Window &Open();
+    QString Path(const QString &name) const { return m_dir->filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Window> m_window;
 };
+
+void TestEntryEditing::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestEntryEditing::cleanup()
+{
+    m_window.reset();
+    m_dir.reset();
+}
+
+Window &TestEntryEditing::Open()
+{
+    m_window = std::make_unique<Window>(m_dir->path(), QDate(2026, 3, 9));
+    return *m_window;
+}
 
 void TestEntryEditing::btnNew_onADayWithoutArticle_createsIt()
 {
-    QTemporaryDir dir;
-    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"1\"><TEXT>x</TEXT></ARTICLE>"));
-    Window window(dir.path(), QDate(2026, 3, 9));
+    WriteFile(Path("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"1\"><TEXT>x</TEXT></ARTICLE>"));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnDel");
     QVERIFY(window.form->State().xmlDay.isNull());
@@ -118,8 +145,7 @@ void TestEntryEditing::btnNew_onADayWithoutArticle_createsIt()
 
 void TestEntryEditing::btnNew_twice_writesBackTheFirst()
 {
-    QTemporaryDir dir;
-    Window window(dir.path(), QDate(2026, 3, 9));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnNew");
     window.Type("一つ目");
@@ -133,23 +159,21 @@ void TestEntryEditing::btnNew_twice_writesBackTheFirst()
 
 void TestEntryEditing::btnNew_twoArticlesOfOneDay_addsToTheFirst()
 {
-    QTemporaryDir dir;
-    WriteFile(dir.filePath("Diary20263.xml"),
+    WriteFile(Path("Diary20263.xml"),
               MonthXml("<ARTICLE DATE=\"9\"><TEXT>a</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>b</TEXT></ARTICLE>"));
-    Window window(dir.path(), QDate(2026, 3, 9));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnNew");
     window.Type("c");
     window.Click("BtnEnd");
-    QVERIFY(ReadFile(dir.filePath("Diary20263.xml"))
+    QVERIFY(ReadFile(Path("Diary20263.xml"))
                 .contains("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>c</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>b</TEXT>"));
 }
 
 void TestEntryEditing::btnDel_withoutSelection_doesNothing()
 {
-    QTemporaryDir dir;
-    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>b</TEXT></ARTICLE>"));
-    Window window(dir.path(), QDate(2026, 3, 9));
+    WriteFile(Path("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>b</TEXT></ARTICLE>"));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnDel");
     QCOMPARE(window.TitleTexts(), QStringList({ "a", "b" }));
@@ -158,9 +182,8 @@ void TestEntryEditing::btnDel_withoutSelection_doesNothing()
 
 void TestEntryEditing::btnDel_onlyEntry_leavesTheEmptyArticle()
 {
-    QTemporaryDir dir;
-    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>only</TEXT></ARTICLE>"));
-    Window window(dir.path(), QDate(2026, 3, 9));
+    WriteFile(Path("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>only</TEXT></ARTICLE>"));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.ClickTitle(0);
     QCOMPARE(window.Editor()->toPlainText(), QString("only"));
@@ -169,16 +192,15 @@ void TestEntryEditing::btnDel_onlyEntry_leavesTheEmptyArticle()
     QVERIFY(window.Editor()->toPlainText().isEmpty());
     QVERIFY(!window.form->State().xmlDay.isNull());
     window.Click("BtnEnd");
-    const QByteArray written = ReadFile(dir.filePath("Diary20263.xml"));
+    const QByteArray written = ReadFile(Path("Diary20263.xml"));
     QVERIFY2(written.contains("<ARTICLE DATE=\"9\"/>") || written.contains("<ARTICLE DATE=\"9\"></ARTICLE>"),
              written.constData());
 }
 
 void TestEntryEditing::btnDel_rightAfterEditing_deletesTheEditedEntry()
 {
-    QTemporaryDir dir;
-    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>b</TEXT></ARTICLE>"));
-    Window window(dir.path(), QDate(2026, 3, 9));
+    WriteFile(Path("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>b</TEXT></ARTICLE>"));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.ClickTitle(0);
     QTest::mouseClick(window.Editor()->viewport(), Qt::LeftButton);
@@ -238,14 +260,13 @@ void TestEntryEditing::btnDel_afterTheFocusAloneReachedTheList_deletesNothing()
 
 void TestEntryEditing::writeBack_runsBeforeTheClickThatTookTheFocus()
 {
-    QTemporaryDir dir;
-    Window window(dir.path(), QDate(2026, 3, 9));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnNew");
     window.Type("保存前に書き戻す & <tag>");
     window.Click("BtnEnd");
     QVERIFY(!window.form->isVisible());
-    const QByteArray written = ReadFile(dir.filePath("Diary20263.xml"));
+    const QByteArray written = ReadFile(Path("Diary20263.xml"));
     QVERIFY2(written.contains("&amp; &lt;tag&gt;</TEXT>"), written.constData());
 }
 
@@ -298,8 +319,7 @@ void TestEntryEditing::writeBack_secondEditIsWrittenToo()
             ClickListEmptySpace(window);
         QVERIFY(!window.Editor()->hasFocus());
     };
-    QTemporaryDir dir;
-    Window window(dir.path(), QDate(2026, 3, 9));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnNew");
     window.Type("first");
@@ -329,8 +349,7 @@ void TestEntryEditing::writeBack_whenAnotherWindowIsActivated()
 {
     QFETCH(QString, preedit);
     QFETCH(QString, shown);
-    QTemporaryDir dir;
-    Window window(dir.path(), QDate(2026, 3, 9));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnNew");
     window.Type("typed before switching windows");
@@ -348,8 +367,7 @@ void TestEntryEditing::writeBack_whenAnotherWindowIsActivated()
 
 void TestEntryEditing::writeBack_keepsLineBreaksAsMarkers()
 {
-    QTemporaryDir dir;
-    Window window(dir.path(), QDate(2026, 3, 9));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnNew");
     window.Type("買い物");
@@ -364,18 +382,17 @@ void TestEntryEditing::writeBack_keepsLineBreaksAsMarkers()
 
 void TestEntryEditing::switch_savesExactlyTheMonthBeingLeft()
 {
-    QTemporaryDir dir;
-    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>march</TEXT></ARTICLE>"));
+    WriteFile(Path("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>march</TEXT></ARTICLE>"));
     const QByteArray april = MonthXml("<ARTICLE DATE=\"9\"><TEXT>april</TEXT></ARTICLE>");
-    WriteFile(dir.filePath("Diary20264.xml"), april);
-    Window window(dir.path(), QDate(2026, 3, 9));
+    WriteFile(Path("Diary20264.xml"), april);
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnNew");
     window.Type("added in march");
     window.Calendar()->setFocus(); // the click on the calendar takes the focus first
     window.Pick(QDate(2026, 4, 9));
-    QVERIFY(ReadFile(dir.filePath("Diary20263.xml")).contains("<TEXT>added in march</TEXT>"));
-    QCOMPARE(ReadFile(dir.filePath("Diary20264.xml")), april);
+    QVERIFY(ReadFile(Path("Diary20263.xml")).contains("<TEXT>added in march</TEXT>"));
+    QCOMPARE(ReadFile(Path("Diary20264.xml")), april);
     QCOMPARE(window.form->LoadedMonth(), QString("4"));
     QCOMPARE(window.TitleTexts(), QStringList({ "april" }));
     QVERIFY(window.form->State().xmlDay.childNodes().front().text() == "april");
@@ -383,9 +400,8 @@ void TestEntryEditing::switch_savesExactlyTheMonthBeingLeft()
 
 void TestEntryEditing::calendarClick_onNextMonthsDay_savesSwitchesAndMarks()
 {
-    QTemporaryDir dir;
-    WriteFile(dir.filePath("Diary20264.xml"), MonthXml("<ARTICLE DATE=\"2\"><TEXT>april</TEXT></ARTICLE>"));
-    Window window(dir.path(), QDate(2026, 3, 9));
+    WriteFile(Path("Diary20264.xml"), MonthXml("<ARTICLE DATE=\"2\"><TEXT>april</TEXT></ARTICLE>"));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnNew");
     window.Type("typed, then the calendar clicked");
@@ -396,7 +412,7 @@ void TestEntryEditing::calendarClick_onNextMonthsDay_savesSwitchesAndMarks()
         ++cell;
     QVERIFY2(cell <= 42, "the March grid shows 2 April");
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(cell).center());
-    QVERIFY(ReadFile(dir.filePath("Diary20263.xml")).contains("<TEXT>typed, then the calendar clicked</TEXT>"));
+    QVERIFY(ReadFile(Path("Diary20263.xml")).contains("<TEXT>typed, then the calendar clicked</TEXT>"));
     QCOMPARE(window.form->LoadedMonth(), QString("4"));
     QCOMPARE(window.TitleTexts(), QStringList({ "april" }));
     QVERIFY(window.Calendar()->DayBold(QDate(2026, 4, 2)));
@@ -405,13 +421,12 @@ void TestEntryEditing::calendarClick_onNextMonthsDay_savesSwitchesAndMarks()
 
 void TestEntryEditing::switch_intoMonthWithoutFile_andBack_leavesItsFile()
 {
-    QTemporaryDir dir;
-    Window window(dir.path(), QDate(2026, 3, 9));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Pick(QDate(2026, 4, 30));
-    QVERIFY(!QFile::exists(dir.filePath("Diary20264.xml")));
+    QVERIFY(!QFile::exists(Path("Diary20264.xml")));
     window.Pick(QDate(2026, 3, 1));
-    const QByteArray april = ReadFile(dir.filePath("Diary20264.xml"));
+    const QByteArray april = ReadFile(Path("Diary20264.xml"));
     QVERIFY(april.startsWith("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>"));
     QVERIFY(april.contains("<DIARY/>") || april.contains("<DIARY></DIARY>"));
     QCOMPARE(window.form->LoadedYear(), QString("2026"));
@@ -420,15 +435,14 @@ void TestEntryEditing::switch_intoMonthWithoutFile_andBack_leavesItsFile()
 
 void TestEntryEditing::sameMonthPick_savesNothing()
 {
-    QTemporaryDir dir;
-    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"20\"><TEXT>twentieth</TEXT></ARTICLE>"));
-    Window window(dir.path(), QDate(2026, 3, 9));
+    WriteFile(Path("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"20\"><TEXT>twentieth</TEXT></ARTICLE>"));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnNew");
     window.Type("unsaved");
     window.Calendar()->setFocus();
     window.Pick(QDate(2026, 3, 20));
-    QVERIFY(!ReadFile(dir.filePath("Diary20263.xml")).contains("unsaved"));
+    QVERIFY(!ReadFile(Path("Diary20263.xml")).contains("unsaved"));
     QCOMPARE(window.TitleTexts(), QStringList({ "twentieth" }));
     window.Pick(QDate(2026, 3, 9));
     QCOMPARE(window.TitleTexts(), QStringList({ "unsaved" }));
@@ -545,11 +559,10 @@ void TestEntryEditing::markDays_marksDaysWithEntries_data()
 void TestEntryEditing::markDays_marksDaysWithEntries()
 {
     QFETCH(int, firstCell);
-    QTemporaryDir dir;
-    Window window(dir.path(), QDate(2026, 3, 9));
+    Window &window = Open();
     const QDate month = MonthWithFirstInCell(window.Calendar(), firstCell);
     QVERIFY(month.isValid());
-    WriteFile(dir.filePath(QString("Diary%1%2.xml").arg(month.year()).arg(month.month())),
+    WriteFile(Path(QString("Diary%1%2.xml").arg(month.year()).arg(month.month())),
               MonthXml("<ARTICLE DATE=\"1\"><TEXT>a</TEXT></ARTICLE><ARTICLE DATE=\"2\"/>"
                        "<ARTICLE DATE=\"05\"><TEXT>b</TEXT></ARTICLE><ARTICLE DATE=\"x\"><TEXT>c</TEXT></ARTICLE>"
                        "<ARTICLE DATE=\"31\"><TEXT>d</TEXT></ARTICLE><ARTICLE DATE=\"0\"><TEXT>e</TEXT></ARTICLE>"));
@@ -567,9 +580,8 @@ void TestEntryEditing::markDays_marksDaysWithEntries()
 
 void TestEntryEditing::markDays_marksAreNeverCleared()
 {
-    QTemporaryDir dir;
-    WriteFile(dir.filePath("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>only</TEXT></ARTICLE>"));
-    Window window(dir.path(), QDate(2026, 3, 9));
+    WriteFile(Path("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>only</TEXT></ARTICLE>"));
+    Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     QVERIFY(!window.Calendar()->DayBold(QDate(2026, 3, 9)));
     emit window.Calendar()->Clicked();

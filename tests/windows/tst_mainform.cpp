@@ -1,10 +1,8 @@
 #include "diaryfixture.h"
 
-#include "mainwindow/application.h"
-#include "mainwindow/backgroundpicture.h"
 #include "mainwindow/sessionend.h"
-
 #include "store/storeerror.h"
+#include "ui/application.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -48,7 +46,7 @@ private slots:
     void controls_haveTheirRectanglesAndCaptions();
     void tabOrder_followsTheLayout();
     void window_hasItsFixedClientSizeTitleAndFocus();
-    void background_isTheSkyUnlessOneIsGiven();
+    void background_isTheCompiledInSky();
     void startUp_showsTodayOfTodaysMonthWithoutSaving();
     void listDay_findsTheDaysArticle_data();
     void listDay_findsTheDaysArticle();
@@ -64,8 +62,6 @@ private slots:
     void startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBeLeft();
     void unloadedMonth_refusesEditingInJapanese_data();
     void unloadedMonth_refusesEditingInJapanese();
-    void guard_reportsInJapaneseWithTheSystemTextAfter_data();
-    void guard_reportsInJapaneseWithTheSystemTextAfter();
     void prepareApplication_givesQtsOwnTextsInJapanese();
 
 private:
@@ -139,19 +135,14 @@ void TestMainForm::window_hasItsFixedClientSizeTitleAndFocus()
     QCOMPARE(window.Editor()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 
-// The program hands the window a sky decoded beforehand; a window built without one, as in every
-// other test, decodes its own. Between the top buttons nothing covers the picture.
-void TestMainForm::background_isTheSkyUnlessOneIsGiven()
+// Between the top buttons nothing covers the picture.
+void TestMainForm::background_isTheCompiledInSky()
 {
     const QPoint uncovered(250, 10);
     Window window(m_dir.path(), QDate(2026, 3, 15));
-    const QImage sky = BackgroundPicture::Decode(BackgroundPicture::Png());
+    const QImage sky = BackgroundPicture();
+    QVERIFY(!sky.isNull());
     QCOMPARE(window.form->grab().toImage().pixel(uncovered), sky.pixel(uncovered));
-
-    QImage given(640, 480, QImage::Format_RGB32);
-    given.fill(Qt::darkRed);
-    window.form->SetBackground(given);
-    QCOMPARE(window.form->grab().toImage().pixel(uncovered), QColor(Qt::darkRed).rgb());
 }
 
 void TestMainForm::startUp_showsTodayOfTodaysMonthWithoutSaving()
@@ -447,31 +438,6 @@ void TestMainForm::unloadedMonth_refusesEditingInJapanese()
     QVERIFY(window.form->State().xmlDoc.documentElement().isNull());
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
              QStringList({ "Diary20263.xml" }));
-}
-
-void TestMainForm::guard_reportsInJapaneseWithTheSystemTextAfter_data()
-{
-    QTest::addColumn<std::function<void()>>("failure");
-    QTest::addColumn<QString>("systemText");
-    QTest::newRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); }) << "std::bad_alloc";
-    QTest::newRow("the library's error")
-        << std::function<void()>([] { throw std::runtime_error("Unknown error"); }) << "Unknown error";
-    QTest::newRow("the XML layer's error")
-        << std::function<void()>([] { throw StoreError("operation on a node that does not exist"); })
-        << "operation on a node that does not exist";
-}
-
-void TestMainForm::guard_reportsInJapaneseWithTheSystemTextAfter()
-{
-    QFETCH(std::function<void()>, failure);
-    QFETCH(QString, systemText);
-    Window window(m_dir.path(), QDate(2026, 3, 15));
-    QVERIFY(window.ShowAndActivate());
-    window.form->Guard(failure);
-    QTRY_COMPARE(window.messages.size(), 1);
-    const QString message = window.messages.first();
-    QVERIFY2(message.front().unicode() > 0x3000 && message.endsWith("\n（" + systemText + "）"), qPrintable(message));
-    QVERIFY(message.contains("日記のファイルは、最後に保存したときのまま"));
 }
 
 void TestMainForm::prepareApplication_givesQtsOwnTextsInJapanese()

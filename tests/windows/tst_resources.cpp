@@ -1,4 +1,4 @@
-#include "mainwindow/application.h"
+#include "ui/application.h"
 
 #include <QFile>
 #include <QImage>
@@ -80,7 +80,7 @@ void TestResources::background_isLightSkyWhereTextStands()
 // libraries; the pictures are PNG, which Qt reads without any plugin.
 void TestResources::resourceImage_loadsNoImagePlugin()
 {
-    QVERIFY(!ResourceImage(QStringLiteral(":/images/background.png")).isNull());
+    QVERIFY(!BackgroundPicture().isNull());
     QVERIFY(!ResourceImage(QStringLiteral(":/icons/list-16.png")).isNull());
     QFile maps(QStringLiteral("/proc/self/maps"));
     if (!maps.open(QIODevice::ReadOnly))

@@ -2,6 +2,7 @@
 
 class QApplication;
 class QIcon;
+class QImage;
 class QPixmap;
 class QString;
 
@@ -14,3 +15,5 @@ void ShowStartupFailure(const QString &text);
 QIcon NoterraIcon();
 // A PNG picture compiled into the program.
 QPixmap ResourceImage(const QString &path);
+// The main window's sky, behind its controls.
+QImage BackgroundPicture();

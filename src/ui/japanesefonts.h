@@ -3,8 +3,8 @@
 #include <QFont>
 #include <QStringList>
 
-// Fonts that render Japanese with real glyphs. The title list asks for the family the diary was
-// designed with; substitutes installed with the program stand in for it where it is missing.
+// Fonts that render Japanese with real glyphs. The title list asks for "ＭＳ Ｐゴシック", the family
+// its sizes are chosen for; substitutes installed with the program stand in where it is missing.
 namespace JapaneseFonts {
 void RegisterSubstitutes();
 // The windows' default font.

@@ -7,8 +7,8 @@
 class QPushButton;
 class QWidget;
 
-// The windows were laid out in twips (15 to a device-independent pixel) with absolute, fixed
-// places. One table per window goes through here, so the conversion is made in one place.
+// Every control stands at an absolute, fixed place given in twips (15 to a device-independent
+// pixel). One table per window goes through here, so the conversion is made in one place.
 namespace FormLayout {
 
 struct Placement

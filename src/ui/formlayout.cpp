@@ -1,4 +1,4 @@
-#include "mainwindow/formlayout.h"
+#include "ui/formlayout.h"
 
 #include <QPushButton>
 #include <QWidget>

@@ -1,9 +1,10 @@
-#include "mainwindow/application.h"
+#include "ui/application.h"
 
-#include "mainwindow/japanesefonts.h"
+#include "ui/japanesefonts.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QImage>
 #include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -33,13 +34,27 @@ void ShowStartupFailure(const QString &text)
     QMessageBox::critical(nullptr, QStringLiteral("Noterra - 日記を開けません"), text);
 }
 
-QPixmap ResourceImage(const QString &path)
+namespace {
+
+QImage ReadPng(const QString &path)
 {
     QImageReader reader(path, "PNG");
     // Named, not guessed: to guess, Qt first loads every image plugin of the system and asks each
     // whether it knows the data, which costs the start-up several libraries.
     reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+    return reader.read();
+}
+
+}
+
+QPixmap ResourceImage(const QString &path)
+{
+    return QPixmap::fromImage(ReadPng(path));
+}
+
+QImage BackgroundPicture()
+{
+    return ReadPng(QStringLiteral(":/images/background.png"));
 }
 
 QIcon NoterraIcon()

@@ -1,4 +1,4 @@
-#include "shared/yearmonth.h"
+#include "store/yearmonth.h"
 
 namespace YearMonth {
 

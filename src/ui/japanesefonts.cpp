@@ -1,4 +1,4 @@
-#include "mainwindow/japanesefonts.h"
+#include "ui/japanesefonts.h"
 
 namespace {
 const QString DesignFamily = QStringLiteral("ＭＳ Ｐゴシック");

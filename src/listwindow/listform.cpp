@@ -31,6 +31,7 @@ ListForm::ListForm(MainForm *owner)
     setObjectName(QStringLiteral("ListForm"));
     setWindowTitle(QStringLiteral("一覧"));
     QIcon icon;
+    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/list-64.png")));
     icon.addPixmap(ResourceImage(QStringLiteral(":/icons/list-32.png")));
     icon.addPixmap(ResourceImage(QStringLiteral(":/icons/list-16.png")));
     setWindowIcon(icon);

@@ -39,6 +39,7 @@ QPixmap ResourceImage(const QString &path)
 QIcon NoterraIcon()
 {
     QIcon icon;
+    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/noterra-64.png")));
     icon.addPixmap(ResourceImage(QStringLiteral(":/icons/noterra-32.png")));
     icon.addPixmap(ResourceImage(QStringLiteral(":/icons/noterra-16.png")));
     return icon;

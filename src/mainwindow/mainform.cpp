@@ -2,8 +2,8 @@
 
 #include "listwindow/listform.h"
 #include "mainwindow/application.h"
-#include "mainwindow/backgroundpicture.h"
 #include "mainwindow/caldiary.h"
+#include "mainwindow/skypicture.h"
 #include "shared/yearmonth.h"
 #include "store/diarynames.h"
 #include "store/monthdocument.h"
@@ -335,8 +335,8 @@ void MainForm::SetBackground(const QImage &picture)
 
 void MainForm::paintEvent(QPaintEvent *)
 {
-    if (!m_background)
-        m_background = BackgroundPicture::Decode(BackgroundPicture::Png());
+    if (!m_background || m_background->devicePixelRatio() != SkyPicture::RatioFor(devicePixelRatioF()))
+        m_background = SkyPicture::Load(devicePixelRatioF());
     QPainter painter(this);
     painter.drawImage(0, 0, *m_background);
 }

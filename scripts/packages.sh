@@ -9,6 +9,8 @@ NOTERRA_RUNTIME_PACKAGES=(fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l
 NOTERRA_BENCH_PACKAGES=(libbenchmark-dev libx11-dev)
 # The end-to-end test drives the real program on a virtual X server with a fixed date.
 NOTERRA_E2E_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick faketime openbox wmctrl)
+# The test run in a fresh chroot of another Debian suite (scripts/test-in-debian.sh).
+NOTERRA_CHROOT_PACKAGES=(debootstrap debian-archive-keyring)
 
 noterra_is_installed()
 {

@@ -21,7 +21,7 @@ fi
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/packages.sh"
-noterra_ensure_packages debootstrap debian-archive-keyring
+noterra_ensure_packages "${NOTERRA_CHROOT_PACKAGES[@]}"
 
 # The first Debian mirror apt lists that is not the security archive.
 host_mirror()

@@ -8,7 +8,7 @@ reads the PNG files, so changing a picture means editing this script and running
 import math
 import os
 
-from pngwriter import write_indexed, write_rgb
+from pngwriter import write_indexed, write_rgb, write_rgba
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -52,7 +52,15 @@ def cloud_alpha(puffs, base, x, y):
     return min(1.0, 1.5 * (1.0 - clear)) * smoothstep(base + 2, base - 4, y)
 
 
-def draw_background(width=640, height=480):
+def draw_background(scale=1, width=640, height=480):
+    """The sky at scale times the window's size: the clouds keep their places and shapes, and a
+    screen with more device pixels per window pixel gets as many more picture pixels."""
+    width, height = width * scale, height * scale
+
+    def at(pixel):
+        """A pixel's centre in the coordinates CLOUDS uses."""
+        return (pixel + 0.5) / scale - 0.5
+
     pixels = [mix(SKY_TOP, SKY_BOTTOM, y / (height - 1)) for y in range(height) for _ in range(width)]
     for base, tops in CLOUDS:
         # A wide flat puff along the base joins the round ones into one body.
@@ -60,14 +68,15 @@ def draw_background(width=640, height=480):
         right_edge = max(cx + rx for cx, _, rx, _ in tops)
         puffs = tops + [((left_edge + right_edge) // 2, base - 5, (right_edge - left_edge) // 2, 9)]
         left = max(0, min(cx - rx for cx, _, rx, _ in puffs))
-        right = min(width - 1, max(cx + rx for cx, _, rx, _ in puffs))
+        right = min(width // scale - 1, max(cx + rx for cx, _, rx, _ in puffs))
         top = max(0, min(cy - ry for _, cy, _, ry in puffs))
-        bottom = min(height - 1, base + 2)
-        for y in range(top, bottom + 1):
+        bottom = min(height // scale - 1, base + 2)
+        for y in range(top * scale, (bottom + 1) * scale):
+            v = at(y)
             # Undersides are a shade darker, which gives the clouds volume without outlines.
-            colour = mix(CLOUD_LIGHT, CLOUD_SHADE, smoothstep(top + (bottom - top) * 0.35, bottom, y))
-            for x in range(left, right + 1):
-                a = cloud_alpha(puffs, base, x, y)
+            colour = mix(CLOUD_LIGHT, CLOUD_SHADE, smoothstep(top + (bottom - top) * 0.35, bottom, v))
+            for x in range(left * scale, (right + 1) * scale):
+                a = cloud_alpha(puffs, base, at(x), v)
                 if a > 0.0:
                     pixels[y * width + x] = mix(pixels[y * width + x], colour, a * 0.92)
     return width, height, pixels
@@ -95,10 +104,11 @@ class Canvas:
         self.rect(x0, y0, x1, y1, outline)
         self.rect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, fill)
 
-    def save(self, name):
-        indices = [self.keys.index(k) for row in self.cells for k in row]
-        write_indexed(os.path.join(HERE, "icons", name), self.size, self.size, indices, self.palette,
-                      self.keys.index("."))
+    def save(self, name, scale=1):
+        """Each cell becomes scale x scale pixels: pixel art doubled stays as sharp as it is."""
+        size = self.size * scale
+        indices = [self.keys.index(self.cells[y // scale][x // scale]) for y in range(size) for x in range(size)]
+        write_indexed(os.path.join(HERE, "icons", name), size, size, indices, self.palette, self.keys.index("."))
 
 
 BOOK_PALETTE = {
@@ -113,6 +123,9 @@ BOOK_PALETTE = {
     "g": (110, 130, 170),  # the calendar's grid
     "t": (240, 170, 40),   # today's cell
 }
+
+
+LARGE_ICON_SIZES = (48, 64, 128, 256)
 
 
 def draw_book(size):
@@ -249,14 +262,82 @@ def spine(c, x0, x1, top, floor, key, band_gap):
         c.rect(x0 + 1, y, x1 - 1, y, light)
 
 
+def book_page_top(x):
+    """The top edge of the large book's left page at x (0 at the outer edge, 15 at the gutter):
+    it curls down at the corner and dips into the gutter, in the 32-unit grid of the small icon."""
+    curl = max(0.0, 1.0 - x / 3.0) ** 2 * 2.0
+    dip = max(0.0, (x - 10.0) / 5.0) ** 2 * 2.0
+    return 4.0 + curl + dip
+
+
+def book_colour(x, y):
+    """The large book icon's colour at a point of the 32-unit grid, or None where it is clear."""
+    left = x < 16.0
+    px = x - 0.5 if left else 31.5 - x  # across the page from the outer edge to the gutter
+    if not 0.0 <= px <= 15.5:
+        return None
+    top = book_page_top(min(px, 15.0))
+    depth = 19.0
+    if y < top - 0.5 or y > top + depth + 3.0:
+        return None
+    if y > top + depth + 0.6 or px < 0.9:
+        edge = y > top + depth + 2.3 or px < 0.4 or y < top + 1.5
+        return BOOK_PALETTE["C" if edge else "c"]
+    if y < top + 0.6 or px < 1.5:
+        return BOOK_PALETTE["k"]
+    if y > top + depth - 0.5 or px > 14.3:
+        return BOOK_PALETTE["p"]
+    row = (y - top - 3.0) / 2.2
+    if left and 2.6 <= px and 0 <= row < 7 and row % 1.0 < 0.4:
+        return BOOK_PALETTE["l"] if px <= 12.5 - (int(row) * 5 % 4) else BOOK_PALETTE["w"]
+    if not left:
+        gx, gy = 16.0 + 15.5 - px, y - top
+        if 18.0 <= gx <= 29.0 and 2.5 <= gy <= 4.5:
+            return BOOK_PALETTE["r"]
+        if 18.0 <= gx <= 29.0 and 6.0 <= gy <= 18.0:
+            cell_x, cell_y = (gx - 18.0) / 11.0 * 5.0, (gy - 6.0) / 12.0 * 4.0
+            if min(cell_x % 1.0, 1.0 - cell_x % 1.0) < 0.09 or min(cell_y % 1.0, 1.0 - cell_y % 1.0) < 0.1:
+                return BOOK_PALETTE["g"]
+            if int(cell_x) == 2 and int(cell_y) == 2:
+                return BOOK_PALETTE["t"]
+    return BOOK_PALETTE["w"]
+
+
+def draw_large_book(size, samples=4):
+    """The book at a size where single pixels no longer matter: drawn from shapes and smoothed by
+    averaging samples x samples points per pixel."""
+    pixels = []
+    unit = 32.0 / size
+    for py in range(size):
+        for px in range(size):
+            r = g = b = covered = 0
+            for sy in range(samples):
+                for sx in range(samples):
+                    colour = book_colour((px + (sx + 0.5) / samples) * unit, (py + (sy + 0.5) / samples) * unit)
+                    if colour is not None:
+                        r, g, b, covered = r + colour[0], g + colour[1], b + colour[2], covered + 1
+            if covered:
+                pixels.append((round(r / covered), round(g / covered), round(b / covered),
+                               round(255 * covered / samples ** 2)))
+            else:
+                pixels.append((0, 0, 0, 0))
+    return pixels
+
+
 def main():
     os.makedirs(os.path.join(HERE, "images"), exist_ok=True)
     os.makedirs(os.path.join(HERE, "icons"), exist_ok=True)
-    width, height, pixels = draw_background()
-    write_rgb(os.path.join(HERE, "images", "background.png"), width, height, pixels)
+    for scale, name in ((1, "background.png"), (2, "background@2x.png")):
+        width, height, pixels = draw_background(scale)
+        write_rgb(os.path.join(HERE, "images", name), width, height, pixels)
     for size in (32, 16):
         draw_book(size).save(f"noterra-{size}.png")
         draw_shelf(size).save(f"list-{size}.png")
+    # The list window's icon on a screen of twice the density.
+    draw_shelf(32).save("list-64.png", scale=2)
+    # Menus, docks and high-density screens ask for the program's icon in these sizes too.
+    for size in LARGE_ICON_SIZES:
+        write_rgba(os.path.join(HERE, "icons", f"noterra-{size}.png"), size, size, draw_large_book(size))
 
 
 if __name__ == "__main__":

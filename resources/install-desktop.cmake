@@ -1,5 +1,6 @@
 # Runs at install time: writes noterra.desktop into the install prefix from its template, with
-# the absolute paths of the installed program and icon.
+# the absolute path of the installed program. The icon goes by its theme name, so that each
+# desktop picks the size it draws.
 get_filename_component(prefix "${CMAKE_INSTALL_PREFIX}" ABSOLUTE)
 
 # Exec takes a quoted argument, where backslash, double quote, backquote and dollar need a
@@ -11,9 +12,6 @@ foreach(special "\"" "`" "$")
 endforeach()
 string(REPLACE "%" "%%" exec "${exec}")
 set(NOTERRA_EXEC "\"${exec}\"")
-
-set(icon "${prefix}/noterra.png")
-string(REPLACE "\\" "\\\\" NOTERRA_ICON "${icon}")
 
 set(target "$ENV{DESTDIR}${prefix}/noterra.desktop")
 message(STATUS "Installing: ${target}")

@@ -36,3 +36,9 @@ def write_indexed(path, width, height, indices, palette, transparent_index=None)
         chunks.append((b"tRNS", bytes(0 if i == transparent_index else 255 for i in range(len(palette)))))
     rows = [bytes(indices[y * width:(y + 1) * width]) for y in range(height)]
     _write(path, struct.pack(">IIBBBBB", width, height, 8, 3, 0, 0, 0), chunks, rows)
+
+
+def write_rgba(path, width, height, pixels):
+    """pixels: row-major list of (r, g, b, a), not premultiplied."""
+    rows = [bytes(c for p in pixels[y * width:(y + 1) * width] for c in p) for y in range(height)]
+    _write(path, struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0), [], rows)

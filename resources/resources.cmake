@@ -6,13 +6,20 @@ qt_add_resources(noterra_ui noterra_images
     BASE ${CMAKE_CURRENT_LIST_DIR}
     FILES
         ${CMAKE_CURRENT_LIST_DIR}/images/background.png
+        ${CMAKE_CURRENT_LIST_DIR}/images/background@2x.png
+        ${CMAKE_CURRENT_LIST_DIR}/icons/noterra-64.png
         ${CMAKE_CURRENT_LIST_DIR}/icons/noterra-32.png
         ${CMAKE_CURRENT_LIST_DIR}/icons/noterra-16.png
+        ${CMAKE_CURRENT_LIST_DIR}/icons/list-64.png
         ${CMAKE_CURRENT_LIST_DIR}/icons/list-32.png
         ${CMAKE_CURRENT_LIST_DIR}/icons/list-16.png
 )
 
-# Beside the program in its folder: the icon, and a desktop entry that points at both by
-# absolute path, written when the install prefix is known.
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/icons/noterra-32.png DESTINATION . RENAME noterra.png)
+# Beside the program in its folder: the icon in every size desktops ask for, laid out as an icon
+# theme so that the run command can hand it to the desktop whole, and a desktop entry that
+# points at the program by absolute path, written when the install prefix is known.
+foreach(size 16 32 48 64 128 256)
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/icons/noterra-${size}.png
+        DESTINATION icons/hicolor/${size}x${size}/apps RENAME noterra.png)
+endforeach()
 install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/install-desktop.cmake)

@@ -20,9 +20,10 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DNOTERRA_TESTS=OFF -DNO
 cmake --build "$build" --parallel "$(nproc)"
 cmake --install "$build" --prefix "$home"
 
-applications=${XDG_DATA_HOME:-$HOME/.local/share}/applications
-mkdir -p "$applications"
-cp "$home/noterra.desktop" "$applications/noterra.desktop"
+data=${XDG_DATA_HOME:-$HOME/.local/share}
+mkdir -p "$data/applications" "$data/icons"
+cp "$home/noterra.desktop" "$data/applications/noterra.desktop"
+cp -r "$home/icons/hicolor" "$data/icons/"
 
 echo "Noterra is in $home; its month files (Diary*.xml) are kept there."
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -33,6 +33,7 @@ ListForm::ListForm(ListOwner *owner, QWidget *parent)
     setObjectName(QStringLiteral("ListForm"));
     setWindowTitle(QStringLiteral("一覧"));
     QIcon icon;
+    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/list-64.png")));
     icon.addPixmap(ResourceImage(QStringLiteral(":/icons/list-32.png")));
     icon.addPixmap(ResourceImage(QStringLiteral(":/icons/list-16.png")));
     setWindowIcon(icon);

@@ -10,6 +10,7 @@
 #include "store/yearmonth.h"
 #include "ui/application.h"
 #include "ui/failurereport.h"
+#include "ui/skypicture.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -411,8 +412,8 @@ void MainForm::Report(const QString &title, const QString &text)
 
 void MainForm::paintEvent(QPaintEvent *)
 {
-    if (m_background.isNull())
-        m_background = BackgroundPicture();
+    if (m_background.isNull() || m_background.devicePixelRatio() != SkyPicture::RatioFor(devicePixelRatioF()))
+        m_background = SkyPicture::Load(devicePixelRatioF());
     QPainter painter(this);
     painter.drawImage(0, 0, m_background);
 }

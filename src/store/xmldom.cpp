@@ -80,7 +80,10 @@ QString DeclarationData(xmlDocPtr doc)
     return data;
 }
 
-void SetXmlString(xmlDocPtr doc, const xmlChar *&field, const QString &value)
+// The document's version and encoding were const in older libraries; either way they are the
+// document's own copies, unless its dictionary holds them.
+template <typename Char>
+void SetXmlString(xmlDocPtr doc, Char *&field, const QString &value)
 {
     if (field != nullptr && (doc->dict == nullptr || !xmlDictOwns(doc->dict, field)))
         xmlFree(const_cast<xmlChar *>(field));
@@ -103,12 +106,8 @@ void ApplyDeclaration(xmlDocPtr doc, const QString &data)
         else if (match.captured(1) == u"standalone")
             standalone = value == u"yes" ? 1 : 0;
     }
-    if (!encoding.isNull()) {
-        xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(encoding.toUtf8().constData());
-        if (handler == nullptr)
-            throw StoreError(QStringLiteral("unsupported encoding \"%1\"").arg(encoding));
-        xmlCharEncCloseFunc(handler);
-    }
+    if (!encoding.isNull() && !CanConvert(encoding.toUtf8().constData()))
+        throw StoreError(QStringLiteral("unsupported encoding \"%1\"").arg(encoding));
     SetXmlString(doc, doc->version, version);
     SetXmlString(doc, doc->encoding, encoding);
     doc->standalone = standalone;
@@ -178,7 +177,7 @@ bool XmlDocument::loadXml(const QByteArray &bytes, QString *error)
 {
     ErrorCapture capture;
     ExternalEntitiesRefused refused;
-    xmlParserCtxtPtr context = bytes.size() <= std::numeric_limits<int>::max() ? xmlNewParserCtxt() : nullptr;
+    xmlParserCtxtPtr context = bytes.size() <= std::numeric_limits<int>::max() ? NewParserContext() : nullptr;
     xmlDocPtr parsed = context == nullptr
         ? nullptr
         : xmlCtxtReadMemory(context, bytes.constData(), int(bytes.size()), nullptr, nullptr, XML_PARSE_NONET);

@@ -2,9 +2,6 @@
 
 #include "store/storeerror.h"
 
-#include <libxml/encoding.h>
-#include <libxml/parser.h>
-
 #include <mutex>
 
 namespace XmlLibrary {
@@ -22,16 +19,62 @@ bool IsXmlChar(char32_t c)
         || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+#if LIBXML_VERSION >= 21400
+xmlParserErrors OpenUnderConverterName(void *, const char *name, xmlCharEncFlags flags, xmlCharEncodingHandler **out)
+{
+    return xmlCreateCharEncodingHandler(ConverterName(name).constData(), flags, nullptr, nullptr, out);
+}
+#endif
+
 }
 
+// Libraries that take converters from their caller get the Shift_JIS names mapped per parse and
+// save; older ones know them as aliases, which the library deprecates once the former exists.
 void Init()
 {
     static std::once_flag once;
     std::call_once(once, [] {
         xmlInitParser();
+#if LIBXML_VERSION < 21400
         for (const char *alias : ShiftJisAliases)
             xmlAddEncodingAlias("CP932", alias);
+#endif
     });
+}
+
+QByteArray ConverterName(const char *encoding)
+{
+    for (const char *alias : ShiftJisAliases) {
+        if (xmlStrcasecmp(BAD_CAST encoding, BAD_CAST alias) == 0)
+            return QByteArrayLiteral("CP932");
+    }
+    return QByteArray(encoding);
+}
+
+bool CanConvert(const char *encoding)
+{
+#if LIBXML_VERSION >= 21400
+    xmlCharEncodingHandlerPtr handler = nullptr;
+    const auto both = static_cast<xmlCharEncFlags>(XML_ENC_INPUT | XML_ENC_OUTPUT);
+    const bool found
+        = xmlCreateCharEncodingHandler(encoding, both, OpenUnderConverterName, nullptr, &handler) == XML_ERR_OK;
+#else
+    xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(encoding);
+    const bool found = handler != nullptr;
+#endif
+    if (handler != nullptr)
+        xmlCharEncCloseFunc(handler);
+    return found;
+}
+
+xmlParserCtxtPtr NewParserContext()
+{
+    xmlParserCtxtPtr context = xmlNewParserCtxt();
+#if LIBXML_VERSION >= 21400
+    if (context != nullptr)
+        xmlCtxtSetCharEncConvImpl(context, OpenUnderConverterName, nullptr);
+#endif
+    return context;
 }
 
 QByteArray ToXmlUtf8(const QString &text)
@@ -86,7 +129,7 @@ ErrorCapture::~ErrorCapture()
     xmlSetStructuredErrorFunc(m_previousContext, m_previous);
 }
 
-void ErrorCapture::Collect(void *context, xmlErrorPtr error)
+void ErrorCapture::Collect(void *context, Error error)
 {
     auto *self = static_cast<ErrorCapture *>(context);
     if (error == nullptr || error->level < XML_ERR_ERROR || !self->m_text.isEmpty())

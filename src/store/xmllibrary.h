@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <libxml/encoding.h>
+#include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
@@ -14,6 +16,15 @@ inline const xmlChar *const DeclarationTarget = BAD_CAST "xml";
 
 // Once per process: the library itself and the encoding names month files use.
 void Init();
+
+// The system converter's name for an encoding a document declares: code page 932 for every name
+// of Shift_JIS, the name itself for other encodings.
+QByteArray ConverterName(const char *encoding);
+// Whether the library can read and write the encoding, under the converter names above.
+bool CanConvert(const char *encoding);
+// A parser context that reads each encoding through the converter names above; null when out of
+// memory.
+xmlParserCtxtPtr NewParserContext();
 
 QString FromXml(const xmlChar *text);
 // Characters XML 1.0 cannot carry would make the written file unreadable; each becomes U+FFFD.
@@ -36,7 +47,12 @@ public:
     QString text() const { return m_text; }
 
 private:
-    static void Collect(void *context, xmlErrorPtr error);
+#if LIBXML_VERSION >= 21200
+    using Error = const xmlError *;
+#else
+    using Error = xmlErrorPtr;
+#endif
+    static void Collect(void *context, Error error);
 
     xmlStructuredErrorFunc m_previous;
     void *m_previousContext;

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QImage>
 #include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -34,32 +33,19 @@ void ShowStartupFailure(const QString &text)
     QMessageBox::critical(nullptr, QStringLiteral("Noterra - 日記を開けません"), text);
 }
 
-namespace {
-
-QImage ReadPng(const QString &path)
+QPixmap ResourceImage(const QString &path)
 {
     QImageReader reader(path, "PNG");
     // Named, not guessed: to guess, Qt first loads every image plugin of the system and asks each
     // whether it knows the data, which costs the start-up several libraries.
     reader.setAutoDetectImageFormat(false);
-    return reader.read();
-}
-
-}
-
-QPixmap ResourceImage(const QString &path)
-{
-    return QPixmap::fromImage(ReadPng(path));
-}
-
-QImage BackgroundPicture()
-{
-    return ReadPng(QStringLiteral(":/images/background.png"));
+    return QPixmap::fromImage(reader.read());
 }
 
 QIcon NoterraIcon()
 {
     QIcon icon;
+    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/noterra-64.png")));
     icon.addPixmap(ResourceImage(QStringLiteral(":/icons/noterra-32.png")));
     icon.addPixmap(ResourceImage(QStringLiteral(":/icons/noterra-16.png")));
     return icon;

@@ -2,7 +2,6 @@
 
 class QApplication;
 class QIcon;
-class QImage;
 class QPixmap;
 class QString;
 
@@ -15,5 +14,3 @@ void ShowStartupFailure(const QString &text);
 QIcon NoterraIcon();
 // A PNG picture compiled into the program.
 QPixmap ResourceImage(const QString &path);
-// The main window's sky, behind its controls.
-QImage BackgroundPicture();

@@ -3,6 +3,7 @@
 #include "mainwindow/sessionend.h"
 #include "store/storeerror.h"
 #include "ui/application.h"
+#include "ui/skypicture.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -140,7 +141,7 @@ void TestMainForm::background_isTheCompiledInSky()
 {
     const QPoint uncovered(250, 10);
     Window window(m_dir.path(), QDate(2026, 3, 15));
-    const QImage sky = BackgroundPicture();
+    const QImage sky = SkyPicture::Load(1);
     QVERIFY(!sky.isNull());
     QCOMPARE(window.form->grab().toImage().pixel(uncovered), sky.pixel(uncovered));
 }

@@ -1,4 +1,5 @@
 #include "ui/application.h"
+#include "ui/skypicture.h"
 
 #include <QFile>
 #include <QImage>
@@ -19,6 +20,7 @@ private slots:
     void icon_hasTransparentCorner_data();
     void icon_hasTransparentCorner();
     void background_isLightSkyWhereTextStands();
+    void sky_coversTheWindowAtEveryPixelRatio();
 };
 
 void TestResources::image_isCompiledInWithItsSize_data()
@@ -26,8 +28,11 @@ void TestResources::image_isCompiledInWithItsSize_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QSize>("size");
     QTest::newRow("background") << ":/images/background.png" << QSize(640, 480);
+    QTest::newRow("background 2x") << ":/images/background@2x.png" << QSize(1280, 960);
+    QTest::newRow("main icon 64") << ":/icons/noterra-64.png" << QSize(64, 64);
     QTest::newRow("main icon 32") << ":/icons/noterra-32.png" << QSize(32, 32);
     QTest::newRow("main icon 16") << ":/icons/noterra-16.png" << QSize(16, 16);
+    QTest::newRow("list icon 64") << ":/icons/list-64.png" << QSize(64, 64);
     QTest::newRow("list icon 32") << ":/icons/list-32.png" << QSize(32, 32);
     QTest::newRow("list icon 16") << ":/icons/list-16.png" << QSize(16, 16);
 }
@@ -45,8 +50,10 @@ void TestResources::image_isCompiledInWithItsSize()
 void TestResources::icon_hasTransparentCorner_data()
 {
     QTest::addColumn<QString>("path");
+    QTest::newRow("main icon 64") << ":/icons/noterra-64.png";
     QTest::newRow("main icon 32") << ":/icons/noterra-32.png";
     QTest::newRow("main icon 16") << ":/icons/noterra-16.png";
+    QTest::newRow("list icon 64") << ":/icons/list-64.png";
     QTest::newRow("list icon 32") << ":/icons/list-32.png";
     QTest::newRow("list icon 16") << ":/icons/list-16.png";
 }
@@ -76,11 +83,22 @@ void TestResources::background_isLightSkyWhereTextStands()
     QVERIFY2(qBlue(corner) > qRed(corner), "the sky is not blue");
 }
 
+// A sky not marked with its ratio would be painted at twice the size, its clouds out of place.
+void TestResources::sky_coversTheWindowAtEveryPixelRatio()
+{
+    for (const qreal screenRatio : { 1.0, 1.25, 2.0, 3.0 }) {
+        const QImage sky = SkyPicture::Load(screenRatio);
+        const qreal pictureRatio = screenRatio > 1 ? 2 : 1;
+        QCOMPARE(sky.size(), QSize(640, 480) * pictureRatio);
+        QCOMPARE(sky.deviceIndependentSize(), QSizeF(640, 480));
+    }
+}
+
 // Loading the system's image plugins to ask each about the data costs the start-up several
 // libraries; the pictures are PNG, which Qt reads without any plugin.
 void TestResources::resourceImage_loadsNoImagePlugin()
 {
-    QVERIFY(!BackgroundPicture().isNull());
+    QVERIFY(!SkyPicture::Load(1).isNull());
     QVERIFY(!ResourceImage(QStringLiteral(":/icons/list-16.png")).isNull());
     QFile maps(QStringLiteral("/proc/self/maps"));
     if (!maps.open(QIODevice::ReadOnly))

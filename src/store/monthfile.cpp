@@ -1,5 +1,6 @@
 #include "store/monthfile.h"
 
+#include "store/durablefile.h"
 #include "store/storeerror.h"
 #include "store/xmldom.h"
 
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace MonthFile {
 
@@ -41,6 +41,17 @@ ReadResult KeepAside(const QString &path, const QString &reason)
     result.keptAsidePath = aside;
     result.reason = reason;
     return result;
+}
+
+// A file that would not load again, or would load as another document, must never replace one that does.
+void VerifyReadsBack(const XmlDocument &doc, const QByteArray &written)
+{
+    XmlDocument again;
+    QString reason;
+    if (!again.loadXml(written, &reason))
+        throw StoreError(QStringLiteral("保存した内容を読み込み直せないため、元のファイルを残しました。（%1）").arg(reason));
+    if (!doc.sameContent(again))
+        throw StoreError(QStringLiteral("保存した内容を読み込み直すと元と違うため、元のファイルを残しました。"));
 }
 
 }
@@ -87,17 +98,15 @@ ReadResult Read(XmlDocument &doc, const QString &path)
 
 void Write(const XmlDocument &doc, const QString &path)
 {
-    const QByteArray bytes = doc.saveXml();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw StoreError(Failure(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw StoreError(Failure(path, reason));
+    try {
+        const QByteArray bytes = doc.saveXml();
+        DurableFile file(path);
+        file.Write(bytes);
+        VerifyReadsBack(doc, file.ReadBack());
+        file.Commit();
+    } catch (const StoreError &error) {
+        throw StoreError(Failure(path, error.message()));
     }
-    if (!file.commit())
-        throw StoreError(Failure(path, file.errorString()));
 }
 
 }

@@ -2,6 +2,7 @@
 
 #include "store/roundtripencoder.h"
 #include "store/storeerror.h"
+#include "store/xmlcompare.h"
 #include "store/xmllibrary.h"
 #include "store/xmlwriter.h"
 
@@ -16,9 +17,6 @@
 using namespace XmlLibrary;
 
 namespace {
-
-// An entry's content is character data, so spaces alone in it are the entry and stay.
-const xmlChar *const EntryElementName = BAD_CAST "TEXT";
 
 xmlParserInputPtr RefuseExternalEntity(const char *, const char *, xmlParserCtxtPtr)
 {
@@ -42,15 +40,62 @@ private:
     xmlExternalEntityLoader m_previous;
 };
 
-bool IsBlankText(xmlNodePtr node)
+void StopAtDocumentType(void *context, const xmlChar *, const xmlChar *, const xmlChar *)
 {
-    if (node->type != XML_TEXT_NODE || node->content == nullptr)
-        return false;
-    for (const xmlChar *c = node->content; *c != 0; ++c) {
-        if (*c != ' ' && *c != '\t' && *c != '\r' && *c != '\n')
-            return false;
+    auto *parser = static_cast<xmlParserCtxtPtr>(context);
+    parser->_private = parser;
+    xmlStopParser(parser);
+}
+
+xmlDocPtr Read(const QByteArray &bytes, bool largeLimits, bool *hasDocumentType)
+{
+    xmlParserCtxtPtr context = bytes.size() <= std::numeric_limits<int>::max() ? xmlNewParserCtxt() : nullptr;
+    if (context == nullptr)
+        return nullptr;
+    if (largeLimits)
+        context->sax->internalSubset = StopAtDocumentType;
+    const int options = XML_PARSE_NONET | (largeLimits ? XML_PARSE_HUGE : 0);
+    xmlDocPtr parsed = xmlCtxtReadMemory(context, bytes.constData(), int(bytes.size()), nullptr, nullptr, options);
+    *hasDocumentType = context->_private != nullptr;
+    xmlFreeParserCtxt(context);
+    return parsed;
+}
+
+bool NestsDeeperThan(xmlDocPtr doc, int limit)
+{
+    int depth = 0;
+    xmlNodePtr node = doc->children;
+    while (node != nullptr) {
+        if (node->type == XML_ELEMENT_NODE && node->children != nullptr) {
+            if (++depth > limit)
+                return true;
+            node = node->children;
+            continue;
+        }
+        while (node != nullptr && node->next == nullptr) {
+            node = depth > 0 ? node->parent : nullptr;
+            --depth;
+        }
+        if (node != nullptr)
+            node = node->next;
     }
-    return true;
+    return false;
+}
+
+// An entry of a few million characters is more than the library reads with its ordinary limits.
+// Its large limits also drop its guards against entity expansion and deep nesting. Entities are
+// declared only in a document type, which stops the large reading before any declaration, and a
+// document with one, or nested deeper than the ordinary limit, is read again with the ordinary
+// limits, which refuse what they must.
+xmlDocPtr ReadDocument(const QByteArray &bytes)
+{
+    constexpr int OrdinaryDepth = 256;
+    bool hasDocumentType = false;
+    xmlDocPtr parsed = Read(bytes, true, &hasDocumentType);
+    if (!hasDocumentType && (parsed == nullptr || !NestsDeeperThan(parsed, OrdinaryDepth)))
+        return parsed;
+    xmlFreeDoc(parsed);
+    return Read(bytes, false, &hasDocumentType);
 }
 
 // Indentation between elements must never become an entry, so the whitespace-only text nodes
@@ -178,11 +223,7 @@ bool XmlDocument::loadXml(const QByteArray &bytes, QString *error)
 {
     ErrorCapture capture;
     ExternalEntitiesRefused refused;
-    xmlParserCtxtPtr context = bytes.size() <= std::numeric_limits<int>::max() ? xmlNewParserCtxt() : nullptr;
-    xmlDocPtr parsed = context == nullptr
-        ? nullptr
-        : xmlCtxtReadMemory(context, bytes.constData(), int(bytes.size()), nullptr, nullptr, XML_PARSE_NONET);
-    xmlFreeParserCtxt(context);
+    xmlDocPtr parsed = ReadDocument(bytes);
     if (parsed == nullptr || xmlDocGetRootElement(parsed) == nullptr) {
         xmlFreeDoc(parsed);
         clear();
@@ -193,6 +234,15 @@ bool XmlDocument::loadXml(const QByteArray &bytes, QString *error)
     DropIndentation(parsed->children);
     d->reset(parsed);
     return true;
+}
+
+bool XmlDocument::sameContent(const XmlDocument &other) const
+{
+    const xmlNodePtr mine = d->declaration;
+    const xmlNodePtr theirs = other.d->declaration;
+    const bool sameDeclaration
+        = mine == nullptr || theirs == nullptr ? mine == theirs : xmlStrEqual(mine->content, theirs->content);
+    return sameDeclaration && XmlCompare::SameChildren(d->doc->children, other.d->doc->children, false);
 }
 
 QByteArray XmlDocument::saveXml() const

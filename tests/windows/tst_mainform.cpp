@@ -2,6 +2,8 @@
 
 #include "mainwindow/application.h"
 #include "mainwindow/backgroundpicture.h"
+#include "smalldisk.h"
+#include "store/xmldom.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -27,6 +29,8 @@ private slots:
     void btnEnd_writesJanuaryAsMonthOne();
     void closeBox_writesNothing();
     void btnEnd_failedSave_keepsWindowAndDocument();
+    void fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom_data();
+    void fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom();
     void startUp_unreadableFile_isKeptAsideAndReported();
     void startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBeLeft();
     void prepareApplication_givesQtsOwnTextsInJapanese();
@@ -243,6 +247,60 @@ void TestMainForm::btnEnd_failedSave_keepsWindowAndDocument()
     QVERIFY(!window.form->isVisible());
     QVERIFY(ReadFile(path + "/Diary20263.xml").contains("<TEXT>"));
     QDir(path).removeRecursively();
+}
+
+void TestMainForm::fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom_data()
+{
+    QTest::addColumn<bool>("switchMonth");
+    QTest::addColumn<int>("size");
+    const QList<std::pair<const char *, int>> sizes
+        = { { "a few bytes", 100 }, { "4 KiB", 4096 }, { "16 KiB", 16384 }, { "64 KiB", 65536 }, { "1 MB", 1000000 } };
+    for (const bool switchMonth : { false, true }) {
+        for (const auto &[name, size] : sizes)
+            QTest::addRow("%s, %s", switchMonth ? "month switch" : "BtnEnd", name) << switchMonth << size;
+    }
+}
+
+// The month on disk is about size bytes; the new entry makes it need more than the disk has left.
+void TestMainForm::fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom()
+{
+    QFETCH(bool, switchMonth);
+    QFETCH(int, size);
+    QTemporaryDir dir;
+    SmallDisk disk(dir.path(), 4 << 20);
+    if (!disk.mounted())
+        QSKIP(qPrintable(QStringLiteral("cannot mount a small tmpfs to fill: %1").arg(disk.error())));
+    const QString path = dir.filePath("Diary20263.xml");
+    const QByteArray old = MonthXml("<ARTICLE DATE=\"15\"><TEXT>" + QByteArray(std::max(1, size - 90), 'o') + "</TEXT></ARTICLE>");
+    WriteFile(path, old);
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("added");
+    window.Titles()->setFocus();
+    QVERIFY(disk.LeaveFree(SmallDisk::JustBelow(window.form->State().xmlDoc.saveXml().size())));
+    const auto save = [&] {
+        if (switchMonth)
+            window.Pick(QDate(2026, 4, 1));
+        else
+            window.Click("BtnEnd");
+    };
+
+    save();
+    QTRY_COMPARE(window.messages.size(), 1);
+    QVERIFY2(window.messages.first().contains("容量不足"), qPrintable(window.messages.first()));
+    QVERIFY(window.form->isVisible());
+    QCOMPARE(window.form->LoadedMonth(), QString("3"));
+    QCOMPARE(window.TitleTexts().last(), QString("added"));
+    QCOMPARE(ReadFile(path), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList("Diary20263.xml"));
+
+    disk.MakeRoom();
+    save();
+    QCOMPARE(window.messages.size(), 1);
+    QCOMPARE(window.form->isVisible(), switchMonth);
+    QCOMPARE(window.form->LoadedMonth(), QString(switchMonth ? "4" : "3"));
+    QVERIFY(ReadFile(path).contains("<TEXT>added</TEXT>"));
 }
 
 void TestMainForm::startUp_unreadableFile_isKeptAsideAndReported()

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <libxml/encoding.h>
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 
 #include <limits>
@@ -40,62 +41,73 @@ private:
     xmlExternalEntityLoader m_previous;
 };
 
-void StopAtDocumentType(void *context, const xmlChar *, const xmlChar *, const xmlChar *)
+// The library's large limits also drop its guards against entity expansion and deep nesting.
+// Entities are declared only in a document type, so a reading with the large limits gives up at a
+// document type, before any declaration, and at the ordinary depth limit; the ordinary reading
+// then decides, and refuses what it must.
+struct LargeReading
 {
-    auto *parser = static_cast<xmlParserCtxtPtr>(context);
-    parser->_private = parser;
+    int depth = 0;
+    bool givenUp = false;
+};
+
+constexpr int OrdinaryDepth = 256;
+
+void GiveUp(xmlParserCtxtPtr parser)
+{
+    static_cast<LargeReading *>(parser->_private)->givenUp = true;
     xmlStopParser(parser);
 }
 
-xmlDocPtr Read(const QByteArray &bytes, bool largeLimits, bool *hasDocumentType)
+void GiveUpAtDocumentType(void *context, const xmlChar *, const xmlChar *, const xmlChar *)
+{
+    GiveUp(static_cast<xmlParserCtxtPtr>(context));
+}
+
+void StartElementWithinDepth(void *context, const xmlChar *localName, const xmlChar *prefix, const xmlChar *uri,
+    int namespaceCount, const xmlChar **namespaces, int attributeCount, int defaultedCount, const xmlChar **attributes)
+{
+    auto *parser = static_cast<xmlParserCtxtPtr>(context);
+    if (++static_cast<LargeReading *>(parser->_private)->depth > OrdinaryDepth)
+        return GiveUp(parser);
+    xmlSAX2StartElementNs(
+        context, localName, prefix, uri, namespaceCount, namespaces, attributeCount, defaultedCount, attributes);
+}
+
+void EndElementWithinDepth(void *context, const xmlChar *localName, const xmlChar *prefix, const xmlChar *uri)
+{
+    --static_cast<LargeReading *>(static_cast<xmlParserCtxtPtr>(context)->_private)->depth;
+    xmlSAX2EndElementNs(context, localName, prefix, uri);
+}
+
+xmlDocPtr Read(const QByteArray &bytes, bool largeLimits, bool *givenUp)
 {
     xmlParserCtxtPtr context = bytes.size() <= std::numeric_limits<int>::max() ? xmlNewParserCtxt() : nullptr;
     if (context == nullptr)
         return nullptr;
-    if (largeLimits)
-        context->sax->internalSubset = StopAtDocumentType;
+    LargeReading reading;
+    if (largeLimits) {
+        context->_private = &reading;
+        context->sax->internalSubset = GiveUpAtDocumentType;
+        context->sax->startElementNs = StartElementWithinDepth;
+        context->sax->endElementNs = EndElementWithinDepth;
+    }
     const int options = XML_PARSE_NONET | (largeLimits ? XML_PARSE_HUGE : 0);
     xmlDocPtr parsed = xmlCtxtReadMemory(context, bytes.constData(), int(bytes.size()), nullptr, nullptr, options);
-    *hasDocumentType = context->_private != nullptr;
     xmlFreeParserCtxt(context);
+    *givenUp = reading.givenUp;
     return parsed;
 }
 
-bool NestsDeeperThan(xmlDocPtr doc, int limit)
-{
-    int depth = 0;
-    xmlNodePtr node = doc->children;
-    while (node != nullptr) {
-        if (node->type == XML_ELEMENT_NODE && node->children != nullptr) {
-            if (++depth > limit)
-                return true;
-            node = node->children;
-            continue;
-        }
-        while (node != nullptr && node->next == nullptr) {
-            node = depth > 0 ? node->parent : nullptr;
-            --depth;
-        }
-        if (node != nullptr)
-            node = node->next;
-    }
-    return false;
-}
-
 // An entry of a few million characters is more than the library reads with its ordinary limits.
-// Its large limits also drop its guards against entity expansion and deep nesting. Entities are
-// declared only in a document type, which stops the large reading before any declaration, and a
-// document with one, or nested deeper than the ordinary limit, is read again with the ordinary
-// limits, which refuse what they must.
 xmlDocPtr ReadDocument(const QByteArray &bytes)
 {
-    constexpr int OrdinaryDepth = 256;
-    bool hasDocumentType = false;
-    xmlDocPtr parsed = Read(bytes, true, &hasDocumentType);
-    if (!hasDocumentType && (parsed == nullptr || !NestsDeeperThan(parsed, OrdinaryDepth)))
+    bool givenUp = false;
+    xmlDocPtr parsed = Read(bytes, true, &givenUp);
+    if (!givenUp)
         return parsed;
     xmlFreeDoc(parsed);
-    return Read(bytes, false, &hasDocumentType);
+    return Read(bytes, false, &givenUp);
 }
 
 // Indentation between elements must never become an entry, so the whitespace-only text nodes

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <utility>
 
@@ -40,6 +41,29 @@ bool CreateBeside(const QByteArray &target, QByteArray *name, const std::functio
             return false;
     }
     return false;
+}
+
+// Whether the file behind fd holds exactly bytes; read in pieces, so that no second copy of a big
+// month is made. -1 with errno set when the file cannot be read.
+int HoldsExactly(int fd, const QByteArray &bytes)
+{
+    struct stat info {};
+    if (fstat(fd, &info) != 0)
+        return -1;
+    if (info.st_size != bytes.size())
+        return 0;
+    char piece[65536];
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t got = pread(fd, piece, sizeof piece, off_t(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0 || std::memcmp(piece, bytes.constData() + done, size_t(got)) != 0)
+            return 0;
+        done += got;
+    }
+    return 1;
 }
 
 QByteArray ResolvedLink(const QByteArray &path)
@@ -110,25 +134,13 @@ void DurableFile::Write(const QByteArray &bytes)
     m_written = bytes;
 }
 
-QByteArray DurableFile::ReadBack() const
+void DurableFile::VerifyWritten() const
 {
-    struct stat info {};
-    if (fstat(m_fd, &info) != 0)
+    const int holds = HoldsExactly(m_fd, m_written);
+    if (holds < 0)
         Fail(errno);
-    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = pread(m_fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            Fail(errno);
-        if (got == 0)
-            break;
-        done += got;
-    }
-    bytes.truncate(done);
-    return bytes;
+    if (holds == 0)
+        throw StoreError(QStringLiteral("書き込んだ内容をディスクから読み返すと違っていました。"));
 }
 
 void DurableFile::Commit()
@@ -156,8 +168,12 @@ bool DurableFile::OldBytesDiffer() const
 {
     if (m_old.st_size != m_written.size())
         return true;
-    QFile old(QFile::decodeName(m_target));
-    return !old.open(QIODevice::ReadOnly) || old.readAll() != m_written;
+    const int fd = open(m_target.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    const bool same = HoldsExactly(fd, m_written) == 1;
+    close(fd);
+    return !same;
 }
 
 void DurableFile::KeepOldAsBackup()

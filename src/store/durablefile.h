@@ -23,8 +23,8 @@ public:
 
     // Writes all of bytes and waits until the disk holds them.
     void Write(const QByteArray &bytes);
-    // What the temporary file holds now, read from the file.
-    QByteArray ReadBack() const;
+    // Reads the temporary file back; throws unless it holds exactly the bytes written.
+    void VerifyWritten() const;
     void Commit();
 
 private:

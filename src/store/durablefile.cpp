@@ -179,8 +179,8 @@ bool DurableFile::OldBytesDiffer() const
 void DurableFile::KeepOldAsBackup()
 {
     QByteArray link;
-    const bool linked = CreateBeside(
-        m_target, &link, [this](const QByteArray &name) { return ::link(m_target.constData(), name.constData()) == 0; });
+    const bool linked = CreateBeside(m_target, &link,
+        [this](const QByteArray &name) { return ::link(m_target.constData(), name.constData()) == 0; });
     if (!linked) {
         // A file system without hard links (a FAT memory stick) keeps no previous version.
         if (errno == EPERM || errno == EOPNOTSUPP)

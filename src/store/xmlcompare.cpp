@@ -61,8 +61,8 @@ bool SameElement(xmlNodePtr first, xmlNodePtr second, bool keepBlank)
 {
     return SameNamespace(first->ns, second->ns) && SameDeclaredNamespaces(first->nsDef, second->nsDef)
         && SameAttributes(first->properties, second->properties)
-        && SameChildren(first->children, second->children,
-            keepBlank || xmlStrEqual(first->name, XmlLibrary::EntryElementName));
+        && SameChildren(
+            first->children, second->children, keepBlank || xmlStrEqual(first->name, XmlLibrary::EntryElementName));
 }
 
 // Declarations in a document type are different structures; each is compared by what it holds.

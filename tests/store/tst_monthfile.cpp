@@ -71,7 +71,8 @@ void BuildMonth(XmlDocument &doc, int days, int entriesPerDay, const QString &te
 
 void FillMonth(XmlDocument &doc, int version)
 {
-    BuildMonth(doc, Days, EntriesPerDay, QString::number(version) + u':' + QStringLiteral(u"今日は晴れ。walk\\n").repeated(12));
+    BuildMonth(doc, Days, EntriesPerDay,
+        QString::number(version) + u':' + QStringLiteral(u"今日は晴れ。walk\\n").repeated(12));
 }
 
 // A month of one entry that is written as exactly size bytes.

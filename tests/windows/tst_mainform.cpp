@@ -271,7 +271,8 @@ void TestMainForm::fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom
     if (!disk.mounted())
         QSKIP(qPrintable(QStringLiteral("cannot mount a small tmpfs to fill: %1").arg(disk.error())));
     const QString path = dir.filePath("Diary20263.xml");
-    const QByteArray old = MonthXml("<ARTICLE DATE=\"15\"><TEXT>" + QByteArray(std::max(1, size - 90), 'o') + "</TEXT></ARTICLE>");
+    const QByteArray old
+        = MonthXml("<ARTICLE DATE=\"15\"><TEXT>" + QByteArray(std::max(1, size - 90), 'o') + "</TEXT></ARTICLE>");
     WriteFile(path, old);
     Window window(dir.path(), QDate(2026, 3, 15));
     QVERIFY(window.ShowAndActivate());

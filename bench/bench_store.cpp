@@ -17,6 +17,7 @@ namespace {
 const QString Year = QStringLiteral("2026");
 const QString Source = QStringLiteral("1");
 const QString Target = QStringLiteral("2");
+const QString Ordinary = QStringLiteral("3");
 
 QTemporaryDir *directory = nullptr;
 
@@ -30,18 +31,35 @@ QString Entry(int day, int number)
     return text.left(200);
 }
 
-void WriteGeneratedMonth()
+void AddEntries(PublicMod &state, int perDay)
 {
-    PublicMod state;
-    MonthDocument::LoadMonth(state, directory->path(), Year, Source);
     XmlNode diary = state.xmlDoc.documentElement();
     for (int day = 1; day <= 31; ++day) {
         XmlNode article = diary.appendChild(state.xmlDoc.createElement(QStringLiteral("ARTICLE")));
         article.setAttribute(QStringLiteral("DATE"), QString::number(day));
-        for (int number = 0; number < 100; ++number)
+        for (int number = 0; number < perDay; ++number)
             article.appendChild(state.xmlDoc.createElement(QStringLiteral("TEXT"))).setText(Entry(day, number));
     }
+}
+
+void WriteGeneratedMonth()
+{
+    PublicMod state;
+    MonthDocument::LoadMonth(state, directory->path(), Year, Source);
+    AddEntries(state, 100);
     MonthDocument::SaveMonth(state, directory->path(), Year, Source);
+}
+
+// Each save changes one entry, as a real one does, so that every save also keeps the previous version.
+void SaveChangingOneEntry(benchmark::State &timing, PublicMod &state, const QString &month)
+{
+    XmlNode first = state.xmlDoc.getElementsByTagName(QStringLiteral("TEXT")).front();
+    const QString text = first.text();
+    int round = 0;
+    for (auto _ : timing) {
+        first.setText(text + QString::number(++round % 2));
+        MonthDocument::SaveMonth(state, directory->path(), Year, month);
+    }
 }
 
 QByteArray SourcePath()
@@ -60,8 +78,16 @@ void SaveMonth(benchmark::State &timing)
 {
     PublicMod state;
     MonthDocument::LoadMonth(state, directory->path(), Year, Source);
-    for (auto _ : timing)
-        MonthDocument::SaveMonth(state, directory->path(), Year, Target);
+    SaveChangingOneEntry(timing, state, Target);
+}
+
+// An ordinary month: one entry a day.
+void SaveOrdinaryMonth(benchmark::State &timing)
+{
+    PublicMod state;
+    MonthDocument::LoadMonth(state, directory->path(), Year, Ordinary);
+    AddEntries(state, 1);
+    SaveChangingOneEntry(timing, state, Ordinary);
 }
 
 void MakeTitlePass(benchmark::State &timing)
@@ -97,6 +123,7 @@ BENCHMARK(LibraryRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadMonth)->Unit(benchmark::kMillisecond);
 BENCHMARK(LibraryWrite)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveMonth)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveOrdinaryMonth)->Unit(benchmark::kMillisecond);
 BENCHMARK(MakeTitlePass)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)

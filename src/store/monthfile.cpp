@@ -1,5 +1,6 @@
 #include "store/monthfile.h"
 
+#include "store/durablefile.h"
 #include "store/storeerror.h"
 #include "store/xmldom.h"
 
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -84,6 +84,17 @@ void RefuseUnlessMonthFile(const QString &path, const struct stat &status)
                          .arg(QFileInfo(path).fileName(), what, QDir::toNativeSeparators(path)));
 }
 
+// A file that would not load again, or would load as another document, must never replace one that does.
+void VerifyReadsBack(const XmlDocument &doc, const QByteArray &written)
+{
+    XmlDocument again;
+    QString reason;
+    if (!again.loadXml(written, &reason))
+        throw StoreError(QStringLiteral("保存した内容を読み込み直せないため、元のファイルを残しました。（%1）").arg(reason));
+    if (!doc.sameContent(again))
+        throw StoreError(QStringLiteral("保存した内容を読み込み直すと元と違うため、元のファイルを残しました。"));
+}
+
 }
 
 QString FileName(const QString &year, const QString &month)
@@ -134,17 +145,22 @@ ReadResult Read(XmlDocument &doc, const QString &path)
 
 void Write(const XmlDocument &doc, const QString &path)
 {
-    const QByteArray bytes = doc.saveXml();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw StoreError(Failure(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw StoreError(Failure(path, reason));
+    try {
+        const QByteArray bytes = doc.saveXml();
+        // What is written must load again, and the loader refuses anything larger.
+        if (bytes.size() > LargestMonthFile)
+            throw StoreError(QStringLiteral("月のファイルが %1 MB を超えるため、保存しません。元のファイルを残しました。"
+                                            "長い記事を短くするか、いくつかを別の月へ移してください。")
+                                 .arg(LargestMonthFile / Megabyte));
+        DurableFile file(path);
+        file.Write(bytes);
+        // The file holds exactly these bytes, so loading them is loading the file.
+        file.VerifyWritten();
+        VerifyReadsBack(doc, bytes);
+        file.Commit();
+    } catch (const StoreError &error) {
+        throw StoreError(Failure(path, error.message()));
     }
-    if (!file.commit())
-        throw StoreError(Failure(path, file.errorString()));
 }
 
 }

@@ -27,8 +27,9 @@ struct ReadResult
 // so the caller can refuse to go on with that month.
 ReadResult Read(XmlDocument &doc, const QString &path);
 
-// Writes doc to path through a temporary file in the same directory; the old file stays whole
-// on any failure. Throws StoreError with the reason.
+// Writes doc to path through a temporary file in the same directory, which must load back as doc
+// before it replaces the old file; the old file stays whole on any failure, and when the bytes
+// change it stays beside the new one as <name>.bak. Throws StoreError with the reason in Japanese.
 void Write(const XmlDocument &doc, const QString &path);
 
 }

@@ -76,7 +76,10 @@ int RoundTripEncoder::Convert(unsigned char *out, int *outLength, const unsigned
             status = -3;
             break;
         }
-        const Encoded &encoded = Lookup(in + consumed, length);
+        // The table answers almost every character; only the first sight of one calls the converter.
+        const char32_t codePoint = Utf8CodePoint(in + consumed, length);
+        const bool known = codePoint < m_table.size() && m_table[codePoint].length != 0;
+        const Encoded &encoded = known ? m_table[codePoint] : Lookup(in + consumed, length);
         if (encoded.length == RefusedLength) {
             status = -2;
             break;
@@ -85,8 +88,8 @@ int RoundTripEncoder::Convert(unsigned char *out, int *outLength, const unsigned
             status = -1;
             break;
         }
-        std::memcpy(out + produced, encoded.bytes, encoded.length);
-        produced += encoded.length;
+        for (unsigned char byte = 0; byte < encoded.length; ++byte)
+            out[produced++] = encoded.bytes[byte];
         consumed += length;
     }
     *inLength = int(consumed);

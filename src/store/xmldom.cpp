@@ -2,12 +2,14 @@
 
 #include "store/roundtripencoder.h"
 #include "store/storeerror.h"
+#include "store/xmlcompare.h"
 #include "store/xmllibrary.h"
 #include "store/xmlwriter.h"
 
 #include <QRegularExpression>
 
 #include <libxml/encoding.h>
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 
 #include <limits>
@@ -16,9 +18,6 @@
 using namespace XmlLibrary;
 
 namespace {
-
-// An entry's content is character data, so spaces alone in it are the entry and stay.
-const xmlChar *const EntryElementName = BAD_CAST "TEXT";
 
 xmlParserInputPtr RefuseExternalEntity(const char *, const char *, xmlParserCtxtPtr)
 {
@@ -42,15 +41,73 @@ private:
     xmlExternalEntityLoader m_previous;
 };
 
-bool IsBlankText(xmlNodePtr node)
+// The library's large limits also drop its guards against entity expansion and deep nesting.
+// Entities are declared only in a document type, so a reading with the large limits gives up at a
+// document type, before any declaration, and at the ordinary depth limit; the ordinary reading
+// then decides, and refuses what it must.
+struct LargeReading
 {
-    if (node->type != XML_TEXT_NODE || node->content == nullptr)
-        return false;
-    for (const xmlChar *c = node->content; *c != 0; ++c) {
-        if (*c != ' ' && *c != '\t' && *c != '\r' && *c != '\n')
-            return false;
+    int depth = 0;
+    bool givenUp = false;
+};
+
+constexpr int OrdinaryDepth = 256;
+
+void GiveUp(xmlParserCtxtPtr parser)
+{
+    static_cast<LargeReading *>(parser->_private)->givenUp = true;
+    xmlStopParser(parser);
+}
+
+void GiveUpAtDocumentType(void *context, const xmlChar *, const xmlChar *, const xmlChar *)
+{
+    GiveUp(static_cast<xmlParserCtxtPtr>(context));
+}
+
+void StartElementWithinDepth(void *context, const xmlChar *localName, const xmlChar *prefix, const xmlChar *uri,
+    int namespaceCount, const xmlChar **namespaces, int attributeCount, int defaultedCount, const xmlChar **attributes)
+{
+    auto *parser = static_cast<xmlParserCtxtPtr>(context);
+    if (++static_cast<LargeReading *>(parser->_private)->depth > OrdinaryDepth)
+        return GiveUp(parser);
+    xmlSAX2StartElementNs(
+        context, localName, prefix, uri, namespaceCount, namespaces, attributeCount, defaultedCount, attributes);
+}
+
+void EndElementWithinDepth(void *context, const xmlChar *localName, const xmlChar *prefix, const xmlChar *uri)
+{
+    --static_cast<LargeReading *>(static_cast<xmlParserCtxtPtr>(context)->_private)->depth;
+    xmlSAX2EndElementNs(context, localName, prefix, uri);
+}
+
+xmlDocPtr Read(const QByteArray &bytes, bool largeLimits, bool *givenUp)
+{
+    xmlParserCtxtPtr context = bytes.size() <= std::numeric_limits<int>::max() ? NewParserContext() : nullptr;
+    if (context == nullptr)
+        return nullptr;
+    LargeReading reading;
+    if (largeLimits) {
+        context->_private = &reading;
+        context->sax->internalSubset = GiveUpAtDocumentType;
+        context->sax->startElementNs = StartElementWithinDepth;
+        context->sax->endElementNs = EndElementWithinDepth;
     }
-    return true;
+    const int options = XML_PARSE_NONET | (largeLimits ? XML_PARSE_HUGE : 0);
+    xmlDocPtr parsed = xmlCtxtReadMemory(context, bytes.constData(), int(bytes.size()), nullptr, nullptr, options);
+    xmlFreeParserCtxt(context);
+    *givenUp = reading.givenUp;
+    return parsed;
+}
+
+// An entry of a few million characters is more than the library reads with its ordinary limits.
+xmlDocPtr ReadDocument(const QByteArray &bytes)
+{
+    bool givenUp = false;
+    xmlDocPtr parsed = Read(bytes, true, &givenUp);
+    if (!givenUp)
+        return parsed;
+    xmlFreeDoc(parsed);
+    return Read(bytes, false, &givenUp);
 }
 
 // Indentation between elements must never become an entry, so the whitespace-only text nodes
@@ -177,11 +234,7 @@ bool XmlDocument::loadXml(const QByteArray &bytes, QString *error)
 {
     ErrorCapture capture;
     ExternalEntitiesRefused refused;
-    xmlParserCtxtPtr context = bytes.size() <= std::numeric_limits<int>::max() ? NewParserContext() : nullptr;
-    xmlDocPtr parsed = context == nullptr
-        ? nullptr
-        : xmlCtxtReadMemory(context, bytes.constData(), int(bytes.size()), nullptr, nullptr, XML_PARSE_NONET);
-    xmlFreeParserCtxt(context);
+    xmlDocPtr parsed = ReadDocument(bytes);
     if (parsed == nullptr || xmlDocGetRootElement(parsed) == nullptr) {
         xmlFreeDoc(parsed);
         clear();
@@ -192,6 +245,15 @@ bool XmlDocument::loadXml(const QByteArray &bytes, QString *error)
     DropIndentation(parsed->children);
     d->reset(parsed);
     return true;
+}
+
+bool XmlDocument::sameContent(const XmlDocument &other) const
+{
+    const xmlNodePtr mine = d->declaration;
+    const xmlNodePtr theirs = other.d->declaration;
+    const bool sameDeclaration
+        = mine == nullptr || theirs == nullptr ? mine == theirs : xmlStrEqual(mine->content, theirs->content);
+    return sameDeclaration && XmlCompare::SameChildren(d->doc->children, other.d->doc->children, false);
 }
 
 QByteArray XmlDocument::saveXml() const

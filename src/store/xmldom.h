@@ -82,6 +82,9 @@ public:
     // The whole document, declaration included, in the encoding its declaration names.
     // Characters that encoding cannot hold are written as character references. Throws StoreError.
     QByteArray saveXml() const;
+    // Whether other holds what loading this document's saved bytes gives: the same declaration and
+    // nodes, indentation between elements aside.
+    bool sameContent(const XmlDocument &other) const;
 
     void clear();
     // The top-level nodes in order: the declaration first when there is one.

@@ -117,6 +117,17 @@ bool IsDeclaration(xmlNodePtr node)
     return node->type == XML_PI_NODE && xmlStrEqual(node->name, DeclarationTarget);
 }
 
+bool IsBlankText(xmlNodePtr node)
+{
+    if (node->type != XML_TEXT_NODE || node->content == nullptr)
+        return false;
+    for (const xmlChar *c = node->content; *c != 0; ++c) {
+        if (*c != ' ' && *c != '\t' && *c != '\r' && *c != '\n')
+            return false;
+    }
+    return true;
+}
+
 ErrorCapture::ErrorCapture()
     : m_previous(xmlStructuredError)
     , m_previousContext(xmlStructuredErrorContext)

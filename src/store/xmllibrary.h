@@ -13,6 +13,8 @@
 namespace XmlLibrary {
 
 inline const xmlChar *const DeclarationTarget = BAD_CAST "xml";
+// An entry's content is character data, so spaces alone in it are the entry and stay.
+inline const xmlChar *const EntryElementName = BAD_CAST "TEXT";
 
 // Once per process: the library itself and the encoding names month files use.
 void Init();
@@ -34,6 +36,8 @@ xmlNodePtr Checked(void *node);
 // The name in UTF-8; throws StoreError when it is no XML name.
 QByteArray CheckedName(const QString &name);
 bool IsDeclaration(xmlNodePtr node);
+// Text of spaces, tabs and line breaks alone: indentation, outside an entry.
+bool IsBlankText(xmlNodePtr node);
 
 // Collects the library's messages for the duration of one operation instead of printing them.
 class ErrorCapture

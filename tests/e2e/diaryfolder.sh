@@ -130,7 +130,9 @@ reap "$first"
 [ "$(cat "$folder/$month_file")" = "$saved" ] ||
     fail "the folder's $month_file after saving is '$(cat "$folder/$month_file")', expected '$saved'"
 [ "$(at_root)" = "$root_before" ] || fail "the program wrote /$month_file"
-[ "$(entries)" = "./$month_file ./noterra " ] || fail "after the first program the folder holds $(entries)"
+# The save changed the month, so the file it replaced stays beside it as the previous version.
+[ "$(entries)" = "./$month_file ./$month_file.bak ./noterra " ] || fail "after the first program the folder holds $(entries)"
+cmp -s "$work/original.xml" "$folder/$month_file.bak" || fail "the previous version is not the month as it was"
 
 start_program
 killed=$app
@@ -149,7 +151,8 @@ start_over_lock()
     wmctrl -i -c "$(printf '0x%x' "$window")"
     reap "$app"
     [ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$program_log")"
-    [ "$(entries)" = "./$month_file ./noterra " ] || fail "after the start after $1 the folder holds $(entries)"
+    [ "$(entries)" = "./$month_file ./$month_file.bak ./noterra " ] ||
+        fail "after the start after $1 the folder holds $(entries)"
 }
 start_over_lock "a killed program" kill
 # A power cut just after a start can leave the lock empty.

@@ -4,12 +4,12 @@
 # typed as real key events, and saves it with BtnEnd: the month file holds it in Shift_JIS with
 # the line break stored as backslash-n. A second run shows the title, opens the entry from the
 # title list, leaves the editor and saves: the file stays the same byte for byte. A third run
-# adds a second entry, which the file holds after the first. A fourth run adds to the first entry
-# and closes the window with its close box: the question comes; Return and Esc (キャンセル) keep the
-# window, and 保存せずに終了 at the next close ends the program with the file as it was, byte for
-# byte. A fifth run makes the same addition and answers 保存して終了: the file holds it. A sixth run
-# only tabs from the calendar into the title list, which highlights no title, and presses 削除:
-# nothing is deleted. A seventh, on a day of twelve entries, edits the first, turns the wheel over
+# adds a second entry, which the file holds after the first, and the first version stays as .bak.
+# A fourth run adds to the first entry and closes the window with its close box: the question
+# comes; Return and Esc (キャンセル) keep the window, and 保存せずに終了 at the next close ends the
+# program with the file as it was, byte for byte. A fifth run makes the same addition and answers
+# 保存して終了: the file holds it. A sixth run only tabs from the calendar into the title list, which
+# highlights no title, and presses 削除: nothing is deleted. A seventh, on a day of twelve entries, edits the first, turns the wheel over
 # the list to its end, clicks the last title and deletes it: the write-back on leaving the editor
 # does not move the list, so the last entry goes and the edit stays.
 #
@@ -171,12 +171,13 @@ stored_bytes()
 }
 hex() { printf '%s' "$1" | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
 
-# The folder holds the program and the month file only, which holds the declaration, then the
+# The folder holds the program, the month file and at most its previous version (.bak) only; the
+# month file holds the declaration, then the
 # given entries in that order as the day's only ARTICLE, without a raw line break anywhere.
 check_month_file()
 {
     local written path=$portable/$month_file
-    written=$(cd "$portable" && find . -mindepth 1 ! -name noterra | sed 's|^\./||')
+    written=$(cd "$portable" && find . -mindepth 1 ! -name noterra ! -name "$month_file.bak" | sed 's|^\./||')
     [ "$written" = "$month_file" ] || fail "the folder holds '${written//$'\n'/, }' instead of $month_file"
 
     local content first body
@@ -226,11 +227,13 @@ click TxtText
 save_and_end second-opened.png
 cmp -s "$work/first.xml" "$portable/$month_file" ||
     fail "opening and leaving the entry changed the file: $(hex "$(cat "$portable/$month_file")")"
+[ ! -e "$portable/$month_file.bak" ] || fail "saves that changed nothing left a previous version"
 
 start_program
 add_entry "$second_entry"
 save_and_end third-typed.png
 check_month_file "$first_entry" "$second_entry"
+cmp -s "$work/first.xml" "$portable/$month_file.bak" || fail "the previous version is not kept as $month_file.bak"
 
 cp "$portable/$month_file" "$work/third.xml"
 start_program

@@ -2,6 +2,7 @@
 #include "store/storeerror.h"
 #include "store/xmldom.h"
 #include "store/yearmonth.h"
+#include "smalldisk.h"
 #include "storefixtures.h"
 
 #include <QDateTime>
@@ -14,7 +15,6 @@
 #include <QtTest>
 
 #include <sys/fsuid.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +23,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -54,31 +55,6 @@ private:
     bool m_active = false;
 };
 
-// A small file system of its own, so that the disk can really fill up.
-class SmallTmpfs
-{
-public:
-    explicit SmallTmpfs(const QString &path)
-        : m_path(QFile::encodeName(path))
-    {
-        m_mounted = mount("tmpfs", m_path.constData(), "tmpfs", 0, "size=64k") == 0;
-        if (!m_mounted)
-            m_error = QString::fromLocal8Bit(std::strerror(errno));
-    }
-    ~SmallTmpfs()
-    {
-        if (m_mounted)
-            umount2(m_path.constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    QString error() const { return m_error; }
-
-private:
-    QByteArray m_path;
-    bool m_mounted = false;
-    QString m_error;
-};
-
 // Room for the test's own work, so that a reader that never stops fails here instead of taking
 // the machine's memory.
 class MemoryCap
@@ -100,20 +76,31 @@ private:
     rlimit m_previous {};
 };
 
-void FillMonth(XmlDocument &doc, int version)
+void BuildMonth(XmlDocument &doc, int days, int entriesPerDay, const QString &text)
 {
     doc.clear();
     doc.appendChild(doc.createProcessingInstruction(
         QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"Shift_JIS\"")));
     XmlNode diary = doc.appendChild(doc.createElement(QStringLiteral("DIARY")));
-    const QString filler = QStringLiteral(u"今日は晴れ。walk\\n").repeated(12);
-    for (int day = 1; day <= Days; ++day) {
+    for (int day = 1; day <= days; ++day) {
         XmlNode article = diary.appendChild(doc.createElement(QStringLiteral("ARTICLE")));
         article.setAttribute(QStringLiteral("DATE"), QString::number(day));
-        for (int entry = 0; entry < EntriesPerDay; ++entry)
-            article.appendChild(doc.createElement(QStringLiteral("TEXT")))
-                .setText(QString::number(version) + u':' + filler);
+        for (int entry = 0; entry < entriesPerDay; ++entry)
+            article.appendChild(doc.createElement(QStringLiteral("TEXT"))).setText(text);
     }
+}
+
+void FillMonth(XmlDocument &doc, int version)
+{
+    BuildMonth(doc, Days, EntriesPerDay,
+        QString::number(version) + u':' + QStringLiteral(u"今日は晴れ。walk\\n").repeated(12));
+}
+
+// A month of one entry that is written as exactly size bytes.
+void MonthOfSize(XmlDocument &doc, qint64 size)
+{
+    BuildMonth(doc, 1, 1, QStringLiteral("a"));
+    BuildMonth(doc, 1, 1, QString(size - doc.saveXml().size() + 1, u'a'));
 }
 
 int SaveForever(const QString &path)
@@ -165,7 +152,14 @@ private slots:
     void read_notAMonthFile_isRefusedAndLeftAlone_data();
     void read_notAMonthFile_isRefusedAndLeftAlone();
     void write_readOnlyDirectory_keepsOldFile();
-    void write_fullDisk_keepsOldFile();
+    void write_fullDisk_failsKeepsOldFileAndSavesOnceThereIsRoom_data();
+    void write_fullDisk_failsKeepsOldFileAndSavesOnceThereIsRoom();
+    void write_keepsModeAndOwner_data();
+    void write_keepsModeAndOwner();
+    void write_changedBytes_keepThePreviousVersionAsBak();
+    void write_entryOfMillionsOfCharacters_loadsBack();
+    void write_fileThatWouldNotReadBack_neverReplacesTheOldOne_data();
+    void write_fileThatWouldNotReadBack_neverReplacesTheOldOne();
     void write_interruptedByKill_leavesAWholeFile();
     void write_cutOffInTheMiddle_leavesOldFile();
 
@@ -394,13 +388,137 @@ void TestMonthFile::write_readOnlyDirectory_keepsOldFile()
     VerifyOldFileAlone(m_dir->path());
 }
 
-void TestMonthFile::write_fullDisk_keepsOldFile()
+void TestMonthFile::write_fullDisk_failsKeepsOldFileAndSavesOnceThereIsRoom_data()
 {
-    SmallTmpfs disk(m_dir->path());
+    QTest::addColumn<qint64>("size");
+    QTest::newRow("a few bytes") << qint64(120);
+    QTest::newRow("4 KiB - 1") << qint64(4095);
+    QTest::newRow("4 KiB + 1") << qint64(4097);
+    QTest::newRow("16 KiB - 1") << qint64(16383);
+    QTest::newRow("16 KiB + 1") << qint64(16385);
+    QTest::newRow("64 KiB + 1") << qint64(65537);
+    QTest::newRow("1 MiB + 1") << qint64(1048577);
+}
+
+void TestMonthFile::write_fullDisk_failsKeepsOldFileAndSavesOnceThereIsRoom()
+{
+    QFETCH(qint64, size);
+    SmallDisk disk(m_dir->path(), 4 << 20);
     if (!disk.mounted())
         QSKIP(qPrintable(QStringLiteral("cannot mount a small tmpfs to fill: %1").arg(disk.error())));
     QVERIFY(Fixtures::WriteFile(MonthPath(), Fixtures::Cp932Month()));
-    VerifyWriteFails(m_dir->path());
+    XmlDocument doc;
+    MonthOfSize(doc, size);
+    QCOMPARE(doc.saveXml().size(), size);
+    QVERIFY(disk.LeaveFree(SmallDisk::JustBelow(size)));
+
+    try {
+        MonthFile::Write(doc, MonthPath());
+        QFAIL("a save onto a full disk succeeded");
+    } catch (const StoreError &error) {
+        QVERIFY2(error.message().contains(QStringLiteral("容量不足")), qPrintable(error.message()));
+    }
+    VerifyOldFileAlone(m_dir->path());
+
+    disk.MakeRoom();
+    MonthFile::Write(doc, MonthPath());
+    QCOMPARE(Fixtures::ReadFile(MonthPath()), doc.saveXml());
+    QCOMPARE(Fixtures::ReadFile(MonthPath() + QStringLiteral(".bak")), Fixtures::Cp932Month());
+}
+
+void TestMonthFile::write_keepsModeAndOwner_data()
+{
+    QTest::addColumn<uint>("owner");
+    QTest::addColumn<uint>("mode");
+    QTest::newRow("another user's private file") << 65534u << 0600u;
+    QTest::newRow("read-only file") << 0u << 0444u;
+}
+
+void TestMonthFile::write_keepsModeAndOwner()
+{
+    QFETCH(uint, owner);
+    QFETCH(uint, mode);
+    if (geteuid() != 0)
+        QSKIP("only root can give a file to another user and save over a read-only file");
+    const QByteArray path = QFile::encodeName(MonthPath());
+    QVERIFY(Fixtures::WriteFile(MonthPath(), Fixtures::Cp932Month()));
+    QCOMPARE(chown(path.constData(), owner, owner), 0);
+    QCOMPARE(chmod(path.constData(), mode), 0);
+    XmlDocument doc;
+    BuildMonth(doc, 1, 1, QStringLiteral("saved"));
+
+    MonthFile::Write(doc, MonthPath());
+    QCOMPARE(Fixtures::ReadFile(MonthPath()), doc.saveXml());
+    struct stat info {};
+    QCOMPARE(stat(path.constData(), &info), 0);
+    QCOMPARE(uint(info.st_uid), owner);
+    QCOMPARE(uint(info.st_gid), owner);
+    QCOMPARE(uint(info.st_mode & 07777), mode);
+}
+
+void TestMonthFile::write_changedBytes_keepThePreviousVersionAsBak()
+{
+    const QString backup = MonthPath() + QStringLiteral(".bak");
+    const QList<std::pair<QString, QString>> saves = { { QStringLiteral("one"), QString() },
+        { QStringLiteral("two"), QStringLiteral("one") }, { QStringLiteral("two"), QStringLiteral("one") },
+        { QStringLiteral("three"), QStringLiteral("two") } };
+    QHash<QString, QByteArray> written;
+    XmlDocument doc;
+    for (const auto &[text, previous] : saves) {
+        BuildMonth(doc, 1, 1, text);
+        MonthFile::Write(doc, MonthPath());
+        written[text] = Fixtures::ReadFile(MonthPath());
+        QVERIFY(written[text].contains(text.toLatin1()));
+        QCOMPARE(Fixtures::ReadFile(backup), written.value(previous));
+    }
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+        QStringList({ QStringLiteral("Diary20013.xml"), QStringLiteral("Diary20013.xml.bak") }));
+}
+
+void TestMonthFile::write_entryOfMillionsOfCharacters_loadsBack()
+{
+    // More than 10 MB as UTF-8, the library's ordinary limit for one text.
+    const QString entry = QStringLiteral(u"日記").repeated(1700000);
+    XmlDocument doc;
+    BuildMonth(doc, 1, 1, entry);
+    MonthFile::Write(doc, MonthPath());
+
+    XmlDocument loaded;
+    QCOMPARE(MonthFile::Read(loaded, MonthPath()).status, MonthFile::ReadResult::Status::Loaded);
+    const std::vector<XmlNode> entries = loaded.getElementsByTagName(QStringLiteral("TEXT"));
+    QCOMPARE(entries.size(), size_t(1));
+    QVERIFY(entries.front().text() == entry);
+}
+
+void TestMonthFile::write_fileThatWouldNotReadBack_neverReplacesTheOldOne_data()
+{
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<int>("nesting");
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("huge entry in a month with a document type")
+        << QByteArray("<!DOCTYPE DIARY><DIARY/>") << 1 << QStringLiteral(u"日").repeated(3400000);
+    QTest::newRow("nesting deeper than reading allows") << QByteArray("<DIARY/>") << 300 << QStringLiteral("a");
+}
+
+void TestMonthFile::write_fileThatWouldNotReadBack_neverReplacesTheOldOne()
+{
+    QFETCH(QByteArray, start);
+    QFETCH(int, nesting);
+    QFETCH(QString, entry);
+    XmlDocument doc;
+    QVERIFY(doc.loadXml(start, nullptr));
+    XmlNode node = doc.documentElement();
+    for (int level = 0; level < nesting; ++level)
+        node = node.appendChild(doc.createElement(QStringLiteral("ARTICLE")));
+    node.appendChild(doc.createElement(QStringLiteral("TEXT"))).setText(entry);
+    QVERIFY(Fixtures::WriteFile(MonthPath(), Fixtures::Cp932Month()));
+
+    try {
+        MonthFile::Write(doc, MonthPath());
+        QFAIL("a file that does not read back replaced the month file");
+    } catch (const StoreError &error) {
+        QVERIFY2(error.message().contains(QStringLiteral("読み込み直せない")), qPrintable(error.message()));
+    }
     VerifyOldFileAlone(m_dir->path());
 }
 

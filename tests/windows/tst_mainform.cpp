@@ -1,7 +1,9 @@
 #include "diaryfixture.h"
 
 #include "mainwindow/sessionend.h"
+#include "smalldisk.h"
 #include "store/storeerror.h"
+#include "store/xmldom.h"
 #include "ui/application.h"
 #include "ui/skypicture.h"
 
@@ -59,6 +61,8 @@ private slots:
     void sessionEnd_asksOnlyWhenAllowed_data();
     void sessionEnd_asksOnlyWhenAllowed();
     void btnEnd_failedSave_keepsWindowAndDocument();
+    void fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom_data();
+    void fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom();
     void startUp_unreadableFile_isKeptAsideAndReported();
     void startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBeLeft();
     void unloadedMonth_refusesEditingInJapanese_data();
@@ -364,6 +368,61 @@ void TestMainForm::btnEnd_failedSave_keepsWindowAndDocument()
     QVERIFY(!window.form->isVisible());
     QVERIFY(ReadFile(path + "/Diary20263.xml").contains("<TEXT>"));
     QDir(path).removeRecursively();
+}
+
+void TestMainForm::fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom_data()
+{
+    QTest::addColumn<bool>("switchMonth");
+    QTest::addColumn<int>("size");
+    const QList<std::pair<const char *, int>> sizes
+        = { { "a few bytes", 100 }, { "4 KiB", 4096 }, { "16 KiB", 16384 }, { "64 KiB", 65536 }, { "1 MB", 1000000 } };
+    for (const bool switchMonth : { false, true }) {
+        for (const auto &[name, size] : sizes)
+            QTest::addRow("%s, %s", switchMonth ? "month switch" : "BtnEnd", name) << switchMonth << size;
+    }
+}
+
+// The month on disk is about size bytes; the new entry makes it need more than the disk has left.
+void TestMainForm::fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom()
+{
+    QFETCH(bool, switchMonth);
+    QFETCH(int, size);
+    QTemporaryDir dir;
+    SmallDisk disk(dir.path(), 4 << 20);
+    if (!disk.mounted())
+        QSKIP(qPrintable(QStringLiteral("cannot mount a small tmpfs to fill: %1").arg(disk.error())));
+    const QString path = dir.filePath("Diary20263.xml");
+    const QByteArray old
+        = MonthXml("<ARTICLE DATE=\"15\"><TEXT>" + QByteArray(std::max(1, size - 90), 'o') + "</TEXT></ARTICLE>");
+    WriteFile(path, old);
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("added");
+    window.Titles()->setFocus();
+    QVERIFY(disk.LeaveFree(SmallDisk::JustBelow(window.form->State().xmlDoc.saveXml().size())));
+    const auto save = [&] {
+        if (switchMonth)
+            window.Pick(QDate(2026, 4, 1));
+        else
+            window.Click("BtnEnd");
+    };
+
+    save();
+    QTRY_COMPARE(window.messages.size(), 1);
+    QVERIFY2(window.messages.first().contains("容量不足"), qPrintable(window.messages.first()));
+    QVERIFY(window.form->isVisible());
+    QCOMPARE(window.form->LoadedMonth(), QString("3"));
+    QCOMPARE(window.TitleTexts().last(), QString("added"));
+    QCOMPARE(ReadFile(path), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList("Diary20263.xml"));
+
+    disk.MakeRoom();
+    save();
+    QCOMPARE(window.messages.size(), 1);
+    QCOMPARE(window.form->isVisible(), switchMonth);
+    QCOMPARE(window.form->LoadedMonth(), QString(switchMonth ? "4" : "3"));
+    QVERIFY(ReadFile(path).contains("<TEXT>added</TEXT>"));
 }
 
 void TestMainForm::startUp_unreadableFile_isKeptAsideAndReported()

@@ -1,0 +1,209 @@
+#include "store/durablefile.h"
+
+#include "store/storeerror.h"
+#include "store/systemreason.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <utility>
+
+namespace {
+
+[[noreturn]] void Fail(int errorNumber)
+{
+    throw StoreError(SystemReason::Of(errorNumber));
+}
+
+QByteArray DirectoryOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// Tries names beside target until create makes one that did not exist; false, with errno set,
+// when create fails for another reason.
+bool CreateBeside(const QByteArray &target, QByteArray *name, const std::function<bool(const QByteArray &)> &create)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = target + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
+        if (create(*name))
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// Whether the file behind fd holds exactly bytes; read in pieces, so that no second copy of a big
+// month is made. -1 with errno set when the file cannot be read.
+int HoldsExactly(int fd, const QByteArray &bytes)
+{
+    struct stat info {};
+    if (fstat(fd, &info) != 0)
+        return -1;
+    if (info.st_size != bytes.size())
+        return 0;
+    char piece[65536];
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t got = pread(fd, piece, sizeof piece, off_t(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0 || std::memcmp(piece, bytes.constData() + done, size_t(got)) != 0)
+            return 0;
+        done += got;
+    }
+    return 1;
+}
+
+QByteArray ResolvedLink(const QByteArray &path)
+{
+    struct stat link {};
+    if (lstat(path.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
+        return path;
+    char *resolved = realpath(path.constData(), nullptr);
+    if (resolved == nullptr)
+        Fail(errno);
+    const QByteArray target(resolved);
+    std::free(resolved);
+    return target;
+}
+
+}
+
+DurableFile::DurableFile(const QString &path)
+    : m_target(ResolvedLink(QFile::encodeName(path)))
+{
+    if (stat(m_target.constData(), &m_old) == 0) {
+        m_hasOld = true;
+        if (S_ISDIR(m_old.st_mode))
+            Fail(EISDIR);
+        if (!S_ISREG(m_old.st_mode))
+            throw StoreError(QStringLiteral("月のファイルの場所にあるのは、ふつうのファイルではありません。"));
+        // A month file the user made read-only stays as it is, unless the user is root.
+        if (faccessat(AT_FDCWD, m_target.constData(), W_OK, AT_EACCESS) != 0)
+            Fail(errno);
+    } else if (errno != ENOENT) {
+        Fail(errno);
+    }
+    const bool created = CreateBeside(m_target, &m_temporary, [this](const QByteArray &name) {
+        m_fd = open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return m_fd >= 0;
+    });
+    if (!created) {
+        m_temporary.clear();
+        Fail(errno);
+    }
+}
+
+DurableFile::~DurableFile()
+{
+    if (m_fd >= 0)
+        close(m_fd);
+    if (!m_temporary.isEmpty())
+        unlink(m_temporary.constData());
+}
+
+void DurableFile::Write(const QByteArray &bytes)
+{
+    if (m_hasOld)
+        TakeOverOwnerAndMode();
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = write(m_fd, data, size_t(std::min<qsizetype>(left, qsizetype(1) << 30)));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            Fail(written < 0 ? errno : EIO);
+        data += written;
+        left -= written;
+    }
+    if (fsync(m_fd) != 0)
+        Fail(errno);
+    m_written = bytes;
+}
+
+void DurableFile::VerifyWritten() const
+{
+    const int holds = HoldsExactly(m_fd, m_written);
+    if (holds < 0)
+        Fail(errno);
+    if (holds == 0)
+        throw StoreError(QStringLiteral("書き込んだ内容をディスクから読み返すと違っていました。"));
+}
+
+void DurableFile::Commit()
+{
+    if (m_hasOld && OldBytesDiffer())
+        KeepOldAsBackup();
+    if (close(std::exchange(m_fd, -1)) != 0 && errno != EINTR)
+        Fail(errno);
+    if (rename(m_temporary.constData(), m_target.constData()) != 0)
+        Fail(errno);
+    m_temporary.clear();
+    SyncDirectory();
+}
+
+void DurableFile::TakeOverOwnerAndMode()
+{
+    // Only root may give a file away; anyone else keeps the file as their own.
+    if (fchown(m_fd, m_old.st_uid, m_old.st_gid) != 0 && errno != EPERM)
+        Fail(errno);
+    if (fchmod(m_fd, m_old.st_mode & 07777) != 0)
+        Fail(errno);
+}
+
+bool DurableFile::OldBytesDiffer() const
+{
+    if (m_old.st_size != m_written.size())
+        return true;
+    const int fd = open(m_target.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    const bool same = HoldsExactly(fd, m_written) == 1;
+    close(fd);
+    return !same;
+}
+
+void DurableFile::KeepOldAsBackup()
+{
+    QByteArray link;
+    const bool linked = CreateBeside(m_target, &link,
+        [this](const QByteArray &name) { return ::link(m_target.constData(), name.constData()) == 0; });
+    if (!linked) {
+        // A file system without hard links (a FAT memory stick) keeps no previous version.
+        if (errno == EPERM || errno == EOPNOTSUPP)
+            return;
+        Fail(errno);
+    }
+    // The rename replaces the previous .bak in one step, so a .bak is always a whole file.
+    if (rename(link.constData(), (m_target + ".bak").constData()) != 0) {
+        const int error = errno;
+        unlink(link.constData());
+        Fail(error);
+    }
+}
+
+void DurableFile::SyncDirectory() const
+{
+    const int directory = open(DirectoryOf(m_target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory < 0)
+        Fail(errno);
+    const int synced = fsync(directory);
+    const int error = errno;
+    close(directory);
+    // Some file systems cannot sync a folder and say so with EINVAL; there is nothing more to do.
+    if (synced != 0 && error != EINVAL)
+        Fail(error);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <sys/stat.h>
+
+// Replaces one file so that at every moment it holds either all of its old bytes or all of the new
+// ones, and the new ones survive a power cut once Commit returns: they go to a temporary file
+// beside it, which is synced, and only then renamed over it, and the folder is synced after that.
+// The replaced file's mode carries over, and so do its owner and group where the process may set
+// them. When the bytes change, the replaced file stays as <name>.bak (one generation).
+// Throws StoreError with the reason in Japanese; on any failure the old file stays as it was.
+class DurableFile
+{
+public:
+    // Creates the temporary file. A symbolic link at path is followed: the file it names is replaced.
+    explicit DurableFile(const QString &path);
+    // Removes the temporary file unless it was committed.
+    ~DurableFile();
+    DurableFile(const DurableFile &) = delete;
+    DurableFile &operator=(const DurableFile &) = delete;
+
+    // Writes all of bytes and waits until the disk holds them.
+    void Write(const QByteArray &bytes);
+    // Reads the temporary file back; throws unless it holds exactly the bytes written.
+    void VerifyWritten() const;
+    void Commit();
+
+private:
+    void TakeOverOwnerAndMode();
+    bool OldBytesDiffer() const;
+    void KeepOldAsBackup();
+    void SyncDirectory() const;
+
+    QByteArray m_target;
+    QByteArray m_temporary;
+    QByteArray m_written;
+    struct stat m_old {};
+    bool m_hasOld = false;
+    int m_fd = -1;
+};

@@ -12,7 +12,6 @@
 #include "ui/failurereport.h"
 #include "ui/skypicture.h"
 
-#include <QCloseEvent>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
@@ -21,7 +20,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -232,12 +230,6 @@ void MainForm::BtnDelClick()
     ShowTitles();
 }
 
-void MainForm::BtnEndClick()
-{
-    if (SaveLoadedMonth(QStringLiteral("原因を取り除いてから、もう一度「保管しておわり」を押してください。")))
-        close();
-}
-
 bool MainForm::SaveLoadedMonth(const QString &whatNow)
 {
     if (!MonthIsLoaded())
@@ -254,40 +246,6 @@ bool MainForm::SaveLoadedMonth(const QString &whatNow)
                                .arg(MonthFile::FileName(strYear, strMonth), whatNow, error.message()));
         return false;
     }
-}
-
-bool MainForm::UnsavedWorkSettled(const std::function<bool()> &mayAsk)
-{
-    WriteBack();
-    if (!m_state.unsavedChanges || !mayAsk())
-        return true;
-    switch (AskBeforeQuitting()) {
-    case SaveAnswer::SaveAndQuit:
-        return SaveLoadedMonth(QStringLiteral("原因を取り除いてから、もう一度終了してください。"));
-    case SaveAnswer::QuitWithoutSaving:
-        return true;
-    case SaveAnswer::Cancel:
-        break;
-    }
-    return false;
-}
-
-SaveAnswer MainForm::AskBeforeQuitting()
-{
-    // A second request to end, while the user still decides on the first, waits for that answer.
-    if (m_asking)
-        return SaveAnswer::Cancel;
-    const QScopedValueRollback asking(m_asking, true);
-    const QString title = QStringLiteral("確認");
-    const QString text = QStringLiteral("まだ保存していない変更があります。保存してから終了しますか？");
-    return m_question ? m_question(title, text) : AskToSave(this, title, text);
-}
-
-bool MainForm::SessionMayEnd(const std::function<bool()> &allowsInteraction)
-{
-    bool mayEnd = false;
-    Guard([&] { mayEnd = UnsavedWorkSettled(allowsInteraction); });
-    return mayEnd;
 }
 
 void MainForm::BtnListClick()
@@ -373,11 +331,6 @@ void MainForm::ShowDate(const QDate &date)
     });
 }
 
-void MainForm::SetSaveQuestion(SaveQuestion question)
-{
-    m_question = std::move(question);
-}
-
 void MainForm::SetMessageSink(MessageSink sink)
 {
     m_sink = std::move(sink);
@@ -429,20 +382,6 @@ void MainForm::showEvent(QShowEvent *event)
         for (const auto &[title, text] : pending)
             Report(title, text);
     });
-}
-
-void MainForm::closeEvent(QCloseEvent *event)
-{
-    bool mayClose = m_quitting;
-    if (!mayClose)
-        Guard([&] { mayClose = UnsavedWorkSettled([] { return true; }); });
-    if (!mayClose) {
-        event->ignore();
-        return;
-    }
-    if (m_listForm)
-        m_listForm->close();
-    QWidget::closeEvent(event);
 }
 
 bool MainForm::eventFilter(QObject *watched, QEvent *event)

@@ -11,7 +11,7 @@ NOTERRA_BENCH_PACKAGES=(libbenchmark-dev libx11-dev)
 # through the accessibility bus as a screen reader does, and two type Japanese through both input
 # method frameworks with their Mozc engines.
 NOTERRA_E2E_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick faketime openbox wmctrl
-    procps dbus-daemon at-spi2-core python3-pyatspi ibus ibus-mozc mozc-server fcitx5 fcitx5-mozc fcitx5-frontend-qt6)
+    procps dbus-daemon dbus-bin at-spi2-core python3-pyatspi ibus ibus-mozc mozc-server fcitx5 fcitx5-mozc fcitx5-frontend-qt6)
 # The test run in a fresh chroot of another Debian suite (scripts/test-in-debian.sh).
 NOTERRA_CHROOT_PACKAGES=(debootstrap debian-archive-keyring)
 

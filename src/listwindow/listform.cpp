@@ -9,6 +9,7 @@
 #include "ui/formlayout.h"
 #include "ui/japanesefonts.h"
 
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QIcon>
 #include <QPushButton>
@@ -75,6 +76,8 @@ void ListForm::CreateControls()
         { ListArticle, "ListArticle", 0, 120, 4575, 2535 },
     });
     BtnEnd->setFocus(Qt::OtherFocusReason);
+    for (QWidget *control : std::initializer_list<QWidget *> { BtnEnd, BtnRefresh, ListArticle })
+        control->installEventFilter(this);
 }
 
 void ListForm::ConnectControls()
@@ -102,12 +105,15 @@ void ListForm::ConnectControls()
     }
 }
 
-void ListForm::showEvent(QShowEvent *event)
+bool ListForm::eventFilter(QObject *watched, QEvent *event)
 {
-    QWidget::showEvent(event);
-    // The window opens for the keyboard as much as for the mouse, so the focused button shows its
-    // frame at once. Showing a window clears this, so it is set once the window is shown.
-    setAttribute(Qt::WA_KeyboardFocusChange);
+    // The window opens, and comes back, for the keyboard as much as for the mouse, so the control
+    // that takes the focus with the activation shows its focus frame at once. Qt clears the mark
+    // when the window is shown and, in newer versions, when the activation moves the focus in,
+    // just before the control hears of it.
+    if (event->type() == QEvent::FocusIn && static_cast<QFocusEvent *>(event)->reason() == Qt::ActiveWindowFocusReason)
+        setAttribute(Qt::WA_KeyboardFocusChange);
+    return QWidget::eventFilter(watched, event);
 }
 
 void ListForm::FillList()

@@ -18,7 +18,7 @@ public:
     ListForm(ListOwner *owner, QWidget *parent);
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void CreateControls();

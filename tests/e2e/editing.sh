@@ -40,18 +40,6 @@ declaration='<?xml version="1.0" encoding="Shift_JIS"?>'
 first_entry=$'今日の予定表\nTea & cake at 3'
 second_entry=$'二件目ソnata\n1<2'
 
-# Client-area rectangles (left top width height) of the main window's controls, of the title
-# list's first row and of the whole client area. The list shows seven rows of 12 pixels from 218.
-declare -A control=(
-    [BtnNew]="16 320 73 20"
-    [BtnEnd]="440 16 113 20"
-    [BtnDel]="96 320 73 20"
-    [ListTitle]="8 216 169 92"
-    [TxtText]="200 48 353 289"
-    [TitleRow0]="10 219 150 12"
-    [Client]="0 0 565 353"
-)
-
 # The characters of the texts that are not ASCII, each once.
 wide_characters()
 {
@@ -201,13 +189,7 @@ check_month_file()
         fail "the document is '$body', expected one DIARY holding the 15th's ARTICLE only"
 }
 
-work=$(mktemp -d)
-mkdir -p "$shots"
-rm -f "$shots"/*.png
-portable=$work/portable
-mkdir "$portable"
-cp "$program" "$portable/noterra"
-unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_STYLE_OVERRIDE QT_IM_MODULE XMODIFIERS
+prepare_portable
 
 start_display
 bind_characters "$first_entry" "$second_entry"

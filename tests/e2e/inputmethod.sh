@@ -68,13 +68,9 @@ today="2026-03-15 12:00:00"
 month_file=Diary20263.xml
 converted=日記
 
-# Client-area rectangles (left top width height) of the main window's controls, of the title
-# list's first and third rows and of the 16th in the calendar.
-declare -A control=(
-    [BtnNew]="16 320 73 20"
-    [BtnEnd]="440 16 113 20"
-    [TxtText]="200 48 353 289"
-    [TitleRow0]="10 219 150 12"
+# Client-area rectangles (left top width height) of the title list's third row and of the 16th
+# in the calendar, beside the main window's of lib.sh.
+control+=(
     [TitleRow2]="10 241 150 11"
     [Day16]="42 121 16 12"
 )
@@ -157,40 +153,9 @@ fcitx5_editor_ready()
             org.fcitx.Fcitx.Controller1.DebugInfo 2>/dev/null | grep -q 'program:noterra .*focus:1'
 }
 
-start_program()
-{
-    LD_PRELOAD=$faketime_lib FAKETIME="@$today" FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 QT_QPA_PLATFORM=xcb \
-        LC_ALL=C.UTF-8 "$portable/noterra" >>"$work/noterra.log" 2>&1 &
-    app=$!
-    started+=("$app")
-    wait_for 20 "no window titled Noterra was mapped within the time" main_window
-    wait_for 5 "the window was not activated" window_active
-    read -r left top < <(xwininfo -id "$window" |
-        awk -F: '/Absolute upper-left X/ { x = $2 + 0 } /Absolute upper-left Y/ { y = $2 + 0 } END { print x, y }')
-}
-window_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }
-
-# A digest of what the screen shows in the named rectangle of the window.
-region()
-{
-    local x y w h
-    read -r x y w h <<<"${control[$1]}"
-    import -window root -crop "${w}x${h}+$((left + x))+$((top + y))" rgb:- 2>/dev/null | md5sum
-}
-region_changed()
-{
-    kill -0 "$app" 2>/dev/null || fail "the program ended: $(cat "$work/noterra.log")"
-    [ "$(region "$1")" != "$2" ]
-}
-click()
-{
-    local x y w h
-    read -r x y w h <<<"${control[$1]}"
-    timeout 5 xdotool mousemove "$((left + x + w / 2))" "$((top + y + h / 2))" click 1
-}
 # The editor looked the same in three looks in a row: the input method's answers to the keys
 # so far are painted.
-settled()
+editor_settled()
 {
     local now
     now=$(region TxtText)
@@ -206,7 +171,7 @@ wait_settled()
 {
     previous=
     same=0
-    wait_for 20 "the editor did not settle $1" settled
+    wait_for 20 "the editor did not settle $1" editor_settled
 }
 # Presses the keys and waits until the editor shows something else and has settled again.
 keys_and_watch()
@@ -248,10 +213,8 @@ convert_in_new_entry()
     [ "$framework" != fcitx5 ] ||
         wait_for 20 "fcitx5 did not take the editor's input with Mozc: $(cat "$work/im.log")" fcitx5_editor_ready
     keys_and_watch "the editor showed no conversion of the romaji typed" type --delay 80 "nikki "
-    import -window root "$shots/$1" 2>/dev/null
+    shot "$1"
 }
-
-app_ended() { ! kill -0 "$app" 2>/dev/null; }
 
 # The month file holds the given days' entries, each of them 日記, and nothing else.
 check_month_file()
@@ -280,15 +243,7 @@ stop_session()
 }
 trap stop_session EXIT
 
-work=$(mktemp -d)
-mkdir -p "$shots"
-rm -f "$shots"/*.png
-portable=$work/portable
-mkdir "$portable"
-cp "$program" "$portable/noterra"
-program_log=$work/noterra.log
-unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_STYLE_OVERRIDE QT_IM_MODULE XMODIFIERS \
-    GTK_IM_MODULE IBUS_ADDRESS
+prepare_portable
 
 prepare_home
 # The background processes open their logs later than the messages that quote them are made.
@@ -311,11 +266,7 @@ convert_in_new_entry other-day.png
 click Day16
 convert_in_new_entry end.png
 click BtnEnd
-wait_for 15 "the program did not end after 保管しておわり (screenshot before the click: end.png)" app_ended
-wait "$app"
-status=$?
-unset 'started[-1]'
-[ $status -eq 0 ] || fail "the program ended with status $status: $(cat "$work/noterra.log")"
+program_ends "the program did not end after 保管しておわり (screenshot before the click: end.png)"
 check_month_file "15 4" "16 1"
 
 echo "PASS: $framework with Mozc: $month_file holds every conversion once; screenshots in $shots"

@@ -1,5 +1,5 @@
 # shellcheck shell=bash
-# shellcheck disable=SC2154 # failure_shot, control, portable, shots and today come from the script that sources this file
+# shellcheck disable=SC2154 # failure_shot, portable, shots and today come from the script that sources this file
 # What the end-to-end scripts share: skipping and failing, the processes they start and stop, the
 # waits, a virtual X server with a window manager, and the program started, looked at, clicked and
 # ended. A script sets, before it calls these:
@@ -10,12 +10,25 @@
 #   portable           the folder that holds the program as noterra
 #   today              the date and time the program's clock shows
 #   shots              where shot() puts its screenshots
-#   control            an associative array of client-area rectangles, "left top width height"
-#                      by name; a name lies on the main window unless the script redefines
-#                      origin_of
+#   control            (optional) more client-area rectangles, "left top width height" by name,
+#                      added to those of the main window below; a name lies on the main window
+#                      unless the script redefines origin_of
 
 work=
 started=()
+
+# Client-area rectangles of the main window's controls, of the title list's first row and of the
+# whole client area. The list shows seven rows of 12 pixels from 218.
+declare -A control=(
+    [BtnList]="32 8 129 20"
+    [BtnNew]="16 320 73 20"
+    [BtnEnd]="440 16 113 20"
+    [BtnDel]="96 320 73 20"
+    [ListTitle]="8 216 169 92"
+    [TxtText]="200 48 353 289"
+    [TitleRow0]="10 219 150 12"
+    [Client]="0 0 565 353"
+)
 
 skip() { echo "SKIP: $*"; exit 77; }
 
@@ -118,6 +131,22 @@ wm_ready()
 {
     kill -0 "$openbox" 2>/dev/null || fail "openbox ended: $(cat "$work/openbox.log")"
     [ -e "$work/wm-ready" ]
+}
+
+# Makes work and, in it, the portable folder that holds the program (from $program) alone; empties
+# the screenshots folder; and drops the desktop's settings that would change how the program looks
+# or takes keys.
+prepare_portable()
+{
+    work=$(mktemp -d)
+    mkdir -p "$shots"
+    rm -f "$shots"/*.png
+    portable=$work/portable
+    mkdir "$portable"
+    cp "$program" "$portable/noterra"
+    program_log=$work/noterra.log
+    unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_STYLE_OVERRIDE QT_IM_MODULE \
+        XMODIFIERS GTK_IM_MODULE IBUS_ADDRESS
 }
 
 # Starts the portable program and waits until its main window is active and painted; sets app,

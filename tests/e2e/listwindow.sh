@@ -36,18 +36,10 @@ month_before+='<ARTICLE DATE="20"><TEXT>twentieth</TEXT></ARTICLE>'
 month_before+='<ARTICLE DATE="9"><TEXT>9時に歯医者</TEXT></ARTICLE></DIARY>'
 month_after=${month_before/<TEXT>fourth-a<\/TEXT>/}
 
-# Client-area rectangles (left top width height). Main window: its controls, the title list's
-# first row, the client area. List window (the names that start with ListArticle or ListForm):
-# the header's day section, the first row under a header of up to 23 pixels (17 here; it
-# depends on the font), the rows, the client area.
-declare -A control=(
-    [BtnList]="32 8 129 20"
-    [BtnEnd]="440 16 113 20"
-    [BtnDel]="96 320 73 20"
-    [ListTitle]="8 216 169 92"
-    [TxtText]="200 48 353 289"
-    [TitleRow0]="10 219 150 12"
-    [Client]="0 0 565 353"
+# Client-area rectangles (left top width height) of the list window: the header's day section,
+# the first row under a header of up to 23 pixels (17 here; it depends on the font), the rows,
+# the client area.
+control+=(
     [ListArticle.DayHeader]="2 10 49 14"
     [ListArticle.Row0]="2 27 260 10"
     [ListArticle.Rows]="2 27 300 140"
@@ -106,15 +98,9 @@ titles_in()
     LC_ALL=C.UTF-8 iconv -f CP932 -t UTF-8 "$1" 2>/dev/null | grep -o '<TEXT>[^<]*' | sed 's/<TEXT>//' | paste -sd, -
 }
 
-work=$(mktemp -d)
-mkdir -p "$shots"
-rm -f "$shots"/*.png
-portable=$work/portable
-mkdir "$portable"
-cp "$program" "$portable/noterra"
+prepare_portable
 write_month "$month_before" "$portable/$month_file"
 write_month "$month_after" "$work/expected.xml"
-unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_STYLE_OVERRIDE QT_IM_MODULE XMODIFIERS
 
 start_display
 start_program

@@ -8,7 +8,6 @@
 
 #include <QRegularExpression>
 
-#include <libxml/encoding.h>
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
 

@@ -1,5 +1,6 @@
 #include "mainwindow/caldiary.h"
 #include "mainwindow/mainform.h"
+#include "store/diarymonth.h"
 
 #include <QFile>
 #include <QFocusEvent>
@@ -102,7 +103,7 @@ void BenchMainForm::writeBack_dayOf1000Entries()
         QFocusEvent focusOut(QEvent::FocusOut, Qt::MouseFocusReason);
         QCoreApplication::sendEvent(editor, &focusOut);
     }
-    QVERIFY(form->State().xmlDay.childNodes()[500].text().contains(QStringLiteral("書き足し")));
+    QVERIFY(form->findChild<DiaryMonth *>()->EntryText(500)->contains(QStringLiteral("書き足し")));
 }
 
 void BenchMainForm::monthSwitch_between31x100Months()

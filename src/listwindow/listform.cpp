@@ -2,9 +2,6 @@
 
 #include "listwindow/articlelistmodel.h"
 #include "listwindow/listowner.h"
-#include "store/diarynames.h"
-#include "store/monthdocument.h"
-#include "store/xmldom.h"
 #include "ui/application.h"
 #include "ui/formlayout.h"
 #include "ui/japanesefonts.h"
@@ -121,12 +118,8 @@ void ListForm::FillList()
     const int year = m_owner->LoadedYear().toInt();
     const int month = m_owner->LoadedMonth().toInt();
     std::vector<ArticleRow> rows;
-    for (const XmlNode &article : m_owner->LoadedDocument().getElementsByTagName(DiaryNames::Article)) {
-        const QString dayText = article.getAttribute(DiaryNames::Date);
-        const std::optional<int> day = MonthDocument::ArticleDay(article);
-        for (const XmlNode &entry : article.childNodes())
-            rows.push_back({ dayText, m_owner->MakeTitle(entry.text()), day, year, month });
-    }
+    for (MonthRow &row : m_owner->LoadedRows())
+        rows.push_back({ std::move(row.dayText), std::move(row.title), row.day, year, month });
     m_rows->Append(std::move(rows));
 }
 

@@ -3,8 +3,7 @@
 #include "listwindow/listform.h"
 #include "mainwindow/caldiary.h"
 #include "mainwindow/editortext.h"
-#include "store/diarynames.h"
-#include "store/monthdocument.h"
+#include "store/diarymonth.h"
 #include "store/storeerror.h"
 #include "store/textcodec.h"
 #include "store/yearmonth.h"
@@ -34,17 +33,14 @@ MainForm::MainForm(const QString &directory, Clock today, QWidget *parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Noterra"));
     setWindowIcon(NoterraIcon());
+    m_month = new DiaryMonth(this);
+    m_month->setObjectName(QStringLiteral("DiaryMonth"));
     CreateControls();
     ConnectControls();
     Guard([this] { Load(); });
 }
 
-MainForm::~MainForm()
-{
-    // Child widgets are destroyed after this object's members; the editor's last focus-out
-    // must not reach a write-back into a document that is already gone.
-    TxtText->removeEventFilter(this);
-}
+MainForm::~MainForm() = default;
 
 void MainForm::ConnectControls()
 {
@@ -77,7 +73,7 @@ void MainForm::Load()
 
 void MainForm::LoadMonth(const QString &year, const QString &month)
 {
-    const MonthFile::ReadResult result = MonthDocument::LoadMonth(m_state, m_directory, year, month);
+    const MonthFile::ReadResult result = m_month->LoadMonth(m_directory, year, month);
     if (result.status != MonthFile::ReadResult::Status::KeptAside)
         return;
     // The notice is modal: behind it the day view shows the month just opened, not the one left.
@@ -91,14 +87,7 @@ void MainForm::LoadMonth(const QString &year, const QString &month)
 
 void MainForm::SaveMonth(const QString &year, const QString &month)
 {
-    MonthDocument::SaveMonth(m_state, m_directory, year, month);
-}
-
-bool MainForm::MonthIsLoaded() const
-{
-    // Without a root the month's file could not even be set aside; the user cannot have written
-    // into it, and saving would put an empty month over the file.
-    return !m_state.xmlDoc.documentElement().isNull();
+    m_month->SaveMonth(m_directory, year, month);
 }
 
 void MainForm::ListDay()
@@ -109,17 +98,9 @@ void MainForm::ListDay()
     }
     TxtText->clear();
     SetEditorOpen(false);
-    const std::vector<XmlNode> articles = m_state.xmlDoc.getElementsByTagName(DiaryNames::Article);
-    m_state.xmlDay = XmlNode();
-    const int day = CalDiary_->Day();
-    for (const XmlNode &article : articles) {
-        // An ARTICLE whose DATE is no number comes from another tool; it names no day.
-        if (MonthDocument::ArticleDay(article) == day) {
-            m_state.xmlDay = article;
-            ShowTitles();
-            return;
-        }
-    }
+    m_month->SelectDay(CalDiary_->Day());
+    if (m_month->HasSelectedDay())
+        ShowTitles();
 }
 
 QString MainForm::MakeTitle(const QString &storedText) const
@@ -127,11 +108,16 @@ QString MainForm::MakeTitle(const QString &storedText) const
     return TextCodec::MakeTitle(storedText);
 }
 
+std::vector<MonthRow> MainForm::LoadedRows() const
+{
+    return m_month->Rows();
+}
+
 void MainForm::ShowTitles()
 {
     QStringList titles;
-    for (const XmlNode &entry : m_state.xmlDay.childNodes())
-        titles.append(MakeTitle(entry.text()));
+    for (const DayEntry &entry : m_month->DayEntries())
+        titles.append(entry.title);
     const QSignalBlocker blocker(ListTitle);
     ListTitle->clear();
     ListTitle->addItems(titles);
@@ -145,14 +131,6 @@ int MainForm::SelectedIndex() const
     return selected.isEmpty() ? -1 : ListTitle->row(selected.first());
 }
 
-XmlNode MainForm::EntryAt(int position) const
-{
-    if (position < 0 || m_state.xmlDay.isNull())
-        return {};
-    const std::vector<XmlNode> entries = m_state.xmlDay.childNodes();
-    return position < int(entries.size()) ? entries[position] : XmlNode();
-}
-
 void MainForm::TitleSelected()
 {
     const int position = SelectedIndex();
@@ -160,11 +138,11 @@ void MainForm::TitleSelected()
         KeepEditedTitleSelected();
         return;
     }
-    const XmlNode entry = EntryAt(position);
-    if (entry.isNull())
+    const std::optional<QString> text = m_month->EntryText(position);
+    if (!text)
         return;
-    m_state.curText = position;
-    TxtText->setPlainText(TextCodec::DecodeText(entry.text()));
+    m_month->SetCurText(position);
+    TxtText->setPlainText(TextCodec::DecodeText(*text));
     SetEditorOpen(true);
 }
 
@@ -174,7 +152,7 @@ void MainForm::KeepEditedTitleSelected()
     // entry, so the highlight comes back to it.
     if (TxtText->isReadOnly())
         return;
-    if (QListWidgetItem *edited = ListTitle->item(m_state.curText)) {
+    if (QListWidgetItem *edited = ListTitle->item(m_month->CurText())) {
         const QSignalBlocker blocker(ListTitle);
         edited->setSelected(true);
     }
@@ -191,40 +169,40 @@ void MainForm::WriteBack()
     // A read-only editor stands for no entry; a writable one for the highlighted title, which
     // stays highlighted, so that the next edit is written back as well.
     const int position = SelectedIndex();
-    XmlNode entry = EntryAt(position);
-    if (TxtText->isReadOnly() || entry.isNull())
+    if (TxtText->isReadOnly() || position < 0)
         return;
-    MonthDocument::SetEntryText(m_state, entry, TextCodec::EncodeText(EditorText::Shown(*TxtText)));
+    const QString text = TextCodec::EncodeText(EditorText::Shown(*TxtText));
+    if (!m_month->SetEntryText(position, text))
+        return;
     // Only this row's title changes: a rebuilt list would scroll, and the click that took the
     // focus from the editor would land on another title than the one under the pointer.
-    ListTitle->item(position)->setText(MakeTitle(entry.text()));
+    ListTitle->item(position)->setText(MakeTitle(text));
 }
 
 void MainForm::BtnNewClick()
 {
-    if (!MonthIsLoaded()) {
+    if (!m_month->IsLoaded()) {
         ReportUnloadedMonth();
         return;
     }
-    MonthDocument::AppendEntry(m_state, *CalDiary_);
+    const int position = m_month->AppendEntry(*CalDiary_);
     TxtText->clear();
-    const int position = ListTitle->count();
     ListTitle->addItem(QStringLiteral("<新規>"));
     ListTitle->setCurrentRow(position);
-    m_state.curText = position;
+    m_month->SetCurText(position);
     TxtText->setFocus(Qt::OtherFocusReason);
 }
 
 void MainForm::BtnDelClick()
 {
-    if (!MonthIsLoaded()) {
+    if (!m_month->IsLoaded()) {
         ReportUnloadedMonth();
         return;
     }
-    const XmlNode entry = EntryAt(SelectedIndex());
-    if (entry.isNull())
+    const int position = SelectedIndex();
+    if (!m_month->EntryText(position))
         return;
-    MonthDocument::RemoveEntry(m_state, entry);
+    m_month->RemoveEntry(position);
     TxtText->clear();
     SetEditorOpen(false);
     ShowTitles();
@@ -232,7 +210,9 @@ void MainForm::BtnDelClick()
 
 bool MainForm::SaveLoadedMonth(const QString &whatNow)
 {
-    if (!MonthIsLoaded())
+    // Without a root the month's file could not even be set aside; the user cannot have written
+    // into it, and saving would put an empty month over the file.
+    if (!m_month->IsLoaded())
         return true;
     try {
         // The document belongs to the month it was loaded for and goes into that month's file.
@@ -304,14 +284,10 @@ void MainForm::MarkDays()
         }
     }
     const int daysInMonth = CalDiary_->VisibleDays(offset + 1).daysInMonth();
-    for (const XmlNode &article : m_state.xmlDoc.getElementsByTagName(DiaryNames::Article)) {
-        if (!article.hasChildNodes())
-            continue;
+    for (const int day : m_month->DaysWithEntries()) {
         // A day the displayed month does not have would mark a day of the next month.
-        const std::optional<int> day = MonthDocument::ArticleDay(article);
-        if (!day || *day < 1 || *day > daysInMonth)
-            continue;
-        CalDiary_->SetDayBold(CalDiary_->VisibleDays(*day + offset), true);
+        if (day <= daysInMonth)
+            CalDiary_->SetDayBold(CalDiary_->VisibleDays(day + offset), true);
     }
     CalDiary_->Refresh();
 }

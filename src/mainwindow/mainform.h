@@ -2,7 +2,6 @@
 
 #include "listwindow/listowner.h"
 #include "mainwindow/savequestion.h"
-#include "store/publicmod.h"
 
 #include <QDate>
 #include <QImage>
@@ -11,6 +10,7 @@
 #include <functional>
 
 class CalDiary;
+class DiaryMonth;
 class ListForm;
 class QLabel;
 class QListWidget;
@@ -34,14 +34,13 @@ public:
 
     // Shows the titles of the calendar's selected day, none selected, the editor empty.
     void ListDay();
-    QString MakeTitle(const QString &storedText) const override;
+    QString MakeTitle(const QString &storedText) const;
     // Moves the calendar to date and shows that day; another month is reached through the
     // ordinary month switch, which saves the month being left.
     void ShowDate(const QDate &date) override;
 
     CalDiary *Calendar() const { return CalDiary_; }
-    const PublicMod &State() const { return m_state; }
-    const XmlDocument &LoadedDocument() const override { return m_state.xmlDoc; }
+    std::vector<MonthRow> LoadedRows() const override;
     QString LoadedYear() const override { return strYear; }
     QString LoadedMonth() const override { return strMonth; }
     // Where failures and notices go; a message box unless a test replaces it.
@@ -70,7 +69,6 @@ private:
     void Load();
     void LoadMonth(const QString &year, const QString &month);
     void SaveMonth(const QString &year, const QString &month);
-    bool MonthIsLoaded() const;
     // Saves the loaded month into its own file; on failure tells the user why and what happens now.
     bool SaveLoadedMonth(const QString &whatNow);
     // Whether the program may end: nothing is unsaved, the user let it go, or it was saved on the
@@ -93,13 +91,11 @@ private:
     bool SwitchMonth();
     void MarkDays();
     int SelectedIndex() const;
-    // Entry position of the selected day, or a null node when there is none there.
-    XmlNode EntryAt(int position) const;
     void Report(const QString &title, const QString &text);
     // 新規 and 削除 in a month whose file could not be loaded: nothing would ever be saved.
     void ReportUnloadedMonth();
 
-    PublicMod m_state;
+    DiaryMonth *m_month = nullptr;
     QString strYear;
     QString strMonth;
     QString m_directory;

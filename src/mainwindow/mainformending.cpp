@@ -1,6 +1,7 @@
 #include "mainwindow/mainform.h"
 
 #include "listwindow/listform.h"
+#include "store/diarymonth.h"
 
 #include <QCloseEvent>
 #include <QScopedValueRollback>
@@ -17,7 +18,7 @@ void MainForm::BtnEndClick()
 bool MainForm::UnsavedWorkSettled(const std::function<bool()> &mayAsk)
 {
     WriteBack();
-    if (!m_state.unsavedChanges || !mayAsk())
+    if (!m_month->HasUnsavedChanges() || !mayAsk())
         return true;
     switch (AskBeforeQuitting()) {
     case SaveAnswer::SaveAndQuit:

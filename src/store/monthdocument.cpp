@@ -84,6 +84,14 @@ void SetEntryText(PublicMod &state, XmlNode entry, const QString &text)
     state.unsavedChanges = true;
 }
 
+XmlNode EntryAt(const PublicMod &state, int position)
+{
+    if (position < 0 || state.xmlDay.isNull())
+        return {};
+    const std::vector<XmlNode> entries = state.xmlDay.childNodes();
+    return position < int(entries.size()) ? entries[position] : XmlNode();
+}
+
 void RemoveEntry(PublicMod &state, const XmlNode &entry)
 {
     state.xmlDay.removeChild(entry);

@@ -32,6 +32,9 @@ void AppendEntry(PublicMod &state, const DaySource &calendar);
 // Stores text as the entry's text; an unchanged text leaves the document and the mark alone.
 void SetEntryText(PublicMod &state, XmlNode entry, const QString &text);
 
+// Entry position of xmlDay, or a null node when there is no such entry.
+XmlNode EntryAt(const PublicMod &state, int position);
+
 // Removes an entry of xmlDay; its handle is no longer valid afterwards.
 void RemoveEntry(PublicMod &state, const XmlNode &entry);
 

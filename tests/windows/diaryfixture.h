@@ -3,6 +3,7 @@
 #include "listwindow/listform.h"
 #include "mainwindow/caldiary.h"
 #include "mainwindow/mainform.h"
+#include "store/diarymonth.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -73,6 +74,8 @@ struct Window
     QPlainTextEdit *Editor() const { return Find<QPlainTextEdit>("TxtText"); }
     QPushButton *Button(const char *name) const { return Find<QPushButton>(name); }
     CalDiary *Calendar() const { return form->Calendar(); }
+    DiaryMonth *Month() const { return form->findChild<DiaryMonth *>(); }
+    QString StoredText(int position) const { return Month()->EntryText(position).value_or(QString()); }
 
     QStringList TitleTexts() const
     {

@@ -128,17 +128,15 @@ void TestEntryEditing::btnNew_onADayWithoutArticle_createsIt()
     Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnDel");
-    QVERIFY(window.form->State().xmlDay.isNull());
+    QVERIFY(!window.Month()->HasSelectedDay());
     QVERIFY(!window.Editor()->placeholderText().isEmpty());
     window.Click("BtnNew");
     QVERIFY(window.Editor()->placeholderText().isEmpty());
-    const XmlNode day = window.form->State().xmlDay;
-    QVERIFY(!day.isNull());
-    QCOMPARE(day.getAttribute("DATE"), QString("9"));
-    QCOMPARE(window.form->State().xmlDoc.documentElement().childNodes().back(), day);
+    QVERIFY(window.Month()->HasSelectedDay());
+    QCOMPARE(window.Month()->Rows().back().dayText, QString("9"));
     QCOMPARE(window.TitleTexts(), QStringList({ "<新規>" }));
     QCOMPARE(window.SelectedRow(), 0);
-    QCOMPARE(window.form->State().curText, 0);
+    QCOMPARE(window.Month()->CurText(), 0);
     QVERIFY(window.Editor()->hasFocus());
     QVERIFY(window.Editor()->toPlainText().isEmpty());
 }
@@ -152,7 +150,7 @@ void TestEntryEditing::btnNew_twice_writesBackTheFirst()
     window.Click("BtnNew");
     QCOMPARE(window.TitleTexts(), QStringList({ "一つ目", "<新規>" }));
     QCOMPARE(window.SelectedRow(), 1);
-    QCOMPARE(window.form->State().curText, 1);
+    QCOMPARE(window.Month()->CurText(), 1);
     window.Click("BtnNew");
     QCOMPARE(window.TitleTexts(), QStringList({ "一つ目", "", "<新規>" }));
 }
@@ -177,7 +175,7 @@ void TestEntryEditing::btnDel_withoutSelection_doesNothing()
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnDel");
     QCOMPARE(window.TitleTexts(), QStringList({ "a", "b" }));
-    QCOMPARE(window.form->State().xmlDay.childNodes().size(), size_t(2));
+    QCOMPARE(window.Month()->DayEntries().size(), size_t(2));
 }
 
 void TestEntryEditing::btnDel_onlyEntry_leavesTheEmptyArticle()
@@ -190,7 +188,7 @@ void TestEntryEditing::btnDel_onlyEntry_leavesTheEmptyArticle()
     window.Click("BtnDel");
     QVERIFY(window.TitleTexts().isEmpty());
     QVERIFY(window.Editor()->toPlainText().isEmpty());
-    QVERIFY(!window.form->State().xmlDay.isNull());
+    QVERIFY(window.Month()->HasSelectedDay());
     window.Click("BtnEnd");
     const QByteArray written = ReadFile(Path("Diary20263.xml"));
     QVERIFY2(written.contains("<ARTICLE DATE=\"9\"/>") || written.contains("<ARTICLE DATE=\"9\"></ARTICLE>"),
@@ -332,7 +330,7 @@ void TestEntryEditing::writeBack_secondEditIsWrittenToo()
     window.Type(" second");
     leaveEditor(window);
     QCOMPARE(window.TitleTexts(), QStringList({ "first second" }));
-    QCOMPARE(window.form->State().xmlDay.childNodes().front().text(), QString("first second"));
+    QCOMPARE(window.StoredText(0), QString("first second"));
 }
 
 void TestEntryEditing::writeBack_whenAnotherWindowIsActivated_data()
@@ -362,7 +360,7 @@ void TestEntryEditing::writeBack_whenAnotherWindowIsActivated()
     other.show();
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
-    QTRY_COMPARE(window.form->State().xmlDay.childNodes().front().text(), shown);
+    QTRY_COMPARE(window.StoredText(0), shown);
 }
 
 void TestEntryEditing::writeBack_keepsLineBreaksAsMarkers()
@@ -374,7 +372,7 @@ void TestEntryEditing::writeBack_keepsLineBreaksAsMarkers()
     QTest::keyClick(window.Editor(), Qt::Key_Return);
     window.Type("牛乳");
     window.Click("BtnNew");
-    QCOMPARE(window.form->State().xmlDay.childNodes().front().text(), QString("買い物\\n牛乳"));
+    QCOMPARE(window.StoredText(0), QString("買い物\\n牛乳"));
     QCOMPARE(window.TitleTexts().first(), QString("買い物"));
     window.ClickTitle(0);
     QCOMPARE(window.Editor()->toPlainText(), QString("買い物\n牛乳"));
@@ -395,7 +393,7 @@ void TestEntryEditing::switch_savesExactlyTheMonthBeingLeft()
     QCOMPARE(ReadFile(Path("Diary20264.xml")), april);
     QCOMPARE(window.form->LoadedMonth(), QString("4"));
     QCOMPARE(window.TitleTexts(), QStringList({ "april" }));
-    QVERIFY(window.form->State().xmlDay.childNodes().front().text() == "april");
+    QCOMPARE(window.StoredText(0), QString("april"));
 }
 
 void TestEntryEditing::calendarClick_onNextMonthsDay_savesSwitchesAndMarks()
@@ -545,7 +543,7 @@ void TestEntryEditing::unsavedChanges_setByChangesClearedBySaves()
         else
             QFAIL(qPrintable("unknown step " + step));
     }
-    QCOMPARE(window.form->State().unsavedChanges, unsaved);
+    QCOMPARE(window.Month()->HasUnsavedChanges(), unsaved);
     QVERIFY(window.messages.isEmpty());
 }
 

@@ -199,7 +199,7 @@ void TestMainForm::listDay_findsTheDaysArticle()
     WriteFile(dir.filePath("Diary20263.xml"), MonthXml(articles));
     Window window(dir.path(), QDate(2026, 3, 5));
     QCOMPARE(window.TitleTexts(), titles);
-    QCOMPARE(!window.form->State().xmlDay.isNull(), hasDay);
+    QCOMPARE(window.Month()->HasSelectedDay(), hasDay);
     window.form->ListDay();
     QCOMPARE(window.TitleTexts(), titles);
     QCOMPARE(window.SelectedRow(), -1);
@@ -216,7 +216,7 @@ void TestMainForm::titleSelected_showsTheDecodedText()
     QVERIFY(window.ShowAndActivate());
     window.ClickTitle(1);
     QCOMPARE(window.SelectedRow(), 1);
-    QCOMPARE(window.form->State().curText, 1);
+    QCOMPARE(window.Month()->CurText(), 1);
     QCOMPARE(window.Editor()->toPlainText(), QString("Meeting\nRoom 3"));
     QVERIFY(!window.Editor()->isReadOnly());
 }
@@ -400,7 +400,7 @@ void TestMainForm::fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom
     window.Click("BtnNew");
     window.Type("added");
     window.Titles()->setFocus();
-    QVERIFY(disk.LeaveFree(SmallDisk::JustBelow(window.form->State().xmlDoc.saveXml().size())));
+    QVERIFY(disk.LeaveFree(SmallDisk::JustBelow(window.Month()->Bytes().size())));
     const auto save = [&] {
         if (switchMonth)
             window.Pick(QDate(2026, 4, 1));
@@ -495,7 +495,7 @@ void TestMainForm::unloadedMonth_refusesEditingInJapanese()
              qPrintable(window.messages.last()));
     QVERIFY(window.TitleTexts().isEmpty());
     QVERIFY(window.Editor()->isReadOnly());
-    QVERIFY(window.form->State().xmlDoc.documentElement().isNull());
+    QVERIFY(!window.Month()->IsLoaded());
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
              QStringList({ "Diary20263.xml" }));
 }

@@ -1,0 +1,132 @@
+#include "store/diarymonth.h"
+
+#include "store/diarynames.h"
+#include "store/monthdocument.h"
+#include "store/publicmod.h"
+#include "store/textcodec.h"
+
+#include <algorithm>
+
+DiaryMonth::DiaryMonth(QObject *parent)
+    : QObject(parent)
+    , m_state(std::make_unique<PublicMod>())
+{
+}
+
+DiaryMonth::~DiaryMonth() = default;
+
+MonthFile::ReadResult DiaryMonth::LoadMonth(const QString &directory, const QString &year, const QString &month)
+{
+    return MonthDocument::LoadMonth(*m_state, directory, year, month);
+}
+
+void DiaryMonth::SaveMonth(const QString &directory, const QString &year, const QString &month)
+{
+    MonthDocument::SaveMonth(*m_state, directory, year, month);
+}
+
+bool DiaryMonth::IsLoaded() const
+{
+    return !m_state->xmlDoc.documentElement().isNull();
+}
+
+bool DiaryMonth::HasUnsavedChanges() const
+{
+    return m_state->unsavedChanges;
+}
+
+QByteArray DiaryMonth::Bytes() const
+{
+    return m_state->xmlDoc.saveXml();
+}
+
+void DiaryMonth::SelectDay(int day)
+{
+    m_state->xmlDay = XmlNode();
+    for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
+        // An ARTICLE whose DATE is no number comes from another tool; it names no day.
+        if (MonthDocument::ArticleDay(article) == day) {
+            m_state->xmlDay = article;
+            return;
+        }
+    }
+}
+
+bool DiaryMonth::HasSelectedDay() const
+{
+    return !m_state->xmlDay.isNull();
+}
+
+std::vector<DayEntry> DiaryMonth::DayEntries() const
+{
+    std::vector<DayEntry> entries;
+    if (m_state->xmlDay.isNull())
+        return entries;
+    for (const XmlNode &entry : m_state->xmlDay.childNodes()) {
+        QString text = entry.text();
+        QString title = TextCodec::MakeTitle(text);
+        entries.push_back({ std::move(text), std::move(title) });
+    }
+    return entries;
+}
+
+std::optional<QString> DiaryMonth::EntryText(int position) const
+{
+    const XmlNode entry = MonthDocument::EntryAt(*m_state, position);
+    return entry.isNull() ? std::nullopt : std::optional<QString>(entry.text());
+}
+
+int DiaryMonth::AppendEntry(const DaySource &calendar)
+{
+    MonthDocument::AppendEntry(*m_state, calendar);
+    return int(m_state->xmlDay.childNodes().size()) - 1;
+}
+
+bool DiaryMonth::SetEntryText(int position, const QString &text)
+{
+    const XmlNode entry = MonthDocument::EntryAt(*m_state, position);
+    if (entry.isNull())
+        return false;
+    MonthDocument::SetEntryText(*m_state, entry, text);
+    return true;
+}
+
+void DiaryMonth::RemoveEntry(int position)
+{
+    const XmlNode entry = MonthDocument::EntryAt(*m_state, position);
+    if (!entry.isNull())
+        MonthDocument::RemoveEntry(*m_state, entry);
+}
+
+qint32 DiaryMonth::CurText() const
+{
+    return m_state->curText;
+}
+
+void DiaryMonth::SetCurText(qint32 position)
+{
+    m_state->curText = position;
+}
+
+std::vector<int> DiaryMonth::DaysWithEntries() const
+{
+    std::vector<int> days;
+    for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
+        const std::optional<int> day = MonthDocument::ArticleDay(article);
+        if (day && article.hasChildNodes() && std::find(days.cbegin(), days.cend(), *day) == days.cend())
+            days.push_back(*day);
+    }
+    return days;
+}
+
+std::vector<MonthRow> DiaryMonth::Rows() const
+{
+    std::vector<MonthRow> rows;
+    for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
+        const QString dayText = article.getAttribute(DiaryNames::Date);
+        const std::optional<int> day = MonthDocument::ArticleDay(article);
+        for (const XmlNode &entry : article.childNodes())
+            rows.push_back({ dayText, day, TextCodec::MakeTitle(entry.text()) });
+    }
+    return rows;
+}

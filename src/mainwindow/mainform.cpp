@@ -1,7 +1,8 @@
 #include "mainwindow/mainform.h"
 
+#include "calendar/caldiary.h"
 #include "listwindow/listform.h"
-#include "mainwindow/caldiary.h"
+#include "mainwindow/calendardaysource.h"
 #include "mainwindow/editortext.h"
 #include "store/diarynames.h"
 #include "store/monthdocument.h"
@@ -206,7 +207,7 @@ void MainForm::BtnNewClick()
         ReportUnloadedMonth();
         return;
     }
-    MonthDocument::AppendEntry(m_state, *CalDiary_);
+    MonthDocument::AppendEntry(m_state, CalendarDaySource(*CalDiary_));
     TxtText->clear();
     const int position = ListTitle->count();
     ListTitle->addItem(QStringLiteral("<新規>"));
@@ -296,23 +297,14 @@ void MainForm::CalDiaryClick()
 
 void MainForm::MarkDays()
 {
-    int offset = 7;
-    for (int cell = 1; cell <= 7; ++cell) {
-        if (CalDiary_->VisibleDays(cell).day() == 1) {
-            offset = cell - 1;
-            break;
-        }
-    }
-    const int daysInMonth = CalDiary_->VisibleDays(offset + 1).daysInMonth();
+    QList<int> days;
     for (const XmlNode &article : m_state.xmlDoc.getElementsByTagName(DiaryNames::Article)) {
         if (!article.hasChildNodes())
             continue;
-        // A day the displayed month does not have would mark a day of the next month.
-        const std::optional<int> day = MonthDocument::ArticleDay(article);
-        if (!day || *day < 1 || *day > daysInMonth)
-            continue;
-        CalDiary_->SetDayBold(CalDiary_->VisibleDays(*day + offset), true);
+        if (const std::optional<int> day = MonthDocument::ArticleDay(article))
+            days.append(*day);
     }
+    CalDiary_->MarkDays(days);
     CalDiary_->Refresh();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "calendar/caldiary.h"
+#include "calendar/calendargrid.h"
 #include "listwindow/listform.h"
-#include "mainwindow/caldiary.h"
 #include "mainwindow/mainform.h"
 
 #include <QApplication>
@@ -73,6 +74,7 @@ struct Window
     QPlainTextEdit *Editor() const { return Find<QPlainTextEdit>("TxtText"); }
     QPushButton *Button(const char *name) const { return Find<QPushButton>(name); }
     CalDiary *Calendar() const { return form->Calendar(); }
+    bool DayBold(const QDate &date) const { return Calendar()->findChild<CalendarGrid *>()->IsMarked(date); }
 
     QStringList TitleTexts() const
     {

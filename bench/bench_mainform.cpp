@@ -1,4 +1,5 @@
-#include "mainwindow/caldiary.h"
+#include "calendar/caldiary.h"
+#include "calendar/calendargrid.h"
 #include "mainwindow/mainform.h"
 #include "store/diarymonth.h"
 
@@ -126,7 +127,7 @@ void BenchMainForm::markDays_31x100Month()
     QBENCHMARK {
         emit form->Calendar()->Clicked();
     }
-    QVERIFY(form->Calendar()->DayBold(QDate(2026, 3, 31)));
+    QVERIFY(form->Calendar()->findChild<CalendarGrid *>()->IsMarked(QDate(2026, 3, 31)));
 }
 
 QTEST_MAIN(BenchMainForm)

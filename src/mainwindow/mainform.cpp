@@ -1,7 +1,8 @@
 #include "mainwindow/mainform.h"
 
+#include "calendar/caldiary.h"
 #include "listwindow/listform.h"
-#include "mainwindow/caldiary.h"
+#include "mainwindow/calendardaysource.h"
 #include "mainwindow/editortext.h"
 #include "store/diarymonth.h"
 #include "store/storeerror.h"
@@ -185,7 +186,7 @@ void MainForm::BtnNewClick()
         ReportUnloadedMonth();
         return;
     }
-    const int position = m_month->AppendEntry(*CalDiary_);
+    const int position = m_month->AppendEntry(CalendarDaySource(*CalDiary_));
     TxtText->clear();
     ListTitle->addItem(QStringLiteral("<新規>"));
     ListTitle->setCurrentRow(position);
@@ -276,19 +277,7 @@ void MainForm::CalDiaryClick()
 
 void MainForm::MarkDays()
 {
-    int offset = 7;
-    for (int cell = 1; cell <= 7; ++cell) {
-        if (CalDiary_->VisibleDays(cell).day() == 1) {
-            offset = cell - 1;
-            break;
-        }
-    }
-    const int daysInMonth = CalDiary_->VisibleDays(offset + 1).daysInMonth();
-    for (const int day : m_month->DaysWithEntries()) {
-        // A day the displayed month does not have would mark a day of the next month.
-        if (day <= daysInMonth)
-            CalDiary_->SetDayBold(CalDiary_->VisibleDays(day + offset), true);
-    }
+    CalDiary_->MarkDays(m_month->DaysWithEntries());
     CalDiary_->Refresh();
 }
 

@@ -1,4 +1,4 @@
-#include "mainwindow/caldiary.h"
+#include "calendar/caldiary.h"
 #include "mainwindow/mainform.h"
 #include "ui/formlayout.h"
 #include "ui/japanesefonts.h"
@@ -21,7 +21,7 @@ void MainForm::CreateControls()
     JapaneseFonts::RegisterSubstitutes();
     setFont(JapaneseFonts::UiFont());
 
-    CalDiary_ = new CalDiary(this);
+    CalDiary_ = new CalDiary(JapaneseFonts::CalendarFont(11), this);
     ListTitle = new QListWidget(this);
     ListTitle->setFont(JapaneseFonts::TitleListFont(false));
     ListTitle->setSelectionMode(QAbstractItemView::SingleSelection);

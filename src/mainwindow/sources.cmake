@@ -2,12 +2,8 @@ set(NOTERRA_MAINWINDOW_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/mainform.h ${CMAKE_CURRENT_LIST_DIR}/mainform.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mainformlayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mainformending.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/calendardaysource.h
     ${CMAKE_CURRENT_LIST_DIR}/editortext.h ${CMAKE_CURRENT_LIST_DIR}/editortext.cpp
     ${CMAKE_CURRENT_LIST_DIR}/savequestion.h ${CMAKE_CURRENT_LIST_DIR}/savequestion.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sessionend.h ${CMAKE_CURRENT_LIST_DIR}/sessionend.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/caldiary.h ${CMAKE_CURRENT_LIST_DIR}/caldiary.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/calendarrange.h ${CMAKE_CURRENT_LIST_DIR}/calendarrange.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/calendargrid.h ${CMAKE_CURRENT_LIST_DIR}/calendargrid.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/calendaraccessible.h ${CMAKE_CURRENT_LIST_DIR}/calendaraccessible.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/calendarcellaccessible.h ${CMAKE_CURRENT_LIST_DIR}/calendarcellaccessible.cpp
 )

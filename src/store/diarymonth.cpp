@@ -108,9 +108,9 @@ void DiaryMonth::SetCurText(qint32 position)
     m_state->curText = position;
 }
 
-std::vector<int> DiaryMonth::DaysWithEntries() const
+QList<int> DiaryMonth::DaysWithEntries() const
 {
-    std::vector<int> days;
+    QList<int> days;
     for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
         const std::optional<int> day = MonthDocument::ArticleDay(article);
         if (day && article.hasChildNodes() && std::find(days.cbegin(), days.cend(), *day) == days.cend())

@@ -2,6 +2,7 @@
 
 #include "store/monthfile.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -67,7 +68,7 @@ public:
     void SetCurText(qint32 position);
 
     // The days of the month that have at least one entry, each once.
-    std::vector<int> DaysWithEntries() const;
+    QList<int> DaysWithEntries() const;
     // Every entry of the month, ARTICLE by ARTICLE in document order.
     std::vector<MonthRow> Rows() const;
 

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "calendar/caldiary.h"
+#include "calendar/calendargrid.h"
 #include "listwindow/listform.h"
-#include "mainwindow/caldiary.h"
 #include "mainwindow/mainform.h"
 #include "store/diarymonth.h"
 
@@ -76,6 +77,7 @@ struct Window
     CalDiary *Calendar() const { return form->Calendar(); }
     DiaryMonth *Month() const { return form->findChild<DiaryMonth *>(); }
     QString StoredText(int position) const { return Month()->EntryText(position).value_or(QString()); }
+    bool DayBold(const QDate &date) const { return Calendar()->findChild<CalendarGrid *>()->IsMarked(date); }
 
     QStringList TitleTexts() const
     {

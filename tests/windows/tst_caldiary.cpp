@@ -1,5 +1,6 @@
-#include "mainwindow/caldiary.h"
-#include "mainwindow/calendargrid.h"
+#include "calendar/caldiary.h"
+#include "calendar/calendargrid.h"
+#include "ui/japanesefonts.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -53,8 +54,8 @@ private slots:
     void setValue_clampsToRangeSilently();
     void setDay_clampsToMonthSilently_data();
     void setDay_clampsToMonthSilently();
-    void dayBold_keptAcrossMonths();
-    void dayBold_drawsCellDifferently();
+    void markDays_keptAcrossMonths();
+    void markDays_drawsCellDifferently();
     void weekdayHeader_japaneseFromSunday();
     void accessibleGrid_answersWhereAndWhat();
     void fixedRectangle_showsEverything();
@@ -76,7 +77,7 @@ void TestCalDiary::init()
     m_window->resize(400, 220);
     m_editor = new QLineEdit(m_window);
     m_editor->setGeometry(200, 48, 150, 24);
-    m_calendar = new CalDiary(m_window);
+    m_calendar = new CalDiary(JapaneseFonts::CalendarFont(11), m_window);
     m_calendar->setGeometry(16, 40, 159, 148);
     m_log = new OrderLog;
     m_editor->installEventFilter(m_log);
@@ -323,25 +324,23 @@ void TestCalDiary::setDay_clampsToMonthSilently()
     QCOMPARE(selections.count(), 0);
 }
 
-void TestCalDiary::dayBold_keptAcrossMonths()
+void TestCalDiary::markDays_keptAcrossMonths()
 {
     const QDate marked(2026, 3, 20);
     Show(marked);
-    m_calendar->SetDayBold(marked, true);
-    m_calendar->Refresh();
+    m_calendar->MarkDays({ marked.day() });
     QTest::mouseClick(Button("BtnNextMonth"), Qt::LeftButton);
-    QVERIFY(m_calendar->DayBold(marked));
-    QVERIFY(!m_calendar->DayBold(marked.addDays(1)));
-    m_calendar->SetDayBold(marked, false);
-    QVERIFY(!m_calendar->DayBold(marked));
+    m_calendar->MarkDays({ 21 });
+    QVERIFY(Grid()->IsMarked(marked) && Grid()->IsMarked(QDate(2026, 4, 21)));
+    QVERIFY(!Grid()->IsMarked(marked.addDays(1)));
     QCOMPARE(m_log->entries, QStringList({ "editor focus out", Selection(QDate(2026, 4, 20)), "clicked" }));
 }
 
-void TestCalDiary::dayBold_drawsCellDifferently()
+void TestCalDiary::markDays_drawsCellDifferently()
 {
     Show(QDate(2026, 3, 1));
     const QImage before = Grid()->grab().toImage();
-    m_calendar->SetDayBold(m_calendar->VisibleDays(21), true);
+    m_calendar->MarkDays({ 21 });
     m_calendar->Refresh();
     const QImage after = Grid()->grab().toImage();
     // The grab holds device pixels; cells are laid out in logical ones.
@@ -367,7 +366,7 @@ void TestCalDiary::weekdayHeader_japaneseFromSunday()
 void TestCalDiary::accessibleGrid_answersWhereAndWhat()
 {
     Show(QDate(9999, 12, 31));
-    m_calendar->SetDayBold(QDate(9999, 12, 24), true);
+    m_calendar->MarkDays({ 24 });
     m_calendar->setFocus();
     QTRY_VERIFY(m_calendar->hasFocus());
     QAccessibleInterface *table = QAccessible::queryAccessibleInterface(Grid());

@@ -1,5 +1,4 @@
 #include "diaryfixture.h"
-#include "mainwindow/calendargrid.h"
 
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -413,7 +412,7 @@ void TestEntryEditing::calendarClick_onNextMonthsDay_savesSwitchesAndMarks()
     QVERIFY(ReadFile(Path("Diary20263.xml")).contains("<TEXT>typed, then the calendar clicked</TEXT>"));
     QCOMPARE(window.form->LoadedMonth(), QString("4"));
     QCOMPARE(window.TitleTexts(), QStringList({ "april" }));
-    QVERIFY(window.Calendar()->DayBold(QDate(2026, 4, 2)));
+    QVERIFY(window.DayBold(QDate(2026, 4, 2)));
     QVERIFY(window.messages.isEmpty());
 }
 
@@ -567,12 +566,12 @@ void TestEntryEditing::markDays_marksDaysWithEntries()
     QVERIFY(window.ShowAndActivate());
     window.Pick(month.addDays(3));
     const int last = month.daysInMonth();
-    QVERIFY(window.Calendar()->DayBold(month));
-    QVERIFY(!window.Calendar()->DayBold(month.addDays(1)));
-    QVERIFY(window.Calendar()->DayBold(month.addDays(4)));
-    QCOMPARE(window.Calendar()->DayBold(month.addDays(30)), last == 31);
-    QVERIFY(!window.Calendar()->DayBold(month.addDays(last)));
-    QVERIFY(!window.Calendar()->DayBold(month.addDays(-1)));
+    QVERIFY(window.DayBold(month));
+    QVERIFY(!window.DayBold(month.addDays(1)));
+    QVERIFY(window.DayBold(month.addDays(4)));
+    QCOMPARE(window.DayBold(month.addDays(30)), last == 31);
+    QVERIFY(!window.DayBold(month.addDays(last)));
+    QVERIFY(!window.DayBold(month.addDays(-1)));
     QVERIFY(window.messages.isEmpty());
 }
 
@@ -581,13 +580,13 @@ void TestEntryEditing::markDays_marksAreNeverCleared()
     WriteFile(Path("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>only</TEXT></ARTICLE>"));
     Window &window = Open();
     QVERIFY(window.ShowAndActivate());
-    QVERIFY(!window.Calendar()->DayBold(QDate(2026, 3, 9)));
+    QVERIFY(!window.DayBold(QDate(2026, 3, 9)));
     emit window.Calendar()->Clicked();
-    QVERIFY(window.Calendar()->DayBold(QDate(2026, 3, 9)));
+    QVERIFY(window.DayBold(QDate(2026, 3, 9)));
     window.ClickTitle(0);
     window.Click("BtnDel");
     emit window.Calendar()->Clicked();
-    QVERIFY(window.Calendar()->DayBold(QDate(2026, 3, 9)));
+    QVERIFY(window.DayBold(QDate(2026, 3, 9)));
 }
 
 QTEST_MAIN(TestEntryEditing)

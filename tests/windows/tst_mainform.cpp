@@ -164,7 +164,7 @@ void TestMainForm::startUp_showsTodayOfTodaysMonthWithoutSaving()
     QCOMPARE(window.TitleTexts(), QStringList({ "first", "second" }));
     QCOMPARE(window.SelectedRow(), -1);
     QVERIFY(window.Editor()->toPlainText().isEmpty());
-    QVERIFY(!window.Calendar()->DayBold(QDate(2026, 3, 14)));
+    QVERIFY(!window.DayBold(QDate(2026, 3, 14)));
     QCOMPARE(ReadFile(dir.filePath("Diary20263.xml")), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ "Diary20263.xml" }));
     QVERIFY(window.messages.isEmpty());

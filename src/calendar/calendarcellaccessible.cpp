@@ -1,8 +1,7 @@
-#include "mainwindow/calendarcellaccessible.h"
+#include "calendar/calendarcellaccessible.h"
 
-#include "mainwindow/calendaraccessible.h"
-#include "mainwindow/calendargrid.h"
-#include "mainwindow/calendarrange.h"
+#include "calendar/calendargrid.h"
+#include "calendar/calendarrange.h"
 
 #include <QWidget>
 #include <QWindow>
@@ -154,10 +153,10 @@ QAccessibleInterface *CalendarCellAccessible::table() const
 
 bool CalendarCellAccessible::IsHeader() const
 {
-    return m_childIndex < CalendarAccessible::HeaderCount;
+    return m_childIndex < HeaderCount;
 }
 
 int CalendarCellAccessible::DayIndex() const
 {
-    return m_childIndex - CalendarAccessible::HeaderCount + 1;
+    return m_childIndex - HeaderCount + 1;
 }

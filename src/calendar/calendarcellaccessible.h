@@ -10,6 +10,9 @@ class CalendarGrid;
 class CalendarCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface
 {
 public:
+    // One weekday header per column comes before the day cells among the table's children.
+    static constexpr int HeaderCount = 7;
+
     // childIndex as the table counts its children: headers first, then the day cells.
     CalendarCellAccessible(CalendarGrid *grid, int childIndex);
 

@@ -1,8 +1,8 @@
-#include "mainwindow/caldiary.h"
+#include "calendar/caldiary.h"
 
-#include "mainwindow/calendargrid.h"
-#include "mainwindow/calendarrange.h"
-#include "ui/japanesefonts.h"
+#include "calendar/calendaraccessible.h"
+#include "calendar/calendargrid.h"
+#include "calendar/calendarrange.h"
 
 #include <QBoxLayout>
 #include <QKeyEvent>
@@ -10,11 +10,11 @@
 #include <QToolButton>
 #include <algorithm>
 
-CalDiary::CalDiary(QWidget *parent)
+CalDiary::CalDiary(const QFont &font, QWidget *parent)
     : QWidget(parent)
     , m_value(CalendarRange::Clamp(QDate::currentDate()))
 {
-    CreateLook();
+    CreateLook(font);
     CreateControls();
     ConnectControls();
     ShowValue();
@@ -57,15 +57,13 @@ void CalDiary::SetValue(const QDate &date)
     ShowValue();
 }
 
-void CalDiary::SetDayBold(const QDate &date, bool bold)
+void CalDiary::MarkDays(const QList<int> &days)
 {
-    if (date.isValid())
-        m_grid->SetMarked(date, bold);
-}
-
-bool CalDiary::DayBold(const QDate &date) const
-{
-    return m_grid->IsMarked(date);
+    for (const int day : days) {
+        // A day the displayed month does not have would mark a day of the next month.
+        if (day >= 1 && day <= m_value.daysInMonth())
+            m_grid->Mark(QDate(m_value.year(), m_value.month(), day));
+    }
 }
 
 QDate CalDiary::VisibleDays(int index) const
@@ -100,10 +98,10 @@ void CalDiary::focusOutEvent(QFocusEvent *event)
     QWidget::focusOutEvent(event);
 }
 
-void CalDiary::CreateLook()
+void CalDiary::CreateLook(const QFont &font)
 {
     setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
-    setFont(JapaneseFonts::CalendarFont(11));
+    setFont(font);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("カレンダー"));
     setBackgroundRole(QPalette::Base);
@@ -123,6 +121,7 @@ void CalDiary::CreateControls()
     captionFont.setBold(true);
     LblCaption->setFont(captionFont);
     m_grid = new CalendarGrid(this);
+    CalendarAccessible::Follow(m_grid);
 
     auto *bar = new QHBoxLayout;
     bar->setSpacing(0);

@@ -1,7 +1,6 @@
-#include "mainwindow/calendargrid.h"
+#include "calendar/calendargrid.h"
 
-#include "mainwindow/calendaraccessible.h"
-#include "mainwindow/calendarrange.h"
+#include "calendar/calendarrange.h"
 
 #include <QLocale>
 #include <QMouseEvent>
@@ -31,7 +30,6 @@ CalendarGrid::CalendarGrid(QWidget *parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
-    CalendarAccessible::Install();
 }
 
 void CalendarGrid::ShowDate(const QDate &selected)
@@ -42,10 +40,10 @@ void CalendarGrid::ShowDate(const QDate &selected)
     m_firstCell = CalendarRange::FirstCell(selected);
     update();
     if (m_firstCell != previousFirst)
-        CalendarAccessible::CellsRenamed(this);
-    CalendarAccessible::SelectionMoved(this, previousIndex);
+        emit CellsRenamed();
+    emit SelectionMoved(previousIndex);
     if (m_focusShown)
-        CalendarAccessible::CellFocused(this);
+        emit CellFocused();
 }
 
 void CalendarGrid::SetFocusShown(bool shown)
@@ -57,21 +55,18 @@ void CalendarGrid::SetFocusShown(bool shown)
     if (shown) {
         QTimer::singleShot(0, this, [this] {
             if (m_focusShown)
-                CalendarAccessible::CellFocused(this);
+                emit CellFocused();
         });
     }
 }
 
-void CalendarGrid::SetMarked(const QDate &date, bool marked)
+void CalendarGrid::Mark(const QDate &date)
 {
-    if (marked == m_marks.contains(date))
+    if (m_marks.contains(date))
         return;
-    if (marked)
-        m_marks.insert(date);
-    else
-        m_marks.remove(date);
+    m_marks.insert(date);
     update();
-    CalendarAccessible::CellDescribed(this, int(m_firstCell.daysTo(date)) + 1);
+    emit CellDescribed(int(m_firstCell.daysTo(date)) + 1);
 }
 
 int CalendarGrid::SelectedIndex() const

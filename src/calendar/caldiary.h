@@ -1,7 +1,5 @@
 #pragma once
 
-#include "store/daysource.h"
-
 #include <QDate>
 #include <QWidget>
 #include <array>
@@ -15,15 +13,16 @@ class QToolButton;
 // also to another month by the calendar's own controls, is a SelectionChanged carrying the new
 // date; when one click both changes the selection and counts as a click, SelectionChanged comes
 // first. It knows nothing of the diary.
-class CalDiary : public QWidget, public DaySource
+class CalDiary : public QWidget
 {
     Q_OBJECT
 public:
-    explicit CalDiary(QWidget *parent = nullptr);
+    // The six weeks are drawn in font; the caption and the arrows derive theirs from it.
+    explicit CalDiary(const QFont &font, QWidget *parent = nullptr);
     ~CalDiary() override;
 
     // Day of month of the selected date.
-    int Day() const override;
+    int Day() const;
     // Selects that day of the displayed month (clamped to the month's length). Silent.
     void SetDay(int day);
     int Month() const;
@@ -31,8 +30,9 @@ public:
     QDate Value() const;
     // Selects date and displays its month. Silent.
     void SetValue(const QDate &date);
-    void SetDayBold(const QDate &date, bool bold);
-    bool DayBold(const QDate &date) const;
+    // Shows these days of the displayed month bold, beside the days marked before, in this month
+    // or another; a day the month does not have marks nothing.
+    void MarkDays(const QList<int> &days);
     // The date shown in grid cell index, 1 to 42, row by row from the top-left cell.
     QDate VisibleDays(int index) const;
     // Redraws the calendar with its marks.
@@ -56,7 +56,7 @@ private:
         int months;
     };
 
-    void CreateLook();
+    void CreateLook(const QFont &font);
     void CreateControls();
     void ConnectControls();
     QToolButton *CreateStepButton(const char *name, const QString &text, const QString &toolTip);

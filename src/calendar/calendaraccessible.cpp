@@ -1,8 +1,8 @@
-#include "mainwindow/calendaraccessible.h"
+#include "calendar/calendaraccessible.h"
 
-#include "mainwindow/calendarcellaccessible.h"
-#include "mainwindow/calendargrid.h"
-#include "mainwindow/calendarrange.h"
+#include "calendar/calendarcellaccessible.h"
+#include "calendar/calendargrid.h"
+#include "calendar/calendarrange.h"
 
 namespace {
 
@@ -17,7 +17,53 @@ QAccessibleInterface *CreateForGrid(const QString &className, QObject *object)
 
 int ChildOfDay(int dayIndex)
 {
-    return CalendarAccessible::HeaderCount + dayIndex - 1;
+    return CalendarCellAccessible::HeaderCount + dayIndex - 1;
+}
+
+void Notify(CalendarGrid *grid, int childIndex, QAccessible::Event type)
+{
+    // Without a listener Qt drops the event anyway; the cells are then not even built.
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(grid);
+    QAccessibleInterface *cell = table ? table->child(childIndex) : nullptr;
+    if (!cell)
+        return;
+    QAccessibleEvent event(cell, type);
+    QAccessible::updateAccessibility(&event);
+}
+
+void SelectionMoved(CalendarGrid *grid, int previousIndex)
+{
+    const int current = grid->SelectedIndex();
+    if (previousIndex >= 1 && previousIndex != current)
+        Notify(grid, ChildOfDay(previousIndex), QAccessible::SelectionRemove);
+    if (current >= 1)
+        Notify(grid, ChildOfDay(current), QAccessible::SelectionAdd);
+}
+
+void CellFocused(CalendarGrid *grid)
+{
+    if (grid->SelectedIndex() >= 1)
+        Notify(grid, ChildOfDay(grid->SelectedIndex()), QAccessible::Focus);
+}
+
+void CellsRenamed(CalendarGrid *grid)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent tableEvent(grid, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&tableEvent);
+    for (int index = 1; index <= CalendarRange::CellCount; ++index) {
+        Notify(grid, ChildOfDay(index), QAccessible::NameChanged);
+        Notify(grid, ChildOfDay(index), QAccessible::DescriptionChanged);
+    }
+}
+
+void CellDescribed(CalendarGrid *grid, int index)
+{
+    if (index >= 1)
+        Notify(grid, ChildOfDay(index), QAccessible::DescriptionChanged);
 }
 
 }
@@ -33,59 +79,18 @@ CalendarAccessible::~CalendarAccessible()
         QAccessible::deleteAccessibleInterface(id);
 }
 
-void CalendarAccessible::Install()
+void CalendarAccessible::Follow(CalendarGrid *grid)
 {
     static const bool installed = [] {
         QAccessible::installFactory(&CreateForGrid);
         return true;
     }();
     Q_UNUSED(installed);
-}
-
-void CalendarAccessible::SelectionMoved(CalendarGrid *grid, int previousIndex)
-{
-    const int current = grid->SelectedIndex();
-    if (previousIndex >= 1 && previousIndex != current)
-        Notify(grid, ChildOfDay(previousIndex), QAccessible::SelectionRemove);
-    if (current >= 1)
-        Notify(grid, ChildOfDay(current), QAccessible::SelectionAdd);
-}
-
-void CalendarAccessible::CellFocused(CalendarGrid *grid)
-{
-    if (grid->SelectedIndex() >= 1)
-        Notify(grid, ChildOfDay(grid->SelectedIndex()), QAccessible::Focus);
-}
-
-void CalendarAccessible::CellsRenamed(CalendarGrid *grid)
-{
-    if (!QAccessible::isActive())
-        return;
-    QAccessibleEvent tableEvent(grid, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&tableEvent);
-    for (int index = 1; index <= CalendarRange::CellCount; ++index) {
-        Notify(grid, ChildOfDay(index), QAccessible::NameChanged);
-        Notify(grid, ChildOfDay(index), QAccessible::DescriptionChanged);
-    }
-}
-
-void CalendarAccessible::CellDescribed(CalendarGrid *grid, int index)
-{
-    if (index >= 1)
-        Notify(grid, ChildOfDay(index), QAccessible::DescriptionChanged);
-}
-
-void CalendarAccessible::Notify(CalendarGrid *grid, int childIndex, QAccessible::Event type)
-{
-    // Without a listener Qt drops the event anyway; the cells are then not even built.
-    if (!QAccessible::isActive())
-        return;
-    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(grid);
-    QAccessibleInterface *cell = table ? table->child(childIndex) : nullptr;
-    if (!cell)
-        return;
-    QAccessibleEvent event(cell, type);
-    QAccessible::updateAccessibility(&event);
+    QObject::connect(grid, &CalendarGrid::SelectionMoved, grid,
+        [grid](int previousIndex) { SelectionMoved(grid, previousIndex); });
+    QObject::connect(grid, &CalendarGrid::CellFocused, grid, [grid] { CellFocused(grid); });
+    QObject::connect(grid, &CalendarGrid::CellsRenamed, grid, [grid] { CellsRenamed(grid); });
+    QObject::connect(grid, &CalendarGrid::CellDescribed, grid, [grid](int index) { CellDescribed(grid, index); });
 }
 
 CalendarGrid *CalendarAccessible::Grid() const
@@ -109,7 +114,7 @@ QString CalendarAccessible::text(QAccessible::Text type) const
 
 int CalendarAccessible::childCount() const
 {
-    return HeaderCount + CalendarRange::CellCount;
+    return CalendarCellAccessible::HeaderCount + CalendarRange::CellCount;
 }
 
 QAccessibleInterface *CalendarAccessible::child(int index) const

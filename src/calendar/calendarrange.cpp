@@ -1,4 +1,4 @@
-#include "mainwindow/calendarrange.h"
+#include "calendar/calendarrange.h"
 
 #include <algorithm>
 

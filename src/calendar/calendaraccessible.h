@@ -13,22 +13,12 @@ class CalendarGrid;
 class CalendarAccessible : public QAccessibleWidget, public QAccessibleTableInterface
 {
 public:
-    static constexpr int HeaderCount = 7;
-
     explicit CalendarAccessible(CalendarGrid *grid);
     ~CalendarAccessible() override;
 
-    // Lets Qt build this interface for every calendar grid; repeated calls add nothing.
-    static void Install();
-    // The selection left the cell at previousIndex (1 to 42, or 0 for none) for the selected
-    // date's cell.
-    static void SelectionMoved(CalendarGrid *grid, int previousIndex);
-    // The keyboard focus is on the selected date's cell.
-    static void CellFocused(CalendarGrid *grid);
-    // Another month is shown: every day cell now stands for another date.
-    static void CellsRenamed(CalendarGrid *grid);
-    // The mark of the day cell at index changed.
-    static void CellDescribed(CalendarGrid *grid, int index);
+    // Lets assistive tools see grid as this table and hear of its changes. Qt builds this
+    // interface for every calendar grid from the first call on.
+    static void Follow(CalendarGrid *grid);
 
     void *interface_cast(QAccessible::InterfaceType type) override;
     QString text(QAccessible::Text type) const override;
@@ -60,7 +50,6 @@ public:
 
 private:
     CalendarGrid *Grid() const;
-    static void Notify(CalendarGrid *grid, int childIndex, QAccessible::Event type);
 
     mutable QHash<int, QAccessible::Id> m_childIds;
 };

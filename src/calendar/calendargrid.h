@@ -8,7 +8,8 @@ class QPainter;
 
 // The painted part of the month calendar: the weekday header and six weeks of day cells. It
 // shows the month of the date it is given and reports which selectable date was pressed; the
-// rules of selection and notification belong to the calendar that owns it.
+// rules of selection and notification belong to the calendar that owns it. What assistive tools
+// must hear of its changes it only signals; how they are told is the accessible side's.
 class CalendarGrid : public QWidget
 {
     Q_OBJECT
@@ -19,7 +20,8 @@ public:
     void ShowDate(const QDate &selected);
     // The selection is drawn solid while the calendar has the keyboard focus, faint otherwise.
     void SetFocusShown(bool shown);
-    void SetMarked(const QDate &date, bool marked);
+    // Draws date bold from now on, in whatever month shows it.
+    void Mark(const QDate &date);
     bool IsMarked(const QDate &date) const;
     QDate SelectedDate() const { return m_selected; }
     // The cell of the selected date, 1 to 42; 0 before a date is shown.
@@ -39,6 +41,15 @@ public:
 
 signals:
     void DatePressed(const QDate &date);
+    // The selection left the cell at previousIndex (1 to 42, or 0 for none) for the selected
+    // date's cell.
+    void SelectionMoved(int previousIndex);
+    // The keyboard focus is on the selected date's cell.
+    void CellFocused();
+    // Another month is shown: every day cell now stands for another date.
+    void CellsRenamed();
+    // The mark of the day cell at index changed; an index outside 1 to 42 is a date not shown.
+    void CellDescribed(int index);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -4,7 +4,7 @@
 #include "listwindow/listowner.h"
 #include "store/diarynames.h"
 #include "store/monthdocument.h"
-#include "store/xmldom.h"
+#include "store/xml/xmldom.h"
 #include "ui/application.h"
 #include "ui/formlayout.h"
 #include "ui/japanesefonts.h"

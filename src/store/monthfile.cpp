@@ -2,7 +2,7 @@
 
 #include "store/durablefile.h"
 #include "store/storeerror.h"
-#include "store/xmldom.h"
+#include "store/xml/xmldom.h"
 
 #include <QDateTime>
 #include <QDir>

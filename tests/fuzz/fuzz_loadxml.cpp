@@ -1,5 +1,5 @@
 #include "store/storeerror.h"
-#include "store/xmldom.h"
+#include "store/xml/xmldom.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "store/monthfile.h"
 #include "store/storeerror.h"
-#include "store/xmldom.h"
+#include "store/xml/xmldom.h"
 #include "store/yearmonth.h"
 #include "smalldisk.h"
 #include "storefixtures.h"

@@ -1,7 +1,7 @@
-#include "store/xmldom.h"
+#include "store/xml/xmldom.h"
 
 #include "store/storeerror.h"
-#include "store/xmllibrary.h"
+#include "store/xml/xmllibrary.h"
 
 using namespace XmlLibrary;
 

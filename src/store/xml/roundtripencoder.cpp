@@ -1,4 +1,4 @@
-#include "store/roundtripencoder.h"
+#include "store/xml/roundtripencoder.h"
 
 #include "store/storeerror.h"
 

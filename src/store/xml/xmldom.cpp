@@ -1,10 +1,10 @@
-#include "store/xmldom.h"
+#include "store/xml/xmldom.h"
 
-#include "store/roundtripencoder.h"
 #include "store/storeerror.h"
-#include "store/xmlcompare.h"
-#include "store/xmllibrary.h"
-#include "store/xmlwriter.h"
+#include "store/xml/roundtripencoder.h"
+#include "store/xml/xmlcompare.h"
+#include "store/xml/xmllibrary.h"
+#include "store/xml/xmlwriter.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "store/xmllibrary.h"
+#include "store/xml/xmllibrary.h"
 
 #include "store/storeerror.h"
 

@@ -1,8 +1,8 @@
-#include "store/xmlwriter.h"
+#include "store/xml/xmlwriter.h"
 
-#include "store/roundtripencoder.h"
 #include "store/storeerror.h"
-#include "store/xmllibrary.h"
+#include "store/xml/roundtripencoder.h"
+#include "store/xml/xmllibrary.h"
 
 #include <libxml/encoding.h>
 #include <libxml/xmlsave.h>

@@ -30,11 +30,7 @@ ListForm::ListForm(ListOwner *owner, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("ListForm"));
     setWindowTitle(QStringLiteral("一覧"));
-    QIcon icon;
-    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/list-64.png")));
-    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/list-32.png")));
-    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/list-16.png")));
-    setWindowIcon(icon);
+    setWindowIcon(WindowIcon(QStringLiteral("list")));
     CreateControls();
     ConnectControls();
     m_owner->Guard([this] { FillList(); });

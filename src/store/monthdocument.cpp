@@ -4,7 +4,7 @@
 #include "store/diarynames.h"
 #include "store/publicmod.h"
 #include "store/storeerror.h"
-#include "store/xmldom.h"
+#include "store/xml/xmldom.h"
 
 #include <algorithm>
 

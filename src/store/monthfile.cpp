@@ -2,7 +2,8 @@
 
 #include "store/durablefile.h"
 #include "store/storeerror.h"
-#include "store/xmldom.h"
+#include "store/systemreason.h"
+#include "store/xml/xmldom.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -14,7 +15,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace MonthFile {
 
@@ -56,11 +56,6 @@ ReadResult KeepAside(const QString &path, const QString &reason)
 // take all memory.
 constexpr qint64 Megabyte = 1024 * 1024;
 constexpr qint64 LargestMonthFile = 256 * Megabyte;
-
-QString SystemText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // Throws, in words for the user, unless what stands at path is a regular file of a month's size:
 // a named pipe would hold the program until something writes into it, a device such as /dev/zero
@@ -116,20 +111,20 @@ ReadResult Read(XmlDocument &doc, const QString &path)
         const int error = errno;
         if (error == ENOENT && !QFileInfo(path).isSymLink())
             return ReadResult();
-        return KeepAside(path, SystemText(error));
+        return KeepAside(path, SystemReason::Text(error));
     }
     RefuseUnlessMonthFile(path, status);
     // Without waiting, and checked again once open: something else may have taken the name since.
     const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0)
-        return KeepAside(path, SystemText(errno));
+        return KeepAside(path, SystemReason::Text(errno));
     QFile file;
     if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);
         return KeepAside(path, file.errorString());
     }
     if (::fstat(descriptor, &status) != 0)
-        return KeepAside(path, SystemText(errno));
+        return KeepAside(path, SystemReason::Text(errno));
     RefuseUnlessMonthFile(path, status);
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)

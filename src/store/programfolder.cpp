@@ -1,6 +1,7 @@
 #include "store/programfolder.h"
 
 #include "store/storeerror.h"
+#include "store/systemreason.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace ProgramFolder {
 
@@ -24,9 +24,11 @@ QString UnknownFolder(const QString &systemText)
         .arg(systemText);
 }
 
+// What failed and why. errno is read first: making the text may change it.
 QString SystemText(const char *what)
 {
-    return QString::fromLocal8Bit(what) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    const int error = errno;
+    return QString::fromLocal8Bit(what) + QStringLiteral(": ") + SystemReason::Text(error);
 }
 
 // The executable's own path, byte for byte as the system spells it.

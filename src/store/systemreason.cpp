@@ -42,7 +42,12 @@ QString Japanese(int errorNumber)
 
 QString Of(int errorNumber)
 {
-    return QStringLiteral("%1（%2）").arg(Japanese(errorNumber), qt_error_string(errorNumber));
+    return QStringLiteral("%1（%2）").arg(Japanese(errorNumber), Text(errorNumber));
+}
+
+QString Text(int errorNumber)
+{
+    return qt_error_string(errorNumber);
 }
 
 }

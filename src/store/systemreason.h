@@ -7,5 +7,8 @@
 namespace SystemReason {
 
 QString Of(int errorNumber);
+// The system's own text alone, worded as QFile's errorString words it, in Japanese where Qt's
+// translation has the text.
+QString Text(int errorNumber);
 
 }

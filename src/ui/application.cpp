@@ -42,11 +42,15 @@ QPixmap ResourceImage(const QString &path)
     return QPixmap::fromImage(reader.read());
 }
 
-QIcon NoterraIcon()
+QIcon WindowIcon(const QString &name)
 {
     QIcon icon;
-    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/noterra-64.png")));
-    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/noterra-32.png")));
-    icon.addPixmap(ResourceImage(QStringLiteral(":/icons/noterra-16.png")));
+    for (const int size : { 64, 32, 16 })
+        icon.addPixmap(ResourceImage(QStringLiteral(":/icons/%1-%2.png").arg(name).arg(size)));
     return icon;
+}
+
+QIcon NoterraIcon()
+{
+    return WindowIcon(QStringLiteral("noterra"));
 }

@@ -10,6 +10,8 @@ class QString;
 void PrepareApplication(QApplication &app);
 // Tells the user, before any window, why the diary does not open; returns once the box is closed.
 void ShowStartupFailure(const QString &text);
+// A window's icon, put together from the pictures :/icons/<name>-64.png, -32.png and -16.png.
+QIcon WindowIcon(const QString &name);
 // The open book with a grid of days: the program's icon and its main window's.
 QIcon NoterraIcon();
 // A PNG picture compiled into the program.

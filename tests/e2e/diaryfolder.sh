@@ -11,19 +11,10 @@
 #
 # Usage: diaryfolder.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY
 set -uo pipefail
-# File names and month files are compared byte by byte.
-export LC_ALL=C
-
-program=$1
-shots=$2
 
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" || exit 1
-failure_shot=$shots/failure.png
-overall_deadline=$((SECONDS + 150))
-
-require_tools Xvfb xdotool xwininfo import openbox wmctrl cmp
-[ -x "$program" ] || fail "no program at $program"
+begin_script 150 "$1" "$2" Xvfb xdotool xwininfo import openbox wmctrl cmp
 
 work=$(mktemp -d)
 program_log=$work/noterra.log

@@ -15,20 +15,11 @@
 #
 # Usage: editing.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY
 set -uo pipefail
-# Month files are compared byte by byte; only the typing helpers read text as characters.
-export LC_ALL=C
-
-program=$1
-shots=$2
 
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" || exit 1
-failure_shot=$shots/failure.png
-overall_deadline=$((SECONDS + 80))
-
-require_tools Xvfb xdotool xwininfo xmodmap import openbox wmctrl iconv od cmp md5sum timeout
+begin_script 80 "$1" "$2" Xvfb xdotool xwininfo xmodmap import openbox wmctrl iconv od cmp md5sum timeout
 printf 'x' | iconv -f UTF-8 -t CP932 >/dev/null 2>&1 || skip "iconv has no CP932 converter (package libc6)"
-[ -x "$program" ] || fail "no program at $program"
 
 # The fixed day and what the program must make of it.
 today="2026-03-15 12:00:00"

@@ -1,11 +1,12 @@
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # failure_shot, portable, shots and today come from the script that sources this file
-# What the end-to-end scripts share: skipping and failing, the processes they start and stop, the
-# waits, a virtual X server with a window manager, and the program started, looked at, clicked and
-# ended. A script sets, before it calls these:
+# What the end-to-end scripts share: the opening of a script, skipping and failing, the processes
+# they start and stop, the waits, a virtual X server with a window manager, and the program
+# started, looked at, clicked and ended. A script sets, before it calls these (begin_script sets
+# the first two, and program and shots):
 #   failure_shot       where fail() puts a screenshot of the whole screen
-#   program_log        (optional) the program's output, which fail() prints
 #   overall_deadline   (optional) a value of SECONDS that no wait goes past
+#   program_log        (optional) the program's output, which fail() prints
 #   work               its scratch folder, removed at exit
 #   portable           the folder that holds the program as noterra
 #   today              the date and time the program's clock shows
@@ -54,6 +55,21 @@ require_tools()
     done
     faketime_lib=$(compgen -G '/usr/lib/*/faketime/libfaketime.so.1' | head -n1)
     [ -n "$faketime_lib" ] || skip "libfaketime.so.1 is not installed (package libfaketime)"
+}
+
+# Opens a script run as SCRIPT NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY: gives it the seconds in
+# all, skips unless the tools are installed and fails without the program. Files and their names
+# are compared byte by byte; a helper that reads text as characters sets its own locale.
+# Usage: begin_script SECONDS NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY TOOL...
+begin_script()
+{
+    export LC_ALL=C
+    program=$2
+    shots=$3
+    failure_shot=$shots/failure.png
+    overall_deadline=$((SECONDS + $1))
+    require_tools "${@:4}"
+    [ -x "$program" ] || fail "no program at $program"
 }
 
 stop_all()

@@ -10,20 +10,11 @@
 #
 # Usage: listwindow.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY
 set -uo pipefail
-# Month files are compared byte by byte.
-export LC_ALL=C
-
-program=$1
-shots=$2
 
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" || exit 1
-failure_shot=$shots/failure.png
-overall_deadline=$((SECONDS + 55))
-
-require_tools Xvfb xdotool xwininfo import openbox wmctrl iconv od cmp md5sum timeout
+begin_script 55 "$1" "$2" Xvfb xdotool xwininfo import openbox wmctrl iconv od cmp md5sum timeout
 printf 'x' | iconv -f UTF-8 -t CP932 >/dev/null 2>&1 || skip "iconv has no CP932 converter (package libc6)"
-[ -x "$program" ] || fail "no program at $program"
 
 today="2026-03-15 12:00:00"
 month_file=Diary20263.xml

@@ -1,5 +1,5 @@
 #include "store/storeerror.h"
-#include "store/xmldom.h"
+#include "store/xml/xmldom.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static XmlDocument doc;
     QString error;
     if (!doc.loadXml(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), &error)) {
-        if (!doc.documentChildren().empty() || error.isEmpty())
+        if (!doc.saveXml().isEmpty() || error.isEmpty())
             std::abort();
         return 0;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/xmldom.h"
+#include "store/xml/xmldom.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -3,7 +3,6 @@
 #include "mainwindow/sessionend.h"
 #include "smalldisk.h"
 #include "store/storeerror.h"
-#include "store/xmldom.h"
 #include "ui/application.h"
 #include "ui/skypicture.h"
 

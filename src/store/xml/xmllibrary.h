@@ -8,8 +8,8 @@
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
-// The common ground of the XML layer (xmldom, xmlnode, xmlwriter): the only files that see
-// libxml2. Nothing outside the layer includes this header.
+// What the files of store/xml share over libxml2. Only they include this header; the rest of the
+// store reaches the layer through xmldom.h.
 namespace XmlLibrary {
 
 inline const xmlChar *const DeclarationTarget = BAD_CAST "xml";

@@ -1,10 +1,10 @@
-#include "store/xmldom.h"
+#include "store/xml/xmldom.h"
 
-#include "store/roundtripencoder.h"
 #include "store/storeerror.h"
-#include "store/xmlcompare.h"
-#include "store/xmllibrary.h"
-#include "store/xmlwriter.h"
+#include "store/xml/roundtripencoder.h"
+#include "store/xml/xmlcompare.h"
+#include "store/xml/xmllibrary.h"
+#include "store/xml/xmlwriter.h"
 
 #include <QRegularExpression>
 
@@ -163,7 +163,7 @@ void ApplyDeclaration(xmlDocPtr doc, const QString &data)
             standalone = value == u"yes" ? 1 : 0;
     }
     if (!encoding.isNull() && !CanConvert(encoding.toUtf8().constData()))
-        throw StoreError(QStringLiteral("unsupported encoding \"%1\"").arg(encoding));
+        throw StoreError(QStringLiteral("文字コード「%1」は読み書きできません。").arg(encoding));
     SetXmlString(doc, doc->version, version);
     SetXmlString(doc, doc->encoding, encoding);
     doc->standalone = standalone;
@@ -265,16 +265,6 @@ void XmlDocument::clear()
     d->reset(xmlNewDoc(BAD_CAST "1.0"));
 }
 
-std::vector<XmlNode> XmlDocument::documentChildren() const
-{
-    std::vector<XmlNode> children;
-    if (d->declaration != nullptr)
-        children.push_back(XmlNode(d->declaration));
-    for (xmlNodePtr child = d->doc->children; child != nullptr; child = child->next)
-        children.push_back(XmlNode(child));
-    return children;
-}
-
 XmlNode XmlDocument::documentElement() const
 {
     return XmlNode(xmlDocGetRootElement(d->doc));
@@ -289,7 +279,7 @@ XmlNewNode XmlDocument::createProcessingInstruction(const QString &target, const
 {
     const QByteArray content = ToXmlUtf8(data);
     if (content.contains("?>"))
-        throw StoreError(QStringLiteral("processing instruction data must not contain \"?>\""));
+        throw StoreError(QStringLiteral("処理命令の中身に「?>」は書けません。"));
     return XmlNewNode(xmlNewPI(BAD_CAST CheckedName(target).constData(), BAD_CAST content.constData()));
 }
 
@@ -298,17 +288,17 @@ XmlNode XmlDocument::appendChild(XmlNewNode &&child)
     const xmlNodePtr node = Checked(child.m_node);
     if (IsDeclaration(node)) {
         if (d->declaration != nullptr)
-            throw StoreError(QStringLiteral("the document already has a declaration"));
+            throw StoreError(QStringLiteral("文書にはすでに XML 宣言があります。"));
         ApplyDeclaration(d->doc, FromXml(node->content));
         xmlNodeSetContent(node, BAD_CAST DeclarationData(d->doc).toUtf8().constData());
         d->declaration = static_cast<xmlNodePtr>(child.release());
         return XmlNode(d->declaration);
     }
     if (node->type == XML_ELEMENT_NODE && xmlDocGetRootElement(d->doc) != nullptr)
-        throw StoreError(QStringLiteral("the document already has a root element"));
+        throw StoreError(QStringLiteral("文書にはすでにルート要素があります。"));
     const xmlNodePtr added = xmlAddChild(reinterpret_cast<xmlNodePtr>(d->doc), node);
     if (added == nullptr)
-        throw StoreError(QStringLiteral("cannot append \"%1\" to the document").arg(child.node().nodeName()));
+        throw StoreError(QStringLiteral("「%1」を文書に加えられません。").arg(child.node().nodeName()));
     child.release();
     return XmlNode(added);
 }

@@ -1,6 +1,6 @@
-#include "store/xmlcompare.h"
+#include "store/xml/xmlcompare.h"
 
-#include "store/xmllibrary.h"
+#include "store/xml/xmllibrary.h"
 
 #include <libxml/entities.h>
 

@@ -1,8 +1,8 @@
-#include "store/xmlwriter.h"
+#include "store/xml/xmlwriter.h"
 
-#include "store/roundtripencoder.h"
 #include "store/storeerror.h"
-#include "store/xmllibrary.h"
+#include "store/xml/roundtripencoder.h"
+#include "store/xml/xmllibrary.h"
 
 #include <libxml/encoding.h>
 #include <libxml/xmlsave.h>
@@ -12,6 +12,11 @@
 namespace XmlWriter {
 
 namespace {
+
+QString Unwritable(const char *encoding)
+{
+    return QStringLiteral("文字コード「%1」では書き出せません。").arg(QString::fromUtf8(encoding));
+}
 
 int AppendToByteArray(void *context, const char *buffer, int length)
 {
@@ -53,7 +58,7 @@ std::optional<QByteArray> SystemConverter(const char *encoding)
     if (asked)
         return XmlLibrary::ConverterName(encoding);
     if (found != XML_ERR_OK)
-        throw StoreError(QStringLiteral("unsupported encoding \"%1\"").arg(QString::fromUtf8(encoding)));
+        throw StoreError(Unwritable(encoding));
     return std::nullopt;
 }
 
@@ -78,7 +83,7 @@ std::optional<QByteArray> SystemConverter(const char *encoding)
 {
     xmlCharEncodingHandlerPtr library = xmlFindCharEncodingHandler(encoding);
     if (library == nullptr)
-        throw StoreError(QStringLiteral("unsupported encoding \"%1\"").arg(QString::fromUtf8(encoding)));
+        throw StoreError(Unwritable(encoding));
     const bool converted = library->iconv_out != nullptr;
     const QByteArray name(library->name);
     xmlCharEncCloseFunc(library);
@@ -104,7 +109,7 @@ int SaveWith(xmlDocPtr doc, const char *encoding, int options, QByteArray *bytes
 {
     xmlSaveCtxtPtr context = xmlSaveToIO(AppendToByteArray, nullptr, bytes, encoding, options);
     if (context == nullptr)
-        throw StoreError(QStringLiteral("cannot write encoding \"%1\"").arg(QString::fromUtf8(encoding)));
+        throw StoreError(Unwritable(encoding));
     const long written = xmlSaveDoc(context, doc);
     const int closed = xmlSaveClose(context);
     return written < 0 || closed < 0 ? -1 : 0;
@@ -137,8 +142,10 @@ QByteArray Write(xmlDocPtr doc, std::unique_ptr<RoundTripEncoder> &encoder)
     QByteArray bytes;
     // Without a declaration only UTF-8 tells its own encoding.
     const int result = doc->standalone != -1 ? SaveDeclared(doc, encoder, &bytes) : SaveInUtf8(doc, &bytes);
-    if (result < 0 || !capture.text().isEmpty())
-        throw StoreError(capture.text().isEmpty() ? QStringLiteral("cannot serialize the document") : capture.text());
+    if (result < 0 || !capture.text().isEmpty()) {
+        const QString failure = QStringLiteral("文書を XML として書き出せませんでした。");
+        throw StoreError(capture.text().isEmpty() ? failure : failure + QStringLiteral("（%1）").arg(capture.text()));
+    }
     return bytes;
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+// The XML layer as the rest of the store sees it: a document of nodes, read from bytes and written
+// back to them. The files of store/xml are the only ones that see libxml2; none of its types is
+// named here.
+
 #include <QByteArray>
 #include <QString>
 #include <vector>
@@ -11,11 +15,8 @@ class XmlNewNode;
 class XmlNode
 {
 public:
-    enum class Kind { Element, Text, Declaration, ProcessingInstruction, Comment, Other };
-
     XmlNode() = default;
     bool isNull() const { return m_node == nullptr; }
-    Kind kind() const;
     QString nodeName() const;
 
     // All character content inside the node, joined.
@@ -67,7 +68,7 @@ private:
 };
 
 // The month document: an XML document whose declaration is a node of its own, as the month
-// file shows it. The only class that sees the XML library.
+// file shows it.
 class XmlDocument
 {
 public:
@@ -87,8 +88,6 @@ public:
     bool sameContent(const XmlDocument &other) const;
 
     void clear();
-    // The top-level nodes in order: the declaration first when there is one.
-    std::vector<XmlNode> documentChildren() const;
     XmlNode documentElement() const;
 
     XmlNewNode createElement(const QString &name);

@@ -1,27 +1,9 @@
-#include "store/xmldom.h"
+#include "store/xml/xmldom.h"
 
 #include "store/storeerror.h"
-#include "store/xmllibrary.h"
+#include "store/xml/xmllibrary.h"
 
 using namespace XmlLibrary;
-
-XmlNode::Kind XmlNode::kind() const
-{
-    const xmlNodePtr node = Checked(m_node);
-    switch (node->type) {
-    case XML_ELEMENT_NODE:
-        return Kind::Element;
-    case XML_TEXT_NODE:
-    case XML_CDATA_SECTION_NODE:
-        return Kind::Text;
-    case XML_PI_NODE:
-        return IsDeclaration(node) ? Kind::Declaration : Kind::ProcessingInstruction;
-    case XML_COMMENT_NODE:
-        return Kind::Comment;
-    default:
-        return Kind::Other;
-    }
-}
 
 QString XmlNode::nodeName() const
 {
@@ -61,7 +43,7 @@ void XmlNode::setText(const QString &text)
 {
     const xmlNodePtr node = Checked(m_node);
     if (node->type != XML_ELEMENT_NODE)
-        throw StoreError(QStringLiteral("only an element's text can be replaced"));
+        throw StoreError(QStringLiteral("文字列を置き換えられるのは要素だけです。"));
     while (node->children != nullptr) {
         xmlNodePtr child = node->children;
         xmlUnlinkNode(child);
@@ -90,9 +72,9 @@ void XmlNode::setAttribute(const QString &name, const QString &value)
 {
     const xmlNodePtr node = Checked(m_node);
     if (node->type != XML_ELEMENT_NODE)
-        throw StoreError(QStringLiteral("only an element has attributes"));
+        throw StoreError(QStringLiteral("属性を持てるのは要素だけです。"));
     if (xmlSetProp(node, BAD_CAST CheckedName(name).constData(), BAD_CAST ToXmlUtf8(value).constData()) == nullptr)
-        throw StoreError(QStringLiteral("cannot set attribute \"%1\"").arg(name));
+        throw StoreError(QStringLiteral("属性「%1」を設定できません。").arg(name));
 }
 
 std::vector<XmlNode> XmlNode::childNodes() const
@@ -123,10 +105,10 @@ XmlNode XmlNode::appendChild(XmlNewNode &&child)
     const xmlNodePtr node = Checked(m_node);
     const xmlNodePtr newChild = Checked(child.m_node);
     if (node->type != XML_ELEMENT_NODE || IsDeclaration(newChild))
-        throw StoreError(QStringLiteral("cannot append \"%1\" here").arg(child.node().nodeName()));
+        throw StoreError(QStringLiteral("「%1」はここに加えられません。").arg(child.node().nodeName()));
     const xmlNodePtr added = xmlAddChild(node, newChild);
     if (added == nullptr)
-        throw StoreError(QStringLiteral("cannot append \"%1\"").arg(child.node().nodeName()));
+        throw StoreError(QStringLiteral("「%1」を加えられません。").arg(child.node().nodeName()));
     child.release();
     return XmlNode(added);
 }
@@ -135,7 +117,7 @@ void XmlNode::removeChild(XmlNode child)
 {
     const xmlNodePtr removed = Checked(child.m_node);
     if (removed->parent != Checked(m_node))
-        throw StoreError(QStringLiteral("\"%1\" is not a child of \"%2\"").arg(child.nodeName(), nodeName()));
+        throw StoreError(QStringLiteral("「%1」は「%2」の子ではありません。").arg(child.nodeName(), nodeName()));
     xmlUnlinkNode(removed);
     xmlFreeNode(removed);
 }

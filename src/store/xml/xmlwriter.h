@@ -10,7 +10,7 @@ class RoundTripEncoder;
 
 // Writes a document as month files are written: nothing added between elements, in the encoding
 // its declaration names (UTF-8 without a declaration), characters the encoding cannot hold as
-// character references. Part of the XML layer.
+// character references. Only the files of store/xml include this header: it takes libxml2's document.
 namespace XmlWriter {
 // Throws StoreError. The caller keeps encoder from one write to the next.
 QByteArray Write(xmlDocPtr doc, std::unique_ptr<RoundTripEncoder> &encoder);

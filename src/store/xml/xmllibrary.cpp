@@ -1,4 +1,4 @@
-#include "store/xmllibrary.h"
+#include "store/xml/xmllibrary.h"
 
 #include "store/storeerror.h"
 
@@ -100,7 +100,7 @@ QString FromXml(const xmlChar *text)
 xmlNodePtr Checked(void *node)
 {
     if (node == nullptr)
-        throw StoreError(QStringLiteral("operation on a node that does not exist"));
+        throw StoreError(QStringLiteral("存在しないノードを操作しようとしました。"));
     return static_cast<xmlNodePtr>(node);
 }
 
@@ -108,7 +108,7 @@ QByteArray CheckedName(const QString &name)
 {
     const QByteArray utf8 = name.toUtf8();
     if (xmlValidateName(BAD_CAST utf8.constData(), 0) != 0)
-        throw StoreError(QStringLiteral("invalid XML name \"%1\"").arg(name));
+        throw StoreError(QStringLiteral("「%1」は XML の名前として使えません。").arg(name));
     return utf8;
 }
 
@@ -146,7 +146,7 @@ void ErrorCapture::Collect(void *context, Error error)
     if (error == nullptr || error->level < XML_ERR_ERROR || !self->m_text.isEmpty())
         return;
     const QString message = QString::fromUtf8(error->message).trimmed();
-    self->m_text = error->line > 0 ? QStringLiteral("line %1: %2").arg(error->line).arg(message) : message;
+    self->m_text = error->line > 0 ? QStringLiteral("%1 行目：%2").arg(error->line).arg(message) : message;
 }
 
 }

@@ -1,6 +1,7 @@
-#include "store/roundtripencoder.h"
+#include "store/xml/roundtripencoder.h"
 
 #include "store/storeerror.h"
+#include "store/systemreason.h"
 
 #include <cerrno>
 #include <cstring>
@@ -47,10 +48,11 @@ RoundTripEncoder::RoundTripEncoder(const QByteArray &encoding)
     , m_decode(iconv_open("UTF-8", encoding.constData()))
 {
     if (m_encode == NoConverter || m_decode == NoConverter) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        const QString reason = SystemReason::Text(errno);
         Close(m_encode);
         Close(m_decode);
-        throw StoreError(QStringLiteral("cannot write encoding \"%1\": %2").arg(QString::fromUtf8(encoding), reason));
+        throw StoreError(
+            QStringLiteral("文字コード「%1」では書き出せません。（%2）").arg(QString::fromUtf8(encoding), reason));
     }
     m_perCharacter = CheckPerCharacter();
     if (m_perCharacter)

@@ -2,7 +2,7 @@
 #include "mainwindow/sessionend.h"
 #include "store/folderlock.h"
 #include "store/programfolder.h"
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 #include "ui/application.h"
 
 #include <QApplication>

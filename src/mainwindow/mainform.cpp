@@ -5,7 +5,7 @@
 #include "mainwindow/calendardaysource.h"
 #include "mainwindow/editortext.h"
 #include "store/diarymonth.h"
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 #include "store/textcodec.h"
 #include "store/yearmonth.h"
 #include "ui/application.h"

@@ -1,7 +1,7 @@
 #include "store/durablefile.h"
 
-#include "store/storeerror.h"
-#include "store/systemreason.h"
+#include "base/storeerror.h"
+#include "base/systemreason.h"
 
 #include <QFile>
 #include <QRandomGenerator>

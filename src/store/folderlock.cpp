@@ -1,6 +1,6 @@
 #include "store/folderlock.h"
 
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 
 #include <QDateTime>
 #include <QDir>

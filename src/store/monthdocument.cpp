@@ -3,7 +3,7 @@
 #include "store/daysource.h"
 #include "store/diarynames.h"
 #include "store/publicmod.h"
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 #include "store/xml/xmldom.h"
 
 #include <algorithm>

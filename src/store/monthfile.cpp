@@ -1,8 +1,8 @@
 #include "store/monthfile.h"
 
 #include "store/durablefile.h"
-#include "store/storeerror.h"
-#include "store/systemreason.h"
+#include "base/storeerror.h"
+#include "base/systemreason.h"
 #include "store/xml/xmldom.h"
 
 #include <QDateTime>

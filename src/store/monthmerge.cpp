@@ -4,6 +4,8 @@
 #include "store/monthdocument.h"
 #include "store/xml/xmldom.h"
 
+#include <QStringList>
+
 namespace MonthMerge {
 
 namespace {

@@ -1,7 +1,7 @@
 #include "store/programfolder.h"
 
-#include "store/storeerror.h"
-#include "store/systemreason.h"
+#include "base/storeerror.h"
+#include "base/systemreason.h"
 
 #include <QByteArray>
 #include <QFile>

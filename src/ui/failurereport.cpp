@@ -1,6 +1,6 @@
 #include "ui/failurereport.h"
 
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 
 #include <exception>
 #include <new>

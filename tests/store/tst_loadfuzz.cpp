@@ -1,4 +1,4 @@
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 #include "store/xml/xmldom.h"
 #include "storefixtures.h"
 

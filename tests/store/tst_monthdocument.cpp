@@ -1,7 +1,7 @@
 #include "store/daysource.h"
 #include "store/monthdocument.h"
 #include "store/publicmod.h"
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 #include "storefixtures.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "store/monthfile.h"
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 #include "store/xml/xmldom.h"
 #include "store/yearmonth.h"
 #include "smalldisk.h"

@@ -1,4 +1,4 @@
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 #include "ui/failurereport.h"
 
 #include <QtTest>

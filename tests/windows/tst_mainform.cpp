@@ -2,7 +2,7 @@
 
 #include "mainwindow/sessionend.h"
 #include "smalldisk.h"
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 #include "ui/application.h"
 #include "ui/skypicture.h"
 

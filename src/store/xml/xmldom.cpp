@@ -1,6 +1,6 @@
 #include "store/xml/xmldom.h"
 
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 #include "store/xml/roundtripencoder.h"
 #include "store/xml/xmlcompare.h"
 #include "store/xml/xmllibrary.h"
@@ -12,6 +12,7 @@
 #include <libxml/parser.h>
 
 #include <limits>
+#include <new>
 #include <utility>
 
 using namespace XmlLibrary;
@@ -273,6 +274,14 @@ XmlNode XmlDocument::documentElement() const
 XmlNewNode XmlDocument::createElement(const QString &name)
 {
     return XmlNewNode(xmlNewNode(nullptr, BAD_CAST CheckedName(name).constData()));
+}
+
+XmlNewNode XmlDocument::importNode(const XmlNode &node)
+{
+    const xmlNodePtr copy = xmlDocCopyNode(Checked(node.m_node), d->doc, 1);
+    if (copy == nullptr)
+        throw std::bad_alloc();
+    return XmlNewNode(copy);
 }
 
 XmlNewNode XmlDocument::createProcessingInstruction(const QString &target, const QString &data)

@@ -34,6 +34,8 @@ public:
     XmlNode parentNode() const;
     // The node becomes the last child; returns the handle of the node now in the tree.
     XmlNode appendChild(XmlNewNode &&child);
+    // The node goes in just before reference, a child of this node.
+    XmlNode insertBefore(XmlNewNode &&child, const XmlNode &reference);
     // Unlinks and frees child.
     void removeChild(XmlNode child);
 
@@ -92,6 +94,8 @@ public:
 
     XmlNewNode createElement(const QString &name);
     XmlNewNode createProcessingInstruction(const QString &target, const QString &data);
+    // A deep copy of a node of another document, to be put into this one.
+    XmlNewNode importNode(const XmlNode &node);
     // Appends a declaration or the root element to the document itself.
     XmlNode appendChild(XmlNewNode &&child);
 

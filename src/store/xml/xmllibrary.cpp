@@ -1,6 +1,6 @@
 #include "store/xml/xmllibrary.h"
 
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 
 #include <mutex>
 

@@ -1,6 +1,6 @@
 #include "store/xml/xmldom.h"
 
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 #include "store/xml/xmllibrary.h"
 
 using namespace XmlLibrary;
@@ -107,6 +107,20 @@ XmlNode XmlNode::appendChild(XmlNewNode &&child)
     if (node->type != XML_ELEMENT_NODE || IsDeclaration(newChild))
         throw StoreError(QStringLiteral("「%1」はここに加えられません。").arg(child.node().nodeName()));
     const xmlNodePtr added = xmlAddChild(node, newChild);
+    if (added == nullptr)
+        throw StoreError(QStringLiteral("「%1」を加えられません。").arg(child.node().nodeName()));
+    child.release();
+    return XmlNode(added);
+}
+
+XmlNode XmlNode::insertBefore(XmlNewNode &&child, const XmlNode &reference)
+{
+    const xmlNodePtr node = Checked(m_node);
+    const xmlNodePtr newChild = Checked(child.m_node);
+    const xmlNodePtr before = Checked(reference.m_node);
+    if (node->type != XML_ELEMENT_NODE || IsDeclaration(newChild) || before->parent != node)
+        throw StoreError(QStringLiteral("「%1」はここに加えられません。").arg(child.node().nodeName()));
+    const xmlNodePtr added = xmlAddPrevSibling(before, newChild);
     if (added == nullptr)
         throw StoreError(QStringLiteral("「%1」を加えられません。").arg(child.node().nodeName()));
     child.release();

@@ -1,6 +1,6 @@
 #include "store/xml/xmlwriter.h"
 
-#include "store/storeerror.h"
+#include "base/storeerror.h"
 #include "store/xml/roundtripencoder.h"
 #include "store/xml/xmllibrary.h"
 

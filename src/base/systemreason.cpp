@@ -1,4 +1,4 @@
-#include "store/systemreason.h"
+#include "base/systemreason.h"
 
 #include <cerrno>
 

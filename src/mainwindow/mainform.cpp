@@ -70,6 +70,7 @@ void MainForm::Load()
         Report(ErrorTitle, error.message());
     }
     ListDay();
+    ReportConflictCopies();
 }
 
 void MainForm::LoadMonth(const QString &year, const QString &month)
@@ -88,7 +89,53 @@ void MainForm::LoadMonth(const QString &year, const QString &month)
 
 void MainForm::SaveMonth(const QString &year, const QString &month)
 {
-    m_month->SaveMonth(m_directory, year, month);
+    const MonthDocument::SaveOutcome outcome = m_month->SaveMonth(m_directory, year, month);
+    const QString name = MonthFile::FileName(year, month);
+    if (!outcome.keptAsidePath.isEmpty())
+        Report(NoticeTitle, QStringLiteral("ほかのプログラムが書き換えた「%1」を読み込めなかったため、そのファイルは「%2」という名前で"
+                                           "同じフォルダーに残し、この画面の内容で「%1」を保存しました。"
+                                           "残したファイルは消さずに、中身を確かめてください。\n（%3）")
+                                .arg(name, QFileInfo(outcome.keptAsidePath).fileName(), outcome.keptAsideReason));
+    if (outcome.conflictDays.empty())
+        return;
+    QStringList days;
+    for (const int day : outcome.conflictDays)
+        days.append(QStringLiteral("%1日").arg(day));
+    Report(NoticeTitle,
+           QStringLiteral("「%1」は、この日記を開いている間にほかのプログラム（同期ソフトやほかのコンピューター）でも"
+                          "書き換えられていました。%2月%3は両方で違う内容になっていたため、この画面で書いた内容を保存し、"
+                          "ほかのプログラムの版は「%4」という名前で同じフォルダーに残しました。"
+                          "二つを見比べて、要る記事を書き写してください。ほかの日は両方の変更を合わせてあります。")
+               .arg(name, month, days.join(QStringLiteral("、")), QFileInfo(outcome.conflictPath).fileName()));
+}
+
+void MainForm::FollowChangesElsewhere()
+{
+    // Work not yet saved is merged at the save point; nothing reloads under the user's hands.
+    if (!m_month->IsLoaded() || m_month->HasUnsavedChanges())
+        return;
+    try {
+        if (!m_month->ChangedOnDisk(m_directory, strYear, strMonth))
+            return;
+    } catch (const StoreError &) {
+        // The save point tells the user why the file cannot be read; told at every activation,
+        // each closed message would bring the next.
+        return;
+    }
+    LoadMonth(strYear, strMonth);
+    ListDay();
+}
+
+void MainForm::ReportConflictCopies()
+{
+    const QStringList copies = MonthFile::ConflictCopies(m_directory);
+    if (copies.isEmpty())
+        return;
+    Report(NoticeTitle, QStringLiteral("日記のフォルダーに、同期ソフトが二つの版を残したらしいファイルがあります。"
+                                       "この日記はこれらを月のファイルとしては読みません。\n\n%1\n\n"
+                                       "中身を確かめ、要る記事があればこの日記に書き写してから、"
+                                       "ファイルを別の場所へ移すか削除してください。")
+                            .arg(copies.join(u'\n')));
 }
 
 void MainForm::ListDay()
@@ -347,6 +394,13 @@ void MainForm::showEvent(QShowEvent *event)
         for (const auto &[title, text] : pending)
             Report(title, text);
     });
+}
+
+void MainForm::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Guard([this] { FollowChangesElsewhere(); });
 }
 
 bool MainForm::eventFilter(QObject *watched, QEvent *event)

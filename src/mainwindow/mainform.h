@@ -61,6 +61,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -69,6 +70,10 @@ private:
     void Load();
     void LoadMonth(const QString &year, const QString &month);
     void SaveMonth(const QString &year, const QString &month);
+    // The loaded month is read again when another program changed its file and nothing is unsaved.
+    void FollowChangesElsewhere();
+    // Sync tools' copies of months beside the month files, mentioned once at start.
+    void ReportConflictCopies();
     // Saves the loaded month into its own file; on failure tells the user why and what happens now.
     bool SaveLoadedMonth(const QString &whatNow);
     // Whether the program may end: nothing is unsaved, the user let it go, or it was saved on the

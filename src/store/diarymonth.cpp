@@ -20,9 +20,14 @@ MonthFile::ReadResult DiaryMonth::LoadMonth(const QString &directory, const QStr
     return MonthDocument::LoadMonth(*m_state, directory, year, month);
 }
 
-void DiaryMonth::SaveMonth(const QString &directory, const QString &year, const QString &month)
+MonthDocument::SaveOutcome DiaryMonth::SaveMonth(const QString &directory, const QString &year, const QString &month)
 {
-    MonthDocument::SaveMonth(*m_state, directory, year, month);
+    return MonthDocument::SaveMonth(*m_state, directory, year, month);
+}
+
+bool DiaryMonth::ChangedOnDisk(const QString &directory, const QString &year, const QString &month) const
+{
+    return MonthDocument::ChangedOnDisk(*m_state, directory, year, month);
 }
 
 bool DiaryMonth::IsLoaded() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/monthdocument.h"
 #include "store/monthfile.h"
 
 #include <QList>
@@ -43,8 +44,12 @@ public:
     // The month's file, or an empty month when there is none or it cannot be read; no day is
     // selected afterwards. Throws StoreError when the file can neither be read nor kept aside.
     MonthFile::ReadResult LoadMonth(const QString &directory, const QString &year, const QString &month);
-    // Drops blank entries, then writes the month to its file. Throws StoreError.
-    void SaveMonth(const QString &directory, const QString &year, const QString &month);
+    // Drops blank entries, then writes the month to its file, merged with another program's changes
+    // to the file since it was loaded; a month with nothing unsaved whose file exists is left as
+    // it is. Throws StoreError.
+    MonthDocument::SaveOutcome SaveMonth(const QString &directory, const QString &year, const QString &month);
+    // Whether another program changed the month's file since this one last read or wrote it.
+    bool ChangedOnDisk(const QString &directory, const QString &year, const QString &month) const;
     // False only after a load that failed outright: such a month must be neither edited nor saved.
     bool IsLoaded() const;
     bool HasUnsavedChanges() const;

@@ -143,8 +143,10 @@ void DurableFile::VerifyWritten() const
         throw StoreError(QStringLiteral("書き込んだ内容をディスクから読み返すと違っていました。"));
 }
 
-void DurableFile::Commit()
+void DurableFile::Commit(const std::function<void()> &stillExpected)
 {
+    if (stillExpected)
+        stillExpected();
     if (m_hasOld && OldBytesDiffer())
         KeepOldAsBackup();
     if (close(std::exchange(m_fd, -1)) != 0 && errno != EINTR)

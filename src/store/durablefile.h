@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -25,7 +26,9 @@ public:
     void Write(const QByteArray &bytes);
     // Reads the temporary file back; throws unless it holds exactly the bytes written.
     void VerifyWritten() const;
-    void Commit();
+    // stillExpected runs just before the new file replaces the old one; it throws to leave the old
+    // file in place, say when another program has changed it meanwhile.
+    void Commit(const std::function<void()> &stillExpected = {});
 
 private:
     void TakeOverOwnerAndMode();

@@ -2,6 +2,7 @@
 
 #include "store/daysource.h"
 #include "store/diarynames.h"
+#include "store/monthmerge.h"
 #include "store/publicmod.h"
 #include "base/storeerror.h"
 #include "store/xml/xmldom.h"
@@ -29,23 +30,24 @@ bool IsBlankCharacter(QChar c)
     return c == u' ' || c == u'\t' || c == QChar(0x3000);
 }
 
+// A writer that keeps changing the file between our check and our rename gets this many tries.
+constexpr int SaveAttempts = 3;
+
+void RememberBase(PublicMod &state, bool exists, const QByteArray &bytes)
+{
+    state.baseExists = exists;
+    state.baseBytes = exists ? bytes : QByteArray();
+    state.baseDigest = exists ? MonthFile::Digest(bytes) : QByteArray();
+    state.changedDays.clear();
 }
 
-MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month)
+bool IsBase(const PublicMod &state, const MonthFile::OnDisk &now)
 {
-    state.xmlDay = XmlNode();
-    state.unsavedChanges = false;
-    const MonthFile::ReadResult result = MonthFile::Read(state.xmlDoc, MonthFile::FilePath(directory, year, month));
-    if (result.status != MonthFile::ReadResult::Status::Loaded)
-        StartEmptyMonth(state.xmlDoc);
-    return result;
+    return now.exists == state.baseExists && (!now.exists || MonthFile::Digest(now.bytes) == state.baseDigest);
 }
 
-void SaveMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month)
+void DropBlankEntries(PublicMod &state)
 {
-    // Only a failed load leaves no root; writing then would replace a month file with nothing.
-    if (state.xmlDoc.documentElement().isNull())
-        throw StoreError(QStringLiteral("この月は読み込めなかったため、保存しません。"));
     // From the last entry to the first, so that removing an entry never frees one still to be
     // visited (another tool may nest TEXT in TEXT). Removing blank entries cannot make an
     // enclosing one blank or not blank, so the outcome is that of a walk from the first.
@@ -55,8 +57,96 @@ void SaveMonth(PublicMod &state, const QString &directory, const QString &year, 
         if (!parent.isNull() && IsBlank(entry->text()))
             parent.removeChild(*entry);
     }
-    MonthFile::Write(state.xmlDoc, MonthFile::FilePath(directory, year, month));
+}
+
+void MarkChanged(PublicMod &state)
+{
+    state.unsavedChanges = true;
+    if (const std::optional<int> day = state.xmlDay.isNull() ? std::nullopt : ArticleDay(state.xmlDay))
+        state.changedDays.insert(*day);
+}
+
+// Makes the disk's version, with this program's changed days put in, the document. Returns false
+// when the disk's version cannot be read: it is then kept aside and this program's month stands.
+bool MergeWithDisk(PublicMod &state, const QString &path, const QByteArray &diskBytes, SaveOutcome &outcome)
+{
+    XmlDocument disk;
+    QString reason;
+    if (!disk.loadXml(diskBytes, &reason)) {
+        const MonthFile::ReadResult aside = MonthFile::KeepAside(path, reason);
+        outcome.keptAsidePath = aside.keptAsidePath;
+        outcome.keptAsideReason = aside.reason;
+        return false;
+    }
+    XmlDocument base;
+    const bool hasBase = state.baseExists && base.loadXml(state.baseBytes, &reason);
+    const std::optional<int> selectedDay = state.xmlDay.isNull() ? std::nullopt : ArticleDay(state.xmlDay);
+    const std::vector<int> conflicts
+        = MonthMerge::Merge(disk, hasBase ? &base : nullptr, state.xmlDoc, state.changedDays);
+    if (!conflicts.empty()) {
+        outcome.conflictDays = conflicts;
+        outcome.conflictPath = MonthFile::KeepConflictCopy(path, diskBytes);
+    }
+    state.xmlDoc.swap(disk);
+    state.xmlDay = XmlNode();
+    for (const XmlNode &article : state.xmlDoc.getElementsByTagName(DiaryNames::Article)) {
+        if (selectedDay && ArticleDay(article) == selectedDay) {
+            state.xmlDay = article;
+            break;
+        }
+    }
+    return true;
+}
+
+}
+
+MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month)
+{
+    state.xmlDay = XmlNode();
     state.unsavedChanges = false;
+    const MonthFile::ReadResult result = MonthFile::Read(state.xmlDoc, MonthFile::FilePath(directory, year, month));
+    const bool loaded = result.status == MonthFile::ReadResult::Status::Loaded;
+    if (!loaded)
+        StartEmptyMonth(state.xmlDoc);
+    RememberBase(state, loaded, result.bytes);
+    return result;
+}
+
+SaveOutcome SaveMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month)
+{
+    // Only a failed load leaves no root; writing then would replace a month file with nothing.
+    if (state.xmlDoc.documentElement().isNull())
+        throw StoreError(QStringLiteral("この月は読み込めなかったため、保存しません。"));
+    const QString path = MonthFile::FilePath(directory, year, month);
+    DropBlankEntries(state);
+    SaveOutcome outcome;
+    for (int attempt = 1;; ++attempt) {
+        const MonthFile::OnDisk now = MonthFile::Peek(path);
+        // Nothing of this program's would go in: the file stands as it is, also when it is
+        // read-only or another program changed it.
+        if (!state.unsavedChanges && now.exists)
+            return outcome;
+        bool expectFile = now.exists;
+        if (!IsBase(state, now) && now.exists)
+            expectFile = MergeWithDisk(state, path, now.bytes, outcome);
+        try {
+            const QByteArray written
+                = MonthFile::Write(state.xmlDoc, path, expectFile ? MonthFile::Digest(now.bytes) : QByteArray());
+            RememberBase(state, true, written);
+            state.unsavedChanges = false;
+            return outcome;
+        } catch (const MonthFile::ChangedMeanwhile &error) {
+            if (attempt == SaveAttempts)
+                throw StoreError(QStringLiteral("ほかのプログラムが「%1」を書き換え続けているため、保存できませんでした。"
+                                                "同期ソフトなどの動きが止まってから、もう一度保存してください。（%2）")
+                                     .arg(MonthFile::FileName(year, month), error.message()));
+        }
+    }
+}
+
+bool ChangedOnDisk(const PublicMod &state, const QString &directory, const QString &year, const QString &month)
+{
+    return !IsBase(state, MonthFile::Peek(MonthFile::FilePath(directory, year, month)));
 }
 
 void AddArticle(PublicMod &state, const DaySource &calendar)
@@ -64,7 +154,7 @@ void AddArticle(PublicMod &state, const DaySource &calendar)
     XmlNewNode article = state.xmlDoc.createElement(DiaryNames::Article);
     article.node().setAttribute(DiaryNames::Date, QString::number(calendar.Day()));
     state.xmlDay = state.xmlDoc.documentElement().appendChild(std::move(article));
-    state.unsavedChanges = true;
+    MarkChanged(state);
 }
 
 void AppendEntry(PublicMod &state, const DaySource &calendar)
@@ -72,7 +162,7 @@ void AppendEntry(PublicMod &state, const DaySource &calendar)
     if (state.xmlDay.isNull())
         AddArticle(state, calendar);
     state.xmlDay.appendChild(state.xmlDoc.createElement(DiaryNames::Text));
-    state.unsavedChanges = true;
+    MarkChanged(state);
 }
 
 void SetEntryText(PublicMod &state, XmlNode entry, const QString &text)
@@ -81,7 +171,7 @@ void SetEntryText(PublicMod &state, XmlNode entry, const QString &text)
     if (entry.text() == text)
         return;
     entry.setText(text);
-    state.unsavedChanges = true;
+    MarkChanged(state);
 }
 
 XmlNode EntryAt(const PublicMod &state, int position)
@@ -95,7 +185,7 @@ XmlNode EntryAt(const PublicMod &state, int position)
 void RemoveEntry(PublicMod &state, const XmlNode &entry)
 {
     state.xmlDay.removeChild(entry);
-    state.unsavedChanges = true;
+    MarkChanged(state);
 }
 
 std::optional<int> ArticleDay(const XmlNode &article)

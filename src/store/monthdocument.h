@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 struct PublicMod;
 class DaySource;
@@ -20,8 +21,25 @@ namespace MonthDocument {
 MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, const QString &year,
                                 const QString &month);
 
-// Drops blank entries, then writes the whole document to the month's file. Throws StoreError.
-void SaveMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month);
+// What a save did beyond writing the month, for the user to hear of.
+struct SaveOutcome
+{
+    // Days that another program changed too, and differently; its whole version is at conflictPath.
+    std::vector<int> conflictDays;
+    QString conflictPath;
+    // A version on disk that could not be read, now at this path.
+    QString keptAsidePath;
+    QString keptAsideReason;
+};
+
+// Drops blank entries, then writes the whole document to the month's file; a month with nothing
+// unsaved whose file exists is left as it is. When another program changed the file since it was
+// loaded, this program's changed days are merged into the file's version, which becomes the
+// document. Throws StoreError.
+SaveOutcome SaveMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month);
+
+// Whether the month's file now differs from what this program last read or wrote.
+bool ChangedOnDisk(const PublicMod &state, const QString &directory, const QString &year, const QString &month);
 
 // Appends an ARTICLE for the calendar's selected day to the root element and makes it xmlDay.
 void AddArticle(PublicMod &state, const DaySource &calendar);

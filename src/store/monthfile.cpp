@@ -5,10 +5,12 @@
 #include "base/systemreason.h"
 #include "store/xml/xmldom.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,31 +28,15 @@ QString Failure(const QString &path, const QString &reason)
 }
 
 // A name beside the month file that says what the file is and is not taken yet.
-QString KeptAsideName(const QString &path)
+QString NameBeside(const QString &path, const QString &kind)
 {
-    const QString base = path + QStringLiteral(".unreadable-")
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = path + kind + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString candidate = base;
     for (int number = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++number)
         candidate = base + u'-' + QString::number(number);
     return candidate;
 }
 
-ReadResult KeepAside(const QString &path, const QString &reason)
-{
-    QFile file(path);
-    const QString aside = KeptAsideName(path);
-    if (!file.rename(aside))
-        throw StoreError(QStringLiteral("「%1」を読み込めず、別の名前にして残すこともできなかったため、この月は開きません。"
-                                        "ファイルはそのまま残っています。フォルダーに書き込めるか確かめてから、"
-                                        "もう一度この月を開いてください。\n（%2）")
-                             .arg(QFileInfo(path).fileName(), Failure(path, file.errorString())));
-    ReadResult result;
-    result.status = ReadResult::Status::KeptAside;
-    result.keptAsidePath = aside;
-    result.reason = reason;
-    return result;
-}
 
 // A month file is far smaller; anything larger is no month of this diary, and reading it whole could
 // take all memory.
@@ -90,6 +76,44 @@ void VerifyReadsBack(const XmlDocument &doc, const QByteArray &written)
         throw StoreError(QStringLiteral("保存した内容を読み込み直すと元と違うため、元のファイルを残しました。"));
 }
 
+// A file's bytes, read only when a regular file of a month's size stands at path.
+struct RawFile
+{
+    bool exists = true;
+    QByteArray bytes;
+    QString failure; // why an existing file could not be read
+};
+
+RawFile ReadRaw(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status;
+    if (::stat(name.constData(), &status) != 0) {
+        const int error = errno;
+        if (error == ENOENT && !QFileInfo(path).isSymLink())
+            return { false, {}, {} };
+        return { true, {}, SystemReason::Text(error) };
+    }
+    RefuseUnlessMonthFile(path, status);
+    // Without waiting, and checked again once open: something else may have taken the name since.
+    const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return { true, {}, SystemReason::Text(errno) };
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return { true, {}, file.errorString() };
+    }
+    if (::fstat(descriptor, &status) != 0)
+        return { true, {}, SystemReason::Text(errno) };
+    RefuseUnlessMonthFile(path, status);
+    RawFile raw;
+    raw.bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        raw.failure = file.errorString();
+    return raw;
+}
+
 }
 
 QString FileName(const QString &year, const QString &month)
@@ -102,43 +126,77 @@ QString FilePath(const QString &directory, const QString &year, const QString &m
     return directory + u'/' + FileName(year, month);
 }
 
-ReadResult Read(XmlDocument &doc, const QString &path)
+ReadResult KeepAside(const QString &path, const QString &reason)
 {
-    doc.clear();
-    const QByteArray name = QFile::encodeName(path);
-    struct stat status;
-    if (::stat(name.constData(), &status) != 0) {
-        const int error = errno;
-        if (error == ENOENT && !QFileInfo(path).isSymLink())
-            return ReadResult();
-        return KeepAside(path, SystemReason::Text(error));
-    }
-    RefuseUnlessMonthFile(path, status);
-    // Without waiting, and checked again once open: something else may have taken the name since.
-    const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0)
-        return KeepAside(path, SystemReason::Text(errno));
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return KeepAside(path, file.errorString());
-    }
-    if (::fstat(descriptor, &status) != 0)
-        return KeepAside(path, SystemReason::Text(errno));
-    RefuseUnlessMonthFile(path, status);
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return KeepAside(path, file.errorString());
-    file.close();
-    QString reason;
-    if (!doc.loadXml(bytes, &reason))
-        return KeepAside(path, reason);
+    QFile file(path);
+    const QString aside = NameBeside(path, QStringLiteral(".unreadable-"));
+    if (!file.rename(aside))
+        throw StoreError(QStringLiteral("「%1」を読み込めず、別の名前にして残すこともできなかったため、この月は開きません。"
+                                        "ファイルはそのまま残っています。フォルダーに書き込めるか確かめてから、"
+                                        "もう一度この月を開いてください。\n（%2）")
+                             .arg(QFileInfo(path).fileName(), Failure(path, file.errorString())));
     ReadResult result;
-    result.status = ReadResult::Status::Loaded;
+    result.status = ReadResult::Status::KeptAside;
+    result.keptAsidePath = aside;
+    result.reason = reason;
     return result;
 }
 
-void Write(const XmlDocument &doc, const QString &path)
+ReadResult Read(XmlDocument &doc, const QString &path)
+{
+    doc.clear();
+    const RawFile raw = ReadRaw(path);
+    if (!raw.exists)
+        return ReadResult();
+    if (!raw.failure.isEmpty())
+        return KeepAside(path, raw.failure);
+    QString reason;
+    if (!doc.loadXml(raw.bytes, &reason))
+        return KeepAside(path, reason);
+    ReadResult result;
+    result.status = ReadResult::Status::Loaded;
+    result.bytes = raw.bytes;
+    return result;
+}
+
+OnDisk Peek(const QString &path)
+{
+    const RawFile raw = ReadRaw(path);
+    if (!raw.failure.isEmpty())
+        throw StoreError(QStringLiteral("「%1」を読めないため、ほかのプログラムが変えていないか確かめられません。（%2）")
+                             .arg(QFileInfo(path).fileName(), Failure(path, raw.failure)));
+    return { raw.exists, raw.bytes };
+}
+
+QStringList ConflictCopies(const QString &directory)
+{
+    // A month's digits followed by anything but ".xml" alone.
+    static const QRegularExpression copy(QStringLiteral("^Diary\\d{5,6}\\D.*\\.xml$"));
+    QStringList copies = QDir(directory).entryList({ QStringLiteral("Diary*.xml") }, QDir::Files, QDir::Name);
+    copies.removeIf([](const QString &name) { return !copy.match(name).hasMatch(); });
+    return copies;
+}
+
+QByteArray Digest(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+QString KeepConflictCopy(const QString &path, const QByteArray &bytes)
+{
+    const QString copy = NameBeside(path, QStringLiteral(".conflict-"));
+    try {
+        DurableFile file(copy);
+        file.Write(bytes);
+        file.VerifyWritten();
+        file.Commit();
+    } catch (const StoreError &error) {
+        throw StoreError(Failure(copy, error.message()));
+    }
+    return copy;
+}
+
+QByteArray Write(const XmlDocument &doc, const QString &path, const std::optional<QByteArray> &expectedDigest)
 {
     try {
         const QByteArray bytes = doc.saveXml();
@@ -152,7 +210,16 @@ void Write(const XmlDocument &doc, const QString &path)
         // The file holds exactly these bytes, so loading them is loading the file.
         file.VerifyWritten();
         VerifyReadsBack(doc, bytes);
-        file.Commit();
+        file.Commit([&path, &expectedDigest] {
+            if (!expectedDigest)
+                return;
+            const OnDisk now = Peek(path);
+            if (now.exists != !expectedDigest->isEmpty() || (now.exists && Digest(now.bytes) != *expectedDigest))
+                throw ChangedMeanwhile();
+        });
+        return bytes;
+    } catch (const ChangedMeanwhile &) {
+        throw;
     } catch (const StoreError &error) {
         throw StoreError(Failure(path, error.message()));
     }

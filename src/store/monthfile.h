@@ -1,6 +1,11 @@
 #pragma once
 
+#include "base/storeerror.h"
+
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 class XmlDocument;
 
@@ -16,9 +21,34 @@ struct ReadResult
 {
     enum class Status { Loaded, Missing, KeptAside };
     Status status = Status::Missing;
+    QByteArray bytes;      // what a loaded file held
     QString keptAsidePath; // where an unreadable file now is
     QString reason;        // why it could not be read
 };
+
+// What stands at a month's path now: whether there is a file, and its bytes.
+struct OnDisk
+{
+    bool exists = false;
+    QByteArray bytes;
+};
+
+// A month file changed by another program between the check before a save and its final step;
+// the old file is untouched.
+class ChangedMeanwhile : public StoreError
+{
+public:
+    ChangedMeanwhile() : StoreError(QStringLiteral("保存する直前に、ほかのプログラムが月のファイルを書き換えました。")) { }
+};
+
+// Files beside the months that sync tools make when both sides changed a month
+// ("Diary202612.sync-conflict-….xml", "Diary202612 (conflicted copy ….).xml"), by name, sorted. They
+// are never read as months.
+QStringList ConflictCopies(const QString &directory);
+
+// The SHA-256 of a month file's bytes: what tells a file changed elsewhere from the one the program
+// loaded, even when its size and time stamp were kept.
+QByteArray Digest(const QByteArray &bytes);
 
 // Loads path into doc. A missing file leaves doc empty. A file that exists but cannot be read
 // is renamed aside (never overwritten) and doc is left empty. Throws StoreError, in words for the
@@ -27,9 +57,24 @@ struct ReadResult
 // so the caller can refuse to go on with that month.
 ReadResult Read(XmlDocument &doc, const QString &path);
 
+// The bytes at path without loading them. A missing file is no failure; anything that would not be
+// read as a month throws StoreError, as Read does.
+OnDisk Peek(const QString &path);
+
+// Renames the file at path aside as unreadable, as Read does with a file it cannot load.
+ReadResult KeepAside(const QString &path, const QString &reason);
+
+// Keeps bytes, another program's version of the month at path, beside it as
+// <name>.conflict-YYYYMMDD-HHMMSS; returns that path. Throws StoreError.
+QString KeepConflictCopy(const QString &path, const QByteArray &bytes);
+
 // Writes doc to path through a temporary file in the same directory, which must load back as doc
 // before it replaces the old file; the old file stays whole on any failure, and when the bytes
-// change it stays beside the new one as <name>.bak. Throws StoreError with the reason in Japanese.
-void Write(const XmlDocument &doc, const QString &path);
+// change it stays beside the new one as <name>.bak. With an expectation, the file at path must
+// still be the one expected just before the replacement: none for an empty digest, else a file of
+// that digest; ChangedMeanwhile otherwise. Returns the bytes written. Throws StoreError with the reason in
+// Japanese.
+QByteArray Write(const XmlDocument &doc, const QString &path,
+                 const std::optional<QByteArray> &expectedDigest = std::nullopt);
 
 }

@@ -2,7 +2,9 @@
 
 #include "store/xml/xmldom.h"
 
+#include <QByteArray>
 #include <QtGlobal>
+#include <set>
 
 // The state both windows share: the loaded month, the ARTICLE of the selected day (or none)
 // and the position of the entry shown in the editor. The main window owns the one instance;
@@ -15,4 +17,11 @@ struct PublicMod
     // Whether the loaded month holds work its file does not; the store's operations keep it, so
     // that closing the window can ask before that work is lost.
     bool unsavedChanges = false;
+    // The file as this program last read or wrote it: a save compares the file on disk with it, so
+    // that a change made elsewhere (a sync tool, another computer) is merged, never overwritten.
+    bool baseExists = false;
+    QByteArray baseBytes;
+    QByteArray baseDigest;
+    // The days whose entries this program changed since then; a merge takes exactly these from here.
+    std::set<int> changedDays;
 };

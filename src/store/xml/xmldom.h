@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <utility>
 #include <vector>
 
 class XmlNewNode;
@@ -90,6 +91,8 @@ public:
     bool sameContent(const XmlDocument &other) const;
 
     void clear();
+    // Exchanges the whole content with other's; handles into either keep pointing at their nodes.
+    void swap(XmlDocument &other) noexcept { std::swap(d, other.d); }
     XmlNode documentElement() const;
 
     XmlNewNode createElement(const QString &name);

@@ -28,8 +28,8 @@ const QString ErrorTitle = QStringLiteral("エラー");
 const QString NoticeTitle = QStringLiteral("お知らせ");
 }
 
-MainForm::MainForm(const QString &directory, Clock today, QWidget *parent)
-    : QWidget(parent), m_directory(directory), m_today(std::move(today))
+MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
+    : QWidget(parent), m_folder(folder), m_today(std::move(today))
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Noterra"));
@@ -77,7 +77,7 @@ void MainForm::Load()
 
 void MainForm::LoadMonth(const QString &year, const QString &month)
 {
-    const MonthFile::ReadResult result = MonthDocument::LoadMonth(m_state, m_directory, year, month);
+    const MonthFile::ReadResult result = MonthDocument::LoadMonth(m_state, m_folder, year, month);
     if (result.status != MonthFile::ReadResult::Status::KeptAside)
         return;
     // The notice is modal: behind it the day view shows the month just opened, not the one left.
@@ -91,7 +91,10 @@ void MainForm::LoadMonth(const QString &year, const QString &month)
 
 void MainForm::SaveMonth(const QString &year, const QString &month)
 {
-    MonthDocument::SaveMonth(m_state, m_directory, year, month);
+    const QString backupSkipped = MonthDocument::SaveMonth(m_state, m_folder, year, month).backupSkipped;
+    // The previous version is a convenience: once is enough to say that it is not being kept.
+    if (!backupSkipped.isEmpty() && !std::exchange(m_toldBackupSkipped, true))
+        Report(NoticeTitle, backupSkipped);
 }
 
 bool MainForm::MonthIsLoaded() const
@@ -334,6 +337,11 @@ void MainForm::ShowDate(const QDate &date)
 void MainForm::SetMessageSink(MessageSink sink)
 {
     m_sink = std::move(sink);
+}
+
+void MainForm::Notify(const QString &text)
+{
+    Report(NoticeTitle, text);
 }
 
 void MainForm::Guard(const std::function<void()> &handling)

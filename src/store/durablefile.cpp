@@ -96,8 +96,9 @@ DurableFile::DurableFile(const QString &path)
     } else if (errno != ENOENT) {
         Fail(errno);
     }
+    // Private until it holds the new bytes: another account must not open it on the way.
     const bool created = CreateBeside(m_target, &m_temporary, [this](const QByteArray &name) {
-        m_fd = open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_fd = open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         return m_fd >= 0;
     });
     if (!created) {
@@ -116,8 +117,6 @@ DurableFile::~DurableFile()
 
 void DurableFile::Write(const QByteArray &bytes)
 {
-    if (m_hasOld)
-        TakeOverOwnerAndMode();
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
@@ -129,6 +128,7 @@ void DurableFile::Write(const QByteArray &bytes)
         data += written;
         left -= written;
     }
+    TakeOverOwnerAndMode();
     if (fsync(m_fd) != 0)
         Fail(errno);
     m_written = bytes;
@@ -157,6 +157,13 @@ void DurableFile::Commit()
 
 void DurableFile::TakeOverOwnerAndMode()
 {
+    // A diary is private unless its owner made a month file otherwise; the creation mode alone
+    // would also follow an unusual umask.
+    if (!m_hasOld) {
+        if (fchmod(m_fd, 0600) != 0)
+            Fail(errno);
+        return;
+    }
     // Only root may give a file away; anyone else keeps the file as their own.
     if (fchown(m_fd, m_old.st_uid, m_old.st_gid) != 0 && errno != EPERM)
         Fail(errno);
@@ -182,16 +189,18 @@ void DurableFile::KeepOldAsBackup()
     const bool linked = CreateBeside(m_target, &link,
         [this](const QByteArray &name) { return ::link(m_target.constData(), name.constData()) == 0; });
     if (!linked) {
-        // A file system without hard links (a FAT memory stick) keeps no previous version.
-        if (errno == EPERM || errno == EOPNOTSUPP)
-            return;
-        Fail(errno);
+        const int error = errno;
+        // A FAT memory stick has no hard links; the system says so as a refused permission.
+        m_backupSkipped = error == EPERM || error == EOPNOTSUPP
+            ? QStringLiteral("このディスクには前の版を残す仕組み（ハードリンク）がないか、作る権限がありません。（%1）")
+                  .arg(qt_error_string(error))
+            : SystemReason::Of(error);
+        return;
     }
     // The rename replaces the previous .bak in one step, so a .bak is always a whole file.
     if (rename(link.constData(), (m_target + ".bak").constData()) != 0) {
-        const int error = errno;
+        m_backupSkipped = SystemReason::Of(errno);
         unlink(link.constData());
-        Fail(error);
     }
 }
 

@@ -31,17 +31,24 @@ bool IsBlankCharacter(QChar c)
 
 }
 
-MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month)
+MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month)
 {
     state.xmlDay = XmlNode();
     state.unsavedChanges = false;
-    const MonthFile::ReadResult result = MonthFile::Read(state.xmlDoc, MonthFile::FilePath(directory, year, month));
+    MonthFile::ReadResult result;
+    try {
+        result = MonthFile::Read(state.xmlDoc, MonthFile::FilePath(folder.Path(), year, month));
+    } catch (const StoreError &error) {
+        throw StoreError(folder.Shown(error.message()));
+    }
+    result.keptAsidePath = folder.Shown(result.keptAsidePath);
     if (result.status != MonthFile::ReadResult::Status::Loaded)
         StartEmptyMonth(state.xmlDoc);
     return result;
 }
 
-void SaveMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month)
+MonthFile::WriteResult SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString &year,
+                                 const QString &month)
 {
     // Only a failed load leaves no root; writing then would replace a month file with nothing.
     if (state.xmlDoc.documentElement().isNull())
@@ -55,8 +62,15 @@ void SaveMonth(PublicMod &state, const QString &directory, const QString &year, 
         if (!parent.isNull() && IsBlank(entry->text()))
             parent.removeChild(*entry);
     }
-    MonthFile::Write(state.xmlDoc, MonthFile::FilePath(directory, year, month));
+    folder.VerifyInPlace();
+    MonthFile::WriteResult result;
+    try {
+        result = MonthFile::Write(state.xmlDoc, MonthFile::FilePath(folder.Path(), year, month));
+    } catch (const StoreError &error) {
+        throw StoreError(folder.Shown(error.message()));
+    }
     state.unsavedChanges = false;
+    return result;
 }
 
 void AddArticle(PublicMod &state, const DaySource &calendar)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "monthfile.h"
+#include "store/diaryfolder.h"
+#include "store/monthfile.h"
 
 #include <QString>
 #include <optional>
@@ -9,19 +10,21 @@ struct PublicMod;
 class DaySource;
 class XmlNode;
 
-// The operations of the diary store on the shared month document. They take the program
-// directory as a parameter so that tests run them in a temporary directory. Every change they
+// The operations of the diary store on the shared month document. They take the diary's folder
+// as a parameter so that tests run them in a temporary directory; messages name that folder. Every change they
 // make to the document marks the month as unsaved; loading and a successful save clear the mark.
 namespace MonthDocument {
 
 // The month's file into state.xmlDoc, or an empty month (declaration and empty DIARY) when
 // there is none or it cannot be read; xmlDay becomes none. The result tells whether an
 // unreadable file was kept aside.
-MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, const QString &year,
+MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year,
                                 const QString &month);
 
-// Drops blank entries, then writes the whole document to the month's file. Throws StoreError.
-void SaveMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month);
+// Drops blank entries, then writes the whole document to the month's file, once the folder has
+// been found still in its place. Throws StoreError.
+MonthFile::WriteResult SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString &year,
+                                 const QString &month);
 
 // Appends an ARTICLE for the calendar's selected day to the root element and makes it xmlDay.
 void AddArticle(PublicMod &state, const DaySource &calendar);

@@ -143,7 +143,7 @@ ReadResult Read(XmlDocument &doc, const QString &path)
     return result;
 }
 
-void Write(const XmlDocument &doc, const QString &path)
+WriteResult Write(const XmlDocument &doc, const QString &path)
 {
     try {
         const QByteArray bytes = doc.saveXml();
@@ -158,6 +158,14 @@ void Write(const XmlDocument &doc, const QString &path)
         file.VerifyWritten();
         VerifyReadsBack(doc, bytes);
         file.Commit();
+        WriteResult result;
+        if (!file.BackupSkipped().isEmpty())
+            result.backupSkipped = QStringLiteral("「%1」は保存しました。書いた内容は失われていません。"
+                                                  "ただ、置き換える前のファイルを前の版「%1.bak」として残せませんでした。"
+                                                  "「%1.bak」の名前の場所に何かがあるときは、それを別の場所へ移すと、"
+                                                  "次に保存するときからまた残ります。\n（%2）")
+                                       .arg(QFileInfo(path).fileName(), file.BackupSkipped());
+        return result;
     } catch (const StoreError &error) {
         throw StoreError(Failure(path, error.message()));
     }

@@ -27,9 +27,17 @@ struct ReadResult
 // so the caller can refuse to go on with that month.
 ReadResult Read(XmlDocument &doc, const QString &path);
 
+struct WriteResult
+{
+    // Why the replaced file could not stay as <name>.bak, told in words for the user; the month was
+    // saved all the same. Empty when it stayed or nothing was replaced.
+    QString backupSkipped;
+};
+
 // Writes doc to path through a temporary file in the same directory, which must load back as doc
 // before it replaces the old file; the old file stays whole on any failure, and when the bytes
-// change it stays beside the new one as <name>.bak. Throws StoreError with the reason in Japanese.
-void Write(const XmlDocument &doc, const QString &path);
+// change it stays beside the new one as <name>.bak where it can. Throws StoreError with the reason
+// in Japanese.
+WriteResult Write(const XmlDocument &doc, const QString &path);
 
 }

@@ -254,10 +254,10 @@ void TestMainForm::closeBox_asksOnlyAboutUnsavedWork_data()
     const auto save = SaveAnswer::SaveAndQuit;
     const auto cancel = SaveAnswer::Cancel;
     QTest::newRow("nothing changed: closes at once") << false << false << cancel << 0 << true << false;
-    QTest::newRow("保存して終了") << true << false << save << 1 << true << true;
-    QTest::newRow("保存せずに終了") << true << false << SaveAnswer::QuitWithoutSaving << 1 << true << false;
+    QTest::newRow("保管しておわり") << true << false << save << 1 << true << true;
+    QTest::newRow("保管せずにおわる") << true << false << SaveAnswer::QuitWithoutSaving << 1 << true << false;
     QTest::newRow("キャンセル") << true << false << cancel << 1 << false << false;
-    QTest::newRow("保存して終了 failing keeps the window") << true << true << save << 1 << false << false;
+    QTest::newRow("保管しておわり failing keeps the window") << true << true << save << 1 << false << false;
 }
 
 void TestMainForm::closeBox_asksOnlyAboutUnsavedWork()
@@ -305,8 +305,8 @@ void TestMainForm::sessionEnd_asksOnlyWhenAllowed_data()
     const auto cancel = SaveAnswer::Cancel;
     QTest::newRow("nothing changed") << false << true << cancel << 0 << true << false;
     QTest::newRow("no interaction allowed: ends unsaved") << true << false << cancel << 0 << true << false;
-    QTest::newRow("保存して終了") << true << true << SaveAnswer::SaveAndQuit << 1 << true << true;
-    QTest::newRow("保存せずに終了") << true << true << SaveAnswer::QuitWithoutSaving << 1 << true << false;
+    QTest::newRow("保管しておわり") << true << true << SaveAnswer::SaveAndQuit << 1 << true << true;
+    QTest::newRow("保管せずにおわる") << true << true << SaveAnswer::QuitWithoutSaving << 1 << true << false;
     QTest::newRow("キャンセル") << true << true << cancel << 1 << false << false;
 }
 

@@ -96,7 +96,8 @@ DurableFile::DurableFile(const QString &path)
     } else if (errno != ENOENT) {
         Fail(errno);
     }
-    // Private until it holds the new bytes: another account must not open it on the way.
+    // Private until it holds the new bytes, so that another account cannot open it on the way; a
+    // new month keeps that mode, and a replaced one's is given only once the bytes are written.
     const bool created = CreateBeside(m_target, &m_temporary, [this](const QByteArray &name) {
         m_fd = open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         return m_fd >= 0;
@@ -128,7 +129,8 @@ void DurableFile::Write(const QByteArray &bytes)
         data += written;
         left -= written;
     }
-    TakeOverOwnerAndMode();
+    if (m_hasOld)
+        TakeOverOwnerAndMode();
     if (fsync(m_fd) != 0)
         Fail(errno);
     m_written = bytes;
@@ -157,13 +159,6 @@ void DurableFile::Commit()
 
 void DurableFile::TakeOverOwnerAndMode()
 {
-    // A diary is private unless its owner made a month file otherwise; the creation mode alone
-    // would also follow an unusual umask.
-    if (!m_hasOld) {
-        if (fchmod(m_fd, 0600) != 0)
-            Fail(errno);
-        return;
-    }
     // Only root may give a file away; anyone else keeps the file as their own.
     if (fchown(m_fd, m_old.st_uid, m_old.st_gid) != 0 && errno != EPERM)
         Fail(errno);

@@ -179,7 +179,6 @@ printf '4242\nnoterra\nanother-computer.example\n' >"$folder/.noterra.lock"
 start_program
 # The notice (お知らせ) is the program's one window whose title does not start with Noterra.
 wait_for 30 "the start over another computer's lock showed no notice" window_of "$app" '^[^N]'
-import -window root "$shots/lock-of-another-computer.png" 2>/dev/null
 wmctrl -i -c "$(printf '0x%x' "$window")"
 took_over "another computer's lock" another-computer
 

@@ -1,9 +1,11 @@
+#include "store/diaryfolder.h"
 #include "store/monthdocument.h"
 #include "store/monthfile.h"
 #include "store/publicmod.h"
 #include "store/textcodec.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -57,7 +59,7 @@ void SaveChangingOneEntry(benchmark::State &timing, PublicMod &state, const QStr
     const QString text = first.text();
     int round = 0;
     for (auto _ : timing) {
-        first.setText(text + QString::number(++round % 2));
+        MonthDocument::SetEntryText(state, first, text + QString::number(++round % 2));
         MonthDocument::SaveMonth(state, directory->path(), Year, month);
     }
 }
@@ -76,8 +78,10 @@ void LoadMonth(benchmark::State &timing)
 
 void SaveMonth(benchmark::State &timing)
 {
+    // A month saved into its own file, as the program does; a copy, so that the source stays as it is.
+    QFile::copy(MonthFile::FilePath(directory->path(), Year, Source), MonthFile::FilePath(directory->path(), Year, Target));
     PublicMod state;
-    MonthDocument::LoadMonth(state, directory->path(), Year, Source);
+    MonthDocument::LoadMonth(state, directory->path(), Year, Target);
     SaveChangingOneEntry(timing, state, Target);
 }
 

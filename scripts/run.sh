@@ -18,6 +18,8 @@ home=${NOTERRA_HOME:-$HOME/Noterra}
 build=${NOTERRA_RUN_BUILD:-$root/build-run}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DNOTERRA_TESTS=OFF -DNOTERRA_BENCH=OFF
 cmake --build "$build" --parallel "$(nproc)"
+# The diary is private: a new folder is for its owner alone; one that exists keeps its permissions.
+mkdir -p -m 700 "$home"
 cmake --install "$build" --prefix "$home"
 
 data=${XDG_DATA_HOME:-$HOME/.local/share}

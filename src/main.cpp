@@ -4,6 +4,7 @@
 #include "store/programfolder.h"
 #include "base/storeerror.h"
 #include "ui/application.h"
+#include "ui/singlewindow.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -13,17 +14,23 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     PrepareApplication(app);
-    QString directory;
+    std::optional<DiaryFolder> folder;
     std::optional<FolderLock> lock;
     try {
-        directory = ProgramFolder::Directory();
-        lock.emplace(directory);
+        folder.emplace(ProgramFolder::Open());
+        lock.emplace(*folder);
     } catch (const StoreError &error) {
+        // A program that holds the folder shows its window instead; the message is for when none answers.
+        if (folder && SingleWindow::CallHolder(folder->Identity()))
+            return EXIT_SUCCESS;
         ShowStartupFailure(error.message());
         return EXIT_FAILURE;
     }
-    MainForm form(directory);
+    MainForm form(*folder);
     const SessionEnd sessionEnd(app, form);
+    const SingleWindow single(folder->Identity(), form);
+    if (!lock->Notice().isEmpty())
+        form.Notify(lock->Notice());
     form.show();
     return app.exec();
 }

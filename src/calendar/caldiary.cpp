@@ -143,6 +143,8 @@ QToolButton *CalDiary::CreateStepButton(const char *name, const QString &text, c
     button->setObjectName(QLatin1String(name));
     button->setText(text);
     button->setToolTip(toolTip);
+    // A screen reader would read the symbol; the meaning is the button's name.
+    button->setAccessibleName(toolTip);
     button->setAutoRaise(true);
     QFont arrowFont = font();
     arrowFont.setPixelSize(13);

@@ -28,8 +28,8 @@ const QString ErrorTitle = QStringLiteral("エラー");
 const QString NoticeTitle = QStringLiteral("お知らせ");
 }
 
-MainForm::MainForm(const QString &directory, Clock today, QWidget *parent)
-    : QWidget(parent), m_directory(directory), m_today(std::move(today))
+MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
+    : QWidget(parent), m_folder(folder), m_today(std::move(today))
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Noterra"));
@@ -75,7 +75,7 @@ void MainForm::Load()
 
 void MainForm::LoadMonth(const QString &year, const QString &month)
 {
-    const MonthFile::ReadResult result = m_month->LoadMonth(m_directory, year, month);
+    const MonthFile::ReadResult result = m_month->LoadMonth(m_folder, year, month);
     if (result.status != MonthFile::ReadResult::Status::KeptAside)
         return;
     // The notice is modal: behind it the day view shows the month just opened, not the one left.
@@ -89,7 +89,10 @@ void MainForm::LoadMonth(const QString &year, const QString &month)
 
 void MainForm::SaveMonth(const QString &year, const QString &month)
 {
-    const MonthDocument::SaveOutcome outcome = m_month->SaveMonth(m_directory, year, month);
+    const MonthDocument::SaveOutcome outcome = m_month->SaveMonth(m_folder, year, month);
+    // The previous version is a convenience: once is enough to say that it is not being kept.
+    if (!outcome.backupSkipped.isEmpty() && !std::exchange(m_toldBackupSkipped, true))
+        Report(NoticeTitle, outcome.backupSkipped);
     const QString name = MonthFile::FileName(year, month);
     if (!outcome.keptAsidePath.isEmpty())
         Report(NoticeTitle, QStringLiteral("ほかのプログラムが書き換えた「%1」を読み込めなかったため、そのファイルは「%2」という名前で"
@@ -115,7 +118,7 @@ void MainForm::FollowChangesElsewhere()
     if (!m_month->IsLoaded() || m_month->HasUnsavedChanges())
         return;
     try {
-        if (!m_month->ChangedOnDisk(m_directory, strYear, strMonth))
+        if (!m_month->ChangedOnDisk(m_folder, strYear, strMonth))
             return;
     } catch (const StoreError &) {
         // The save point tells the user why the file cannot be read; told at every activation,
@@ -128,7 +131,7 @@ void MainForm::FollowChangesElsewhere()
 
 void MainForm::ReportConflictCopies()
 {
-    const QStringList copies = MonthFile::ConflictCopies(m_directory);
+    const QStringList copies = MonthFile::ConflictCopies(m_folder.Path());
     if (copies.isEmpty())
         return;
     Report(NoticeTitle, QStringLiteral("日記のフォルダーに、同期ソフトが二つの版を残したらしいファイルがあります。"
@@ -346,6 +349,11 @@ void MainForm::ShowDate(const QDate &date)
 void MainForm::SetMessageSink(MessageSink sink)
 {
     m_sink = std::move(sink);
+}
+
+void MainForm::Notify(const QString &text)
+{
+    Report(NoticeTitle, text);
 }
 
 void MainForm::Guard(const std::function<void()> &handling)

@@ -2,6 +2,7 @@
 
 #include "listwindow/listowner.h"
 #include "mainwindow/savequestion.h"
+#include "store/diaryfolder.h"
 
 #include <QDate>
 #include <QImage>
@@ -29,7 +30,7 @@ public:
     using MessageSink = std::function<void(const QString &title, const QString &text)>;
     using SaveQuestion = std::function<SaveAnswer(const QString &title, const QString &text)>;
 
-    explicit MainForm(const QString &directory, Clock today = &QDate::currentDate, QWidget *parent = nullptr);
+    explicit MainForm(const DiaryFolder &folder, Clock today = &QDate::currentDate, QWidget *parent = nullptr);
     ~MainForm() override;
 
     // Shows the titles of the calendar's selected day, none selected, the editor empty.
@@ -45,6 +46,8 @@ public:
     QString LoadedMonth() const override { return strMonth; }
     // Where failures and notices go; a message box unless a test replaces it.
     void SetMessageSink(MessageSink sink);
+    // Something the user should know about the diary, told as this window's notices are.
+    void Notify(const QString &text);
     // Runs a handling so that a failure is reported like any of this window's and never leaves
     // the slot; the list window's handlers run through it too.
     void Guard(const std::function<void()> &handling) override;
@@ -103,13 +106,14 @@ private:
     DiaryMonth *m_month = nullptr;
     QString strYear;
     QString strMonth;
-    QString m_directory;
+    DiaryFolder m_folder;
     Clock m_today;
     MessageSink m_sink;
     SaveQuestion m_question;
     bool m_asking = false;
     bool m_quitting = false;
     bool m_shownOnce = false;
+    bool m_toldBackupSkipped = false;
     QList<QPair<QString, QString>> m_pending;
     // The date whose day the window shows; the calendar goes back to it when a switch fails.
     QDate m_shownDate;

@@ -38,7 +38,7 @@ SaveAnswer MainForm::AskBeforeQuitting()
         return SaveAnswer::Cancel;
     const QScopedValueRollback asking(m_asking, true);
     const QString title = QStringLiteral("確認");
-    const QString text = QStringLiteral("まだ保存していない変更があります。保存してから終了しますか？");
+    const QString text = QStringLiteral("まだ保管していない変更があります。保管してからおわりますか？");
     return m_question ? m_question(title, text) : AskToSave(this, title, text);
 }
 

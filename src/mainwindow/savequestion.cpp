@@ -6,8 +6,8 @@
 SaveAnswer AskToSave(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
-    QPushButton *save = box.addButton(QStringLiteral("保存して終了"), QMessageBox::AcceptRole);
-    QPushButton *discard = box.addButton(QStringLiteral("保存せずに終了"), QMessageBox::DestructiveRole);
+    QPushButton *save = box.addButton(QStringLiteral("保管しておわり"), QMessageBox::AcceptRole);
+    QPushButton *discard = box.addButton(QStringLiteral("保管せずにおわる"), QMessageBox::DestructiveRole);
     QPushButton *cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
     box.setDefaultButton(cancel);
     box.setEscapeButton(cancel);

@@ -11,6 +11,7 @@ enum class SaveAnswer
     Cancel
 };
 
-// Asks in a message box over parent. キャンセル is the default and the Esc key's answer, so that
+// Asks in a message box over parent, in the words of the window's own 保管しておわり button, so
+// that one action has one name. キャンセル is the default and the Esc key's answer, so that
 // a hurried Enter never throws work away.
 SaveAnswer AskToSave(QWidget *parent, const QString &title, const QString &text);

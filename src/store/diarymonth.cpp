@@ -15,19 +15,19 @@ DiaryMonth::DiaryMonth(QObject *parent)
 
 DiaryMonth::~DiaryMonth() = default;
 
-MonthFile::ReadResult DiaryMonth::LoadMonth(const QString &directory, const QString &year, const QString &month)
+MonthFile::ReadResult DiaryMonth::LoadMonth(const DiaryFolder &folder, const QString &year, const QString &month)
 {
-    return MonthDocument::LoadMonth(*m_state, directory, year, month);
+    return MonthDocument::LoadMonth(*m_state, folder, year, month);
 }
 
-MonthDocument::SaveOutcome DiaryMonth::SaveMonth(const QString &directory, const QString &year, const QString &month)
+MonthDocument::SaveOutcome DiaryMonth::SaveMonth(const DiaryFolder &folder, const QString &year, const QString &month)
 {
-    return MonthDocument::SaveMonth(*m_state, directory, year, month);
+    return MonthDocument::SaveMonth(*m_state, folder, year, month);
 }
 
-bool DiaryMonth::ChangedOnDisk(const QString &directory, const QString &year, const QString &month) const
+bool DiaryMonth::ChangedOnDisk(const DiaryFolder &folder, const QString &year, const QString &month) const
 {
-    return MonthDocument::ChangedOnDisk(*m_state, directory, year, month);
+    return MonthDocument::ChangedOnDisk(*m_state, folder, year, month);
 }
 
 bool DiaryMonth::IsLoaded() const

@@ -12,6 +12,7 @@
 
 struct PublicMod;
 class DaySource;
+class DiaryFolder;
 
 // One entry of the selected day: its text in stored form and the title the title list shows.
 struct DayEntry
@@ -43,13 +44,13 @@ public:
 
     // The month's file, or an empty month when there is none or it cannot be read; no day is
     // selected afterwards. Throws StoreError when the file can neither be read nor kept aside.
-    MonthFile::ReadResult LoadMonth(const QString &directory, const QString &year, const QString &month);
+    MonthFile::ReadResult LoadMonth(const DiaryFolder &folder, const QString &year, const QString &month);
     // Drops blank entries, then writes the month to its file, merged with another program's changes
     // to the file since it was loaded; a month with nothing unsaved whose file exists is left as
     // it is. Throws StoreError.
-    MonthDocument::SaveOutcome SaveMonth(const QString &directory, const QString &year, const QString &month);
+    MonthDocument::SaveOutcome SaveMonth(const DiaryFolder &folder, const QString &year, const QString &month);
     // Whether another program changed the month's file since this one last read or wrote it.
-    bool ChangedOnDisk(const QString &directory, const QString &year, const QString &month) const;
+    bool ChangedOnDisk(const DiaryFolder &folder, const QString &year, const QString &month) const;
     // False only after a load that failed outright: such a month must be neither edited nor saved.
     bool IsLoaded() const;
     bool HasUnsavedChanges() const;

@@ -96,8 +96,10 @@ DurableFile::DurableFile(const QString &path)
     } else if (errno != ENOENT) {
         Fail(errno);
     }
+    // Private until it holds the new bytes, so that another account cannot open it on the way; a
+    // new month keeps that mode, and a replaced one's is given only once the bytes are written.
     const bool created = CreateBeside(m_target, &m_temporary, [this](const QByteArray &name) {
-        m_fd = open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_fd = open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         return m_fd >= 0;
     });
     if (!created) {
@@ -116,8 +118,6 @@ DurableFile::~DurableFile()
 
 void DurableFile::Write(const QByteArray &bytes)
 {
-    if (m_hasOld)
-        TakeOverOwnerAndMode();
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
@@ -129,6 +129,8 @@ void DurableFile::Write(const QByteArray &bytes)
         data += written;
         left -= written;
     }
+    if (m_hasOld)
+        TakeOverOwnerAndMode();
     if (fsync(m_fd) != 0)
         Fail(errno);
     m_written = bytes;
@@ -184,16 +186,18 @@ void DurableFile::KeepOldAsBackup()
     const bool linked = CreateBeside(m_target, &link,
         [this](const QByteArray &name) { return ::link(m_target.constData(), name.constData()) == 0; });
     if (!linked) {
-        // A file system without hard links (a FAT memory stick) keeps no previous version.
-        if (errno == EPERM || errno == EOPNOTSUPP)
-            return;
-        Fail(errno);
+        const int error = errno;
+        // A FAT memory stick has no hard links; the system says so as a refused permission.
+        m_backupSkipped = error == EPERM || error == EOPNOTSUPP
+            ? QStringLiteral("このディスクには前の版を残す仕組み（ハードリンク）がないか、作る権限がありません。（%1）")
+                  .arg(qt_error_string(error))
+            : SystemReason::Of(error);
+        return;
     }
     // The rename replaces the previous .bak in one step, so a .bak is always a whole file.
     if (rename(link.constData(), (m_target + ".bak").constData()) != 0) {
-        const int error = errno;
+        m_backupSkipped = SystemReason::Of(errno);
         unlink(link.constData());
-        Fail(error);
     }
 }
 

@@ -1,10 +1,11 @@
 #include "store/folderlock.h"
 
 #include "base/storeerror.h"
+#include "store/diaryfolder.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
+#include <QSysInfo>
 
 namespace {
 
@@ -13,30 +14,30 @@ constexpr qint64 UnwrittenLockAge = 10;
 
 }
 
-FolderLock::FolderLock(const QString &directory)
-    : m_lock(directory + u'/' + FileName())
+FolderLock::FolderLock(const DiaryFolder &folder)
+    : m_lock(folder.Path() + u'/' + FileName())
 {
     // A diary stays open for hours: the lock's age says nothing. Only a holder that no longer runs
     // (or a machine started anew since) makes the lock stale.
     m_lock.setStaleLockTime(0);
-    if (m_lock.tryLock(0) || TakeOverUnwritten())
+    if (m_lock.tryLock(0) || TakeOverUnwritten() || TakeOverFromAnotherComputer())
         return;
     if (m_lock.error() == QLockFile::LockFailedError) {
         qint64 holder = 0;
         m_lock.getLockInfo(&holder, nullptr, nullptr);
-        throw StoreError(QStringLiteral("この日記は、ほかに起動しているプログラムですでに開いています。"
+        const QString process = holder > 0 ? QStringLiteral("\n（プロセス番号 %1）").arg(holder) : QString();
+        throw StoreError(QStringLiteral("フォルダー「%1」の日記は、ほかに起動しているプログラムですでに開いています。"
                                         "同じ日記を二つで開くと書いた内容が失われるため、こちらは何もせずに終了します。"
                                         "開いている方をお使いください。\n"
                                         "ほかに開いているものがないのにこの知らせが出るときは、"
-                                        "フォルダーの「%1」を消してから起動し直してください。\n（プロセス番号 %2）")
-                             .arg(FileName())
-                             .arg(holder));
+                                        "そのフォルダーの「%2」を消してから起動し直してください。%3")
+                             .arg(folder.ShownName(), FileName(), process));
     }
-    // QLockFile keeps no system error text; the path tells the user where to look.
-    throw StoreError(QStringLiteral("日記のフォルダーに「%1」を作れないため、日記を開けません。"
+    // QLockFile keeps no system error text; the folder tells the user where to look.
+    throw StoreError(QStringLiteral("日記のフォルダー「%1」に「%2」を作れないため、日記を開けません。"
                                     "どのファイルにも手を付けずに終了します。"
-                                    "フォルダーに書き込めるか確かめてから、起動し直してください。\n（%2）")
-                         .arg(FileName(), QDir::toNativeSeparators(m_lock.fileName())));
+                                    "フォルダーに書き込めるか確かめてから、起動し直してください。")
+                         .arg(folder.ShownName(), FileName()));
 }
 
 bool FolderLock::TakeOverUnwritten()
@@ -47,6 +48,24 @@ bool FolderLock::TakeOverUnwritten()
         return false;
     const qint64 age = QFileInfo(m_lock.fileName()).lastModified().secsTo(QDateTime::currentDateTime());
     return qAbs(age) > UnwrittenLockAge && m_lock.removeStaleLockFile() && m_lock.tryLock(0);
+}
+
+bool FolderLock::TakeOverFromAnotherComputer()
+{
+    QString host;
+    if (m_lock.error() != QLockFile::LockFailedError || !m_lock.getLockInfo(nullptr, &host, nullptr)
+        || host.isEmpty() || host == QSysInfo::machineHostName())
+        return false;
+    // A program of this computer that holds the file locked keeps it, whatever host name it wrote.
+    if (!m_lock.removeStaleLockFile() || !m_lock.tryLock(0))
+        return false;
+    m_notice = QStringLiteral("この日記は、別のコンピューター「%1」でも開いているかもしれません。"
+                              "そのコンピューターで起動したプログラムの「%2」が、日記のフォルダーにありました"
+                              "（フォルダーを同期しているときに起こります）。\n"
+                              "両方で書くと、あとから保存した方が、もう一方で書いた内容を上書きすることがあります。"
+                              "「%1」で開いているときは、そちらを終了して同期が済むのを待ってから、こちらで書いてください。")
+                   .arg(host, FileName());
+    return true;
 }
 
 QString FolderLock::FileName()

@@ -1,6 +1,7 @@
 #include "store/monthdocument.h"
 
 #include "store/daysource.h"
+#include "store/diaryfolder.h"
 #include "store/diarynames.h"
 #include "store/monthmerge.h"
 #include "store/publicmod.h"
@@ -100,11 +101,17 @@ bool MergeWithDisk(PublicMod &state, const QString &path, const QByteArray &disk
 
 }
 
-MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month)
+MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month)
 {
     state.xmlDay = XmlNode();
     state.unsavedChanges = false;
-    const MonthFile::ReadResult result = MonthFile::Read(state.xmlDoc, MonthFile::FilePath(directory, year, month));
+    MonthFile::ReadResult result;
+    try {
+        result = MonthFile::Read(state.xmlDoc, MonthFile::FilePath(folder.Path(), year, month));
+    } catch (const StoreError &error) {
+        throw StoreError(folder.Shown(error.message()));
+    }
+    result.keptAsidePath = folder.Shown(result.keptAsidePath);
     const bool loaded = result.status == MonthFile::ReadResult::Status::Loaded;
     if (!loaded)
         StartEmptyMonth(state.xmlDoc);
@@ -112,41 +119,49 @@ MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, cons
     return result;
 }
 
-SaveOutcome SaveMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month)
+SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month)
 {
     // Only a failed load leaves no root; writing then would replace a month file with nothing.
     if (state.xmlDoc.documentElement().isNull())
         throw StoreError(QStringLiteral("この月は読み込めなかったため、保存しません。"));
-    const QString path = MonthFile::FilePath(directory, year, month);
+    const QString path = MonthFile::FilePath(folder.Path(), year, month);
     DropBlankEntries(state);
     SaveOutcome outcome;
-    for (int attempt = 1;; ++attempt) {
-        const MonthFile::OnDisk now = MonthFile::Peek(path);
-        // Nothing of this program's would go in: the file stands as it is, also when it is
-        // read-only or another program changed it.
-        if (!state.unsavedChanges && now.exists)
-            return outcome;
-        bool expectFile = now.exists;
-        if (!IsBase(state, now) && now.exists)
-            expectFile = MergeWithDisk(state, path, now.bytes, outcome);
-        try {
-            const QByteArray written
-                = MonthFile::Write(state.xmlDoc, path, expectFile ? MonthFile::Digest(now.bytes) : QByteArray());
-            RememberBase(state, true, written);
-            state.unsavedChanges = false;
-            return outcome;
-        } catch (const MonthFile::ChangedMeanwhile &error) {
-            if (attempt == SaveAttempts)
-                throw StoreError(QStringLiteral("ほかのプログラムが「%1」を書き換え続けているため、保存できませんでした。"
-                                                "同期ソフトなどの動きが止まってから、もう一度保存してください。（%2）")
-                                     .arg(MonthFile::FileName(year, month), error.message()));
+    try {
+        for (int attempt = 1;; ++attempt) {
+            folder.VerifyInPlace();
+            const MonthFile::OnDisk now = MonthFile::Peek(path);
+            // Nothing of this program's would go in: the file stands as it is, also when it is
+            // read-only or another program changed it.
+            if (!state.unsavedChanges && now.exists)
+                return outcome;
+            bool expectFile = now.exists;
+            if (!IsBase(state, now) && now.exists)
+                expectFile = MergeWithDisk(state, path, now.bytes, outcome);
+            try {
+                const MonthFile::WriteResult written
+                    = MonthFile::Write(state.xmlDoc, path, expectFile ? MonthFile::Digest(now.bytes) : QByteArray());
+                RememberBase(state, true, written.bytes);
+                state.unsavedChanges = false;
+                outcome.backupSkipped = written.backupSkipped;
+                outcome.conflictPath = folder.Shown(outcome.conflictPath);
+                outcome.keptAsidePath = folder.Shown(outcome.keptAsidePath);
+                return outcome;
+            } catch (const MonthFile::ChangedMeanwhile &error) {
+                if (attempt == SaveAttempts)
+                    throw StoreError(QStringLiteral("ほかのプログラムが「%1」を書き換え続けているため、保存できませんでした。"
+                                                    "同期ソフトなどの動きが止まってから、もう一度保存してください。（%2）")
+                                         .arg(MonthFile::FileName(year, month), error.message()));
+            }
         }
+    } catch (const StoreError &error) {
+        throw StoreError(folder.Shown(error.message()));
     }
 }
 
-bool ChangedOnDisk(const PublicMod &state, const QString &directory, const QString &year, const QString &month)
+bool ChangedOnDisk(const PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month)
 {
-    return !IsBase(state, MonthFile::Peek(MonthFile::FilePath(directory, year, month)));
+    return !IsBase(state, MonthFile::Peek(MonthFile::FilePath(folder.Path(), year, month)));
 }
 
 void AddArticle(PublicMod &state, const DaySource &calendar)

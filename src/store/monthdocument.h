@@ -8,6 +8,7 @@
 
 struct PublicMod;
 class DaySource;
+class DiaryFolder;
 class XmlNode;
 
 // The operations of the diary store on the shared month document. They take the program
@@ -18,7 +19,7 @@ namespace MonthDocument {
 // The month's file into state.xmlDoc, or an empty month (declaration and empty DIARY) when
 // there is none or it cannot be read; xmlDay becomes none. The result tells whether an
 // unreadable file was kept aside.
-MonthFile::ReadResult LoadMonth(PublicMod &state, const QString &directory, const QString &year,
+MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year,
                                 const QString &month);
 
 // What a save did beyond writing the month, for the user to hear of.
@@ -30,16 +31,18 @@ struct SaveOutcome
     // A version on disk that could not be read, now at this path.
     QString keptAsidePath;
     QString keptAsideReason;
+    // Why the replaced file could not stay as .bak; the month was saved all the same.
+    QString backupSkipped;
 };
 
 // Drops blank entries, then writes the whole document to the month's file; a month with nothing
 // unsaved whose file exists is left as it is. When another program changed the file since it was
 // loaded, this program's changed days are merged into the file's version, which becomes the
-// document. Throws StoreError.
-SaveOutcome SaveMonth(PublicMod &state, const QString &directory, const QString &year, const QString &month);
+// document. The folder must still be in its place. Throws StoreError.
+SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);
 
 // Whether the month's file now differs from what this program last read or wrote.
-bool ChangedOnDisk(const PublicMod &state, const QString &directory, const QString &year, const QString &month);
+bool ChangedOnDisk(const PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);
 
 // Appends an ARTICLE for the calendar's selected day to the root element and makes it xmlDay.
 void AddArticle(PublicMod &state, const DaySource &calendar);

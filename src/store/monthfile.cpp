@@ -196,7 +196,7 @@ QString KeepConflictCopy(const QString &path, const QByteArray &bytes)
     return copy;
 }
 
-QByteArray Write(const XmlDocument &doc, const QString &path, const std::optional<QByteArray> &expectedDigest)
+WriteResult Write(const XmlDocument &doc, const QString &path, const std::optional<QByteArray> &expectedDigest)
 {
     try {
         const QByteArray bytes = doc.saveXml();
@@ -217,7 +217,15 @@ QByteArray Write(const XmlDocument &doc, const QString &path, const std::optiona
             if (now.exists != !expectedDigest->isEmpty() || (now.exists && Digest(now.bytes) != *expectedDigest))
                 throw ChangedMeanwhile();
         });
-        return bytes;
+        WriteResult result;
+        result.bytes = bytes;
+        if (!file.BackupSkipped().isEmpty())
+            result.backupSkipped = QStringLiteral("「%1」は保存しました。書いた内容は失われていません。"
+                                                  "ただ、置き換える前のファイルを前の版「%1.bak」として残せませんでした。"
+                                                  "「%1.bak」の名前の場所に何かがあるときは、それを別の場所へ移すと、"
+                                                  "次に保存するときからまた残ります。\n（%2）")
+                                       .arg(QFileInfo(path).fileName(), file.BackupSkipped());
+        return result;
     } catch (const ChangedMeanwhile &) {
         throw;
     } catch (const StoreError &error) {

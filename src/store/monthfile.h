@@ -68,13 +68,20 @@ ReadResult KeepAside(const QString &path, const QString &reason);
 // <name>.conflict-YYYYMMDD-HHMMSS; returns that path. Throws StoreError.
 QString KeepConflictCopy(const QString &path, const QByteArray &bytes);
 
+struct WriteResult
+{
+    QByteArray bytes;
+    // Why the replaced file could not stay as <name>.bak, told in words for the user; the month was
+    // saved all the same. Empty when it stayed or nothing was replaced.
+    QString backupSkipped;
+};
+
 // Writes doc to path through a temporary file in the same directory, which must load back as doc
 // before it replaces the old file; the old file stays whole on any failure, and when the bytes
-// change it stays beside the new one as <name>.bak. With an expectation, the file at path must
-// still be the one expected just before the replacement: none for an empty digest, else a file of
-// that digest; ChangedMeanwhile otherwise. Returns the bytes written. Throws StoreError with the reason in
-// Japanese.
-QByteArray Write(const XmlDocument &doc, const QString &path,
-                 const std::optional<QByteArray> &expectedDigest = std::nullopt);
+// change it stays beside the new one as <name>.bak where it can. With an expectation, the file at
+// path must still be the one expected just before the replacement: none for an empty digest, else
+// a file of that digest; ChangedMeanwhile otherwise. Throws StoreError with the reason in Japanese.
+WriteResult Write(const XmlDocument &doc, const QString &path,
+                  const std::optional<QByteArray> &expectedDigest = std::nullopt);
 
 }

@@ -4,9 +4,7 @@
 #include "base/systemreason.h"
 
 #include <QByteArray>
-#include <QFile>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -47,20 +45,12 @@ QByteArray ExecutablePath()
 
 }
 
-QString Directory()
+DiaryFolder Open()
 {
     const QByteArray executable = ExecutablePath();
-    const QByteArray folder = executable.left(std::max<qsizetype>(executable.lastIndexOf('/'), 1));
-    const QString name = QFile::decodeName(folder);
-    if (QFile::encodeName(name) == folder)
-        return name;
-    // Qt spells file names in UTF-8 only, so a folder named in other bytes (Shift_JIS, from a disk
-    // written on Windows) has no name that Qt hands back to the system unchanged. The folder stays
-    // open for the program's whole life instead and is reached through the process's own link to it.
-    const int descriptor = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        throw StoreError(UnknownFolder(SystemText(folder.constData())));
-    return QStringLiteral("/proc/self/fd/%1").arg(descriptor);
+    // Byte for byte: a folder named in other bytes than UTF-8 (Shift_JIS, from a disk written on
+    // Windows) is opened as it is, since the folder is reached through the open folder afterwards.
+    return DiaryFolder(executable.left(std::max<qsizetype>(executable.lastIndexOf('/'), 1)));
 }
 
 }

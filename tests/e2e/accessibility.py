@@ -167,7 +167,9 @@ def check_controls(frame):
                              (pyatspi.ROLE_PUSH_BUTTON, "button", "新規"),
                              (pyatspi.ROLE_PUSH_BUTTON, "button", "削除"),
                              (pyatspi.ROLE_PUSH_BUTTON, "button", "保管しておわり"),
-                             (pyatspi.ROLE_PUSH_BUTTON, "button", "一覧")]:
+                             (pyatspi.ROLE_PUSH_BUTTON, "button", "一覧")] + [
+                                 (pyatspi.ROLE_PUSH_BUTTON, "calendar button", step)
+                                 for step in ["前の年", "前の月", "次の月", "次の年"]]:
         find(frame, f"{kind} named {name}", lambda a, r=role, n=name: a.getRole() == r and a.name == n)
     editor = find(frame, "editor named 本文", lambda a: a.name == "本文")
     expect(editor.description, HINT, "the editor's description")

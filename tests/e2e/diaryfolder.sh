@@ -2,10 +2,11 @@
 # The diary's folder with the real program on a virtual X server, on a fixed day (15 March 2026).
 # The folder is named in Shift_JIS bytes, as disks written on Windows name them, and holds the
 # month already: 保管しておわり writes that month, read from there, back into that folder and
-# nowhere else. A second program started on the folder while the first runs says so in a message
-# box and, once the box is closed, ends with a failure status without touching a file. A program
-# killed with SIGKILL leaves its lock behind, and the next start takes the lock over, as it does an
-# empty lock that a power cut left. A program
+# nowhere else. A second program started on the folder while the first runs brings the first one's
+# window back to the front and ends; one that cannot reach the first says so in a message box and,
+# once the box is closed, ends with a failure status, neither touching a file. A program killed
+# with SIGKILL leaves its lock behind, and the next start takes the lock over, as it does an empty
+# lock that a power cut left and, with a notice, the lock of a program on another computer. A program
 # that cannot tell its folder (no /proc, in a mount namespace of its own) says so and ends
 # without touching a file.
 #
@@ -57,6 +58,7 @@ window_of()
     return 1
 }
 ended() { ! kill -0 "$1" 2>/dev/null; }
+window_hidden() { ! xwininfo -id "$1" | grep -q IsViewable; }
 # Waits for program $1 to end and sets status to its exit status.
 reap()
 {
@@ -97,7 +99,19 @@ first_window=$window
 [ "$(lock_holder)" = "$first" ] || fail "the folder's lock does not name the first program: $(entries)"
 before_second=$(entries)
 
+# A second start on the folder brings the first program's window back from the task bar and ends.
+xdotool windowminimize "$first_window"
+wait_for 5 "the first window was not minimized" window_hidden "$first_window"
 start_program
+second=$app
+reap "$second"
+[ $status -eq 0 ] || fail "the second program that handed over to the first ended with status $status"
+wait_for 5 "the second start did not bring the first window to the front" window_active "$first_window"
+[ "$(entries)" = "$before_second" ] || fail "the second program changed the folder: $before_second -> $(entries)"
+[ "$(lock_holder)" = "$first" ] || fail "the second program took the lock of the first"
+
+# One that cannot reach the first (another runtime folder) says so and ends without touching a file.
+XDG_RUNTIME_DIR=$work start_program
 second=$app
 wait_for 30 "the second program showed no message box" window_of "$second" '^Noterra - '
 import -window root "$shots/already-open.png" 2>/dev/null
@@ -132,10 +146,9 @@ kill -KILL "$killed"
 reap "$killed"
 [ "$(lock_holder)" = "$killed" ] || fail "the killed program left no lock behind: $(entries)"
 
-# Takes over the lock that is there, opens the diary and ends through the window's close box.
-start_over_lock()
+# The program just started took the lock over, opened the diary and ends through its close box.
+took_over()
 {
-    start_program
     wait_for 30 "the start after $1 mapped no main window" window_of "$app" '^Noterra$'
     [ "$(lock_holder)" = "$app" ] || fail "the start after $1 did not take the lock over"
     import -window root "$shots/after-$2.png" 2>/dev/null
@@ -145,10 +158,19 @@ start_over_lock()
     [ "$(entries)" = "./$month_file ./$month_file.bak ./noterra " ] ||
         fail "after the start after $1 the folder holds $(entries)"
 }
-start_over_lock "a killed program" kill
+start_program
+took_over "a killed program" kill
 # A power cut just after a start can leave the lock empty.
 : >"$folder/.noterra.lock"
 touch -d '-1 hour' "$folder/.noterra.lock"
-start_over_lock "a power cut" power-cut
+start_program
+took_over "a power cut" power-cut
+# A sync tool brought the lock of a program on another computer: the diary opens, with a notice.
+printf '4242\nnoterra\nanother-computer.example\n' >"$folder/.noterra.lock"
+start_program
+# The notice (お知らせ) is the program's one window whose title does not start with Noterra.
+wait_for 30 "the start over another computer's lock showed no notice" window_of "$app" '^[^N]'
+wmctrl -i -c "$(printf '0x%x' "$window")"
+took_over "another computer's lock" another-computer
 
-echo "PASS: the month in a Shift_JIS-named folder was saved there; a second program was refused; the locks of a killed program and of a power cut were taken over; $unknown_folder; screenshots in $shots"
+echo "PASS: the month in a Shift_JIS-named folder was saved there; a second program brought the first to the front, or was refused; the locks of a killed program, of a power cut and of another computer were taken over; $unknown_folder; screenshots in $shots"

@@ -6,9 +6,9 @@
 # title list, leaves the editor and saves: the file stays the same byte for byte. A third run
 # adds a second entry, which the file holds after the first, and the first version stays as .bak.
 # A fourth run adds to the first entry and closes the window with its close box: the question
-# comes; Return and Esc (キャンセル) keep the window, and 保存せずに終了 at the next close ends the
+# comes; Return and Esc (キャンセル) keep the window, and 保管せずにおわる at the next close ends the
 # program with the file as it was, byte for byte. A fifth run makes the same addition and answers
-# 保存して終了: the file holds it. A sixth run only tabs from the calendar into the title list, which
+# 保管しておわり: the file holds it. A sixth run only tabs from the calendar into the title list, which
 # highlights no title, and presses 削除: nothing is deleted. A seventh, on a day of twelve entries, edits the first, turns the wheel over
 # the list to its end, clicks the last title and deletes it: the write-back on leaving the editor
 # does not move the list, so the last entry goes and the edit stays.
@@ -218,16 +218,16 @@ close_with_question fourth-question-again.png
 cancel_with Escape
 close_with_question fourth-question-third-time.png
 answer discard
-program_ends "the program did not end after 保存せずに終了"
+program_ends "the program did not end after 保管せずにおわる"
 cmp -s "$work/third.xml" "$portable/$month_file" ||
-    fail "保存せずに終了 changed the file: $(hex "$(cat "$portable/$month_file")")"
+    fail "保管せずにおわる changed the file: $(hex "$(cat "$portable/$month_file")")"
 
 start_program
 open_first_entry
 type_text " more"
 close_with_question fifth-question.png
 answer save
-program_ends "the program did not end after 保存して終了"
+program_ends "the program did not end after 保管しておわり"
 check_month_file "$first_entry more" "$second_entry"
 
 

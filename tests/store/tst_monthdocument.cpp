@@ -1,7 +1,9 @@
 #include "store/daysource.h"
+#include "store/diaryfolder.h"
 #include "store/monthdocument.h"
 #include "store/publicmod.h"
 #include "base/storeerror.h"
+#include "smalldisk.h"
 #include "storefixtures.h"
 
 #include <QDir>
@@ -43,6 +45,7 @@ private slots:
     void saveMonth_blankEntryInsideEntry_isDroppedOnce();
     void saveMonth_twice_writesTheSameBytes();
     void saveMonth_withoutLoadedMonth_refusesToWrite();
+    void saveMonth_diskUnmountedUnderTheFolder_failsAndWritesNowhere();
     void addArticle_ninth_isLastChildAndTheDay();
     void unsavedChanges_followChangesAndSaves_data();
     void unsavedChanges_followChangesAndSaves();
@@ -175,6 +178,29 @@ void TestMonthDocument::saveMonth_withoutLoadedMonth_refusesToWrite()
 {
     QVERIFY_THROWS_EXCEPTION(StoreError, MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March));
     QVERIFY(!QFileInfo::exists(MonthPath(March)));
+}
+
+void TestMonthDocument::saveMonth_diskUnmountedUnderTheFolder_failsAndWritesNowhere()
+{
+    SmallDisk disk(m_dir->path(), 1 << 20);
+    if (!disk.mounted())
+        QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs to unmount: %1").arg(disk.error())));
+    const DiaryFolder folder(m_dir->path());
+    MonthDocument::LoadMonth(*m_state, folder, Year, March);
+    MonthDocument::AddArticle(*m_state, FakeCalendar(9));
+    MonthDocument::SaveMonth(*m_state, folder, Year, March);
+    QVERIFY(QFileInfo::exists(MonthPath(March)));
+    // A pulled memory stick: the open folder still reaches the detached disk, its name the empty mount point.
+    QCOMPARE(umount2(QFile::encodeName(m_dir->path()).constData(), MNT_DETACH), 0);
+    MonthDocument::AddArticle(*m_state, FakeCalendar(10));
+    try {
+        MonthDocument::SaveMonth(*m_state, folder, Year, March);
+        QFAIL("a save into an unmounted disk succeeded");
+    } catch (const StoreError &error) {
+        QVERIFY2(error.message().contains(m_dir->path()), qPrintable(error.message()));
+    }
+    QVERIFY(m_state->unsavedChanges);
+    QVERIFY(QDir(m_dir->path()).isEmpty());
 }
 
 void TestMonthDocument::addArticle_ninth_isLastChildAndTheDay()

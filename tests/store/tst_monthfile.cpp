@@ -23,6 +23,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -157,6 +158,8 @@ private slots:
     void write_keepsModeAndOwner_data();
     void write_keepsModeAndOwner();
     void write_changedBytes_keepThePreviousVersionAsBak();
+    void write_somethingInTheWayOfTheBak_savesAndSaysWhy_data();
+    void write_somethingInTheWayOfTheBak_savesAndSaysWhy();
     void write_entryOfMillionsOfCharacters_loadsBack();
     void write_fileThatWouldNotReadBack_neverReplacesTheOldOne_data();
     void write_fileThatWouldNotReadBack_neverReplacesTheOldOne();
@@ -466,13 +469,52 @@ void TestMonthFile::write_changedBytes_keepThePreviousVersionAsBak()
     XmlDocument doc;
     for (const auto &[text, previous] : saves) {
         BuildMonth(doc, 1, 1, text);
-        MonthFile::Write(doc, MonthPath());
+        QVERIFY(MonthFile::Write(doc, MonthPath()).backupSkipped.isEmpty());
         written[text] = Fixtures::ReadFile(MonthPath());
         QVERIFY(written[text].contains(text.toLatin1()));
         QCOMPARE(Fixtures::ReadFile(backup), written.value(previous));
+        // A new month is private, and so is its previous version, a link to it.
+        QCOMPARE(QFileInfo(MonthPath()).permissions() & 0x0077, 0);
     }
+    QCOMPARE(QFileInfo(backup).permissions() & 0x0077, 0);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
         QStringList({ QStringLiteral("Diary20013.xml"), QStringLiteral("Diary20013.xml.bak") }));
+}
+
+void TestMonthFile::write_somethingInTheWayOfTheBak_savesAndSaysWhy_data()
+{
+    QTest::addColumn<bool>("asNobody");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a folder with the .bak's name") << false << QStringLiteral("同じ名前のフォルダー");
+    QTest::newRow("another account's .bak in a shared folder") << true << QStringLiteral("権限不足");
+}
+
+void TestMonthFile::write_somethingInTheWayOfTheBak_savesAndSaysWhy()
+{
+    QFETCH(bool, asNobody);
+    QFETCH(QString, reason);
+    const QString backup = MonthPath() + QStringLiteral(".bak");
+    QVERIFY(Fixtures::WriteFile(MonthPath(), Fixtures::Cp932Month()));
+    if (asNobody) {
+        // Others may not replace a file in a folder with the sticky bit, as in /tmp.
+        QVERIFY(Fixtures::WriteFile(backup, "root's"));
+        QCOMPARE(chmod(QFile::encodeName(m_dir->path()).constData(), 01777), 0);
+        QCOMPARE(chown(QFile::encodeName(MonthPath()).constData(), 65534, 65534), 0);
+    } else {
+        QVERIFY(QDir().mkpath(backup + QStringLiteral("/inside")));
+    }
+    XmlDocument doc;
+    BuildMonth(doc, 1, 1, QStringLiteral("saved"));
+    MonthFile::WriteResult result;
+    {
+        std::optional<FileAccessAsNobody> nobody;
+        if (asNobody && (geteuid() != 0 || !nobody.emplace().permissionsHold()))
+            QSKIP("only root can make another account's file stand in the way");
+        result = MonthFile::Write(doc, MonthPath());
+    }
+    QCOMPARE(Fixtures::ReadFile(MonthPath()), doc.saveXml());
+    QVERIFY2(result.backupSkipped.contains(reason), qPrintable(result.backupSkipped));
+    QCOMPARE(QFileInfo(backup).isDir(), !asNobody);
 }
 
 void TestMonthFile::write_entryOfMillionsOfCharacters_loadsBack()
@@ -558,6 +600,9 @@ void TestMonthFile::write_cutOffInTheMiddle_leavesOldFile()
     QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
     QCOMPARE(saver.exitCode(), SIGXFSZ);
     QCOMPARE(Fixtures::ReadFile(MonthPath()), old);
+    // Cut off while it was written, the temporary file had no reader but its owner.
+    const QFileInfoList left = QDir(m_dir->path()).entryInfoList({ QStringLiteral("*.tmp") }, QDir::Files);
+    QVERIFY(left.size() == 1 && (left.front().permissions() & 0x0077) == 0);
 }
 
 int main(int argc, char *argv[])

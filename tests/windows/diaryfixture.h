@@ -140,7 +140,7 @@ struct Window
     std::unique_ptr<MainForm> form;
     QStringList messages;
     QStringList questions;
-    // How the question about unsaved work is answered: by default 保存せずに終了, so that a test
+    // How the question about unsaved work is answered: by default 保管せずにおわる, so that a test
     // that closes its window ends it without saving.
     SaveAnswer answer = SaveAnswer::QuitWithoutSaving;
 };

@@ -253,10 +253,10 @@ void TestMainForm::closeBox_asksOnlyAboutUnsavedWork_data()
     const auto save = SaveAnswer::SaveAndQuit;
     const auto cancel = SaveAnswer::Cancel;
     QTest::newRow("nothing changed: closes at once") << false << false << cancel << 0 << true << false;
-    QTest::newRow("保存して終了") << true << false << save << 1 << true << true;
-    QTest::newRow("保存せずに終了") << true << false << SaveAnswer::QuitWithoutSaving << 1 << true << false;
+    QTest::newRow("保管しておわり") << true << false << save << 1 << true << true;
+    QTest::newRow("保管せずにおわる") << true << false << SaveAnswer::QuitWithoutSaving << 1 << true << false;
     QTest::newRow("キャンセル") << true << false << cancel << 1 << false << false;
-    QTest::newRow("保存して終了 failing keeps the window") << true << true << save << 1 << false << false;
+    QTest::newRow("保管しておわり failing keeps the window") << true << true << save << 1 << false << false;
 }
 
 void TestMainForm::closeBox_asksOnlyAboutUnsavedWork()
@@ -304,8 +304,8 @@ void TestMainForm::sessionEnd_asksOnlyWhenAllowed_data()
     const auto cancel = SaveAnswer::Cancel;
     QTest::newRow("nothing changed") << false << true << cancel << 0 << true << false;
     QTest::newRow("no interaction allowed: ends unsaved") << true << false << cancel << 0 << true << false;
-    QTest::newRow("保存して終了") << true << true << SaveAnswer::SaveAndQuit << 1 << true << true;
-    QTest::newRow("保存せずに終了") << true << true << SaveAnswer::QuitWithoutSaving << 1 << true << false;
+    QTest::newRow("保管しておわり") << true << true << SaveAnswer::SaveAndQuit << 1 << true << true;
+    QTest::newRow("保管せずにおわる") << true << true << SaveAnswer::QuitWithoutSaving << 1 << true << false;
     QTest::newRow("キャンセル") << true << true << cancel << 1 << false << false;
 }
 
@@ -362,10 +362,13 @@ void TestMainForm::btnEnd_failedSave_keepsWindowAndDocument()
     QVERIFY(window.form->isVisible());
     QCOMPARE(window.TitleTexts(), QStringList({ "まだ保存されていない" }));
 
+    // A new folder under the old name is not the diary's (the empty mount point of a pulled stick).
     QVERIFY(QDir().mkpath(path));
     window.Click("BtnEnd");
-    QVERIFY(!window.form->isVisible());
-    QVERIFY(ReadFile(path + "/Diary20263.xml").contains("<TEXT>"));
+    QTRY_COMPARE(window.messages.size(), 2);
+    QVERIFY2(window.messages.last().contains("起動したときのフォルダーではなくなって"), qPrintable(window.messages.last()));
+    QVERIFY(window.form->isVisible());
+    QVERIFY(QDir(path).isEmpty());
     QDir(path).removeRecursively();
 }
 

@@ -1,0 +1,91 @@
+#include "store/diaryfolder.h"
+
+#include "base/storeerror.h"
+#include "base/systemreason.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+struct DiaryFolder::Open
+{
+    QByteArray path;
+    int descriptor = -1;
+    struct stat identity {};
+
+    ~Open()
+    {
+        if (descriptor >= 0)
+            close(descriptor);
+    }
+};
+
+namespace {
+
+QString Shown(const QByteArray &path)
+{
+    return QDir::toNativeSeparators(QFile::decodeName(path));
+}
+
+}
+
+DiaryFolder::DiaryFolder(const QByteArray &path)
+{
+    auto open = std::make_shared<Open>();
+    open->path = path;
+    open->descriptor = ::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (open->descriptor < 0 || fstat(open->descriptor, &open->identity) != 0) {
+        const QString reason = SystemReason::Of(errno);
+        throw StoreError(QStringLiteral("日記のフォルダー「%1」を開けないため、日記を開けません。"
+                                        "どのファイルにも手を付けていません。\n（%2）")
+                             .arg(::Shown(path), reason));
+    }
+    m_open = std::move(open);
+}
+
+DiaryFolder::DiaryFolder(const QString &path)
+    : DiaryFolder(QFile::encodeName(path))
+{
+}
+
+QString DiaryFolder::Path() const
+{
+    return QStringLiteral("/proc/self/fd/%1").arg(m_open->descriptor);
+}
+
+QString DiaryFolder::ShownName() const
+{
+    return ::Shown(m_open->path);
+}
+
+QString DiaryFolder::Shown(const QString &text) const
+{
+    return QString(text).replace(QDir::toNativeSeparators(Path()), ShownName());
+}
+
+QString DiaryFolder::Identity() const
+{
+    return QStringLiteral("%1-%2")
+        .arg(quint64(m_open->identity.st_dev), 0, 16)
+        .arg(quint64(m_open->identity.st_ino), 0, 16);
+}
+
+void DiaryFolder::VerifyInPlace() const
+{
+    struct stat now {};
+    const bool named = stat(m_open->path.constData(), &now) == 0;
+    if (named && now.st_dev == m_open->identity.st_dev && now.st_ino == m_open->identity.st_ino)
+        return;
+    const QString systemText = named ? QString() : QStringLiteral("\n（%1）").arg(SystemReason::Of(errno));
+    throw StoreError(QStringLiteral("日記のフォルダー「%1」が、このプログラムを起動したときのフォルダーではなくなっています"
+                                    "（ディスクが取り外された、フォルダーが移されたか消された、など）。"
+                                    "ほかの場所に保存してしまわないよう、保存しませんでした。"
+                                    "ディスクやフォルダーを元に戻してから、もう一度保存してください。"
+                                    "戻せないときは、書いた内容をほかの場所に写してから、プログラムを起動し直してください。%2")
+                         .arg(ShownName(), systemText));
+}

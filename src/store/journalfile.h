@@ -1,0 +1,43 @@
+#pragma once
+
+#include "store/journalcontent.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Where the journal of one diary folder lives and how it gets there and back. It lives outside
+// the diary folder, in the user's own state folder, so that a folder on a memory stick or kept in
+// sync between computers neither loses nor spreads it; readable by the user alone.
+namespace JournalFile {
+
+// $XDG_STATE_HOME/noterra, or ~/.local/state/noterra when that is unset or not absolute.
+QString Folder();
+
+// One journal per diary folder, named from a SHA-256 of the folder's real absolute path bytes.
+QString PathFor(const QByteArray &diaryFolderPath);
+
+struct Found
+{
+    std::optional<JournalContent> content; // nullopt when there is no journal or it was kept aside
+    QString keptAsidePath;                 // where a journal that could not be read now is
+    QString reason;                        // why it could not be read
+};
+
+// Reads the journal at path. A journal that cannot be read or decoded is renamed aside to
+// <path>.damaged-YYYYMMDD-HHMMSS, never deleted and never applied. Throws StoreError, in words for
+// the user, when even that rename fails.
+Found Read(const QString &path);
+
+// Replaces the journal at path so that a crash or power cut at any moment leaves either the
+// previous journal or the new one whole: a temporary file beside it (0600) is synced, renamed over
+// it, and the folder is synced. Creates the folder 0700 and narrows it to 0700 when it is wider.
+// Throws StoreError with the reason in Japanese.
+void Write(const QString &path, const QByteArray &bytes);
+
+// Deletes the journal at path and what a cut-off write left beside it, and syncs the folder, so
+// that a removed journal does not come back after a power cut. Throws StoreError.
+void Remove(const QString &path);
+
+}

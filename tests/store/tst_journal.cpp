@@ -1,0 +1,175 @@
+#include "store/journalfile.h"
+#include "store/journalformat.h"
+#include "store/journalwriter.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+JournalContent FullContent()
+{
+    // Shift_JIS bytes, a half-width katakana and a NUL: the month is kept as bytes, never as text.
+    const QByteArray month = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<DIARY><ARTICLE DATE=\"15\"><TEXT>"
+                             "\x93\xFA\x8B\x4C\xB1</TEXT></ARTICLE></DIARY>\n";
+    return JournalContent { QStringLiteral("2026"), QStringLiteral("3"), 15, month + QByteArray(1, '\0'), true,
+        QByteArray("<DIARY/>\n"), { 3, 15, 31 }, 2, QStringLiteral(u"今日は晴れ。\r\n散歩 🌸") };
+}
+
+mode_t ModeOf(const QString &path)
+{
+    struct stat info {};
+    return stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : mode_t(-1);
+}
+
+}
+
+class TestJournal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTrip_givesTheSameContent_data();
+    void roundTrip_givesTheSameContent();
+    void decode_damagedJournal_isNeverApplied();
+    void pathFor_separateFoldersInTheUsersStateFolder();
+    void read_damagedJournal_isKeptAside();
+    void writer_writesPrivateFileAndRemoves();
+    void writer_failure_isReportedOncePerRun();
+};
+
+void TestJournal::roundTrip_givesTheSameContent_data()
+{
+    QTest::addColumn<JournalContent>("content");
+    QTest::newRow("Japanese text, Shift_JIS month, open entry") << FullContent();
+    QTest::newRow("nothing at all") << JournalContent();
+    JournalContent newMonth = FullContent();
+    newMonth.baseExists = false;
+    newMonth.baseBytes.clear();
+    newMonth.openEntry = -1;
+    newMonth.editorText.clear();
+    QTest::newRow("month without a file, no entry open") << newMonth;
+}
+
+void TestJournal::roundTrip_givesTheSameContent()
+{
+    QFETCH(JournalContent, content);
+    QString reason;
+    const std::optional<JournalContent> decoded = JournalFormat::Decode(JournalFormat::Encode(content), &reason);
+    QVERIFY2(decoded, qPrintable(reason));
+    QVERIFY(*decoded == content);
+}
+
+void TestJournal::decode_damagedJournal_isNeverApplied()
+{
+    const QByteArray whole = JournalFormat::Encode(FullContent());
+    QString reason;
+    for (qsizetype length = 0; length < whole.size(); ++length) {
+        QVERIFY2(!JournalFormat::Decode(whole.first(length), &reason), qPrintable(QString::number(length)));
+        QVERIFY(!reason.isEmpty());
+    }
+    for (qsizetype at = 0; at < whole.size(); ++at) {
+        QByteArray changed = whole;
+        changed[at] = char(changed[at] ^ 0x20);
+        QVERIFY2(!JournalFormat::Decode(changed, &reason), qPrintable(QString::number(at)));
+    }
+    QVERIFY(!JournalFormat::Decode(whole + "\n", &reason));
+    QVERIFY(!JournalFormat::Decode(whole + whole, &reason));
+    // Another version with a digest that matches: only the version line can refuse it.
+    QByteArray other = whole.first(whole.size() - 72).replace("NOTERRA-JOURNAL 1\n", "NOTERRA-JOURNAL 2\n");
+    other += "sha256=" + QCryptographicHash::hash(other, QCryptographicHash::Sha256).toHex() + '\n';
+    QVERIFY(!JournalFormat::Decode(other, &reason));
+    QVERIFY2(reason.contains(u"版"), qPrintable(reason));
+}
+
+void TestJournal::pathFor_separateFoldersInTheUsersStateFolder()
+{
+    const QByteArray saved = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", "/state");
+    const QString path = JournalFile::PathFor("/home/a/diary");
+    QVERIFY(path.startsWith(QStringLiteral("/state/noterra/")) && path.endsWith(QStringLiteral(".journal")));
+    QCOMPARE_NE(path, JournalFile::PathFor("/home/a/diary2"));
+    qputenv("XDG_STATE_HOME", "relative/is/ignored");
+    QCOMPARE(JournalFile::Folder(), QDir::homePath() + QStringLiteral("/.local/state/noterra"));
+    qputenv("XDG_STATE_HOME", saved);
+}
+
+void TestJournal::read_damagedJournal_isKeptAside()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("x.journal"));
+    QVERIFY(!JournalFile::Read(path).content && JournalFile::Read(path).keptAsidePath.isEmpty());
+    const QByteArray damaged = JournalFormat::Encode(FullContent()).chopped(1);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(damaged) == damaged.size());
+    file.close();
+    const JournalFile::Found found = JournalFile::Read(path);
+    QVERIFY(!found.content && !found.reason.isEmpty() && !QFile::exists(path));
+    QVERIFY2(found.keptAsidePath.startsWith(path + QStringLiteral(".damaged-")), qPrintable(found.keptAsidePath));
+    QFile aside(found.keptAsidePath);
+    QVERIFY(aside.open(QIODevice::ReadOnly));
+    QCOMPARE(aside.readAll(), damaged);
+}
+
+void TestJournal::writer_writesPrivateFileAndRemoves()
+{
+    QTemporaryDir state;
+    const QByteArray saved = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    const QString path = JournalFile::PathFor("/diary");
+    qputenv("XDG_STATE_HOME", saved);
+    // A folder made wider by someone else is narrowed.
+    QVERIFY(QDir().mkdir(state.filePath(QStringLiteral("noterra"))));
+    QVERIFY(chmod(QFile::encodeName(state.filePath(QStringLiteral("noterra"))).constData(), 0755) == 0);
+    JournalWriter writer(path);
+    QSignalSpy failed(&writer, &JournalWriter::Failed);
+    writer.Post("old");
+    writer.Post(JournalFormat::Encode(FullContent()));
+    QVERIFY(writer.Flush());
+    QCOMPARE(ModeOf(path), mode_t(0600));
+    QCOMPARE(ModeOf(state.filePath(QStringLiteral("noterra"))), mode_t(0700));
+    QVERIFY(*JournalFile::Read(path).content == FullContent());
+    writer.Post("latest");
+    writer.Remove();
+    QVERIFY(writer.Flush());
+    QCOMPARE(QDir(state.filePath(QStringLiteral("noterra"))).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+        QStringList());
+    QCoreApplication::processEvents();
+    QCOMPARE(failed.count(), 0);
+}
+
+void TestJournal::writer_failure_isReportedOncePerRun()
+{
+    QTemporaryDir dir;
+    const QString blocker = dir.filePath(QStringLiteral("state"));
+    const auto block = [&] {
+        QFile file(blocker);
+        return file.open(QIODevice::WriteOnly);
+    };
+    QVERIFY(block());
+    JournalWriter writer(blocker + QStringLiteral("/noterra/x.journal"));
+    QSignalSpy failed(&writer, &JournalWriter::Failed);
+    for (int round = 0; round < 3; ++round) {
+        writer.Post("bytes");
+        QVERIFY(!writer.Flush());
+    }
+    QTRY_COMPARE(failed.count(), 1);
+    QVERIFY(failed.first().first().toString().contains(u"復元用の記録"));
+    QVERIFY(QFile::remove(blocker));
+    writer.Post("bytes");
+    QVERIFY(writer.Flush());
+    QVERIFY(QDir(blocker).removeRecursively() && block());
+    writer.Post("bytes");
+    QVERIFY(!writer.Flush());
+    QTRY_COMPARE(failed.count(), 2);
+    QTest::qWait(50);
+    QCOMPARE(failed.count(), 2);
+}
+
+QTEST_GUILESS_MAIN(TestJournal)
+#include "tst_journal.moc"

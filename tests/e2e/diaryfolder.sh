@@ -26,8 +26,8 @@ folder=$work/$'\x93\xfa\x8b\x4c'
 mkdir "$folder"
 cp "$program" "$folder/noterra"
 month_file=Diary20263.xml
-# A kept entry and a blank one: a save drops the blank entry, so the file written tells that it
-# was read from the folder and written back there.
+# A kept entry and a blank one: 新規 makes the month one to save, and the save drops the blank
+# entries, so the file written tells that it was read from the folder and written back there.
 printf '<?xml version="1.0" encoding="Shift_JIS"?>\r\n<DIARY><ARTICLE DATE="15"><TEXT>kept</TEXT><TEXT> </TEXT></ARTICLE></DIARY>\r\n' \
     >"$folder/$month_file"
 cp "$folder/$month_file" "$work/original.xml"
@@ -128,7 +128,8 @@ geometry=$(xwininfo -id "$first_window")
 left=$(awk -F: '/Absolute upper-left X/ { print $2 + 0 }' <<<"$geometry")
 top=$(awk -F: '/Absolute upper-left Y/ { print $2 + 0 }' <<<"$geometry")
 import -window root "$shots/first-window.png" 2>/dev/null
-# 保管しておわり (BtnEnd) stands at 440,16 and is 113 x 20.
+# 新規 (BtnNew) stands at 16,320 and 保管しておわり (BtnEnd) at 440,16.
+timeout 5 xdotool mousemove $((left + 52)) $((top + 330)) click 1
 timeout 5 xdotool mousemove $((left + 496)) $((top + 26)) click 1
 reap "$first"
 [ $status -eq 0 ] || fail "the first program ended with status $status after saving: $(cat "$program_log")"

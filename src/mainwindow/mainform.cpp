@@ -2,11 +2,9 @@
 
 #include "calendar/caldiary.h"
 #include "listwindow/listform.h"
-#include "mainwindow/calendardaysource.h"
-#include "mainwindow/editortext.h"
-#include "store/diarymonth.h"
 #include "base/storeerror.h"
-#include "store/textcodec.h"
+#include "mainwindow/workjournal.h"
+#include "store/diarymonth.h"
 #include "store/yearmonth.h"
 #include "ui/application.h"
 #include "ui/failurereport.h"
@@ -23,11 +21,6 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-namespace {
-const QString ErrorTitle = QStringLiteral("エラー");
-const QString NoticeTitle = QStringLiteral("お知らせ");
-}
-
 MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
     : QWidget(parent), m_folder(folder), m_today(std::move(today))
 {
@@ -37,6 +30,7 @@ MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
     m_month = new DiaryMonth(this);
     m_month->setObjectName(QStringLiteral("DiaryMonth"));
     CreateControls();
+    CreateJournal();
     ConnectControls();
     Guard([this] { Load(); });
 }
@@ -58,6 +52,21 @@ void MainForm::ConnectControls()
 
 void MainForm::Load()
 {
+    bool restored = false;
+    try {
+        restored = RestoreJournal();
+    } catch (const StoreError &error) {
+        // The journal stays where it is; the diary opens as on any other day.
+        Report(ErrorTitle, error.message());
+    }
+    RemoveLeftovers();
+    if (!restored)
+        LoadToday();
+    ReportConflictCopies();
+}
+
+void MainForm::LoadToday()
+{
     CalDiary_->SetValue(m_today());
     m_shownDate = CalDiary_->Value();
     strYear = YearMonth::YearText(CalDiary_->Year());
@@ -70,7 +79,6 @@ void MainForm::Load()
         Report(ErrorTitle, error.message());
     }
     ListDay();
-    ReportConflictCopies();
 }
 
 void MainForm::LoadMonth(const QString &year, const QString &month)
@@ -141,124 +149,6 @@ void MainForm::ReportConflictCopies()
                             .arg(copies.join(u'\n')));
 }
 
-void MainForm::ListDay()
-{
-    {
-        const QSignalBlocker blocker(ListTitle);
-        ListTitle->clear();
-    }
-    TxtText->clear();
-    SetEditorOpen(false);
-    m_month->SelectDay(CalDiary_->Day());
-    if (m_month->HasSelectedDay())
-        ShowTitles();
-}
-
-QString MainForm::MakeTitle(const QString &storedText) const
-{
-    return TextCodec::MakeTitle(storedText);
-}
-
-std::vector<MonthRow> MainForm::LoadedRows() const
-{
-    return m_month->Rows();
-}
-
-void MainForm::ShowTitles()
-{
-    QStringList titles;
-    for (const DayEntry &entry : m_month->DayEntries())
-        titles.append(entry.title);
-    const QSignalBlocker blocker(ListTitle);
-    ListTitle->clear();
-    ListTitle->addItems(titles);
-}
-
-int MainForm::SelectedIndex() const
-{
-    // The highlighted row only: Qt makes a row current without highlighting it when the focus
-    // arrives by keyboard or window activation, and the user has chosen nothing then.
-    const QList<QListWidgetItem *> selected = ListTitle->selectedItems();
-    return selected.isEmpty() ? -1 : ListTitle->row(selected.first());
-}
-
-void MainForm::TitleSelected()
-{
-    const int position = SelectedIndex();
-    if (position < 0) {
-        KeepEditedTitleSelected();
-        return;
-    }
-    const std::optional<QString> text = m_month->EntryText(position);
-    if (!text)
-        return;
-    m_month->SetCurText(position);
-    TxtText->setPlainText(TextCodec::DecodeText(*text));
-    SetEditorOpen(true);
-}
-
-void MainForm::KeepEditedTitleSelected()
-{
-    // A click on the list's empty space takes the highlight away; the editor stays with its
-    // entry, so the highlight comes back to it.
-    if (TxtText->isReadOnly())
-        return;
-    if (QListWidgetItem *edited = ListTitle->item(m_month->CurText())) {
-        const QSignalBlocker blocker(ListTitle);
-        edited->setSelected(true);
-    }
-}
-
-void MainForm::SetEditorOpen(bool open)
-{
-    TxtText->setReadOnly(!open);
-    TxtText->setPlaceholderText(open ? QString() : QStringLiteral("「新規」を押すか、タイトルを選ぶと書けます。"));
-}
-
-void MainForm::WriteBack()
-{
-    // A read-only editor stands for no entry; a writable one for the highlighted title, which
-    // stays highlighted, so that the next edit is written back as well.
-    const int position = SelectedIndex();
-    if (TxtText->isReadOnly() || position < 0)
-        return;
-    const QString text = TextCodec::EncodeText(EditorText::Shown(*TxtText));
-    if (!m_month->SetEntryText(position, text))
-        return;
-    // Only this row's title changes: a rebuilt list would scroll, and the click that took the
-    // focus from the editor would land on another title than the one under the pointer.
-    ListTitle->item(position)->setText(MakeTitle(text));
-}
-
-void MainForm::BtnNewClick()
-{
-    if (!m_month->IsLoaded()) {
-        ReportUnloadedMonth();
-        return;
-    }
-    const int position = m_month->AppendEntry(CalendarDaySource(*CalDiary_));
-    TxtText->clear();
-    ListTitle->addItem(QStringLiteral("<新規>"));
-    ListTitle->setCurrentRow(position);
-    m_month->SetCurText(position);
-    TxtText->setFocus(Qt::OtherFocusReason);
-}
-
-void MainForm::BtnDelClick()
-{
-    if (!m_month->IsLoaded()) {
-        ReportUnloadedMonth();
-        return;
-    }
-    const int position = SelectedIndex();
-    if (!m_month->EntryText(position))
-        return;
-    m_month->RemoveEntry(position);
-    TxtText->clear();
-    SetEditorOpen(false);
-    ShowTitles();
-}
-
 bool MainForm::SaveLoadedMonth(const QString &whatNow)
 {
     // Without a root the month's file could not even be set aside; the user cannot have written
@@ -268,11 +158,13 @@ bool MainForm::SaveLoadedMonth(const QString &whatNow)
     try {
         // The document belongs to the month it was loaded for and goes into that month's file.
         SaveMonth(strYear, strMonth);
+        m_journal->Saved();
         return true;
     } catch (const StoreError &error) {
         CalDiary_->SetValue(m_shownDate);
         // Saving already dropped blank entries; the list must not show rows that are gone.
         ListDay();
+        m_journal->Now();
         Report(ErrorTitle, QStringLiteral("「%1」を保存できませんでした。書いた内容はまだ残っています。%2\n%3")
                                .arg(MonthFile::FileName(strYear, strMonth), whatNow, error.message()));
         return false;
@@ -296,6 +188,7 @@ void MainForm::CalDiarySelectionChange(const QDate &first)
         return;
     m_shownDate = CalDiary_->Value();
     ListDay();
+    m_journal->Now();
 }
 
 bool MainForm::SwitchMonth()
@@ -318,17 +211,6 @@ bool MainForm::SwitchMonth()
     strMonth = month;
     strYear = year;
     return true;
-}
-
-void MainForm::CalDiaryClick()
-{
-    MarkDays();
-}
-
-void MainForm::MarkDays()
-{
-    CalDiary_->MarkDays(m_month->DaysWithEntries());
-    CalDiary_->Refresh();
 }
 
 void MainForm::ShowDate(const QDate &date)
@@ -359,15 +241,6 @@ void MainForm::Notify(const QString &text)
 void MainForm::Guard(const std::function<void()> &handling)
 {
     FailureReport::Guarded(handling, [this](const QString &text) { Report(ErrorTitle, text); });
-}
-
-void MainForm::ReportUnloadedMonth()
-{
-    Report(ErrorTitle,
-           QStringLiteral("%1年%2月は、月のファイル「%3」を開けなかったため編集できません。何も変えていません。\n"
-                          "そのファイルを別の場所へ移すか名前を変えてから、カレンダーでいったんほかの月へ移り、"
-                          "この月へ戻ってください。ほかの月はいつもどおり使えます。")
-               .arg(strYear, strMonth, MonthFile::FileName(strYear, strMonth)));
 }
 
 void MainForm::Report(const QString &title, const QString &text)
@@ -407,8 +280,12 @@ void MainForm::showEvent(QShowEvent *event)
 void MainForm::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    if (isActiveWindow())
         Guard([this] { FollowChangesElsewhere(); });
+    else
+        Guard([this] { m_journal->Now(); });
 }
 
 bool MainForm::eventFilter(QObject *watched, QEvent *event)

@@ -9,9 +9,12 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 class CalDiary;
 class DiaryMonth;
+class WorkJournal;
+struct JournalContent;
 class ListForm;
 class QLabel;
 class QListWidget;
@@ -59,6 +62,9 @@ public:
     bool SessionMayEnd(const std::function<bool()> &allowsInteraction);
     // The program is told to quit; the close that follows asks nothing.
     void QuitWithoutAsking() { m_quitting = true; }
+    // Brings the journal of the unsaved work up to date and waits for the disk, for an end that
+    // gives no time to ask (a signal, a lost display).
+    void KeepWorkNow();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -68,9 +74,22 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    static inline const QString ErrorTitle = QStringLiteral("エラー");
+    static inline const QString NoticeTitle = QStringLiteral("お知らせ");
+
     void CreateControls();
+    void CreateJournal();
     void ConnectControls();
     void Load();
+    void LoadToday();
+    // The work of a run that ended without saving, brought back from its journal; false when there
+    // is none.
+    bool RestoreJournal();
+    void ShowRestoredWork(const JournalContent &work);
+    // What the journal keeps: the month's unsaved state and the editor's text, or none.
+    std::optional<JournalContent> UnsavedWork() const;
+    // Temporary files of saves that were cut off, left beside the months.
+    void RemoveLeftovers();
     void LoadMonth(const QString &year, const QString &month);
     void SaveMonth(const QString &year, const QString &month);
     // The loaded month is read again when another program changed its file and nothing is unsaved.
@@ -104,6 +123,7 @@ private:
     void ReportUnloadedMonth();
 
     DiaryMonth *m_month = nullptr;
+    WorkJournal *m_journal = nullptr;
     QString strYear;
     QString strMonth;
     DiaryFolder m_folder;

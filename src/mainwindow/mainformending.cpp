@@ -1,6 +1,7 @@
 #include "mainwindow/mainform.h"
 
 #include "listwindow/listform.h"
+#include "mainwindow/workjournal.h"
 #include "store/diarymonth.h"
 
 #include <QCloseEvent>
@@ -24,6 +25,7 @@ bool MainForm::UnsavedWorkSettled(const std::function<bool()> &mayAsk)
     case SaveAnswer::SaveAndQuit:
         return SaveLoadedMonth(QStringLiteral("原因を取り除いてから、もう一度終了してください。"));
     case SaveAnswer::QuitWithoutSaving:
+        m_journal->Dropped();
         return true;
     case SaveAnswer::Cancel:
         break;
@@ -65,5 +67,11 @@ void MainForm::closeEvent(QCloseEvent *event)
     }
     if (m_listForm)
         m_listForm->close();
+    // Ended by a signal or with the session, the work waits in the journal for the next start;
+    // saved, dropped or untouched, the journal goes.
+    Guard([this] {
+        m_journal->Now();
+        m_journal->Flush();
+    });
     QWidget::closeEvent(event);
 }

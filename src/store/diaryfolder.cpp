@@ -58,6 +58,11 @@ QString DiaryFolder::Path() const
     return QStringLiteral("/proc/self/fd/%1").arg(m_open->descriptor);
 }
 
+QByteArray DiaryFolder::OpenedPath() const
+{
+    return m_open->path;
+}
+
 QString DiaryFolder::ShownName() const
 {
     return ::Shown(m_open->path);

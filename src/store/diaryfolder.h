@@ -20,6 +20,8 @@ public:
 
     // A path through which Qt and the system reach the open folder itself, whatever its name is now.
     QString Path() const;
+    // The path the folder was opened by, in the system's bytes.
+    QByteArray OpenedPath() const;
     // The folder's name as the user knows it, for messages.
     QString ShownName() const;
     // text with the folder's name wherever it says Path(), so that messages name the user's folder.

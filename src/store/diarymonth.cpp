@@ -1,6 +1,8 @@
 #include "store/diarymonth.h"
 
+#include "base/storeerror.h"
 #include "store/diarynames.h"
+#include "store/journalcontent.h"
 #include "store/monthdocument.h"
 #include "store/publicmod.h"
 #include "store/textcodec.h"
@@ -43,6 +45,27 @@ bool DiaryMonth::HasUnsavedChanges() const
 QByteArray DiaryMonth::Bytes() const
 {
     return m_state->xmlDoc.saveXml();
+}
+
+void DiaryMonth::FillJournal(JournalContent &content) const
+{
+    content.monthBytes = Bytes();
+    content.baseExists = m_state->baseExists;
+    content.baseBytes = m_state->baseBytes;
+    content.changedDays.assign(m_state->changedDays.cbegin(), m_state->changedDays.cend());
+}
+
+void DiaryMonth::Restore(const JournalContent &content)
+{
+    QString reason;
+    m_state->xmlDay = XmlNode();
+    if (!m_state->xmlDoc.loadXml(content.monthBytes, &reason))
+        throw StoreError(QStringLiteral("前回の書きかけの月を読み込めませんでした。（%1）").arg(reason));
+    m_state->baseExists = content.baseExists;
+    m_state->baseBytes = content.baseBytes;
+    m_state->baseDigest = content.baseExists ? MonthFile::Digest(content.baseBytes) : QByteArray();
+    m_state->changedDays = std::set<int>(content.changedDays.cbegin(), content.changedDays.cend());
+    m_state->unsavedChanges = true;
 }
 
 void DiaryMonth::SelectDay(int day)

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+struct JournalContent;
 struct PublicMod;
 class DaySource;
 class DiaryFolder;
@@ -56,6 +57,12 @@ public:
     bool HasUnsavedChanges() const;
     // The whole month as its file would hold it, blank entries included.
     QByteArray Bytes() const;
+    // Puts the month's unsaved state into content: the document, the file it started from and the
+    // days changed since.
+    void FillJournal(JournalContent &content) const;
+    // Takes the month's state from a journal: the work is unsaved again, no day is selected, and a
+    // save merges it with the file as it is by then. Throws StoreError when its month does not load.
+    void Restore(const JournalContent &content);
 
     // Makes the first ARTICLE of that day the selected day, or none when the day has no ARTICLE.
     void SelectDay(int day);

@@ -177,6 +177,21 @@ QStringList ConflictCopies(const QString &directory)
     return copies;
 }
 
+QStringList RemoveLeftovers(const QString &directory)
+{
+    static const QRegularExpression leftover(QStringLiteral("^Diary\\d{5,6}\\.xml\\.[0-9a-z]+\\.tmp$"));
+    QStringList failures;
+    const QDir folder(directory);
+    for (const QString &name : folder.entryList({ QStringLiteral("Diary*.xml.*.tmp") }, QDir::Files | QDir::Hidden)) {
+        if (!leftover.match(name).hasMatch())
+            continue;
+        QFile file(folder.filePath(name));
+        if (!file.remove())
+            failures.append(QStringLiteral("%1（%2）").arg(name, file.errorString()));
+    }
+    return failures;
+}
+
 QByteArray Digest(const QByteArray &bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);

@@ -46,6 +46,11 @@ public:
 // are never read as months.
 QStringList ConflictCopies(const QString &directory);
 
+// Removes the temporary files that saves cut off by a kill or a power cut left beside the months
+// ("Diary202612.xml.<random>.tmp"); only the program holding the folder's lock may. Returns what
+// could not be removed, with the reason, in words for the user.
+QStringList RemoveLeftovers(const QString &directory);
+
 // The SHA-256 of a month file's bytes: what tells a file changed elsewhere from the one the program
 // loaded, even when its size and time stamp were kept.
 QByteArray Digest(const QByteArray &bytes);

@@ -5,7 +5,9 @@ function(noterra_add_e2e name script timeout)
     add_test(NAME ${name}
         COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/${script}
             $<TARGET_FILE:noterra> ${ARGN})
-    set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT ${timeout})
+    # The journals of the unsaved work go to a state folder of the test's own, never the user's.
+    set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT ${timeout}
+        ENVIRONMENT "XDG_STATE_HOME=${CMAKE_CURRENT_BINARY_DIR}/state/${name}")
 endfunction()
 
 set(shots ${CMAKE_CURRENT_BINARY_DIR}/e2e)

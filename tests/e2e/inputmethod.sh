@@ -79,7 +79,7 @@ control+=(
 prepare_home()
 {
     export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache \
-        XDG_DATA_HOME=$work/home/.local/share XDG_RUNTIME_DIR=$work/runtime
+        XDG_DATA_HOME=$work/home/.local/share XDG_STATE_HOME=$work/home/.local/state XDG_RUNTIME_DIR=$work/runtime
     mkdir -p "$XDG_CONFIG_HOME/mozc" "$XDG_CONFIG_HOME/fcitx5" "$XDG_CACHE_HOME" "$XDG_DATA_HOME" ||
         fail "could not make the home in $work"
     mkdir -m 700 "$XDG_RUNTIME_DIR" || fail "could not make the runtime folder in $work"

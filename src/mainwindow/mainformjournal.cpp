@@ -1,0 +1,104 @@
+#include "mainwindow/mainform.h"
+
+#include "calendar/caldiary.h"
+#include "mainwindow/editortext.h"
+#include "mainwindow/workjournal.h"
+#include "store/diarymonth.h"
+#include "store/journalfile.h"
+#include "store/monthfile.h"
+#include "store/textcodec.h"
+#include "store/yearmonth.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+// How the main window keeps the work between save points: a journal of the unsaved work outside
+// the diary folder, brought back at the next start after a crash. It never writes a month file.
+
+void MainForm::CreateJournal()
+{
+    m_journal = new WorkJournal(JournalFile::PathFor(m_folder.OpenedPath()), [this] { return UnsavedWork(); }, this);
+    connect(m_journal, &WorkJournal::Failed, this, [this](const QString &reason) {
+        Report(ErrorTitle, QStringLiteral("書きかけの内容の控えを書けませんでした。このままでは、プログラムが急に終わったとき、"
+                                          "まだ保存していない内容が失われます。日記の保存はいつもどおりできるので、"
+                                          "こまめに保存してください。\n（%1）")
+                               .arg(reason));
+    });
+    connect(TxtText, &QPlainTextEdit::textChanged, m_journal, &WorkJournal::Typed);
+}
+
+std::optional<JournalContent> MainForm::UnsavedWork() const
+{
+    if (!m_month->IsLoaded())
+        return std::nullopt;
+    JournalContent work;
+    const int open = TxtText->isReadOnly() ? -1 : SelectedIndex();
+    if (open >= 0) {
+        work.openEntry = open;
+        work.editorText = EditorText::Shown(*TxtText);
+    }
+    // Text typed since the last write-back counts as much as the month's own changes; an editor
+    // whose entry a save dropped as blank holds nothing to write back.
+    const std::optional<QString> stored = m_month->EntryText(open);
+    const bool typed = stored && *stored != TextCodec::EncodeText(work.editorText);
+    if (!m_month->HasUnsavedChanges() && !typed)
+        return std::nullopt;
+    work.year = strYear;
+    work.month = strMonth;
+    work.day = m_shownDate.day();
+    m_month->FillJournal(work);
+    return work;
+}
+
+bool MainForm::RestoreJournal()
+{
+    const JournalFile::Found found = JournalFile::Read(JournalFile::PathFor(m_folder.OpenedPath()));
+    if (!found.keptAsidePath.isEmpty())
+        Report(NoticeTitle, QStringLiteral("前回の書きかけの控えが壊れていて読めなかったため、使わずに「%1」として残しました。"
+                                           "日記はいつもどおり開きます。\n（%2）")
+                                .arg(found.keptAsidePath, found.reason));
+    if (!found.content)
+        return false;
+    const JournalContent &work = *found.content;
+    const QDate first(work.year.toInt(), work.month.toInt(), 1);
+    CalDiary_->SetValue(first.addDays(std::min(work.day, first.daysInMonth()) - 1));
+    m_shownDate = CalDiary_->Value();
+    strYear = YearMonth::YearText(CalDiary_->Year());
+    strMonth = YearMonth::MonthText(CalDiary_->Month());
+    m_month->Restore(work);
+    m_journal->Adopt();
+    ShowRestoredWork(work);
+    return true;
+}
+
+void MainForm::ShowRestoredWork(const JournalContent &work)
+{
+    ListDay();
+    if (work.openEntry >= 0 && work.openEntry < ListTitle->count()) {
+        ListTitle->setCurrentRow(work.openEntry);
+        if (TxtText->toPlainText() != work.editorText)
+            TxtText->setPlainText(work.editorText);
+    }
+    Report(NoticeTitle, QStringLiteral("前回は、保存する前にプログラムが終わりました。そのときまだ保存していなかった内容"
+                                       "（%1年%2月）を元に戻し、書いていた日を開いています。\n"
+                                       "この内容はまだ保存されていません。いつもどおり、ほかの月へ移るときか"
+                                       "「保管しておわり」で保存されます。")
+                            .arg(strYear, strMonth));
+}
+
+void MainForm::RemoveLeftovers()
+{
+    const QStringList failures = MonthFile::RemoveLeftovers(m_folder.Path());
+    if (!failures.isEmpty())
+        Report(NoticeTitle, QStringLiteral("途中で終わった保存の一時ファイルを片づけられませんでした。"
+                                           "日記には差し支えありません。要らないファイルなので、手で削除してかまいません。\n%1")
+                                .arg(failures.join(u'\n')));
+}
+
+void MainForm::KeepWorkNow()
+{
+    Guard([this] {
+        m_journal->Now();
+        m_journal->Flush();
+    });
+}

@@ -4,11 +4,30 @@
 #include "store/programfolder.h"
 #include "base/storeerror.h"
 #include "ui/application.h"
+#include "ui/endsignals.h"
 #include "ui/singlewindow.h"
 
 #include <QApplication>
 #include <cstdlib>
 #include <optional>
+
+namespace {
+
+MainForm *shownForm = nullptr;
+
+// Qt ends the program with exit() when it loses the display; the window's work then goes to its
+// journal. Nothing can be shown any more, so a failure here has nowhere to go.
+void KeepWorkAtExit()
+{
+    if (shownForm == nullptr)
+        return;
+    try {
+        shownForm->KeepWorkNow();
+    } catch (const std::exception &) {
+    }
+}
+
+}
 
 int main(int argc, char *argv[])
 {
@@ -28,9 +47,21 @@ int main(int argc, char *argv[])
     }
     MainForm form(*folder);
     const SessionEnd sessionEnd(app, form);
+    // Ended from outside, the program keeps the work in its journal, writes no month file and
+    // lets its lock go.
+    const EndSignals endSignals;
+    QObject::connect(&endSignals, &EndSignals::Received, &form, [&form] {
+        form.Guard([&form] { form.KeepWorkNow(); });
+        form.QuitWithoutAsking();
+        QCoreApplication::quit();
+    });
+    shownForm = &form;
+    std::atexit(KeepWorkAtExit);
     const SingleWindow single(folder->Identity(), form);
     if (!lock->Notice().isEmpty())
         form.Notify(lock->Notice());
     form.show();
-    return app.exec();
+    const int status = app.exec();
+    shownForm = nullptr;
+    return status;
 }

@@ -63,7 +63,7 @@ public:
     // The program is told to quit; the close that follows asks nothing.
     void QuitWithoutAsking() { m_quitting = true; }
     // Brings the journal of the unsaved work up to date and waits for the disk, for an end that
-    // gives no time to ask (a signal, a lost display).
+    // gives no time to ask (a signal, a lost display). Throws StoreError.
     void KeepWorkNow();
 
 protected:

@@ -97,8 +97,6 @@ void MainForm::RemoveLeftovers()
 
 void MainForm::KeepWorkNow()
 {
-    Guard([this] {
-        m_journal->Now();
-        m_journal->Flush();
-    });
+    m_journal->Now();
+    m_journal->Flush();
 }

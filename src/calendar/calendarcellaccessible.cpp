@@ -29,7 +29,7 @@ QWindow *CalendarCellAccessible::window() const
 
 QAccessibleInterface *CalendarCellAccessible::parent() const
 {
-    return QAccessible::queryAccessibleInterface(m_grid.data());
+    return QAccessible::queryAccessibleInterface(m_grid.get());
 }
 
 QAccessibleInterface *CalendarCellAccessible::child(int) const

@@ -63,7 +63,6 @@ void DiaryMonth::Restore(const JournalContent &content)
         throw StoreError(QStringLiteral("前回の書きかけの月を読み込めませんでした。（%1）").arg(reason));
     m_state->baseExists = content.baseExists;
     m_state->baseBytes = content.baseBytes;
-    m_state->baseDigest = content.baseExists ? MonthFile::Digest(content.baseBytes) : QByteArray();
     m_state->changedDays = std::set<int>(content.changedDays.cbegin(), content.changedDays.cend());
     m_state->unsavedChanges = true;
 }

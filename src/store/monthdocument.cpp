@@ -38,13 +38,12 @@ void RememberBase(PublicMod &state, bool exists, const QByteArray &bytes)
 {
     state.baseExists = exists;
     state.baseBytes = exists ? bytes : QByteArray();
-    state.baseDigest = exists ? MonthFile::Digest(bytes) : QByteArray();
     state.changedDays.clear();
 }
 
 bool IsBase(const PublicMod &state, const MonthFile::OnDisk &now)
 {
-    return now.exists == state.baseExists && (!now.exists || MonthFile::Digest(now.bytes) == state.baseDigest);
+    return now == MonthFile::OnDisk { state.baseExists, state.baseBytes };
 }
 
 void DropBlankEntries(PublicMod &state)
@@ -140,7 +139,7 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
                 expectFile = MergeWithDisk(state, path, now.bytes, outcome);
             try {
                 const MonthFile::WriteResult written
-                    = MonthFile::Write(state.xmlDoc, path, expectFile ? MonthFile::Digest(now.bytes) : QByteArray());
+                    = MonthFile::Write(state.xmlDoc, path, expectFile ? now : MonthFile::OnDisk());
                 RememberBase(state, true, written.bytes);
                 state.unsavedChanges = false;
                 outcome.backupSkipped = written.backupSkipped;

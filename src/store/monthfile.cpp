@@ -5,7 +5,6 @@
 #include "base/systemreason.h"
 #include "store/xml/xmldom.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -192,11 +191,6 @@ QStringList RemoveLeftovers(const QString &directory)
     return failures;
 }
 
-QByteArray Digest(const QByteArray &bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
-
 QString KeepConflictCopy(const QString &path, const QByteArray &bytes)
 {
     const QString copy = NameBeside(path, QStringLiteral(".conflict-"));
@@ -211,7 +205,7 @@ QString KeepConflictCopy(const QString &path, const QByteArray &bytes)
     return copy;
 }
 
-WriteResult Write(const XmlDocument &doc, const QString &path, const std::optional<QByteArray> &expectedDigest)
+WriteResult Write(const XmlDocument &doc, const QString &path, const std::optional<OnDisk> &expected)
 {
     try {
         const QByteArray bytes = doc.saveXml();
@@ -225,11 +219,8 @@ WriteResult Write(const XmlDocument &doc, const QString &path, const std::option
         // The file holds exactly these bytes, so loading them is loading the file.
         file.VerifyWritten();
         VerifyReadsBack(doc, bytes);
-        file.Commit([&path, &expectedDigest] {
-            if (!expectedDigest)
-                return;
-            const OnDisk now = Peek(path);
-            if (now.exists != !expectedDigest->isEmpty() || (now.exists && Digest(now.bytes) != *expectedDigest))
+        file.Commit([&path, &expected] {
+            if (expected && Peek(path) != *expected)
                 throw ChangedMeanwhile();
         });
         WriteResult result;

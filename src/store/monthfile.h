@@ -31,6 +31,9 @@ struct OnDisk
 {
     bool exists = false;
     QByteArray bytes;
+
+    // The whole bytes, not a size or a time stamp: an edit in place can keep both.
+    bool operator==(const OnDisk &) const = default;
 };
 
 // A month file changed by another program between the check before a save and its final step;
@@ -51,9 +54,6 @@ QStringList ConflictCopies(const QString &directory);
 // could not be removed, with the reason, in words for the user.
 QStringList RemoveLeftovers(const QString &directory);
 
-// The SHA-256 of a month file's bytes: what tells a file changed elsewhere from the one the program
-// loaded, even when its size and time stamp were kept.
-QByteArray Digest(const QByteArray &bytes);
 
 // Loads path into doc. A missing file leaves doc empty. A file that exists but cannot be read
 // is renamed aside (never overwritten) and doc is left empty. Throws StoreError, in words for the
@@ -83,10 +83,9 @@ struct WriteResult
 
 // Writes doc to path through a temporary file in the same directory, which must load back as doc
 // before it replaces the old file; the old file stays whole on any failure, and when the bytes
-// change it stays beside the new one as <name>.bak where it can. With an expectation, the file at
-// path must still be the one expected just before the replacement: none for an empty digest, else
-// a file of that digest; ChangedMeanwhile otherwise. Throws StoreError with the reason in Japanese.
-WriteResult Write(const XmlDocument &doc, const QString &path,
-                  const std::optional<QByteArray> &expectedDigest = std::nullopt);
+// change it stays beside the new one as <name>.bak where it can. With an expectation, what stands at
+// path just before the replacement must be exactly what was expected, no file or a file of those
+// bytes; ChangedMeanwhile otherwise. Throws StoreError with the reason in Japanese.
+WriteResult Write(const XmlDocument &doc, const QString &path, const std::optional<OnDisk> &expected = std::nullopt);
 
 }

@@ -21,7 +21,6 @@ struct PublicMod
     // that a change made elsewhere (a sync tool, another computer) is merged, never overwritten.
     bool baseExists = false;
     QByteArray baseBytes;
-    QByteArray baseDigest;
     // The days whose entries this program changed since then; a merge takes exactly these from here.
     std::set<int> changedDays;
 };

@@ -41,9 +41,9 @@ void RememberBase(PublicMod &state, bool exists, const QByteArray &bytes)
     state.changedDays.clear();
 }
 
-bool IsBase(const PublicMod &state, const MonthFile::OnDisk &now)
+MonthFile::OnDisk Base(const PublicMod &state)
 {
-    return now == MonthFile::OnDisk { state.baseExists, state.baseBytes };
+    return { state.baseExists, state.baseBytes };
 }
 
 void DropBlankEntries(PublicMod &state)
@@ -129,13 +129,15 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
     try {
         for (int attempt = 1;; ++attempt) {
             folder.VerifyInPlace();
-            const MonthFile::OnDisk now = MonthFile::Peek(path);
+            // The file is read whole only when it is not the one this program last read or wrote.
+            const bool unchanged = MonthFile::Holds(path, Base(state));
+            const MonthFile::OnDisk now = unchanged ? Base(state) : MonthFile::Peek(path);
             // Nothing of this program's would go in: the file stands as it is, also when it is
             // read-only or another program changed it.
             if (!state.unsavedChanges && now.exists)
                 return outcome;
             bool expectFile = now.exists;
-            if (!IsBase(state, now) && now.exists)
+            if (!unchanged && now.exists)
                 expectFile = MergeWithDisk(state, path, now.bytes, outcome);
             try {
                 const MonthFile::WriteResult written
@@ -160,7 +162,8 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
 
 bool ChangedOnDisk(const PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month)
 {
-    return !IsBase(state, MonthFile::Peek(MonthFile::FilePath(folder.Path(), year, month)));
+    const QString path = MonthFile::FilePath(folder.Path(), year, month);
+    return !MonthFile::Holds(path, Base(state)) && MonthFile::Peek(path) != Base(state);
 }
 
 void AddArticle(PublicMod &state, const DaySource &calendar)

@@ -167,6 +167,26 @@ OnDisk Peek(const QString &path)
     return { raw.exists, raw.bytes };
 }
 
+bool Holds(const QString &path, const OnDisk &expected)
+{
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return errno == ENOENT && !expected.exists && !QFileInfo(path).isSymLink();
+    struct stat status;
+    bool same = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && expected.exists
+        && status.st_size == expected.bytes.size();
+    char piece[65536];
+    for (qsizetype done = 0; same && done < expected.bytes.size();) {
+        const ssize_t got = ::pread(descriptor, piece, sizeof piece, off_t(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        same = got > 0 && std::memcmp(piece, expected.bytes.constData() + done, size_t(got)) == 0;
+        done += got;
+    }
+    ::close(descriptor);
+    return same;
+}
+
 QStringList ConflictCopies(const QString &directory)
 {
     // A month's digits followed by anything but ".xml" alone.
@@ -220,7 +240,7 @@ WriteResult Write(const XmlDocument &doc, const QString &path, const std::option
         file.VerifyWritten();
         VerifyReadsBack(doc, bytes);
         file.Commit([&path, &expected] {
-            if (expected && Peek(path) != *expected)
+            if (expected && !Holds(path, *expected))
                 throw ChangedMeanwhile();
         });
         WriteResult result;

@@ -66,6 +66,10 @@ ReadResult Read(XmlDocument &doc, const QString &path);
 // read as a month throws StoreError, as Read does.
 OnDisk Peek(const QString &path);
 
+// Whether what stands at path is exactly expected: no file, or a regular file of those bytes. Reads
+// in pieces and stops at the first difference; false also when the file cannot be read.
+bool Holds(const QString &path, const OnDisk &expected);
+
 // Renames the file at path aside as unreadable, as Read does with a file it cannot load.
 ReadResult KeepAside(const QString &path, const QString &reason);
 

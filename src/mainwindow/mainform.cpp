@@ -10,7 +10,6 @@
 #include "store/yearmonth.h"
 #include "ui/application.h"
 #include "ui/failurereport.h"
-#include "ui/skypicture.h"
 
 #include <QFileInfo>
 #include <QIcon>
@@ -29,7 +28,7 @@ const QString NoticeTitle = QStringLiteral("お知らせ");
 }
 
 MainForm::MainForm(const QString &directory, Clock today, QWidget *parent)
-    : QWidget(parent), m_directory(directory), m_today(std::move(today))
+    : QWidget(parent), m_directory(directory), m_today(std::move(today)), m_sky(devicePixelRatioF())
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Noterra"));
@@ -330,10 +329,8 @@ void MainForm::Report(const QString &title, const QString &text)
 
 void MainForm::paintEvent(QPaintEvent *)
 {
-    if (m_background.isNull() || m_background.devicePixelRatio() != SkyPicture::RatioFor(devicePixelRatioF()))
-        m_background = SkyPicture::Load(devicePixelRatioF());
     QPainter painter(this);
-    painter.drawImage(0, 0, m_background);
+    painter.drawImage(0, 0, m_sky.For(devicePixelRatioF()));
 }
 
 void MainForm::showEvent(QShowEvent *event)

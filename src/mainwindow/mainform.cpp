@@ -8,7 +8,6 @@
 #include "store/yearmonth.h"
 #include "ui/application.h"
 #include "ui/failurereport.h"
-#include "ui/skypicture.h"
 
 #include <QFileInfo>
 #include <QIcon>
@@ -22,7 +21,7 @@
 #include <QTimer>
 
 MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
-    : QWidget(parent), m_folder(folder), m_today(std::move(today))
+    : QWidget(parent), m_folder(folder), m_today(std::move(today)), m_sky(devicePixelRatioF())
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Noterra"));
@@ -258,10 +257,8 @@ void MainForm::Report(const QString &title, const QString &text)
 
 void MainForm::paintEvent(QPaintEvent *)
 {
-    if (m_background.isNull() || m_background.devicePixelRatio() != SkyPicture::RatioFor(devicePixelRatioF()))
-        m_background = SkyPicture::Load(devicePixelRatioF());
     QPainter painter(this);
-    painter.drawImage(0, 0, m_background);
+    painter.drawImage(0, 0, m_sky.For(devicePixelRatioF()));
 }
 
 void MainForm::showEvent(QShowEvent *event)

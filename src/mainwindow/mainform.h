@@ -3,9 +3,9 @@
 #include "listwindow/listowner.h"
 #include "mainwindow/savequestion.h"
 #include "store/diaryfolder.h"
+#include "ui/preparedsky.h"
 
 #include <QDate>
-#include <QImage>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -137,7 +137,7 @@ private:
     QList<QPair<QString, QString>> m_pending;
     // The date whose day the window shows; the calendar goes back to it when a switch fails.
     QDate m_shownDate;
-    QImage m_background;
+    PreparedSky m_sky;
     QPointer<ListForm> m_listForm;
 
     // The calendar keeps its design name as objectName; the member cannot share the class name.

@@ -52,5 +52,8 @@ QIcon WindowIcon(const QString &name)
 
 QIcon NoterraIcon()
 {
-    return WindowIcon(QStringLiteral("noterra"));
+    // Once PrepareApplication has made it the application's icon, the main window takes that one
+    // instead of decoding the same pictures again on the way to its first paint.
+    const QIcon prepared = QGuiApplication::windowIcon();
+    return prepared.isNull() ? WindowIcon(QStringLiteral("noterra")) : prepared;
 }

@@ -58,9 +58,12 @@ std::vector<int> Merge(XmlDocument &disk, const XmlDocument *base, const XmlDocu
     for (const int day : changedDays) {
         const QStringList there = DayContent(&disk, day);
         const QStringList here = DayContent(&mine, day);
-        if (there == here)
+        const QStringList before = DayContent(base, day);
+        // A day edited here and back again, or given a blank entry that the save dropped, holds
+        // nothing of this side's: the other side's change of it stands.
+        if (there == here || here == before)
             continue;
-        if (there != DayContent(base, day))
+        if (there != before)
             conflicts.push_back(day);
         PutInDay(disk, mine, day);
     }

@@ -27,6 +27,10 @@ noterra_add_e2e(e2e_listwindow listwindow.sh 90 ${shots}/listwindow)
 # over from a killed one.
 noterra_add_e2e(e2e_diaryfolder diaryfolder.sh 180 ${shots}/diaryfolder)
 
+# A diary folder that another program changes while the program runs, by a rename over the month
+# file and in place with its time stamp kept: shown on activation, left alone or merged by day.
+noterra_add_e2e(e2e_syncedfolder syncedfolder.sh 180 ${shots}/syncedfolder)
+
 # What a screen reader reads through the accessibility bus, driven by the keyboard alone: the
 # calendar's cells and selection events, names, marks, and Return in the list.
 noterra_add_e2e(e2e_accessibility accessibility.sh 150 ${shots}/accessibility)

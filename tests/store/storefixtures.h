@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/daysource.h"
 #include "store/xml/xmldom.h"
 
 #include <QByteArray>
@@ -75,6 +76,17 @@ inline QStringList EntryTexts(const XmlNode &article)
 {
     return EntryTexts(article.childNodes());
 }
+
+// The calendar with one day selected.
+class FakeCalendar : public DaySource
+{
+public:
+    explicit FakeCalendar(int day) : m_day(day) { }
+    int Day() const override { return m_day; }
+
+private:
+    int m_day;
+};
 
 inline bool WriteFile(const QString &path, const QByteArray &bytes)
 {

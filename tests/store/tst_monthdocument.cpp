@@ -1,4 +1,3 @@
-#include "store/daysource.h"
 #include "store/diaryfolder.h"
 #include "store/monthdocument.h"
 #include "store/publicmod.h"
@@ -12,18 +11,7 @@
 
 namespace {
 
-class FakeCalendar : public DaySource
-{
-public:
-    explicit FakeCalendar(int day)
-        : m_day(day)
-    {
-    }
-    int Day() const override { return m_day; }
-
-private:
-    int m_day;
-};
+using Fixtures::FakeCalendar;
 
 const QString Year = QStringLiteral("2001");
 const QString March = QStringLiteral("3");

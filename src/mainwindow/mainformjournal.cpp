@@ -78,6 +78,9 @@ void MainForm::ShowRestoredWork(const JournalContent &work)
         ListTitle->setCurrentRow(work.openEntry);
         if (TxtText->toPlainText() != work.editorText)
             TxtText->setPlainText(work.editorText);
+        // The editor does not have the focus, so no focus-out would write its text back before
+        // 保管しておわり saved the month without it; written back now, the title shows it too.
+        WriteBack();
     }
     Report(NoticeTitle, QStringLiteral("前回は、保存する前にプログラムが終わりました。そのときまだ保存していなかった内容"
                                        "（%1年%2月）を元に戻し、書いていた日を開いています。\n"

@@ -40,3 +40,7 @@ noterra_add_e2e(e2e_accessibility accessibility.sh 150 ${shots}/accessibility)
 foreach(framework ibus fcitx5)
     noterra_add_e2e(e2e_inputmethod_${framework} inputmethod.sh 150 ${shots}/inputmethod-${framework} ${framework})
 endforeach()
+
+# Typed work cut off by SIGKILL (also with the next start in another month), SIGTERM and a lost
+# display: the folder stays as it was, and the next start brings the work back for saving.
+noterra_add_e2e(e2e_recovery recovery.sh 200 ${shots}/recovery)

@@ -111,6 +111,8 @@ wait_for()
 start_display()
 {
     for _ in 1 2 3 4 5; do
+        # A server of an earlier start left its number there.
+        rm -f "$work/display"
         Xvfb ":$((100 + RANDOM % 900))" -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp \
             3>"$work/display" 2>"$work/xvfb.log" &
         xvfb=$!
@@ -166,15 +168,25 @@ prepare_portable()
 }
 
 # Starts the portable program and waits until its main window is active and painted; sets app,
-# window, and left and top (the client area's screen origin). Only the clock is faked: with faked
-# file times fontconfig takes its caches for stale and rescans every font, and rewrites the
-# shared caches, at every start.
+# window, and left and top (the client area's screen origin).
 start_program()
+{
+    launch_program
+    take_main_window
+}
+# Starts the portable program; sets app. Only the clock is faked: with faked file times
+# fontconfig takes its caches for stale and rescans every font, and rewrites the shared caches,
+# at every start.
+launch_program()
 {
     LD_PRELOAD=$faketime_lib FAKETIME="@$today" FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 QT_QPA_PLATFORM=xcb \
         LC_ALL=C.UTF-8 "$portable/noterra" >>"$work/noterra.log" 2>&1 &
     app=$!
     started+=("$app")
+}
+# Waits until the main window is mapped, active and painted; sets window, left and top.
+take_main_window()
+{
     wait_for 20 "no window titled Noterra was mapped within the time" main_window
     wait_for 5 "the window was not activated" window_active "$window"
     read -r left top < <(client_origin "$window")

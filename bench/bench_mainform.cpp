@@ -77,7 +77,8 @@ void BenchMainForm::listDay_dayOf1000Entries()
 {
     MainForm *form = OpenOn(QDate(2026, 1, 1));
     QCOMPARE(form->findChild<QListWidget *>(QStringLiteral("ListTitle"))->count(), 1000);
-    QBENCHMARK {
+    QBENCHMARK
+    {
         form->ListDay();
     }
 }
@@ -86,7 +87,8 @@ void BenchMainForm::btnNew_dayOf1000Entries()
 {
     MainForm *form = OpenOn(QDate(2026, 1, 1));
     auto *button = form->findChild<QPushButton *>(QStringLiteral("BtnNew"));
-    QBENCHMARK {
+    QBENCHMARK
+    {
         button->click();
     }
 }
@@ -99,7 +101,8 @@ void BenchMainForm::writeBack_dayOf1000Entries()
     titles->setCurrentRow(500);
     QInputMethodEvent typing;
     typing.setCommitString(QStringLiteral("書き足し"));
-    QBENCHMARK {
+    QBENCHMARK
+    {
         QCoreApplication::sendEvent(editor, &typing);
         QFocusEvent focusOut(QEvent::FocusOut, Qt::MouseFocusReason);
         QCoreApplication::sendEvent(editor, &focusOut);
@@ -112,7 +115,8 @@ void BenchMainForm::monthSwitch_between31x100Months()
     MainForm *form = OpenOn(QDate(2026, 3, 10));
     CalDiary *calendar = form->Calendar();
     bool april = true;
-    QBENCHMARK {
+    QBENCHMARK
+    {
         const QDate date(2026, april ? 4 : 3, 10);
         calendar->SetValue(date);
         emit calendar->SelectionChanged(date);
@@ -124,7 +128,8 @@ void BenchMainForm::monthSwitch_between31x100Months()
 void BenchMainForm::markDays_31x100Month()
 {
     MainForm *form = OpenOn(QDate(2026, 3, 10));
-    QBENCHMARK {
+    QBENCHMARK
+    {
         emit form->Calendar()->Clicked();
     }
     QVERIFY(form->Calendar()->findChild<CalendarGrid *>()->IsMarked(QDate(2026, 3, 31)));

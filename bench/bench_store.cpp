@@ -79,7 +79,8 @@ void LoadMonth(benchmark::State &timing)
 void SaveMonth(benchmark::State &timing)
 {
     // A month saved into its own file, as the program does; a copy, so that the source stays as it is.
-    QFile::copy(MonthFile::FilePath(directory->path(), Year, Source), MonthFile::FilePath(directory->path(), Year, Target));
+    QFile::copy(
+        MonthFile::FilePath(directory->path(), Year, Source), MonthFile::FilePath(directory->path(), Year, Target));
     PublicMod state;
     MonthDocument::LoadMonth(state, directory->path(), Year, Target);
     SaveChangingOneEntry(timing, state, Target);

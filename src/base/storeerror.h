@@ -7,7 +7,11 @@
 class StoreError : public std::runtime_error
 {
 public:
-    explicit StoreError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) { }
+    explicit StoreError(const QString &message)
+        : std::runtime_error(message.toStdString())
+        , m_message(message)
+    {
+    }
     QString message() const { return m_message; }
 
 private:

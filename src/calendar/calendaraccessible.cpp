@@ -86,8 +86,8 @@ void CalendarAccessible::Follow(CalendarGrid *grid)
         return true;
     }();
     Q_UNUSED(installed);
-    QObject::connect(grid, &CalendarGrid::SelectionMoved, grid,
-        [grid](int previousIndex) { SelectionMoved(grid, previousIndex); });
+    QObject::connect(
+        grid, &CalendarGrid::SelectionMoved, grid, [grid](int previousIndex) { SelectionMoved(grid, previousIndex); });
     QObject::connect(grid, &CalendarGrid::CellFocused, grid, [grid] { CellFocused(grid); });
     QObject::connect(grid, &CalendarGrid::CellsRenamed, grid, [grid] { CellsRenamed(grid); });
     QObject::connect(grid, &CalendarGrid::CellDescribed, grid, [grid](int index) { CellDescribed(grid, index); });

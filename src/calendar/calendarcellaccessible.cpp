@@ -69,9 +69,7 @@ QString CalendarCellAccessible::text(QAccessible::Text type) const
     }
 }
 
-void CalendarCellAccessible::setText(QAccessible::Text, const QString &)
-{
-}
+void CalendarCellAccessible::setText(QAccessible::Text, const QString &) { }
 
 QRect CalendarCellAccessible::rect() const
 {

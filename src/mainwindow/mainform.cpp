@@ -1,8 +1,8 @@
 #include "mainwindow/mainform.h"
 
+#include "base/storeerror.h"
 #include "calendar/caldiary.h"
 #include "listwindow/listform.h"
-#include "base/storeerror.h"
 #include "mainwindow/workjournal.h"
 #include "store/diarymonth.h"
 #include "store/yearmonth.h"
@@ -21,7 +21,10 @@
 #include <QTimer>
 
 MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
-    : QWidget(parent), m_folder(folder), m_today(std::move(today)), m_sky(devicePixelRatioF())
+    : QWidget(parent)
+    , m_folder(folder)
+    , m_today(std::move(today))
+    , m_sky(devicePixelRatioF())
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Noterra"));
@@ -45,7 +48,7 @@ void MainForm::ConnectControls()
     connect(BtnEnd, &QPushButton::clicked, this, [this] { Guard([this] { BtnEndClick(); }); });
     connect(BtnList, &QPushButton::clicked, this, [this] { Guard([this] { BtnListClick(); }); });
     connect(CalDiary_, &CalDiary::SelectionChanged, this,
-            [this](const QDate &first) { Guard([this, first] { CalDiarySelectionChange(first); }); });
+        [this](const QDate &first) { Guard([this, first] { CalDiarySelectionChange(first); }); });
     connect(CalDiary_, &CalDiary::Clicked, this, [this] { Guard([this] { CalDiaryClick(); }); });
 }
 
@@ -88,10 +91,10 @@ void MainForm::LoadMonth(const QString &year, const QString &month)
     // The notice is modal: behind it the day view shows the month just opened, not the one left.
     ListDay();
     Report(NoticeTitle,
-           QStringLiteral("月のファイル「%1」を読み込めなかったため、この月は空の月として開きます。\n\n"
-                          "元のファイルは「%2」という名前で同じフォルダーに残してあります。"
-                          "書いてあった内容はそのファイルにあるので、消さずに取っておいてください。\n（%3）")
-               .arg(MonthFile::FileName(year, month), QFileInfo(result.keptAsidePath).fileName(), result.reason));
+        QStringLiteral("月のファイル「%1」を読み込めなかったため、この月は空の月として開きます。\n\n"
+                       "元のファイルは「%2」という名前で同じフォルダーに残してあります。"
+                       "書いてあった内容はそのファイルにあるので、消さずに取っておいてください。\n（%3）")
+            .arg(MonthFile::FileName(year, month), QFileInfo(result.keptAsidePath).fileName(), result.reason));
 }
 
 void MainForm::SaveMonth(const QString &year, const QString &month)
@@ -102,21 +105,22 @@ void MainForm::SaveMonth(const QString &year, const QString &month)
         Report(NoticeTitle, outcome.backupSkipped);
     const QString name = MonthFile::FileName(year, month);
     if (!outcome.keptAsidePath.isEmpty())
-        Report(NoticeTitle, QStringLiteral("ほかのプログラムが書き換えた「%1」を読み込めなかったため、そのファイルは「%2」という名前で"
-                                           "同じフォルダーに残し、この画面の内容で「%1」を保存しました。"
-                                           "残したファイルは消さずに、中身を確かめてください。\n（%3）")
-                                .arg(name, QFileInfo(outcome.keptAsidePath).fileName(), outcome.keptAsideReason));
+        Report(NoticeTitle,
+            QStringLiteral("ほかのプログラムが書き換えた「%1」を読み込めなかったため、そのファイルは「%2」という名前で"
+                           "同じフォルダーに残し、この画面の内容で「%1」を保存しました。"
+                           "残したファイルは消さずに、中身を確かめてください。\n（%3）")
+                .arg(name, QFileInfo(outcome.keptAsidePath).fileName(), outcome.keptAsideReason));
     if (outcome.conflictDays.empty())
         return;
     QStringList days;
     for (const int day : outcome.conflictDays)
         days.append(QStringLiteral("%1日").arg(day));
     Report(NoticeTitle,
-           QStringLiteral("「%1」は、この日記を開いている間にほかのプログラム（同期ソフトやほかのコンピューター）でも"
-                          "書き換えられていました。%2月%3は両方で違う内容になっていたため、この画面で書いた内容を保存し、"
-                          "ほかのプログラムの版は「%4」という名前で同じフォルダーに残しました。"
-                          "二つを見比べて、要る記事を書き写してください。ほかの日は両方の変更を合わせてあります。")
-               .arg(name, month, days.join(QStringLiteral("、")), QFileInfo(outcome.conflictPath).fileName()));
+        QStringLiteral("「%1」は、この日記を開いている間にほかのプログラム（同期ソフトやほかのコンピューター）でも"
+                       "書き換えられていました。%2月%3は両方で違う内容になっていたため、この画面で書いた内容を保存し、"
+                       "ほかのプログラムの版は「%4」という名前で同じフォルダーに残しました。"
+                       "二つを見比べて、要る記事を書き写してください。ほかの日は両方の変更を合わせてあります。")
+            .arg(name, month, days.join(QStringLiteral("、")), QFileInfo(outcome.conflictPath).fileName()));
 }
 
 void MainForm::FollowChangesElsewhere()
@@ -141,11 +145,12 @@ void MainForm::ReportConflictCopies()
     const QStringList copies = MonthFile::ConflictCopies(m_folder.Path());
     if (copies.isEmpty())
         return;
-    Report(NoticeTitle, QStringLiteral("日記のフォルダーに、同期ソフトが二つの版を残したらしいファイルがあります。"
-                                       "この日記はこれらを月のファイルとしては読みません。\n\n%1\n\n"
-                                       "中身を確かめ、要る記事があればこの日記に書き写してから、"
-                                       "ファイルを別の場所へ移すか削除してください。")
-                            .arg(copies.join(u'\n')));
+    Report(NoticeTitle,
+        QStringLiteral("日記のフォルダーに、同期ソフトが二つの版を残したらしいファイルがあります。"
+                       "この日記はこれらを月のファイルとしては読みません。\n\n%1\n\n"
+                       "中身を確かめ、要る記事があればこの日記に書き写してから、"
+                       "ファイルを別の場所へ移すか削除してください。")
+            .arg(copies.join(u'\n')));
 }
 
 bool MainForm::SaveLoadedMonth(const QString &whatNow)
@@ -164,8 +169,9 @@ bool MainForm::SaveLoadedMonth(const QString &whatNow)
         // Saving already dropped blank entries; the list must not show rows that are gone.
         ListDay();
         m_journal->Now();
-        Report(ErrorTitle, QStringLiteral("「%1」を保存できませんでした。書いた内容はまだ残っています。%2\n%3")
-                               .arg(MonthFile::FileName(strYear, strMonth), whatNow, error.message()));
+        Report(ErrorTitle,
+            QStringLiteral("「%1」を保存できませんでした。書いた内容はまだ残っています。%2\n%3")
+                .arg(MonthFile::FileName(strYear, strMonth), whatNow, error.message()));
         return false;
     }
 }

@@ -17,12 +17,14 @@
 
 void MainForm::CreateJournal()
 {
-    m_journal = new WorkJournal(JournalFile::PathFor(m_folder.OpenedPath()), [this] { return UnsavedWork(); }, this);
+    m_journal = new WorkJournal(
+        JournalFile::PathFor(m_folder.OpenedPath()), [this] { return UnsavedWork(); }, this);
     connect(m_journal, &WorkJournal::Failed, this, [this](const QString &reason) {
-        Report(ErrorTitle, QStringLiteral("書きかけの内容の控えを書けませんでした。このままでは、プログラムが急に終わったとき、"
-                                          "まだ保存していない内容が失われます。日記の保存はいつもどおりできるので、"
-                                          "こまめに保存してください。\n（%1）")
-                               .arg(reason));
+        Report(ErrorTitle,
+            QStringLiteral("書きかけの内容の控えを書けませんでした。このままでは、プログラムが急に終わったとき、"
+                           "まだ保存していない内容が失われます。日記の保存はいつもどおりできるので、"
+                           "こまめに保存してください。\n（%1）")
+                .arg(reason));
     });
     connect(TxtText, &QPlainTextEdit::textChanged, m_journal, &WorkJournal::Typed);
 }
@@ -54,9 +56,10 @@ bool MainForm::RestoreJournal()
 {
     const JournalFile::Found found = JournalFile::Read(JournalFile::PathFor(m_folder.OpenedPath()));
     if (!found.keptAsidePath.isEmpty())
-        Report(NoticeTitle, QStringLiteral("前回の書きかけの控えが壊れていて読めなかったため、使わずに「%1」として残しました。"
-                                           "日記はいつもどおり開きます。\n（%2）")
-                                .arg(found.keptAsidePath, found.reason));
+        Report(NoticeTitle,
+            QStringLiteral("前回の書きかけの控えが壊れていて読めなかったため、使わずに「%1」として残しました。"
+                           "日記はいつもどおり開きます。\n（%2）")
+                .arg(found.keptAsidePath, found.reason));
     if (!found.content)
         return false;
     const JournalContent &work = *found.content;
@@ -82,20 +85,22 @@ void MainForm::ShowRestoredWork(const JournalContent &work)
         // 保管しておわり saved the month without it; written back now, the title shows it too.
         WriteBack();
     }
-    Report(NoticeTitle, QStringLiteral("前回は、保存する前にプログラムが終わりました。そのときまだ保存していなかった内容"
-                                       "（%1年%2月）を元に戻し、書いていた日を開いています。\n"
-                                       "この内容はまだ保存されていません。いつもどおり、ほかの月へ移るときか"
-                                       "「保管しておわり」で保存されます。")
-                            .arg(strYear, strMonth));
+    Report(NoticeTitle,
+        QStringLiteral("前回は、保存する前にプログラムが終わりました。そのときまだ保存していなかった内容"
+                       "（%1年%2月）を元に戻し、書いていた日を開いています。\n"
+                       "この内容はまだ保存されていません。いつもどおり、ほかの月へ移るときか"
+                       "「保管しておわり」で保存されます。")
+            .arg(strYear, strMonth));
 }
 
 void MainForm::RemoveLeftovers()
 {
     const QStringList failures = MonthFile::RemoveLeftovers(m_folder.Path());
     if (!failures.isEmpty())
-        Report(NoticeTitle, QStringLiteral("途中で終わった保存の一時ファイルを片づけられませんでした。"
-                                           "日記には差し支えありません。要らないファイルなので、手で削除してかまいません。\n%1")
-                                .arg(failures.join(u'\n')));
+        Report(NoticeTitle,
+            QStringLiteral("途中で終わった保存の一時ファイルを片づけられませんでした。"
+                           "日記には差し支えありません。要らないファイルなので、手で削除してかまいません。\n%1")
+                .arg(failures.join(u'\n')));
 }
 
 void MainForm::KeepWorkNow()

@@ -16,7 +16,9 @@ struct DiaryFolder::Open
 {
     QByteArray path;
     int descriptor = -1;
-    struct stat identity {};
+    struct stat identity
+    {
+    };
 
     ~Open()
     {
@@ -82,15 +84,18 @@ QString DiaryFolder::Identity() const
 
 void DiaryFolder::VerifyInPlace() const
 {
-    struct stat now {};
+    struct stat now
+    {
+    };
     const bool named = stat(m_open->path.constData(), &now) == 0;
     if (named && now.st_dev == m_open->identity.st_dev && now.st_ino == m_open->identity.st_ino)
         return;
     const QString systemText = named ? QString() : QStringLiteral("\n（%1）").arg(SystemReason::Of(errno));
-    throw StoreError(QStringLiteral("日記のフォルダー「%1」が、このプログラムを起動したときのフォルダーではなくなっています"
-                                    "（ディスクが取り外された、フォルダーが移されたか消された、など）。"
-                                    "ほかの場所に保存してしまわないよう、保存しませんでした。"
-                                    "ディスクやフォルダーを元に戻してから、もう一度保存してください。"
-                                    "戻せないときは、書いた内容をほかの場所に写してから、プログラムを起動し直してください。%2")
-                         .arg(ShownName(), systemText));
+    throw StoreError(
+        QStringLiteral("日記のフォルダー「%1」が、このプログラムを起動したときのフォルダーではなくなっています"
+                       "（ディスクが取り外された、フォルダーが移されたか消された、など）。"
+                       "ほかの場所に保存してしまわないよう、保存しませんでした。"
+                       "ディスクやフォルダーを元に戻してから、もう一度保存してください。"
+                       "戻せないときは、書いた内容をほかの場所に写してから、プログラムを起動し直してください。%2")
+            .arg(ShownName(), systemText));
 }

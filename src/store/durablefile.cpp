@@ -47,7 +47,9 @@ bool CreateBeside(const QByteArray &target, QByteArray *name, const std::functio
 // month is made. -1 with errno set when the file cannot be read.
 int HoldsExactly(int fd, const QByteArray &bytes)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (fstat(fd, &info) != 0)
         return -1;
     if (info.st_size != bytes.size())
@@ -68,7 +70,9 @@ int HoldsExactly(int fd, const QByteArray &bytes)
 
 QByteArray ResolvedLink(const QByteArray &path)
 {
-    struct stat link {};
+    struct stat link
+    {
+    };
     if (lstat(path.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
         return path;
     char *resolved = realpath(path.constData(), nullptr);

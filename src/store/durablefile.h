@@ -45,7 +45,9 @@ private:
     QByteArray m_temporary;
     QByteArray m_written;
     QString m_backupSkipped;
-    struct stat m_old {};
+    struct stat m_old
+    {
+    };
     bool m_hasOld = false;
     int m_fd = -1;
 };

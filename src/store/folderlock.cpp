@@ -53,8 +53,8 @@ bool FolderLock::TakeOverUnwritten()
 bool FolderLock::TakeOverFromAnotherComputer()
 {
     QString host;
-    if (m_lock.error() != QLockFile::LockFailedError || !m_lock.getLockInfo(nullptr, &host, nullptr)
-        || host.isEmpty() || host == QSysInfo::machineHostName())
+    if (m_lock.error() != QLockFile::LockFailedError || !m_lock.getLockInfo(nullptr, &host, nullptr) || host.isEmpty()
+        || host == QSysInfo::machineHostName())
         return false;
     // A program of this computer that holds the file locked keeps it, whatever host name it wrote.
     if (!m_lock.removeStaleLockFile() || !m_lock.tryLock(0))

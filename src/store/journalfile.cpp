@@ -1,8 +1,8 @@
 #include "store/journalfile.h"
 
-#include "store/journalformat.h"
 #include "base/storeerror.h"
 #include "base/systemreason.h"
+#include "store/journalformat.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -50,7 +50,9 @@ void MakePrivateFolder(const QString &path, const QByteArray &folder)
     }
     if (mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
         Fail(path, errno);
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (stat(folder.constData(), &info) != 0)
         Fail(path, errno);
     if (!S_ISDIR(info.st_mode))
@@ -90,8 +92,8 @@ void SyncFolder(const QString &path, const QByteArray &folder)
 // A name beside the journal that says what the file is and is not taken yet.
 QString KeptAsideName(const QString &path)
 {
-    const QString base = path + QStringLiteral(".damaged-")
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base
+        = path + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString candidate = base;
     for (int number = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++number)
         candidate = base + u'-' + QString::number(number);
@@ -103,9 +105,10 @@ Found KeepAside(const QString &path, const QString &reason)
     QFile file(path);
     const QString aside = KeptAsideName(path);
     if (!file.rename(aside))
-        throw StoreError(QStringLiteral("復元用の記録「%1」を読み込めず、別の名前にして残すこともできませんでした。"
-                                        "記録はそのまま残っています。フォルダーに書き込めるか確かめてください。\n%2\n（%3）")
-                             .arg(QDir::toNativeSeparators(path), reason, file.errorString()));
+        throw StoreError(
+            QStringLiteral("復元用の記録「%1」を読み込めず、別の名前にして残すこともできませんでした。"
+                           "記録はそのまま残っています。フォルダーに書き込めるか確かめてください。\n%2\n（%3）")
+                .arg(QDir::toNativeSeparators(path), reason, file.errorString()));
     return Found { std::nullopt, aside, reason };
 }
 
@@ -145,7 +148,9 @@ Found Read(const QString &path)
         close(fd);
         return KeepAside(path, file.errorString());
     }
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (fstat(fd, &info) != 0)
         return KeepAside(path, SystemText(errno));
     if (!S_ISREG(info.st_mode) || info.st_size > LargestJournal)
@@ -199,7 +204,9 @@ void Remove(const QString &path)
         if (unlink(name.constData()) != 0 && errno != ENOENT)
             Fail(path, errno);
     }
-    struct stat info {};
+    struct stat info
+    {
+    };
     const QByteArray folder = DirectoryOf(target);
     if (stat(folder.constData(), &info) == 0)
         SyncFolder(path, folder);

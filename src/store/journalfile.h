@@ -21,8 +21,8 @@ QString PathFor(const QByteArray &diaryFolderPath);
 struct Found
 {
     std::optional<JournalContent> content; // nullopt when there is no journal or it was kept aside
-    QString keptAsidePath;                 // where a journal that could not be read now is
-    QString reason;                        // why it could not be read
+    QString keptAsidePath; // where a journal that could not be read now is
+    QString reason; // why it could not be read
 };
 
 // Reads the journal at path. A journal that cannot be read or decoded is renamed aside to

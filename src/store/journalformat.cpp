@@ -41,7 +41,10 @@ QString Damaged()
 class Parser
 {
 public:
-    explicit Parser(QByteArrayView body) : m_body(body) { }
+    explicit Parser(QByteArrayView body)
+        : m_body(body)
+    {
+    }
 
     bool Number(const char *key, qint64 low, qint64 high, qint64 *value)
     {

@@ -1,7 +1,7 @@
 #include "store/journalwriter.h"
 
-#include "store/journalfile.h"
 #include "base/storeerror.h"
+#include "store/journalfile.h"
 
 #include <exception>
 #include <utility>
@@ -101,5 +101,6 @@ void JournalWriter::Report(const QString &failure)
         return;
     // Queued to this object, so the signal comes from the thread that created the writer; a writer
     // destroyed before then takes the queued call with it.
-    QMetaObject::invokeMethod(this, [this, failure] { emit Failed(failure); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, failure] { emit Failed(failure); }, Qt::QueuedConnection);
 }

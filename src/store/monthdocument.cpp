@@ -1,11 +1,11 @@
 #include "store/monthdocument.h"
 
+#include "base/storeerror.h"
 #include "store/daysource.h"
 #include "store/diaryfolder.h"
 #include "store/diarynames.h"
 #include "store/monthmerge.h"
 #include "store/publicmod.h"
-#include "base/storeerror.h"
 #include "store/xml/xmldom.h"
 
 #include <algorithm>
@@ -150,9 +150,10 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
                 return outcome;
             } catch (const MonthFile::ChangedMeanwhile &error) {
                 if (attempt == SaveAttempts)
-                    throw StoreError(QStringLiteral("ほかのプログラムが「%1」を書き換え続けているため、保存できませんでした。"
-                                                    "同期ソフトなどの動きが止まってから、もう一度保存してください。（%2）")
-                                         .arg(MonthFile::FileName(year, month), error.message()));
+                    throw StoreError(
+                        QStringLiteral("ほかのプログラムが「%1」を書き換え続けているため、保存できませんでした。"
+                                       "同期ソフトなどの動きが止まってから、もう一度保存してください。（%2）")
+                            .arg(MonthFile::FileName(year, month), error.message()));
             }
         }
     } catch (const StoreError &error) {

@@ -19,8 +19,7 @@ namespace MonthDocument {
 // The month's file into state.xmlDoc, or an empty month (declaration and empty DIARY) when
 // there is none or it cannot be read; xmlDay becomes none. The result tells whether an
 // unreadable file was kept aside.
-MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year,
-                                const QString &month);
+MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);
 
 // What a save did beyond writing the month, for the user to hear of.
 struct SaveOutcome

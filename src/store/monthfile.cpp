@@ -1,8 +1,8 @@
 #include "store/monthfile.h"
 
-#include "store/durablefile.h"
 #include "base/storeerror.h"
 #include "base/systemreason.h"
+#include "store/durablefile.h"
 #include "store/xml/xmldom.h"
 
 #include <QDateTime>
@@ -35,7 +35,6 @@ QString NameBeside(const QString &path, const QString &kind)
         candidate = base + u'-' + QString::number(number);
     return candidate;
 }
-
 
 // A month file is far smaller; anything larger is no month of this diary, and reading it whole could
 // take all memory.
@@ -70,7 +69,8 @@ void VerifyReadsBack(const XmlDocument &doc, const QByteArray &written)
     XmlDocument again;
     QString reason;
     if (!again.loadXml(written, &reason))
-        throw StoreError(QStringLiteral("保存した内容を読み込み直せないため、元のファイルを残しました。（%1）").arg(reason));
+        throw StoreError(
+            QStringLiteral("保存した内容を読み込み直せないため、元のファイルを残しました。（%1）").arg(reason));
     if (!doc.sameContent(again))
         throw StoreError(QStringLiteral("保存した内容を読み込み直すと元と違うため、元のファイルを残しました。"));
 }
@@ -130,10 +130,11 @@ ReadResult KeepAside(const QString &path, const QString &reason)
     QFile file(path);
     const QString aside = NameBeside(path, QStringLiteral(".unreadable-"));
     if (!file.rename(aside))
-        throw StoreError(QStringLiteral("「%1」を読み込めず、別の名前にして残すこともできなかったため、この月は開きません。"
-                                        "ファイルはそのまま残っています。フォルダーに書き込めるか確かめてから、"
-                                        "もう一度この月を開いてください。\n（%2）")
-                             .arg(QFileInfo(path).fileName(), Failure(path, file.errorString())));
+        throw StoreError(
+            QStringLiteral("「%1」を読み込めず、別の名前にして残すこともできなかったため、この月は開きません。"
+                           "ファイルはそのまま残っています。フォルダーに書き込めるか確かめてから、"
+                           "もう一度この月を開いてください。\n（%2）")
+                .arg(QFileInfo(path).fileName(), Failure(path, file.errorString())));
     ReadResult result;
     result.status = ReadResult::Status::KeptAside;
     result.keptAsidePath = aside;
@@ -162,8 +163,9 @@ OnDisk Peek(const QString &path)
 {
     const RawFile raw = ReadRaw(path);
     if (!raw.failure.isEmpty())
-        throw StoreError(QStringLiteral("「%1」を読めないため、ほかのプログラムが変えていないか確かめられません。（%2）")
-                             .arg(QFileInfo(path).fileName(), Failure(path, raw.failure)));
+        throw StoreError(
+            QStringLiteral("「%1」を読めないため、ほかのプログラムが変えていないか確かめられません。（%2）")
+                .arg(QFileInfo(path).fileName(), Failure(path, raw.failure)));
     return { raw.exists, raw.bytes };
 }
 
@@ -231,9 +233,10 @@ WriteResult Write(const XmlDocument &doc, const QString &path, const std::option
         const QByteArray bytes = doc.saveXml();
         // What is written must load again, and the loader refuses anything larger.
         if (bytes.size() > LargestMonthFile)
-            throw StoreError(QStringLiteral("月のファイルが %1 MB を超えるため、保存しません。元のファイルを残しました。"
-                                            "長い記事を短くするか、いくつかを別の月へ移してください。")
-                                 .arg(LargestMonthFile / Megabyte));
+            throw StoreError(
+                QStringLiteral("月のファイルが %1 MB を超えるため、保存しません。元のファイルを残しました。"
+                               "長い記事を短くするか、いくつかを別の月へ移してください。")
+                    .arg(LargestMonthFile / Megabyte));
         DurableFile file(path);
         file.Write(bytes);
         // The file holds exactly these bytes, so loading them is loading the file.
@@ -246,11 +249,12 @@ WriteResult Write(const XmlDocument &doc, const QString &path, const std::option
         WriteResult result;
         result.bytes = bytes;
         if (!file.BackupSkipped().isEmpty())
-            result.backupSkipped = QStringLiteral("「%1」は保存しました。書いた内容は失われていません。"
-                                                  "ただ、置き換える前のファイルを前の版「%1.bak」として残せませんでした。"
-                                                  "「%1.bak」の名前の場所に何かがあるときは、それを別の場所へ移すと、"
-                                                  "次に保存するときからまた残ります。\n（%2）")
-                                       .arg(QFileInfo(path).fileName(), file.BackupSkipped());
+            result.backupSkipped
+                = QStringLiteral("「%1」は保存しました。書いた内容は失われていません。"
+                                 "ただ、置き換える前のファイルを前の版「%1.bak」として残せませんでした。"
+                                 "「%1.bak」の名前の場所に何かがあるときは、それを別の場所へ移すと、"
+                                 "次に保存するときからまた残ります。\n（%2）")
+                      .arg(QFileInfo(path).fileName(), file.BackupSkipped());
         return result;
     } catch (const ChangedMeanwhile &) {
         throw;

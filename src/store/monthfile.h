@@ -19,11 +19,16 @@ QString FilePath(const QString &directory, const QString &year, const QString &m
 
 struct ReadResult
 {
-    enum class Status { Loaded, Missing, KeptAside };
+    enum class Status
+    {
+        Loaded,
+        Missing,
+        KeptAside
+    };
     Status status = Status::Missing;
-    QByteArray bytes;      // what a loaded file held
+    QByteArray bytes; // what a loaded file held
     QString keptAsidePath; // where an unreadable file now is
-    QString reason;        // why it could not be read
+    QString reason; // why it could not be read
 };
 
 // What stands at a month's path now: whether there is a file, and its bytes.
@@ -41,7 +46,10 @@ struct OnDisk
 class ChangedMeanwhile : public StoreError
 {
 public:
-    ChangedMeanwhile() : StoreError(QStringLiteral("保存する直前に、ほかのプログラムが月のファイルを書き換えました。")) { }
+    ChangedMeanwhile()
+        : StoreError(QStringLiteral("保存する直前に、ほかのプログラムが月のファイルを書き換えました。"))
+    {
+    }
 };
 
 // Files beside the months that sync tools make when both sides changed a month
@@ -53,7 +61,6 @@ QStringList ConflictCopies(const QString &directory);
 // ("Diary202612.xml.<random>.tmp"); only the program holding the folder's lock may. Returns what
 // could not be removed, with the reason, in words for the user.
 QStringList RemoveLeftovers(const QString &directory);
-
 
 // Loads path into doc. A missing file leaves doc empty. A file that exists but cannot be read
 // is renamed aside (never overwritten) and doc is left empty. Throws StoreError, in words for the

@@ -51,8 +51,8 @@ void PutInDay(XmlDocument &disk, const XmlDocument &mine, int day)
 
 }
 
-std::vector<int> Merge(XmlDocument &disk, const XmlDocument *base, const XmlDocument &mine,
-                       const std::set<int> &changedDays)
+std::vector<int> Merge(
+    XmlDocument &disk, const XmlDocument *base, const XmlDocument &mine, const std::set<int> &changedDays)
 {
     std::vector<int> conflicts;
     for (const int day : changedDays) {

@@ -16,7 +16,7 @@ namespace MonthMerge {
 // program loaded it, or null when there was no file. Returns the days that the other side changed
 // too, and differently: mine's version stands there, and the caller keeps the disk's version
 // elsewhere.
-std::vector<int> Merge(XmlDocument &disk, const XmlDocument *base, const XmlDocument &mine,
-                       const std::set<int> &changedDays);
+std::vector<int> Merge(
+    XmlDocument &disk, const XmlDocument *base, const XmlDocument &mine, const std::set<int> &changedDays);
 
 }

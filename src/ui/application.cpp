@@ -17,7 +17,7 @@ void PrepareApplication(QApplication &app)
     QLocale::setDefault(japanese);
     auto *translator = new QTranslator(&app);
     if (translator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
 
     JapaneseFonts::RegisterSubstitutes();

@@ -36,11 +36,12 @@ EndSignals::EndSignals(QObject *parent)
     m_notifier = new QSocketNotifier(pair[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
         char bytes[16];
-        while (::read(pair[1], bytes, sizeof bytes) > 0) {
-        }
+        while (::read(pair[1], bytes, sizeof bytes) > 0) { }
         emit Received();
     });
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = OnEnd;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

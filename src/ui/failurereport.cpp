@@ -13,9 +13,9 @@ void Guarded(const std::function<void()> &handling, const std::function<void(con
     // the file whole or not at all.
     const auto unfinished = [&report](const QString &cause, const QString &whatNow, const QString &systemText) {
         report(cause
-               + QStringLiteral("この操作を最後まで行えませんでした。日記のファイルは、"
-                                "最後に保存したときのまま変わっていません。")
-               + whatNow + QStringLiteral("\n（%1）").arg(systemText));
+            + QStringLiteral("この操作を最後まで行えませんでした。日記のファイルは、"
+                             "最後に保存したときのまま変わっていません。")
+            + whatNow + QStringLiteral("\n（%1）").arg(systemText));
     };
     const QString checkTheWindow = QStringLiteral("画面の内容を確かめてから続けてください。");
     try {
@@ -24,8 +24,8 @@ void Guarded(const std::function<void()> &handling, const std::function<void(con
         unfinished(QString(), checkTheWindow, error.message());
     } catch (const std::bad_alloc &error) {
         unfinished(QStringLiteral("メモリーが足りなくなったため、"),
-                   QStringLiteral("ほかのプログラムを閉じてから、もう一度行ってください。"),
-                   QString::fromLatin1(error.what()));
+            QStringLiteral("ほかのプログラムを閉じてから、もう一度行ってください。"),
+            QString::fromLatin1(error.what()));
     } catch (const std::exception &error) {
         unfinished(QString(), checkTheWindow, QString::fromLocal8Bit(error.what()));
     }

@@ -19,8 +19,8 @@ void Place(std::initializer_list<Placement> placements)
     QWidget *previous = nullptr;
     for (const Placement &place : placements) {
         place.control->setObjectName(QString::fromLatin1(place.name));
-        place.control->setGeometry(place.left / TwipsPerPixel, place.top / TwipsPerPixel,
-                                   place.width / TwipsPerPixel, place.height / TwipsPerPixel);
+        place.control->setGeometry(place.left / TwipsPerPixel, place.top / TwipsPerPixel, place.width / TwipsPerPixel,
+            place.height / TwipsPerPixel);
         if (place.control->focusPolicy() == Qt::NoFocus)
             continue;
         if (previous)

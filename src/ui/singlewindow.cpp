@@ -21,7 +21,8 @@ QString SocketPath(const QString &folderIdentity)
 }
 
 SingleWindow::SingleWindow(const QString &folderIdentity, QWidget &window)
-    : m_window(window), m_server(new QLocalServer(this))
+    : m_window(window)
+    , m_server(new QLocalServer(this))
 {
     const QString path = SocketPath(folderIdentity);
     // Only the lock's holder gets here, so a socket already there was left by a holder that ended
@@ -29,7 +30,7 @@ SingleWindow::SingleWindow(const QString &folderIdentity, QWidget &window)
     QLocalServer::removeServer(path);
     if (!m_server->listen(path)) {
         qWarning("Noterra: a second start cannot bring this window to the front: %s: %s", qPrintable(path),
-                 qPrintable(m_server->errorString()));
+            qPrintable(m_server->errorString()));
         return;
     }
     connect(m_server, &QLocalServer::newConnection, this, &SingleWindow::Answer);
@@ -54,7 +55,6 @@ bool SingleWindow::CallHolder(const QString &folderIdentity)
     socket.connectToServer(SocketPath(folderIdentity));
     if (!socket.waitForConnected(AnswerMilliseconds))
         return false;
-    while (socket.bytesAvailable() < Raised.size() && socket.waitForReadyRead(AnswerMilliseconds)) {
-    }
+    while (socket.bytesAvailable() < Raised.size() && socket.waitForReadyRead(AnswerMilliseconds)) { }
     return socket.read(Raised.size()) == Raised;
 }

@@ -12,9 +12,8 @@ qreal RatioFor(qreal screenRatio)
 QImage Load(qreal screenRatio)
 {
     const qreal ratio = RatioFor(screenRatio);
-    QImageReader reader(ratio > 1 ? QStringLiteral(":/images/background@2x.png")
-                                  : QStringLiteral(":/images/background.png"),
-                        "PNG");
+    QImageReader reader(
+        ratio > 1 ? QStringLiteral(":/images/background@2x.png") : QStringLiteral(":/images/background.png"), "PNG");
     // Named, not guessed: guessing loads every image plugin of the system first.
     reader.setAutoDetectImageFormat(false);
     QImage sky = reader.read();

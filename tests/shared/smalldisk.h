@@ -60,7 +60,9 @@ public:
 
     qint64 Free() const
     {
-        struct statvfs info {};
+        struct statvfs info
+        {
+        };
         return statvfs(m_path.constData(), &info) == 0 ? qint64(info.f_bavail) * qint64(info.f_frsize) : -1;
     }
 

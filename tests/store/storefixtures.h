@@ -6,8 +6,8 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-#include <QStringList>
 #include <QStringEncoder>
+#include <QStringList>
 
 // One month as different encodings store it, written byte by byte: the 12th has one entry of two
 // lines (Japanese, a marker, half-width katakana), the 4th has an entry with an escaped ampersand
@@ -81,7 +81,10 @@ inline QStringList EntryTexts(const XmlNode &article)
 class FakeCalendar : public DaySource
 {
 public:
-    explicit FakeCalendar(int day) : m_day(day) { }
+    explicit FakeCalendar(int day)
+        : m_day(day)
+    {
+    }
     int Day() const override { return m_day; }
 
 private:

@@ -23,7 +23,9 @@ JournalContent FullContent()
 
 mode_t ModeOf(const QString &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : mode_t(-1);
 }
 

@@ -1,8 +1,8 @@
+#include "base/storeerror.h"
+#include "smalldisk.h"
 #include "store/diaryfolder.h"
 #include "store/monthdocument.h"
 #include "store/publicmod.h"
-#include "base/storeerror.h"
-#include "smalldisk.h"
 #include "storefixtures.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "store/monthfile.h"
 #include "base/storeerror.h"
+#include "smalldisk.h"
+#include "store/monthfile.h"
 #include "store/xml/xmldom.h"
 #include "store/yearmonth.h"
-#include "smalldisk.h"
 #include "storefixtures.h"
 
 #include <QDateTime>
@@ -452,7 +452,9 @@ void TestMonthFile::write_keepsModeAndOwner()
 
     MonthFile::Write(doc, MonthPath());
     QCOMPARE(Fixtures::ReadFile(MonthPath()), doc.saveXml());
-    struct stat info {};
+    struct stat info
+    {
+    };
     QCOMPARE(stat(path.constData(), &info), 0);
     QCOMPARE(uint(info.st_uid), owner);
     QCOMPARE(uint(info.st_gid), owner);
@@ -462,9 +464,9 @@ void TestMonthFile::write_keepsModeAndOwner()
 void TestMonthFile::write_changedBytes_keepThePreviousVersionAsBak()
 {
     const QString backup = MonthPath() + QStringLiteral(".bak");
-    const QList<std::pair<QString, QString>> saves = { { QStringLiteral("one"), QString() },
-        { QStringLiteral("two"), QStringLiteral("one") }, { QStringLiteral("two"), QStringLiteral("one") },
-        { QStringLiteral("three"), QStringLiteral("two") } };
+    const QList<std::pair<QString, QString>> saves
+        = { { QStringLiteral("one"), QString() }, { QStringLiteral("two"), QStringLiteral("one") },
+              { QStringLiteral("two"), QStringLiteral("one") }, { QStringLiteral("three"), QStringLiteral("two") } };
     QHash<QString, QByteArray> written;
     XmlDocument doc;
     for (const auto &[text, previous] : saves) {

@@ -51,7 +51,7 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay_data()
     // What a file beside the month must hold: the other side's conflicting or unreadable version.
     QTest::addColumn<QByteArray>("keptBeside");
     const auto row = [](const char *name, const QByteArray &base, const QStringList &steps, const QByteArray &there,
-                        const QByteArray &saved, const QList<int> &conflictDays = {}, const QByteArray &kept = {}) {
+                         const QByteArray &saved, const QList<int> &conflictDays = {}, const QByteArray &kept = {}) {
         QTest::newRow(name) << base << steps << there << saved << conflictDays << kept;
     };
     const QByteArray base = Month(Rain + Milk);

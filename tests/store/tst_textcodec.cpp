@@ -93,8 +93,8 @@ void TestTextCodec::makeTitle_data()
     const QString emoji = QStringLiteral(u"\U0001F600");
     QTest::newRow("an emoji cut in half at 19 is left out")
         << twenty.left(18) + emoji + QStringLiteral("x") << twenty.left(18);
-    QTest::newRow("an emoji whole within 19 stays") << twenty.left(17) + emoji + QStringLiteral("xy")
-                                                    << twenty.left(17) + emoji;
+    QTest::newRow("an emoji whole within 19 stays")
+        << twenty.left(17) + emoji + QStringLiteral("xy") << twenty.left(17) + emoji;
 }
 
 void TestTextCodec::makeTitle()

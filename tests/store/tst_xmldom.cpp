@@ -58,8 +58,8 @@ void TestXmlDom::load_eachEncoding_readsTheSameMonth()
 void TestXmlDom::load_shiftJis_readsCodePage932_data()
 {
     QTest::addColumn<QByteArray>("encoding");
-    for (const char *name : { "Shift_JIS", "SHIFT-JIS", "ShiftJIS", "SJIS", "MS_Kanji", "csShiftJIS", "x-sjis",
-                              "MS932", "Windows-31J" })
+    for (const char *name :
+        { "Shift_JIS", "SHIFT-JIS", "ShiftJIS", "SJIS", "MS_Kanji", "csShiftJIS", "x-sjis", "MS932", "Windows-31J" })
         QTest::newRow(name) << QByteArray(name);
 }
 

@@ -70,7 +70,7 @@ struct Window
         });
     }
 
-    template<typename T> T *Find(const char *name) const { return form->findChild<T *>(QString::fromLatin1(name)); }
+    template <typename T> T *Find(const char *name) const { return form->findChild<T *>(QString::fromLatin1(name)); }
     QListWidget *Titles() const { return Find<QListWidget>("ListTitle"); }
     QPlainTextEdit *Editor() const { return Find<QPlainTextEdit>("TxtText"); }
     QPushButton *Button(const char *name) const { return Find<QPushButton>(name); }

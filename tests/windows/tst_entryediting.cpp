@@ -157,14 +157,15 @@ void TestEntryEditing::btnNew_twice_writesBackTheFirst()
 void TestEntryEditing::btnNew_twoArticlesOfOneDay_addsToTheFirst()
 {
     WriteFile(Path("Diary20263.xml"),
-              MonthXml("<ARTICLE DATE=\"9\"><TEXT>a</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>b</TEXT></ARTICLE>"));
+        MonthXml("<ARTICLE DATE=\"9\"><TEXT>a</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>b</TEXT></ARTICLE>"));
     Window &window = Open();
     QVERIFY(window.ShowAndActivate());
     window.Click("BtnNew");
     window.Type("c");
     window.Click("BtnEnd");
-    QVERIFY(ReadFile(Path("Diary20263.xml"))
-                .contains("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>c</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>b</TEXT>"));
+    QVERIFY(
+        ReadFile(Path("Diary20263.xml"))
+            .contains("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>c</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>b</TEXT>"));
 }
 
 void TestEntryEditing::btnDel_withoutSelection_doesNothing()
@@ -191,7 +192,7 @@ void TestEntryEditing::btnDel_onlyEntry_leavesTheEmptyArticle()
     window.Click("BtnEnd");
     const QByteArray written = ReadFile(Path("Diary20263.xml"));
     QVERIFY2(written.contains("<ARTICLE DATE=\"9\"/>") || written.contains("<ARTICLE DATE=\"9\"></ARTICLE>"),
-             written.constData());
+        written.constData());
 }
 
 void TestEntryEditing::btnDel_rightAfterEditing_deletesTheEditedEntry()
@@ -561,9 +562,9 @@ void TestEntryEditing::markDays_marksDaysWithEntries()
     const QDate month = MonthWithFirstInCell(window.Calendar(), firstCell);
     QVERIFY(month.isValid());
     WriteFile(Path(QString("Diary%1%2.xml").arg(month.year()).arg(month.month())),
-              MonthXml("<ARTICLE DATE=\"1\"><TEXT>a</TEXT></ARTICLE><ARTICLE DATE=\"2\"/>"
-                       "<ARTICLE DATE=\"05\"><TEXT>b</TEXT></ARTICLE><ARTICLE DATE=\"x\"><TEXT>c</TEXT></ARTICLE>"
-                       "<ARTICLE DATE=\"31\"><TEXT>d</TEXT></ARTICLE><ARTICLE DATE=\"0\"><TEXT>e</TEXT></ARTICLE>"));
+        MonthXml("<ARTICLE DATE=\"1\"><TEXT>a</TEXT></ARTICLE><ARTICLE DATE=\"2\"/>"
+                 "<ARTICLE DATE=\"05\"><TEXT>b</TEXT></ARTICLE><ARTICLE DATE=\"x\"><TEXT>c</TEXT></ARTICLE>"
+                 "<ARTICLE DATE=\"31\"><TEXT>d</TEXT></ARTICLE><ARTICLE DATE=\"0\"><TEXT>e</TEXT></ARTICLE>"));
     QVERIFY(window.ShowAndActivate());
     window.Pick(month.addDays(3));
     const int last = month.daysInMonth();

@@ -22,10 +22,10 @@ void TestFailureReport::guarded_turnsWhatIsThrownIntoTheUsersText_data()
 {
     QTest::addColumn<std::function<void()>>("handling");
     QTest::addColumn<QString>("systemText");
-    QTest::newRow("nothing thrown, nothing told") << std::function<void()>([] { }) << QString();
+    QTest::newRow("nothing thrown, nothing told") << std::function<void()>([] {}) << QString();
     QTest::newRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); }) << "std::bad_alloc";
-    QTest::newRow("the library's error")
-        << std::function<void()>([] { throw std::runtime_error("Unknown error"); }) << "Unknown error";
+    QTest::newRow("the library's error") << std::function<void()>([] { throw std::runtime_error("Unknown error"); })
+                                         << "Unknown error";
     QTest::newRow("the XML layer's error")
         << std::function<void()>([] { throw StoreError("operation on a node that does not exist"); })
         << "operation on a node that does not exist";

@@ -1,8 +1,8 @@
 #include "diaryfixture.h"
 
+#include "base/storeerror.h"
 #include "mainwindow/sessionend.h"
 #include "smalldisk.h"
-#include "base/storeerror.h"
 #include "ui/application.h"
 #include "ui/skypicture.h"
 
@@ -153,8 +153,8 @@ void TestMainForm::startUp_showsTodayOfTodaysMonthWithoutSaving()
 {
     QTemporaryDir dir;
     WriteFile(dir.filePath("Diary20263.xml"),
-              MonthXml("<ARTICLE DATE=\"14\"><TEXT>other day</TEXT></ARTICLE>"
-                       "<ARTICLE DATE=\"15\"><TEXT>first</TEXT><TEXT>second\\nline</TEXT></ARTICLE>"));
+        MonthXml("<ARTICLE DATE=\"14\"><TEXT>other day</TEXT></ARTICLE>"
+                 "<ARTICLE DATE=\"15\"><TEXT>first</TEXT><TEXT>second\\nline</TEXT></ARTICLE>"));
     const QByteArray before = ReadFile(dir.filePath("Diary20263.xml"));
     Window window(dir.path(), QDate(2026, 3, 15));
     QCOMPARE(window.Calendar()->Value(), QDate(2026, 3, 15));
@@ -210,7 +210,7 @@ void TestMainForm::titleSelected_showsTheDecodedText()
 {
     QTemporaryDir dir;
     WriteFile(dir.filePath("Diary20263.xml"),
-              MonthXml("<ARTICLE DATE=\"15\"><TEXT>a</TEXT><TEXT>Meeting\\nRoom 3</TEXT></ARTICLE>"));
+        MonthXml("<ARTICLE DATE=\"15\"><TEXT>a</TEXT><TEXT>Meeting\\nRoom 3</TEXT></ARTICLE>"));
     Window window(dir.path(), QDate(2026, 3, 15));
     QVERIFY(window.ShowAndActivate());
     window.ClickTitle(1);
@@ -366,7 +366,8 @@ void TestMainForm::btnEnd_failedSave_keepsWindowAndDocument()
     QVERIFY(QDir().mkpath(path));
     window.Click("BtnEnd");
     QTRY_COMPARE(window.messages.size(), 2);
-    QVERIFY2(window.messages.last().contains("起動したときのフォルダーではなくなって"), qPrintable(window.messages.last()));
+    QVERIFY2(
+        window.messages.last().contains("起動したときのフォルダーではなくなって"), qPrintable(window.messages.last()));
     QVERIFY(window.form->isVisible());
     QVERIFY(QDir(path).isEmpty());
     QDir(path).removeRecursively();
@@ -471,9 +472,12 @@ void TestMainForm::unloadedMonth_refusesEditingInJapanese_data()
 {
     QTest::addColumn<QString>("obstacle");
     QTest::addColumn<QString>("button");
-    QTest::newRow("新規 beside a directory") << "directory" << "BtnNew";
-    QTest::newRow("削除 beside a directory") << "directory" << "BtnDel";
-    QTest::newRow("新規 beside a named pipe") << "pipe" << "BtnNew";
+    QTest::newRow("新規 beside a directory") << "directory"
+                                             << "BtnNew";
+    QTest::newRow("削除 beside a directory") << "directory"
+                                             << "BtnDel";
+    QTest::newRow("新規 beside a named pipe") << "pipe"
+                                              << "BtnNew";
 }
 
 void TestMainForm::unloadedMonth_refusesEditingInJapanese()
@@ -494,12 +498,12 @@ void TestMainForm::unloadedMonth_refusesEditingInJapanese()
     window.Click(button.toLatin1().constData());
     QCOMPARE(window.messages.size(), 2);
     QVERIFY2(window.messages.last().startsWith("2026年3月は") && window.messages.last().contains("編集できません"),
-             qPrintable(window.messages.last()));
+        qPrintable(window.messages.last()));
     QVERIFY(window.TitleTexts().isEmpty());
     QVERIFY(window.Editor()->isReadOnly());
     QVERIFY(!window.Month()->IsLoaded());
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
-             QStringList({ "Diary20263.xml" }));
+        QStringList({ "Diary20263.xml" }));
 }
 
 void TestMainForm::prepareApplication_givesQtsOwnTextsInJapanese()

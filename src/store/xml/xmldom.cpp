@@ -139,8 +139,7 @@ QString DeclarationData(xmlDocPtr doc)
 
 // The document's version and encoding were const in older libraries; either way they are the
 // document's own copies, unless its dictionary holds them.
-template <typename Char>
-void SetXmlString(xmlDocPtr doc, Char *&field, const QString &value)
+template <typename Char> void SetXmlString(xmlDocPtr doc, Char *&field, const QString &value)
 {
     if (field != nullptr && (doc->dict == nullptr || !xmlDictOwns(doc->dict, field)))
         xmlFree(const_cast<xmlChar *>(field));

@@ -45,7 +45,10 @@ public:
 private:
     friend class XmlDocument;
     friend class XmlNewNode;
-    explicit XmlNode(void *node) : m_node(node) { }
+    explicit XmlNode(void *node)
+        : m_node(node)
+    {
+    }
     void *m_node = nullptr;
 };
 
@@ -65,7 +68,10 @@ public:
 private:
     friend class XmlDocument;
     friend class XmlNode;
-    explicit XmlNewNode(void *node) : m_node(node) { }
+    explicit XmlNewNode(void *node)
+        : m_node(node)
+    {
+    }
     void *release();
     void *m_node = nullptr;
 };

@@ -25,8 +25,8 @@ int AppendToByteArray(void *context, const char *buffer, int length)
 }
 
 #if LIBXML_VERSION >= 21400
-xmlCharEncError EncodeWith(void *encoder, unsigned char *out, int *outLength, const unsigned char *in, int *inLength,
-                           int)
+xmlCharEncError EncodeWith(
+    void *encoder, unsigned char *out, int *outLength, const unsigned char *in, int *inLength, int)
 {
     switch (static_cast<RoundTripEncoder *>(encoder)->Convert(out, outLength, in, inLength)) {
     case -1:

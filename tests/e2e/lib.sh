@@ -249,6 +249,21 @@ click_and_watch()
     click "$target"
     wait_for 5 "$message" region_changed "$watched" "$before"
 }
+# Sets notice to a notice (お知らせ) that the program shows, if there is one.
+notice_shown()
+{
+    check_running
+    notice=$(LC_ALL=C.UTF-8 xdotool search --all --onlyvisible --pid "$app" --name '^お知らせ$' 2>/dev/null |
+        head -n1)
+    [ -n "$notice" ]
+}
+# A close asked for before the window manager has taken the notice on goes nowhere: asks again.
+notice_closed()
+{
+    timeout 5 wmctrl -i -c "$notice" 2>/dev/null
+    sleep 0.2
+    ! xwininfo -id "$notice" 2>/dev/null | grep -q IsViewable
+}
 shot() { import -window root "$shots/$1" 2>/dev/null || fail "no screenshot $1"; }
 
 running() { kill -0 "$app" 2>/dev/null; }

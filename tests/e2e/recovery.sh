@@ -23,12 +23,6 @@ start_display
 
 journals() { compgen -G "$XDG_STATE_HOME/noterra/*.journal"; }
 entries() { (cd "$portable" && find . -mindepth 1 | sort | tr '\n' ' '); }
-notice_shown()
-{
-    notice=$(LC_ALL=C.UTF-8 xdotool search --onlyvisible --name '^お知らせ$' 2>/dev/null | head -n1)
-    [ -n "$notice" ]
-}
-notice_gone() { ! notice_shown; }
 notice_painted() { [ "$(import -window "$notice" -format %k info: 2>/dev/null || echo 0)" -gt 20 ]; }
 # How many colours the title list's row shows: a row without a title shows one or two.
 row_colours()
@@ -75,8 +69,7 @@ restored()
     wait_for 20 "the start after $1 told nothing of the work brought back" notice_shown
     wait_for 5 "the notice was not painted" notice_painted
     shot "restored-after-$1.png"
-    timeout 5 wmctrl -i -c "$(printf '0x%x' "$notice")"
-    wait_for 5 "the notice did not close" notice_gone
+    wait_for 5 "the notice did not close" notice_closed
     take_main_window
     local row
     row=$(grep -o '<TEXT>' "$portable/$month_file" 2>/dev/null | wc -l)

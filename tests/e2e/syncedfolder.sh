@@ -55,20 +55,6 @@ write_there()
 besides() { (cd "$portable" && find . -name 'Diary*' ! -name "$month_file" | sed 's|^\./||' | sort | tr '\n' ' '); }
 
 window_hidden() { ! xwininfo -id "$window" | grep -q IsViewable; }
-notice_shown()
-{
-    check_running
-    notice=$(LC_ALL=C.UTF-8 xdotool search --all --onlyvisible --pid "$app" --name '^お知らせ$' 2>/dev/null |
-        head -n1)
-    [ -n "$notice" ]
-}
-# A close asked for before the window manager has taken the notice on goes nowhere: asks again.
-notice_closed()
-{
-    timeout 5 wmctrl -i -c "$notice" 2>/dev/null
-    sleep 0.2
-    ! xwininfo -id "$notice" 2>/dev/null | grep -q IsViewable
-}
 
 # Nothing unsaved here: the window follows the other version once it is activated again, and the
 # save point leaves the other program's file as it is.

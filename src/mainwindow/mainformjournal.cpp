@@ -87,10 +87,10 @@ void MainForm::ShowRestoredWork(const JournalContent &work)
     }
     Report(NoticeTitle,
         QStringLiteral("前回は、保存する前にプログラムが終わりました。そのときまだ保存していなかった内容"
-                       "（%1年%2月）を元に戻し、書いていた日を開いています。\n"
+                       "（%1年%2月）を元に戻し、書いていた%3日を開いています。\n"
                        "この内容はまだ保存されていません。いつもどおり、ほかの月へ移るときか"
                        "「保管しておわり」で保存されます。")
-            .arg(strYear, strMonth));
+            .arg(strYear, strMonth, QString::number(m_shownDate.day())));
 }
 
 void MainForm::RemoveLeftovers()

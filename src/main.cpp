@@ -15,7 +15,7 @@ namespace {
 
 MainForm *shownForm = nullptr;
 
-// Qt ends the program with exit() when it loses the display; the window's work then goes to its
+// Qt 6.4 ends the program with exit() when it loses the display; the window's work then goes to its
 // journal. Nothing can be shown any more, so a failure here has nowhere to go.
 void KeepWorkAtExit()
 {
@@ -62,6 +62,10 @@ int main(int argc, char *argv[])
         form.Notify(lock->Notice());
     form.show();
     const int status = app.exec();
+    // Newer Qt ends the event loop, not the program, when the display goes away: the window is then
+    // still open with its work, which goes to the journal as at exit(). After a close this finds the
+    // journal already as it should be.
+    KeepWorkAtExit();
     shownForm = nullptr;
     return status;
 }

@@ -2,6 +2,7 @@
 
 #include "base/storeerror.h"
 #include "base/systemreason.h"
+#include "store/writeall.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -122,17 +123,8 @@ DurableFile::~DurableFile()
 
 void DurableFile::Write(const QByteArray &bytes)
 {
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = write(m_fd, data, size_t(std::min<qsizetype>(left, qsizetype(1) << 30)));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            Fail(written < 0 ? errno : EIO);
-        data += written;
-        left -= written;
-    }
+    if (const int error = WriteAll(m_fd, bytes))
+        Fail(error);
     if (m_hasOld)
         TakeOverOwnerAndMode();
     if (fsync(m_fd) != 0)

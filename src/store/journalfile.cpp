@@ -3,6 +3,7 @@
 #include "base/storeerror.h"
 #include "base/systemreason.h"
 #include "store/journalformat.h"
+#include "store/writeall.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -59,21 +60,6 @@ void MakePrivateFolder(const QString &path, const QByteArray &folder)
         Fail(path, ENOTDIR);
     if ((info.st_mode & 077) != 0 && chmod(folder.constData(), 0700) != 0)
         Fail(path, errno);
-}
-
-void WriteAll(const QString &path, int fd, const QByteArray &bytes)
-{
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = write(fd, data, size_t(std::min<qsizetype>(left, qsizetype(1) << 30)));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            Fail(path, written < 0 ? errno : EIO);
-        data += written;
-        left -= written;
-    }
 }
 
 void SyncFolder(const QString &path, const QByteArray &folder)
@@ -181,7 +167,8 @@ void Write(const QString &path, const QByteArray &bytes)
         // A leftover of a cut-off write keeps its mode through O_CREAT; the journal is the user's alone.
         if (fchmod(fd, 0600) != 0)
             Fail(path, errno);
-        WriteAll(path, fd, bytes);
+        if (const int error = WriteAll(fd, bytes))
+            Fail(path, error);
         if (fsync(fd) != 0)
             Fail(path, errno);
     } catch (...) {

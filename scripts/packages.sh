@@ -12,6 +12,8 @@ NOTERRA_BENCH_PACKAGES=(libbenchmark-dev libx11-dev)
 # method frameworks with their Mozc engines.
 NOTERRA_E2E_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick faketime openbox wmctrl
     procps dbus-daemon dbus-bin at-spi2-core python3-pyatspi ibus ibus-mozc mozc-server fcitx5 fcitx5-mozc fcitx5-frontend-qt6)
+# The window tests run once more in a Japanese locale, made from this package's sources.
+NOTERRA_LOCALE_PACKAGES=(locales)
 # The formatting check (clang-format 14 on Debian 12; the check skips with other versions).
 NOTERRA_CHECK_PACKAGES=(clang-format)
 # The test run in a fresh chroot of another Debian suite (scripts/test-in-debian.sh).

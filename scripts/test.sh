@@ -7,7 +7,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/packages.sh"
 
 noterra_ensure_packages "${NOTERRA_BUILD_PACKAGES[@]}" "${NOTERRA_RUNTIME_PACKAGES[@]}" "${NOTERRA_E2E_PACKAGES[@]}" \
-    "${NOTERRA_BENCH_PACKAGES[@]}" "${NOTERRA_CHECK_PACKAGES[@]}"
+    "${NOTERRA_BENCH_PACKAGES[@]}" "${NOTERRA_CHECK_PACKAGES[@]}" "${NOTERRA_LOCALE_PACKAGES[@]}"
 
 build=${NOTERRA_TEST_BUILD:-$root/build-test}
 # The benchmarks are built too, though not run, so that they keep compiling.

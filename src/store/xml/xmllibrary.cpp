@@ -1,6 +1,7 @@
 #include "store/xml/xmllibrary.h"
 
 #include "base/storeerror.h"
+#include "store/xml/xmlerrortext.h"
 
 #include <mutex>
 
@@ -145,8 +146,7 @@ void ErrorCapture::Collect(void *context, Error error)
     auto *self = static_cast<ErrorCapture *>(context);
     if (error == nullptr || error->level < XML_ERR_ERROR || !self->m_text.isEmpty())
         return;
-    const QString message = QString::fromUtf8(error->message).trimmed();
-    self->m_text = error->line > 0 ? QStringLiteral("%1 行目：%2").arg(error->line).arg(message) : message;
+    self->m_text = XmlErrorText::Of(error->code, error->line, QString::fromUtf8(error->message).trimmed());
 }
 
 }

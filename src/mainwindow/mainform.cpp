@@ -5,6 +5,7 @@
 #include "listwindow/listform.h"
 #include "mainwindow/workjournal.h"
 #include "store/diarymonth.h"
+#include "store/folderwatcher.h"
 #include "store/yearmonth.h"
 #include "ui/application.h"
 #include "ui/failurereport.h"
@@ -33,6 +34,7 @@ MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
     m_month->setObjectName(QStringLiteral("DiaryMonth"));
     CreateControls();
     CreateJournal();
+    CreateWatcher();
     ConnectControls();
     Guard([this] { Load(); });
 }
@@ -64,7 +66,7 @@ void MainForm::Load()
     RemoveLeftovers();
     if (!restored)
         LoadToday();
-    ReportConflictCopies();
+    FollowFolder();
 }
 
 void MainForm::LoadToday()
@@ -121,36 +123,6 @@ void MainForm::SaveMonth(const QString &year, const QString &month)
                        "ほかのプログラムの版は「%4」という名前で同じフォルダーに残しました。"
                        "二つを見比べて、要る記事を書き写してください。ほかの日は両方の変更を合わせてあります。")
             .arg(name, month, days.join(QStringLiteral("、")), QFileInfo(outcome.conflictPath).fileName()));
-}
-
-void MainForm::FollowChangesElsewhere()
-{
-    // Work not yet saved is merged at the save point; nothing reloads under the user's hands.
-    if (!m_month->IsLoaded() || m_month->HasUnsavedChanges())
-        return;
-    try {
-        if (!m_month->ChangedOnDisk(m_folder, strYear, strMonth))
-            return;
-    } catch (const StoreError &) {
-        // The save point tells the user why the file cannot be read; told at every activation,
-        // each closed message would bring the next.
-        return;
-    }
-    LoadMonth(strYear, strMonth);
-    ListDay();
-}
-
-void MainForm::ReportConflictCopies()
-{
-    const QStringList copies = MonthFile::ConflictCopies(m_folder.Path());
-    if (copies.isEmpty())
-        return;
-    Report(NoticeTitle,
-        QStringLiteral("日記のフォルダーに、同期ソフトが二つの版を残したらしいファイルがあります。"
-                       "この日記はこれらを月のファイルとしては読みません。\n\n%1\n\n"
-                       "中身を確かめ、要る記事があればこの日記に書き写してから、"
-                       "ファイルを別の場所へ移すか削除してください。")
-            .arg(copies.join(u'\n')));
 }
 
 bool MainForm::SaveLoadedMonth(const QString &whatNow)
@@ -215,6 +187,7 @@ bool MainForm::SwitchMonth()
     }
     strMonth = month;
     strYear = year;
+    m_watcher->WatchMonth(MonthFile::FilePath(m_folder.Path(), strYear, strMonth));
     return true;
 }
 
@@ -286,7 +259,7 @@ void MainForm::changeEvent(QEvent *event)
     if (event->type() != QEvent::ActivationChange)
         return;
     if (isActiveWindow())
-        Guard([this] { FollowChangesElsewhere(); });
+        Guard([this] { FollowFolder(); });
     else
         Guard([this] { m_journal->Now(); });
 }

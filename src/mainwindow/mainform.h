@@ -13,6 +13,7 @@
 
 class CalDiary;
 class DiaryMonth;
+class FolderWatcher;
 class WorkJournal;
 struct JournalContent;
 class ListForm;
@@ -92,10 +93,18 @@ private:
     void RemoveLeftovers();
     void LoadMonth(const QString &year, const QString &month);
     void SaveMonth(const QString &year, const QString &month);
-    // The loaded month is read again when another program changed its file and nothing is unsaved.
+    // Follows what other programs do to the diary's folder: the lock's copies go, the loaded month
+    // is read again, new copies of months are named. Watched while the program runs, and looked at
+    // when the window is activated.
+    void CreateWatcher();
+    void FollowFolder();
+    // The loaded month is read again when another program changed its file, the new file can be
+    // read and nothing is unsaved.
     void FollowChangesElsewhere();
-    // Sync tools' copies of months beside the month files, mentioned once at start.
+    // Sync tools' copies of months beside the month files, each named once: those there at start,
+    // then each as it appears.
     void ReportConflictCopies();
+    QString DescribeConflictCopy(const QString &name) const;
     // Saves the loaded month into its own file; on failure tells the user why and what happens now.
     bool SaveLoadedMonth(const QString &whatNow);
     // Whether the program may end: nothing is unsaved, the user let it go, or it was saved on the
@@ -124,6 +133,8 @@ private:
 
     DiaryMonth *m_month = nullptr;
     WorkJournal *m_journal = nullptr;
+    FolderWatcher *m_watcher = nullptr;
+    QStringList m_namedCopies;
     QString strYear;
     QString strMonth;
     DiaryFolder m_folder;

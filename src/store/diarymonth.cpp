@@ -22,6 +22,11 @@ MonthFile::ReadResult DiaryMonth::LoadMonth(const DiaryFolder &folder, const QSt
     return MonthDocument::LoadMonth(*m_state, folder, year, month);
 }
 
+bool DiaryMonth::Reload(const DiaryFolder &folder, const QString &year, const QString &month)
+{
+    return MonthDocument::ReloadMonth(*m_state, folder, year, month);
+}
+
 MonthDocument::SaveOutcome DiaryMonth::SaveMonth(const DiaryFolder &folder, const QString &year, const QString &month)
 {
     return MonthDocument::SaveMonth(*m_state, folder, year, month);

@@ -46,6 +46,9 @@ public:
     // The month's file, or an empty month when there is none or it cannot be read; no day is
     // selected afterwards. Throws StoreError when the file can neither be read nor kept aside.
     MonthFile::ReadResult LoadMonth(const DiaryFolder &folder, const QString &year, const QString &month);
+    // The month's file as it is now, once another program changed it; true when it took its place.
+    // A missing or unreadable file changes nothing and is left where it is. Throws StoreError.
+    bool Reload(const DiaryFolder &folder, const QString &year, const QString &month);
     // Drops blank entries, then writes the month to its file, merged with another program's changes
     // to the file since it was loaded; a month with nothing unsaved whose file exists is left as
     // it is. Throws StoreError.

@@ -1,74 +1,165 @@
 #include "store/folderlock.h"
 
 #include "base/storeerror.h"
+#include "base/systemreason.h"
 #include "store/diaryfolder.h"
 
-#include <QDateTime>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSysInfo>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace {
 
-// Seconds after which a lock that names no holder was left by a program that ended while making it.
-constexpr qint64 UnwrittenLockAge = 10;
+// A sign is a few short lines; anything longer is no sign of this program's.
+constexpr int LargestSign = 4096;
+
+// What a lock file in the folder says of the program that wrote it. The lines are those that the
+// program has always written, so that the programs of other computers, old and new, read each other.
+struct Sign
+{
+    qint64 pid = 0;
+    QString program;
+    QString host;
+};
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(LargestSign);
+}
+
+Sign ReadSign(const QString &path)
+{
+    const QList<QByteArray> lines = ReadBytes(path).split('\n');
+    Sign sign;
+    sign.pid = lines.value(0).trimmed().toLongLong();
+    sign.program = QString::fromUtf8(lines.value(1));
+    sign.host = QString::fromUtf8(lines.value(2));
+    return sign;
+}
+
+// The name of the program that runs as pid, as the sign names it; empty when it cannot be told.
+QString ProgramName(qint64 pid)
+{
+    QString name = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid))).fileName();
+    // A program whose file was replaced since it started (a new version installed) runs on all the same.
+    name.remove(QRegularExpression(QStringLiteral(" \\(deleted\\)$")));
+    return name;
+}
+
+// A program of this computer that holds the diary under another runtime folder, or a version from
+// before the runtime lock, is known only by its sign.
+bool HeldHereBy(const Sign &sign)
+{
+    if (sign.host != QSysInfo::machineHostName() || sign.pid <= 0 || sign.pid == QCoreApplication::applicationPid())
+        return false;
+    if (::kill(pid_t(sign.pid), 0) != 0 && errno == ESRCH)
+        return false;
+    return !sign.program.isEmpty() && ProgramName(sign.pid) == sign.program;
+}
+
+// whatThen says what to do when no window of the diary is to be seen.
+QString AlreadyOpen(const DiaryFolder &folder, qint64 holder, const QString &whatThen)
+{
+    const QString process = holder > 0 ? QStringLiteral("\n（プロセス番号 %1）").arg(holder) : QString();
+    return QStringLiteral("フォルダー「%1」の日記は、ほかに起動しているプログラムですでに開いています。"
+                          "同じ日記を二つで開くと書いた内容が失われるため、こちらは何もせずに終了します。"
+                          "開いている方をお使いください。\n"
+                          "開いているウィンドウが見当たらないときは、%2%3")
+        .arg(folder.ShownName(), whatThen, process);
+}
+
+RuntimeLock LockOnThisComputer(const DiaryFolder &folder)
+{
+    try {
+        return RuntimeLock(folder.Identity());
+    } catch (const RuntimeLock::Held &held) {
+        throw StoreError(
+            AlreadyOpen(folder, held.Holder(), QStringLiteral("そのプログラムを終わらせてから起動し直してください。")));
+    }
+}
 
 }
 
 FolderLock::FolderLock(const DiaryFolder &folder)
-    : m_lock(folder.Path() + u'/' + FileName())
+    : m_runtime(LockOnThisComputer(folder))
+    , m_path(folder.Path() + u'/' + FileName())
 {
-    // A diary stays open for hours: the lock's age says nothing. Only a holder that no longer runs
-    // (or a machine started anew since) makes the lock stale.
-    m_lock.setStaleLockTime(0);
-    if (m_lock.tryLock(0) || TakeOverUnwritten() || TakeOverFromAnotherComputer())
-        return;
-    if (m_lock.error() == QLockFile::LockFailedError) {
-        qint64 holder = 0;
-        m_lock.getLockInfo(&holder, nullptr, nullptr);
-        const QString process = holder > 0 ? QStringLiteral("\n（プロセス番号 %1）").arg(holder) : QString();
-        throw StoreError(QStringLiteral("フォルダー「%1」の日記は、ほかに起動しているプログラムですでに開いています。"
-                                        "同じ日記を二つで開くと書いた内容が失われるため、こちらは何もせずに終了します。"
-                                        "開いている方をお使いください。\n"
-                                        "ほかに開いているものがないのにこの知らせが出るときは、"
-                                        "そのフォルダーの「%2」を消してから起動し直してください。%3")
-                             .arg(folder.ShownName(), FileName(), process));
+    // An empty sign, or one of a program that no longer runs (killed, a power cut), is replaced.
+    const Sign found = ReadSign(m_path);
+    if (HeldHereBy(found))
+        throw StoreError(AlreadyOpen(folder, found.pid,
+            QStringLiteral("そのプログラムを終わらせるか、それがもうないときは日記のフォルダーの「%1」を消してから、"
+                           "起動し直してください。")
+                .arg(FileName())));
+    if (!found.host.isEmpty() && found.host != QSysInfo::machineHostName())
+        m_notice = QStringLiteral("この日記は、別のコンピューター「%1」でも開いているかもしれません。"
+                                  "そのコンピューターで起動したプログラムの「%2」が、日記のフォルダーにありました"
+                                  "（フォルダーを同期しているときに起こります）。\n"
+                                  "両方で書いても、保存するときに日ごとに合わせるので、どちらの内容も失われません。"
+                                  "同じ日を両方で書いたときは、もう一方の版を別のファイルに残してお知らせします。")
+                       .arg(found.host, FileName());
+    WriteSign(folder);
+}
+
+FolderLock::~FolderLock()
+{
+    // A sync tool may have put another computer's sign in its place, or the user deleted it.
+    if (ReadBytes(m_path) == m_sign && ::unlink(QFile::encodeName(m_path).constData()) != 0) {
+        const int error = errno;
+        qWarning("Noterra: cannot remove %s: %s", qPrintable(m_path), qPrintable(SystemReason::Text(error)));
     }
-    // QLockFile keeps no system error text; the folder tells the user where to look.
+}
+
+void FolderLock::WriteSign(const DiaryFolder &folder)
+{
+    const qint64 pid = QCoreApplication::applicationPid();
+    m_sign = QByteArray::number(pid) + '\n' + ProgramName(pid).toUtf8() + '\n' + QSysInfo::machineHostName().toUtf8()
+        + '\n' + QSysInfo::machineUniqueId() + '\n' + QSysInfo::bootUniqueId() + '\n';
+    const QByteArray path = QFile::encodeName(m_path);
+    int descriptor = -1;
+    if (::unlink(path.constData()) == 0 || errno == ENOENT)
+        descriptor = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const bool written = descriptor >= 0 && ::write(descriptor, m_sign.constData(), m_sign.size()) == m_sign.size();
+    const int error = errno;
+    if (descriptor >= 0)
+        ::close(descriptor);
+    if (written)
+        return;
     throw StoreError(QStringLiteral("日記のフォルダー「%1」に「%2」を作れないため、日記を開けません。"
                                     "どのファイルにも手を付けずに終了します。"
-                                    "フォルダーに書き込めるか確かめてから、起動し直してください。")
-                         .arg(folder.ShownName(), FileName()));
-}
-
-bool FolderLock::TakeOverUnwritten()
-{
-    // A power cut soon after a start can leave the lock empty, naming no holder to ask about. A
-    // holder that runs still keeps the file locked, which removing a stale lock respects.
-    if (m_lock.error() != QLockFile::LockFailedError || m_lock.getLockInfo(nullptr, nullptr, nullptr))
-        return false;
-    const qint64 age = QFileInfo(m_lock.fileName()).lastModified().secsTo(QDateTime::currentDateTime());
-    return qAbs(age) > UnwrittenLockAge && m_lock.removeStaleLockFile() && m_lock.tryLock(0);
-}
-
-bool FolderLock::TakeOverFromAnotherComputer()
-{
-    QString host;
-    if (m_lock.error() != QLockFile::LockFailedError || !m_lock.getLockInfo(nullptr, &host, nullptr) || host.isEmpty()
-        || host == QSysInfo::machineHostName())
-        return false;
-    // A program of this computer that holds the file locked keeps it, whatever host name it wrote.
-    if (!m_lock.removeStaleLockFile() || !m_lock.tryLock(0))
-        return false;
-    m_notice = QStringLiteral("この日記は、別のコンピューター「%1」でも開いているかもしれません。"
-                              "そのコンピューターで起動したプログラムの「%2」が、日記のフォルダーにありました"
-                              "（フォルダーを同期しているときに起こります）。\n"
-                              "両方で書いても、保存するときに日ごとに合わせるので、どちらの内容も失われません。"
-                              "同じ日を両方で書いたときは、もう一方の版を別のファイルに残してお知らせします。")
-                   .arg(host, FileName());
-    return true;
+                                    "フォルダーに書き込めるか確かめてから、起動し直してください。\n（%3）")
+                         .arg(folder.ShownName(), FileName(), SystemReason::Text(error)));
 }
 
 QString FolderLock::FileName()
 {
     return QStringLiteral(".noterra.lock");
+}
+
+QStringList FolderLock::RemoveConflictCopies(const QString &directory)
+{
+    static const QRegularExpression copy(QStringLiteral(
+        "^\\.noterra(\\.sync-conflict-[^/]+| \\([^/)]*conflicted copy[^/)]*\\)|_conflict-[^/]+)\\.lock$"));
+    QStringList failures;
+    const QDir folder(directory);
+    for (const QString &name : folder.entryList({ QStringLiteral(".noterra*.lock") }, QDir::Files | QDir::Hidden)) {
+        if (!copy.match(name).hasMatch())
+            continue;
+        QFile file(folder.filePath(name));
+        if (!file.remove())
+            failures.append(QStringLiteral("%1（%2）").arg(name, file.errorString()));
+    }
+    return failures;
 }

@@ -161,6 +161,29 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
     }
 }
 
+bool ReloadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month)
+{
+    const QString path = MonthFile::FilePath(folder.Path(), year, month);
+    if (MonthFile::Holds(path, Base(state)))
+        return false;
+    MonthFile::OnDisk now;
+    try {
+        now = MonthFile::Peek(path);
+    } catch (const StoreError &error) {
+        throw StoreError(folder.Shown(error.message()));
+    }
+    XmlDocument fresh;
+    QString reason;
+    // A file that went away may come back under the same name in a moment, as some editors save.
+    if (!now.exists || now == Base(state) || !fresh.loadXml(now.bytes, &reason))
+        return false;
+    state.xmlDoc.swap(fresh);
+    state.xmlDay = XmlNode();
+    state.unsavedChanges = false;
+    RememberBase(state, true, now.bytes);
+    return true;
+}
+
 bool ChangedOnDisk(const PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month)
 {
     const QString path = MonthFile::FilePath(folder.Path(), year, month);

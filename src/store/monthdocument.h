@@ -40,6 +40,13 @@ struct SaveOutcome
 // document. The folder must still be in its place. Throws StoreError.
 SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);
 
+// Takes the month's file as it is now in place of the loaded month, as LoadMonth does, and returns
+// true; returns false and leaves everything as it was when the file is what this program last read
+// or wrote, or is missing or unreadable: another program may be half-way through writing it, so
+// nothing is kept aside and a later save without unsaved work leaves the file alone. Throws
+// StoreError, in words for the user, when something other than a month file stands at its place.
+bool ReloadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);
+
 // Whether the month's file now differs from what this program last read or wrote.
 bool ChangedOnDisk(const PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);
 

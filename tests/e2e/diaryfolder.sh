@@ -3,12 +3,13 @@
 # The folder is named in Shift_JIS bytes, as disks written on Windows name them, and holds the
 # month already: 保管しておわり writes that month, read from there, back into that folder and
 # nowhere else. A second program started on the folder while the first runs brings the first one's
-# window back to the front and ends; one that cannot reach the first says so in a message box and,
-# once the box is closed, ends with a failure status, neither touching a file. A program killed
-# with SIGKILL leaves its lock behind, and the next start takes the lock over, as it does an empty
-# lock that a power cut left and, with a notice, the lock of a program on another computer. A program
-# that cannot tell its folder (no /proc, in a mount namespace of its own) says so and ends
-# without touching a file.
+# window back to the front and ends, also once the folder's lock was deleted; one that cannot reach
+# the first says so in a message box and, once the box is closed, ends with a failure status,
+# neither touching a file. A program that ends leaves a lock that is not its own where it is. A
+# program killed with SIGKILL leaves its lock behind, and the next start takes the lock over, as it
+# does an empty lock that a power cut left and, with a notice, the lock of a program on another
+# computer. A program that cannot tell its folder (no /proc, in a mount namespace of its own) says
+# so and ends without touching a file.
 #
 # Usage: diaryfolder.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY
 set -uo pipefail
@@ -124,6 +125,21 @@ reap "$second"
 cmp -s "$work/original.xml" "$folder/$month_file" || fail "the second program changed $month_file"
 [ "$(lock_holder)" = "$first" ] || fail "the second program took the lock of the first"
 
+# The folder's lock deleted by hand, or by a sync tool carrying another computer's end here, does
+# not free the diary: a second start still brings the first window to the front.
+rm "$folder/.noterra.lock"
+xdotool windowminimize "$first_window"
+wait_for 5 "the first window was not minimized" window_hidden "$first_window"
+start_program
+second=$app
+reap "$second"
+[ $status -eq 0 ] || fail "the second program after the lock was deleted ended with status $status"
+wait_for 5 "the second start after the lock was deleted did not bring the first window to the front" \
+    window_active "$first_window"
+# The first program never deletes a lock that is not its own, such as one a sync tool brought.
+other_lock=$'4242\nnoterra\nanother-computer.example'
+printf '%s\n' "$other_lock" >"$folder/.noterra.lock"
+
 geometry=$(xwininfo -id "$first_window")
 left=$(awk -F: '/Absolute upper-left X/ { print $2 + 0 }' <<<"$geometry")
 top=$(awk -F: '/Absolute upper-left Y/ { print $2 + 0 }' <<<"$geometry")
@@ -136,6 +152,8 @@ reap "$first"
 [ "$(cat "$folder/$month_file")" = "$saved" ] ||
     fail "the folder's $month_file after saving is '$(cat "$folder/$month_file")', expected '$saved'"
 [ "$(at_root)" = "$root_before" ] || fail "the program wrote /$month_file"
+[ "$(cat "$folder/.noterra.lock" 2>/dev/null)" = "$other_lock" ] || fail "the first program removed another's lock"
+rm "$folder/.noterra.lock"
 # The save changed the month, so the file it replaced stays beside it as the previous version.
 [ "$(entries)" = "./$month_file ./$month_file.bak ./noterra " ] || fail "after the first program the folder holds $(entries)"
 cmp -s "$work/original.xml" "$folder/$month_file.bak" || fail "the previous version is not the month as it was"
@@ -174,4 +192,4 @@ wait_for 30 "the start over another computer's lock showed no notice" window_of 
 wmctrl -i -c "$(printf '0x%x' "$window")"
 took_over "another computer's lock" another-computer
 
-echo "PASS: the month in a Shift_JIS-named folder was saved there; a second program brought the first to the front, or was refused; the locks of a killed program, of a power cut and of another computer were taken over; $unknown_folder; screenshots in $shots"
+echo "PASS: the month in a Shift_JIS-named folder was saved there; a second program brought the first to the front, also once its lock was deleted, or was refused; the first left a lock not its own; the locks of a killed program, of a power cut and of another computer were taken over; $unknown_folder; screenshots in $shots"

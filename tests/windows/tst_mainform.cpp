@@ -11,6 +11,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+
 using namespace DiaryFixture;
 
 Q_DECLARE_METATYPE(SaveAnswer)
@@ -64,6 +66,9 @@ private slots:
     void fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom();
     void startUp_unreadableFile_isKeptAsideAndReported();
     void startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBeLeft();
+    void startUp_manyConflictCopies_namesTheFirstFewAndCountsTheRest();
+    void monthWrittenInPlaceElsewhere_isShownOnlyOnceWhole();
+    void syncToolsVersions_areFollowedAndNamedWhileTheWindowStaysActive();
     void unloadedMonth_refusesEditingInJapanese_data();
     void unloadedMonth_refusesEditingInJapanese();
     void prepareApplication_givesQtsOwnTextsInJapanese();
@@ -466,6 +471,75 @@ void TestMainForm::startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBe
     window.Click("BtnEnd");
     QVERIFY(QFileInfo(dir.filePath("Diary20263.xml/inside")).isDir());
     QVERIFY(QFile::exists(dir.filePath("Diary20264.xml")));
+}
+
+void TestMainForm::startUp_manyConflictCopies_namesTheFirstFewAndCountsTheRest()
+{
+    QTemporaryDir dir;
+    for (int copy = 100; copy < 140; ++copy)
+        WriteFile(dir.filePath(QStringLiteral("Diary20262 (conflicted copy %1).xml").arg(copy)), MonthXml(""));
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    QTRY_COMPARE(window.messages.size(), 1);
+    const QString &notice = window.messages.first();
+    QVERIFY2(notice.contains("copy 100).xml") && !notice.contains("copy 139).xml"), qPrintable(notice));
+    QVERIFY2(notice.contains("ほかに35個"), qPrintable(notice));
+    QVERIFY(notice.count(u'\n') < 15);
+}
+
+// Another program writes the month in place and pauses half-way; the window is activated in the pause.
+void TestMainForm::monthWrittenInPlaceElsewhere_isShownOnlyOnceWhole()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(MarchFile);
+    WriteFile(path, MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    const QByteArray there = MonthXml("<ARTICLE DATE=\"15\"><TEXT>there</TEXT><TEXT>more</TEXT></ARTICLE>");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write(there.left(there.size() / 2)) > 0 && file.flush());
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(window.ShowAndActivate());
+    QTest::qWait(1500);
+    QCOMPARE(window.TitleTexts(), QStringList({ "keep" }));
+    QVERIFY2(window.messages.isEmpty(), qPrintable(window.messages.join(u'\n')));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ MarchFile }));
+
+    QVERIFY(file.write(there.mid(there.size() / 2)) > 0 && file.flush());
+    QTRY_COMPARE(window.TitleTexts(), QStringList({ "there", "more" }));
+    window.Click("BtnEnd");
+    QCOMPARE(ReadFile(path), there);
+}
+
+// Both computers saved March: the sync tool puts the other side's version over the month and this
+// side's into a copy, and copies the lock too, while the window stays active with nothing unsaved.
+void TestMainForm::syncToolsVersions_areFollowedAndNamedWhileTheWindowStaysActive()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(MarchFile);
+    WriteFile(path, MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    const QString copy = "Diary20263.sync-conflict-20260315-120000-ABCDEFG.xml";
+    const QString lockCopy = dir.filePath(".noterra.sync-conflict-20260315-120000-ABCDEFG.lock");
+    WriteFile(dir.filePath(copy),
+        MonthXml("<ARTICLE DATE=\"3\"><TEXT>mine</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>there</TEXT></ARTICLE>"
+                 "<ARTICLE DATE=\"15\"><TEXT>keep</TEXT><TEXT>mine too</TEXT></ARTICLE>"));
+    WriteFile(path + ".tmp",
+        MonthXml("<ARTICLE DATE=\"9\"><TEXT>there</TEXT></ARTICLE>"
+                 "<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
+    QCOMPARE(::rename(QFile::encodeName(path + ".tmp").constData(), QFile::encodeName(path).constData()), 0);
+    WriteFile(lockCopy, "4242\nnoterra\nanother-computer.example\n");
+
+    QTRY_VERIFY(window.Month()->DaysWithEntries().contains(9));
+    QTRY_COMPARE(window.messages.size(), 1);
+    QVERIFY2(window.messages.first().contains(copy + "（この日記にない記事がある日：3日、15日）"),
+        qPrintable(window.messages.first()));
+    QTRY_VERIFY(!QFile::exists(lockCopy));
 }
 
 void TestMainForm::unloadedMonth_refusesEditingInJapanese_data()

@@ -1,0 +1,94 @@
+#include "store/runtimelock.h"
+
+#include "base/storeerror.h"
+#include "base/systemreason.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+QString SystemText(int error)
+{
+    return QStringLiteral("\n（%1）").arg(SystemReason::Text(error));
+}
+
+QString Unusable(const QString &folder, const QString &why)
+{
+    return QStringLiteral("同じ日記が二つ開かれないようにするための「%1」を使えないため、日記を開けません。"
+                          "どのファイルにも手を付けずに終了します。%2")
+        .arg(QDir::toNativeSeparators(folder), why);
+}
+
+// Another account that made the folder first, or opened it to others, could take or hold our locks.
+void VerifyPrivate(const QString &folder)
+{
+    struct stat status;
+    if (::lstat(QFile::encodeName(folder).constData(), &status) != 0) {
+        const int error = errno;
+        throw StoreError(Unusable(folder, SystemText(error)));
+    }
+    if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() || (status.st_mode & 077) != 0)
+        throw StoreError(Unusable(folder,
+            QStringLiteral("このアカウントだけが使えるフォルダーになっていません。"
+                           "そのフォルダーを消すか、持ち主とアクセス権（700）を直してから、起動し直してください。")));
+}
+
+}
+
+QString RuntimeLock::Folder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString folder = QDir::isAbsolutePath(runtime) ? runtime + QStringLiteral("/noterra")
+                                                         : QStringLiteral("/tmp/noterra-%1").arg(::geteuid());
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
+        const int error = errno;
+        throw StoreError(Unusable(folder, SystemText(error)));
+    }
+    VerifyPrivate(folder);
+    return folder;
+}
+
+RuntimeLock::RuntimeLock(const QString &name)
+{
+    const QString path = Folder() + u'/' + name + QStringLiteral(".lock");
+    m_descriptor = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (m_descriptor < 0) {
+        const int error = errno;
+        throw StoreError(Unusable(path, SystemText(error)));
+    }
+    if (::flock(m_descriptor, LOCK_EX | LOCK_NB) == 0) {
+        // The number only names the holder to a later start that is refused; the lock itself is the kernel's.
+        const QByteArray holder = QByteArray::number(QCoreApplication::applicationPid()) + '\n';
+        if (::ftruncate(m_descriptor, 0) != 0 || ::pwrite(m_descriptor, holder.constData(), holder.size(), 0) < 0) {
+            const int error = errno;
+            qWarning(
+                "Noterra: cannot name this program in %s: %s", qPrintable(path), qPrintable(SystemReason::Text(error)));
+        }
+        return;
+    }
+    const int error = errno;
+    char holder[32] = {};
+    const ssize_t read = ::pread(m_descriptor, holder, sizeof holder - 1, 0);
+    ::close(m_descriptor);
+    m_descriptor = -1;
+    if (error != EWOULDBLOCK)
+        throw StoreError(Unusable(path, SystemText(error)));
+    throw Held(read > 0 ? QByteArray(holder).trimmed().toLongLong() : 0);
+}
+
+RuntimeLock::~RuntimeLock()
+{
+    // The file stays: removing it would let a later start lock a new file while another still
+    // holds the old one.
+    if (m_descriptor >= 0)
+        ::close(m_descriptor);
+}

@@ -18,7 +18,8 @@ JournalContent FullContent()
     const QByteArray month = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<DIARY><ARTICLE DATE=\"15\"><TEXT>"
                              "\x93\xFA\x8B\x4C\xB1</TEXT></ARTICLE></DIARY>\n";
     return JournalContent { QStringLiteral("2026"), QStringLiteral("3"), 15, month + QByteArray(1, '\0'), true,
-        QByteArray("<DIARY/>\n"), { 3, 15, 31 }, 2, QStringLiteral(u"今日は晴れ。\r\n散歩 🌸") };
+        QByteArray("<DIARY/>\n"), { 3, 15, 31 }, 2, QStringLiteral(u"今日は晴れ。\r\n散歩 🌸"),
+        "0123456789abcdef0123456789abcdef", "/media/\x93\xFA\x8B\x4C/STICK1" };
 }
 
 mode_t ModeOf(const QString &path)
@@ -82,11 +83,23 @@ void TestJournal::decode_damagedJournal_isNeverApplied()
     }
     QVERIFY(!JournalFormat::Decode(whole + "\n", &reason));
     QVERIFY(!JournalFormat::Decode(whole + whole, &reason));
+    const auto signedAgain = [](QByteArray body) {
+        return body + "sha256=" + QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex() + '\n';
+    };
     // Another version with a digest that matches: only the version line can refuse it.
-    QByteArray other = whole.first(whole.size() - 72).replace("NOTERRA-JOURNAL 1\n", "NOTERRA-JOURNAL 2\n");
-    other += "sha256=" + QCryptographicHash::hash(other, QCryptographicHash::Sha256).toHex() + '\n';
+    const QByteArray other = signedAgain(whole.chopped(72).replace("NOTERRA-JOURNAL 2\n", "NOTERRA-JOURNAL 3\n"));
     QVERIFY(!JournalFormat::Decode(other, &reason));
     QVERIFY2(reason.contains(u"版"), qPrintable(reason));
+    // The first version, as the program before left it, knew nothing of the diary and still reads.
+    JournalContent first = FullContent();
+    first.diaryId.clear();
+    first.folderPath.clear();
+    const QByteArray firstVersion = signedAgain(JournalFormat::Encode(first)
+                                                    .chopped(72)
+                                                    .replace("NOTERRA-JOURNAL 2\n", "NOTERRA-JOURNAL 1\n")
+                                                    .replace("diary=\n", "")
+                                                    .replace("folder=0\n", ""));
+    QVERIFY(JournalFormat::Decode(firstVersion, &reason) == first);
 }
 
 void TestJournal::pathFor_separateFoldersInTheUsersStateFolder()

@@ -82,6 +82,7 @@ private slots:
     void sessionEnd_asksOnlyWhenAllowed();
     void btnEnd_failedSave_keepsWindowAndDocument();
     void journal_followsTheMovedDiaryAndNoOther();
+    void journal_ofWorkAlreadySaved_goesWithoutAWord();
     void fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom_data();
     void fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom();
     void startUp_unreadableFile_isKeptAsideAndReported();
@@ -436,6 +437,33 @@ void TestMainForm::journal_followsTheMovedDiaryAndNoOther()
     QVERIFY2(window.messages.first().contains(u"元に戻し"), qPrintable(window.messages.first()));
     window.Click("BtnEnd");
     QVERIFY(ReadFile(moved + u'/' + MarchFile).contains("<TEXT>keepmore</TEXT>"));
+    QCOMPARE(Journals(state), QStringList());
+}
+
+// Killed between the month's save and the journal's removal: the next start finds the work in the
+// month and neither brings it back nor blames another program for it.
+void TestMainForm::journal_ofWorkAlreadySaved_goesWithoutAWord()
+{
+    const OwnStateFolder state;
+    QTemporaryDir dir;
+    WriteFile(dir.filePath(MarchFile), MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
+    QString journal;
+    QByteArray bytes;
+    {
+        Window window(dir.path(), QDate(2026, 3, 15));
+        QVERIFY(window.ShowAndActivate());
+        TypeIntoKeep(window);
+        window.form->KeepWorkNow();
+        QCOMPARE(Journals(state).size(), 1);
+        journal = state.filePath(QStringLiteral("noterra/") + Journals(state).first());
+        bytes = ReadFile(journal);
+        window.Click("BtnEnd");
+    }
+    WriteFile(journal, bytes);
+    Window window(dir.path(), QDate(2026, 3, 1));
+    QVERIFY(window.ShowAndActivate());
+    QTest::qWait(50);
+    QCOMPARE(window.messages, QStringList());
     QCOMPARE(Journals(state), QStringList());
 }
 

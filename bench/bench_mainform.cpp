@@ -1,6 +1,7 @@
 #include "calendar/caldiary.h"
 #include "calendar/calendargrid.h"
 #include "mainwindow/mainform.h"
+#include "mainwindow/workjournal.h"
 #include "store/diarymonth.h"
 
 #include <QFile>
@@ -28,6 +29,7 @@ private slots:
     void writeBack_dayOf1000Entries();
     void monthSwitch_between31x100Months();
     void markDays_31x100Month();
+    void journalSnapshot_31x100Month();
 
 private:
     static QByteArray Month(int days, int entriesPerDay);
@@ -159,6 +161,28 @@ void BenchMainForm::markDays_31x100Month()
         emit form->Calendar()->Clicked();
     }
     QVERIFY(form->Calendar()->findChild<CalendarGrid *>()->IsMarked(QDate(2026, 3, 31)));
+}
+
+// What the window's thread spends to bring the journal up to date while a day of a large month is
+// being edited; the disk's part is the writer's.
+void BenchMainForm::journalSnapshot_31x100Month()
+{
+    MainForm *form = OpenOn(QDate(2026, 3, 10));
+    form->findChild<QListWidget *>(QStringLiteral("ListTitle"))->setCurrentRow(50);
+    auto *editor = form->findChild<QPlainTextEdit *>(QStringLiteral("TxtText"));
+    QInputMethodEvent typing;
+    typing.setCommitString(QStringLiteral("書き足し"));
+    QCoreApplication::sendEvent(editor, &typing);
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(editor, &focusOut);
+    auto *journal = form->findChild<WorkJournal *>();
+    QVERIFY(journal);
+    QCoreApplication::sendEvent(editor, &typing);
+    QBENCHMARK
+    {
+        journal->Now();
+    }
+    journal->Flush();
 }
 
 QTEST_MAIN(BenchMainForm)

@@ -16,6 +16,7 @@ class DiaryMonth;
 class FolderWatcher;
 class WorkJournal;
 struct JournalContent;
+class JournalSnapshot;
 class ListForm;
 class QLabel;
 class QListWidget;
@@ -88,7 +89,7 @@ private:
     bool RestoreJournal();
     void ShowRestoredWork(const JournalContent &work);
     // What the journal keeps: the month's unsaved state and the editor's text, or none.
-    std::optional<JournalContent> UnsavedWork() const;
+    std::optional<JournalSnapshot> UnsavedWork() const;
     // Temporary files of saves that were cut off, left beside the months.
     void RemoveLeftovers();
     void LoadMonth(const QString &year, const QString &month);

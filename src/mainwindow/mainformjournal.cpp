@@ -4,7 +4,7 @@
 #include "mainwindow/editortext.h"
 #include "mainwindow/workjournal.h"
 #include "store/diarymonth.h"
-#include "store/journalfile.h"
+#include "store/journalsnapshot.h"
 #include "store/monthfile.h"
 #include "store/textcodec.h"
 #include "store/yearmonth.h"
@@ -18,7 +18,7 @@
 void MainForm::CreateJournal()
 {
     m_journal = new WorkJournal(
-        JournalFile::PathFor(m_folder.OpenedPath()), [this] { return UnsavedWork(); }, this);
+        m_folder, [this] { return UnsavedWork(); }, this);
     connect(m_journal, &WorkJournal::Failed, this, [this](const QString &reason) {
         Report(ErrorTitle,
             QStringLiteral("書きかけの内容の控えを書けませんでした。このままでは、プログラムが急に終わったとき、"
@@ -29,7 +29,7 @@ void MainForm::CreateJournal()
     connect(TxtText, &QPlainTextEdit::textChanged, m_journal, &WorkJournal::Typed);
 }
 
-std::optional<JournalContent> MainForm::UnsavedWork() const
+std::optional<JournalSnapshot> MainForm::UnsavedWork() const
 {
     if (!m_month->IsLoaded())
         return std::nullopt;
@@ -48,18 +48,14 @@ std::optional<JournalContent> MainForm::UnsavedWork() const
     work.year = strYear;
     work.month = strMonth;
     work.day = m_shownDate.day();
-    m_month->FillJournal(work);
-    return work;
+    return m_month->Snapshot(std::move(work));
 }
 
 bool MainForm::RestoreJournal()
 {
-    const JournalFile::Found found = JournalFile::Read(JournalFile::PathFor(m_folder.OpenedPath()));
-    if (!found.keptAsidePath.isEmpty())
-        Report(NoticeTitle,
-            QStringLiteral("前回の書きかけの控えが壊れていて読めなかったため、使わずに「%1」として残しました。"
-                           "日記はいつもどおり開きます。\n（%2）")
-                .arg(found.keptAsidePath, found.reason));
+    const JournalPlace::Found found = m_journal->Find();
+    for (const QString &notice : found.notices)
+        Report(found.folderUnusable ? ErrorTitle : NoticeTitle, notice);
     if (!found.content)
         return false;
     const JournalContent &work = *found.content;
@@ -69,7 +65,7 @@ bool MainForm::RestoreJournal()
     strYear = YearMonth::YearText(CalDiary_->Year());
     strMonth = YearMonth::MonthText(CalDiary_->Month());
     m_month->Restore(work);
-    m_journal->Adopt();
+    m_journal->Adopt(found.path);
     ShowRestoredWork(work);
     return true;
 }

@@ -1,6 +1,6 @@
 #include "mainwindow/workjournal.h"
 
-#include "store/journalformat.h"
+#include "store/diaryfolder.h"
 #include "store/journalwriter.h"
 
 namespace {
@@ -8,10 +8,11 @@ constexpr int PauseMilliseconds = 2000;
 constexpr int LongestMilliseconds = 10000;
 }
 
-WorkJournal::WorkJournal(const QString &path, Snapshot snapshot, QObject *parent)
+WorkJournal::WorkJournal(const DiaryFolder &folder, Snapshot snapshot, QObject *parent)
     : QObject(parent)
+    , m_place(std::make_shared<JournalPlace>(folder))
     , m_snapshot(std::move(snapshot))
-    , m_writer(new JournalWriter(path, this))
+    , m_writer(new JournalWriter([place = m_place] { return place->Path(); }, this))
 {
     connect(m_writer, &JournalWriter::Failed, this, &WorkJournal::Failed);
     for (QTimer *timer : { &m_pause, &m_longest }) {
@@ -22,10 +23,22 @@ WorkJournal::WorkJournal(const QString &path, Snapshot snapshot, QObject *parent
     m_longest.setInterval(LongestMilliseconds);
 }
 
+JournalPlace::Found WorkJournal::Find()
+{
+    JournalPlace::Found found = m_place->Find();
+    if (found.folderUnusable)
+        m_writer->FailureTold();
+    return found;
+}
+
+void WorkJournal::Adopt(const QString &path)
+{
+    m_exists = true;
+    m_writer->Retire(path);
+}
+
 void WorkJournal::Typed()
 {
-    if (m_dropped)
-        return;
     m_pause.start();
     if (!m_longest.isActive())
         m_longest.start();
@@ -35,14 +48,17 @@ void WorkJournal::Now()
 {
     m_pause.stop();
     m_longest.stop();
-    if (m_dropped)
-        return;
-    const std::optional<JournalContent> work = m_snapshot();
+    std::optional<JournalSnapshot> work = m_snapshot();
     if (!work) {
         Remove();
         return;
     }
-    m_writer->Post(JournalFormat::Encode(*work));
+    if (m_dropped && work->SameWork(*m_dropped))
+        return;
+    m_dropped.reset();
+    // The month is written out into bytes on the writer's thread, not here.
+    m_writer->Post(
+        [place = m_place, work = std::move(*work)] { return work.Encode(place->Id(), place->FolderPath()); });
     m_exists = true;
 }
 
@@ -50,13 +66,14 @@ void WorkJournal::Saved()
 {
     m_pause.stop();
     m_longest.stop();
+    m_dropped.reset();
     Remove();
 }
 
 void WorkJournal::Dropped()
 {
     Saved();
-    m_dropped = true;
+    m_dropped = m_snapshot();
 }
 
 void WorkJournal::Flush()

@@ -1,12 +1,15 @@
 #pragma once
 
-#include "store/journalcontent.h"
+#include "store/journalplace.h"
+#include "store/journalsnapshot.h"
 
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class DiaryFolder;
 class JournalWriter;
 
 // Keeps the journal of the window's unsaved work up to date, so that a crash, a kill or a power cut
@@ -18,19 +21,24 @@ class WorkJournal : public QObject
     Q_OBJECT
 public:
     // The window's unsaved work, or none when there is nothing to keep.
-    using Snapshot = std::function<std::optional<JournalContent>()>;
+    using Snapshot = std::function<std::optional<JournalSnapshot>()>;
 
-    WorkJournal(const QString &path, Snapshot snapshot, QObject *parent = nullptr);
+    WorkJournal(const DiaryFolder &folder, Snapshot snapshot, QObject *parent = nullptr);
 
-    // The journal at path holds work that the window has taken back.
-    void Adopt() { m_exists = true; }
+    // The journal of the work that a run of this diary left unsaved, if any, and what the user must
+    // hear of. Throws StoreError.
+    JournalPlace::Found Find();
+    // The journal at path holds work that the window has taken back; it goes once this diary's own
+    // journal holds the work or the work is saved.
+    void Adopt(const QString &path);
     // The user typed: the journal follows when typing pauses, and meanwhile at least every 10 s.
     void Typed();
     // Brings the journal up to date now: the work as it stands, or no journal when nothing is unsaved.
     void Now();
     // The work was saved: the journal goes; later work is kept again.
     void Saved();
-    // The user chose to drop the work: the journal goes, and nothing is kept any more.
+    // The user chose to drop the work as it stands: the journal goes, and that work is not kept again;
+    // work done after the answer is (the desktop may call its logout off).
     void Dropped();
     // Waits until the disk holds what was handed over.
     void Flush();
@@ -42,10 +50,11 @@ signals:
 private:
     void Remove();
 
+    std::shared_ptr<JournalPlace> m_place;
     Snapshot m_snapshot;
     JournalWriter *m_writer = nullptr;
     QTimer m_pause;
     QTimer m_longest;
     bool m_exists = false;
-    bool m_dropped = false;
+    std::optional<JournalSnapshot> m_dropped;
 };

@@ -1,11 +1,14 @@
 #include "store/diarymonth.h"
 
 #include "base/storeerror.h"
+#include "store/diaryfolder.h"
 #include "store/diarynames.h"
 #include "store/journalcontent.h"
+#include "store/journalsnapshot.h"
 #include "store/monthdocument.h"
 #include "store/publicmod.h"
 #include "store/textcodec.h"
+#include "store/xml/xmldom.h"
 
 #include <algorithm>
 
@@ -52,12 +55,15 @@ QByteArray DiaryMonth::Bytes() const
     return m_state->xmlDoc.saveXml();
 }
 
-void DiaryMonth::FillJournal(JournalContent &content) const
+JournalSnapshot DiaryMonth::Snapshot(JournalContent content) const
 {
-    content.monthBytes = Bytes();
     content.baseExists = m_state->baseExists;
     content.baseBytes = m_state->baseBytes;
     content.changedDays.assign(m_state->changedDays.cbegin(), m_state->changedDays.cend());
+    // A copy of the document costs a small part of writing it out, which the journal's thread does.
+    auto month = std::make_shared<XmlDocument>();
+    month->copyFrom(m_state->xmlDoc);
+    return JournalSnapshot(std::move(content), std::move(month));
 }
 
 void DiaryMonth::Restore(const JournalContent &content)
@@ -70,6 +76,25 @@ void DiaryMonth::Restore(const JournalContent &content)
     m_state->baseBytes = content.baseBytes;
     m_state->changedDays = std::set<int>(content.changedDays.cbegin(), content.changedDays.cend());
     m_state->unsavedChanges = true;
+}
+
+bool DiaryMonth::AlreadySaved(const JournalContent &work, const DiaryFolder &folder)
+{
+    DiaryMonth probe;
+    try {
+        probe.Restore(work);
+        probe.SelectDay(work.day);
+        // The editor's text counts as the restored window writes it back.
+        if (work.openEntry >= 0)
+            probe.SetEntryText(work.openEntry, TextCodec::EncodeText(work.editorText));
+        MonthDocument::DropBlankEntries(*probe.m_state);
+        const MonthFile::OnDisk now = MonthFile::Peek(MonthFile::FilePath(folder.Path(), work.year, work.month));
+        XmlDocument disk;
+        return now.exists && disk.loadXml(now.bytes, nullptr) && probe.m_state->xmlDoc.sameContent(disk);
+    } catch (const StoreError &) {
+        // A month that cannot be read or compared is no proof that the work is saved.
+        return false;
+    }
 }
 
 void DiaryMonth::SelectDay(int day)

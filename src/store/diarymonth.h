@@ -11,6 +11,7 @@
 #include <vector>
 
 struct JournalContent;
+class JournalSnapshot;
 struct PublicMod;
 class DaySource;
 class DiaryFolder;
@@ -60,12 +61,15 @@ public:
     bool HasUnsavedChanges() const;
     // The whole month as its file would hold it, blank entries included.
     QByteArray Bytes() const;
-    // Puts the month's unsaved state into content: the document, the file it started from and the
-    // days changed since.
-    void FillJournal(JournalContent &content) const;
+    // content with the month's unsaved state added: a copy of the document, the file it started from
+    // and the days changed since.
+    JournalSnapshot Snapshot(JournalContent content) const;
     // Takes the month's state from a journal: the work is unsaved again, no day is selected, and a
     // save merges it with the file as it is by then. Throws StoreError when its month does not load.
     void Restore(const JournalContent &content);
+    // Whether the month's file in folder already holds all of a journal's work as a save writes it:
+    // the save was done and only the journal's removal was cut off.
+    static bool AlreadySaved(const JournalContent &work, const DiaryFolder &folder);
 
     // Makes the first ARTICLE of that day the selected day, or none when the day has no ARTICLE.
     void SelectDay(int day);

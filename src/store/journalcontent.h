@@ -17,6 +17,8 @@ struct JournalContent
     std::vector<int> changedDays; // days edited since the month was loaded
     int openEntry = -1; // entry position shown in the editor, -1 none
     QString editorText; // the editor's text (display form), may be newer than monthBytes
+    QByteArray diaryId; // the id of the diary it was written for; empty when that diary had none
+    QByteArray folderPath; // the diary's folder then, in the system's bytes; empty in the first version
 
     bool operator==(const JournalContent &) const = default;
 };

@@ -12,12 +12,14 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace JournalFile {
 
@@ -41,8 +43,15 @@ QByteArray DirectoryOf(const QByteArray &path)
     return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
 }
 
+QString SymbolicLinkReason()
+{
+    return QStringLiteral("このフォルダーはシンボリックリンクで、ほかの場所を指しています。"
+                          "ほかのアカウントと分け合う場所かもしれないため、たどりません。");
+}
+
 // Missing folders on the way are made 0700, as the user's state folders should be; the journal's
-// own folder is narrowed to 0700 even when something else made it wider.
+// own folder is narrowed to 0700 even when something else made it wider. A link in its place is
+// never followed: narrowing its target could close a folder that others share.
 void MakePrivateFolder(const QString &path, const QByteArray &folder)
 {
     for (qsizetype slash = folder.indexOf('/', 1); slash >= 0; slash = folder.indexOf('/', slash + 1)) {
@@ -51,15 +60,19 @@ void MakePrivateFolder(const QString &path, const QByteArray &folder)
     }
     if (mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
         Fail(path, errno);
+    const int fd = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     struct stat info
     {
     };
-    if (stat(folder.constData(), &info) != 0)
+    if (fd < 0 && lstat(folder.constData(), &info) == 0 && S_ISLNK(info.st_mode))
+        throw StoreError(QStringLiteral("作業中の内容の復元用の記録を、フォルダー「%1」に置けません。%2")
+                             .arg(QDir::toNativeSeparators(QFile::decodeName(folder)), SymbolicLinkReason()));
+    if (fd < 0)
         Fail(path, errno);
-    if (!S_ISDIR(info.st_mode))
-        Fail(path, ENOTDIR);
-    if ((info.st_mode & 077) != 0 && chmod(folder.constData(), 0700) != 0)
-        Fail(path, errno);
+    const int error = fstat(fd, &info) != 0 ? errno : (info.st_mode & 077) != 0 && fchmod(fd, 0700) != 0 ? errno : 0;
+    close(fd);
+    if (error != 0)
+        Fail(path, error);
 }
 
 void SyncFolder(const QString &path, const QByteArray &folder)
@@ -103,13 +116,58 @@ QString SystemText(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+QString HomeFolder()
+{
+    const QString home = qEnvironmentVariable("HOME");
+    if (QDir::isAbsolutePath(home))
+        return home;
+    // Started without HOME (a service, a cleared environment): the account's own entry says.
+    std::vector<char> buffer(4096);
+    passwd entry {};
+    passwd *found = nullptr;
+    int error = 0;
+    while ((error = getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found)) == ERANGE)
+        buffer.resize(buffer.size() * 2);
+    if (error != 0 || found == nullptr || found->pw_dir == nullptr || found->pw_dir[0] != '/')
+        return QString();
+    return QFile::decodeName(found->pw_dir);
+}
+
 }
 
 QString Folder()
 {
     const QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    const QString base = QDir::isAbsolutePath(state) ? state : QDir::homePath() + QStringLiteral("/.local/state");
-    return base + QStringLiteral("/noterra");
+    if (QDir::isAbsolutePath(state))
+        return QDir::cleanPath(state) + QStringLiteral("/noterra");
+    const QString home = HomeFolder();
+    return home.isEmpty() ? QString() : QDir::cleanPath(home) + QStringLiteral("/.local/state/noterra");
+}
+
+QString FolderProblem()
+{
+    const QString folder = Folder();
+    const auto unusable = [&folder](const QString &reason) {
+        return QStringLiteral("作業中の内容の復元用の記録を、フォルダー「%1」に置けません。直すまで、プログラムが"
+                              "急に終わったときには、まだ保存していない内容は守られません。日記の保存はいつもどおり"
+                              "できるので、こまめに保存してください。\n%2")
+            .arg(QDir::toNativeSeparators(folder), reason);
+    };
+    if (folder.isEmpty())
+        return unusable(QStringLiteral("ホームフォルダーがわかりません（HOME も XDG_STATE_HOME もありません）。"));
+    const QByteArray name = QFile::encodeName(folder);
+    struct stat info
+    {
+    };
+    if (lstat(name.constData(), &info) != 0)
+        return errno == ENOENT ? QString() : unusable(SystemReason::Of(errno));
+    if (S_ISLNK(info.st_mode))
+        return unusable(SymbolicLinkReason());
+    if (!S_ISDIR(info.st_mode))
+        return unusable(SystemReason::Of(ENOTDIR));
+    if (access(name.constData(), R_OK | W_OK | X_OK) != 0)
+        return unusable(SystemReason::Of(errno));
+    return QString();
 }
 
 QString PathFor(const QByteArray &diaryFolderPath)
@@ -118,16 +176,25 @@ QString PathFor(const QByteArray &diaryFolderPath)
     return Folder() + u'/' + QString::fromLatin1(digest) + QStringLiteral(".journal");
 }
 
+QString PathFor(const QByteArray &diaryId, const QByteArray &diaryFolderPath)
+{
+    const QByteArray digest = QCryptographicHash::hash(diaryFolderPath, QCryptographicHash::Sha256).toHex();
+    return Folder() + u'/' + QString::fromLatin1(diaryId + '-' + digest) + QStringLiteral(".journal");
+}
+
 Found Read(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
-    // Without waiting: a named pipe put in its place must not hold the program.
-    const int fd = open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // Without waiting: a named pipe put in its place must not hold the program. A link is not
+    // followed: it could lead to another diary's journal.
+    const int fd = open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        if (error == ENOENT && !QFileInfo(path).isSymLink())
+        if (error == ENOENT)
             return Found();
-        return KeepAside(path, SystemText(error));
+        return KeepAside(path,
+            error == ELOOP ? QStringLiteral("復元用の記録の場所にあるのはシンボリックリンクで、たどりません。")
+                           : SystemText(error));
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
@@ -154,17 +221,23 @@ Found Read(const QString &path)
 
 void Write(const QString &path, const QByteArray &bytes)
 {
+    if (!QDir::isAbsolutePath(path))
+        Fail(path, ENOENT);
     const QByteArray target = QFile::encodeName(path);
     const QByteArray folder = DirectoryOf(target);
     MakePrivateFolder(path, folder);
     // One fixed name: the folder lock keeps one writer per diary folder, and a write that was cut
-    // off leaves no pile of temporary files, only this one, which the next write reuses.
+    // off leaves no pile of temporary files, only this one. Whatever stands there is removed and the
+    // file made anew, so that nothing there (a named pipe, a link) can hold the program or lead
+    // elsewhere.
     const QByteArray temporary = target + ".tmp";
-    const int fd = open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (unlink(temporary.constData()) != 0 && errno != ENOENT)
+        Fail(path, errno);
+    const int fd = open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         Fail(path, errno);
     try {
-        // A leftover of a cut-off write keeps its mode through O_CREAT; the journal is the user's alone.
+        // The journal is the user's alone, whatever the umask.
         if (fchmod(fd, 0600) != 0)
             Fail(path, errno);
         if (const int error = WriteAll(fd, bytes))

@@ -12,11 +12,20 @@
 // sync between computers neither loses nor spreads it; readable by the user alone.
 namespace JournalFile {
 
-// $XDG_STATE_HOME/noterra, or ~/.local/state/noterra when that is unset or not absolute.
+// $XDG_STATE_HOME/noterra, or ~/.local/state/noterra when that is unset or not absolute, the home
+// taken from the account when HOME is unset; empty when there is no home at all.
 QString Folder();
 
-// One journal per diary folder, named from a SHA-256 of the folder's real absolute path bytes.
+// Why Folder() cannot hold a journal (not a folder, not the user's to write, a symbolic link), in
+// words for the user; empty when it can, or when it is still to be made.
+QString FolderProblem();
+
+// The journal of a diary folder whose diary has no id, named from a SHA-256 of the folder's path
+// bytes; the first version named every journal so.
 QString PathFor(const QByteArray &diaryFolderPath);
+// The journal of the diary of that id in that folder: a copy of the diary in another folder, open
+// at the same time, has a journal of its own.
+QString PathFor(const QByteArray &diaryId, const QByteArray &diaryFolderPath);
 
 struct Found
 {
@@ -25,15 +34,16 @@ struct Found
     QString reason; // why it could not be read
 };
 
-// Reads the journal at path. A journal that cannot be read or decoded is renamed aside to
+// Reads the journal at path; a symbolic link there is not followed. A journal that cannot be read or
+// decoded is renamed aside to
 // <path>.damaged-YYYYMMDD-HHMMSS, never deleted and never applied. Throws StoreError, in words for
 // the user, when even that rename fails.
 Found Read(const QString &path);
 
 // Replaces the journal at path so that a crash or power cut at any moment leaves either the
 // previous journal or the new one whole: a temporary file beside it (0600) is synced, renamed over
-// it, and the folder is synced. Creates the folder 0700 and narrows it to 0700 when it is wider.
-// Throws StoreError with the reason in Japanese.
+// it, and the folder is synced. Creates the folder 0700 and narrows it to 0700 when it is wider;
+// refuses a folder that is a symbolic link. Throws StoreError with the reason in Japanese.
 void Write(const QString &path, const QByteArray &bytes);
 
 // Deletes the journal at path and what a cut-off write left beside it, and syncs the folder, so

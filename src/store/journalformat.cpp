@@ -3,11 +3,15 @@
 #include <QCryptographicHash>
 #include <QList>
 
+#include <algorithm>
+
 namespace JournalFormat {
 
 namespace {
 
-const QByteArray FirstLine = QByteArrayLiteral("NOTERRA-JOURNAL 1");
+const QByteArray FirstLine = QByteArrayLiteral("NOTERRA-JOURNAL 2");
+// Journals left by the version before, which knew nothing of the diary they belonged to.
+const QByteArray FirstVersionLine = QByteArrayLiteral("NOTERRA-JOURNAL 1");
 const QByteArray Kind = QByteArrayLiteral("NOTERRA-JOURNAL ");
 const QByteArray DigestKey = QByteArrayLiteral("sha256=");
 constexpr qsizetype DigestLineSize = 7 + 64 + 1;
@@ -50,6 +54,17 @@ public:
     {
         QByteArrayView text;
         return Line(key, &text) && Parse(text, low, high, value);
+    }
+
+    // Nothing, or a diary's id as DiaryId writes it: lower-case hexadecimal.
+    bool Id(const char *key, QByteArray *id)
+    {
+        QByteArrayView text;
+        if (!Line(key, &text))
+            return false;
+        *id = text.toByteArray();
+        return std::all_of(
+            id->cbegin(), id->cend(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
     }
 
     bool Days(const char *key, std::vector<int> *days)
@@ -113,18 +128,19 @@ private:
     qsizetype m_position = 0;
 };
 
-std::optional<JournalContent> Parse(QByteArrayView body)
+std::optional<JournalContent> Parse(QByteArrayView body, bool firstVersion)
 {
     Parser parser(body);
     JournalContent content;
     qint64 day = 0, base = 0, open = 0;
-    QList<qint64> sizes(5);
+    QList<qint64> sizes(firstVersion ? 5 : 6);
     const qint64 most = body.size();
     const bool header = parser.Number("day", 1, LastDay, &day) && parser.Number("base", 0, 1, &base)
         && parser.Number("open", -1, most, &open) && parser.Days("changed", &content.changedDays)
-        && parser.Number("year", 0, most, &sizes[0]) && parser.Number("month", 0, most, &sizes[1])
-        && parser.Number("monthBytes", 0, most, &sizes[2]) && parser.Number("baseBytes", 0, most, &sizes[3])
-        && parser.Number("editorText", 0, most, &sizes[4]);
+        && (firstVersion || parser.Id("diary", &content.diaryId)) && parser.Number("year", 0, most, &sizes[0])
+        && parser.Number("month", 0, most, &sizes[1]) && parser.Number("monthBytes", 0, most, &sizes[2])
+        && parser.Number("baseBytes", 0, most, &sizes[3]) && parser.Number("editorText", 0, most, &sizes[4])
+        && (firstVersion || parser.Number("folder", 0, most, &sizes[5]));
     QList<QByteArray> blobs;
     if (!header || !parser.Blobs(sizes, &blobs) || (base == 0 && !blobs[3].isEmpty()))
         return std::nullopt;
@@ -136,6 +152,8 @@ std::optional<JournalContent> Parse(QByteArrayView body)
     content.monthBytes = blobs[2];
     content.baseBytes = blobs[3];
     content.editorText = QString::fromUtf8(blobs[4]);
+    if (!firstVersion)
+        content.folderPath = blobs[5];
     return content;
 }
 
@@ -155,13 +173,15 @@ QByteArray Encode(const JournalContent &content)
     AddLine(out, "base", content.baseExists ? "1" : "0");
     AddLine(out, "open", QByteArray::number(content.openEntry));
     AddLine(out, "changed", days.join(','));
+    AddLine(out, "diary", content.diaryId);
     AddLine(out, "year", QByteArray::number(year.size()));
     AddLine(out, "month", QByteArray::number(month.size()));
     AddLine(out, "monthBytes", QByteArray::number(content.monthBytes.size()));
     AddLine(out, "baseBytes", QByteArray::number(content.baseBytes.size()));
     AddLine(out, "editorText", QByteArray::number(editorText.size()));
+    AddLine(out, "folder", QByteArray::number(content.folderPath.size()));
     out += '\n';
-    out += year + month + content.monthBytes + content.baseBytes + editorText;
+    out += year + month + content.monthBytes + content.baseBytes + editorText + content.folderPath;
     AddLine(out, "sha256", Digest(out));
     return out;
 }
@@ -178,7 +198,7 @@ std::optional<JournalContent> Decode(const QByteArray &bytes, QString *reason)
         *reason = QStringLiteral("復元用の記録ではないファイルです。");
         return std::nullopt;
     }
-    if (first != FirstLine) {
+    if (first != FirstLine && first != FirstVersionLine) {
         *reason = QStringLiteral("復元用の記録が別の版の日記の形式（%1）で書かれていて、この版では読めません。")
                       .arg(QString::fromLatin1(first.sliced(Kind.size()).toByteArray().left(20)));
         return std::nullopt;
@@ -193,7 +213,8 @@ std::optional<JournalContent> Decode(const QByteArray &bytes, QString *reason)
         *reason = Damaged();
         return std::nullopt;
     }
-    std::optional<JournalContent> content = Parse(QByteArrayView(bytes).sliced(firstEnd + 1, bodyEnd - firstEnd - 1));
+    std::optional<JournalContent> content
+        = Parse(QByteArrayView(bytes).sliced(firstEnd + 1, bodyEnd - firstEnd - 1), first == FirstVersionLine);
     if (!content)
         *reason = Damaged();
     return content;

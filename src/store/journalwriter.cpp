@@ -6,10 +6,15 @@
 #include <exception>
 #include <utility>
 
-JournalWriter::JournalWriter(QString path, QObject *parent)
+JournalWriter::JournalWriter(std::function<QString()> path, QObject *parent)
     : QObject(parent)
     , m_path(std::move(path))
     , m_worker([this] { Run(); })
+{
+}
+
+JournalWriter::JournalWriter(const QString &path, QObject *parent)
+    : JournalWriter([path] { return path; }, parent)
 {
 }
 
@@ -25,7 +30,18 @@ JournalWriter::~JournalWriter()
 
 void JournalWriter::Post(QByteArray bytes)
 {
-    Hand(Operation { 0, false, std::move(bytes) });
+    Post([bytes = std::move(bytes)] { return bytes; });
+}
+
+void JournalWriter::Post(std::function<QByteArray()> makeBytes)
+{
+    Hand(Operation { 0, false, std::move(makeBytes) });
+}
+
+void JournalWriter::Retire(const QString &path)
+{
+    const std::lock_guard lock(m_mutex);
+    m_retired = path;
 }
 
 void JournalWriter::Remove()
@@ -43,7 +59,7 @@ bool JournalWriter::Flush()
 
 void JournalWriter::Hand(Operation operation)
 {
-    QByteArray replaced;
+    std::function<QByteArray()> replaced;
     {
         const std::lock_guard lock(m_mutex);
         operation.number = ++m_handed;
@@ -71,10 +87,7 @@ void JournalWriter::Run()
         }
         QString failure;
         try {
-            if (operation.remove)
-                JournalFile::Remove(m_path);
-            else
-                JournalFile::Write(m_path, operation.bytes);
+            Carry(operation);
         } catch (const StoreError &error) {
             failure = error.message();
         } catch (const std::exception &error) {
@@ -91,13 +104,39 @@ void JournalWriter::Run()
     }
 }
 
+void JournalWriter::Carry(const Operation &operation)
+{
+    const QString path = m_path();
+    if (operation.remove)
+        JournalFile::Remove(path);
+    else
+        JournalFile::Write(path, operation.bytes());
+    QString retired;
+    {
+        const std::lock_guard lock(m_mutex);
+        retired = std::exchange(m_retired, QString());
+    }
+    if (retired.isEmpty() || retired == path)
+        return;
+    try {
+        JournalFile::Remove(retired);
+    } catch (...) {
+        // Tried again after the next operation: a journal left there could bring saved work back.
+        const std::lock_guard lock(m_mutex);
+        if (m_retired.isEmpty())
+            m_retired = retired;
+        throw;
+    }
+}
+
 void JournalWriter::Report(const QString &failure)
 {
+    const bool told = m_told.exchange(false);
     if (failure.isEmpty()) {
         m_reported = false;
         return;
     }
-    if (std::exchange(m_reported, true))
+    if (std::exchange(m_reported, true) || told)
         return;
     // Queued to this object, so the signal comes from the thread that created the writer; a writer
     // destroyed before then takes the queued call with it.

@@ -46,6 +46,8 @@ MonthFile::OnDisk Base(const PublicMod &state)
     return { state.baseExists, state.baseBytes };
 }
 
+}
+
 void DropBlankEntries(PublicMod &state)
 {
     // From the last entry to the first, so that removing an entry never frees one still to be
@@ -58,6 +60,8 @@ void DropBlankEntries(PublicMod &state)
             parent.removeChild(*entry);
     }
 }
+
+namespace {
 
 void MarkChanged(PublicMod &state)
 {

@@ -69,6 +69,9 @@ void RemoveEntry(PublicMod &state, const XmlNode &entry);
 // month (1 to 31). Surrounding spaces and leading zeros are accepted, as other tools write them.
 std::optional<int> ArticleDay(const XmlNode &article);
 
+// Removes the blank entries, as a save does first.
+void DropBlankEntries(PublicMod &state);
+
 // Entries made only of spaces (U+0020, tab, U+3000) are blank and dropped when saving.
 bool IsBlank(const QString &text);
 

@@ -71,7 +71,8 @@ reap()
         [ "${started[i]}" = "$1" ] && unset 'started[i]'
     done
 }
-entries() { (cd "$folder" && find . -mindepth 1 | sort | tr '\n' ' '); }
+# The diary's id, made with the first journal of unsaved work, may or may not be there.
+entries() { (cd "$folder" && find . -mindepth 1 ! -name .noterra.id | sort | tr '\n' ' '); }
 lock_holder() { head -n1 "$folder/.noterra.lock" 2>/dev/null; }
 # The inner shell expands "$0", the command to run, once /proc is hidden.
 # shellcheck disable=SC2016

@@ -150,13 +150,13 @@ stored_bytes()
 }
 hex() { printf '%s' "$1" | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
 
-# The folder holds the program, the month file and at most its previous version (.bak) only; the
-# month file holds the declaration, then the
-# given entries in that order as the day's only ARTICLE, without a raw line break anywhere.
+# The folder holds the program, the month file and at most its previous version (.bak) and the
+# diary's id (.noterra.id) only; the month file holds the declaration, then the given entries in
+# that order as the day's only ARTICLE, without a raw line break anywhere.
 check_month_file()
 {
     local written path=$portable/$month_file
-    written=$(cd "$portable" && find . -mindepth 1 ! -name noterra ! -name "$month_file.bak" | sed 's|^\./||')
+    written=$(cd "$portable" && find . -mindepth 1 ! -name noterra ! -name "$month_file.bak" ! -name .noterra.id | sed 's|^\./||')
     [ "$written" = "$month_file" ] || fail "the folder holds '${written//$'\n'/, }' instead of $month_file"
 
     local content first body

@@ -22,7 +22,8 @@ export XDG_STATE_HOME=$work/state
 start_display
 
 journals() { compgen -G "$XDG_STATE_HOME/noterra/*.journal"; }
-entries() { (cd "$portable" && find . -mindepth 1 | sort | tr '\n' ' '); }
+# The diary's id comes with its first journal and stays; the folder is otherwise as it was.
+entries() { (cd "$portable" && find . -mindepth 1 ! -name .noterra.id | sort | tr '\n' ' '); }
 notice_painted() { [ "$(import -window "$notice" -format %k info: 2>/dev/null || echo 0)" -gt 20 ]; }
 # How many colours the title list's row shows: a row without a title shows one or two.
 row_colours()
@@ -56,6 +57,7 @@ left_unsaved()
     [ ! -e "$work/before.xml" ] || cmp -s "$work/before.xml" "$portable/$month_file" ||
         fail "ended by $1, the program wrote $month_file"
     rm -f "$work/before.xml"
+    [ -s "$portable/.noterra.id" ] || fail "ended by $1, the diary has no id of its own for its journal"
     local journal
     journal=$(journals) || fail "ended by $1, the program left no journal in $XDG_STATE_HOME/noterra"
     [ "$(stat -c %a "$journal" "$(dirname "$journal")" | paste -sd' ')" = "600 700" ] ||

@@ -2,13 +2,20 @@
 #include "store/journalformat.h"
 #include "store/journalwriter.h"
 
+#include "base/storeerror.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <future>
 
 namespace {
 
@@ -18,7 +25,8 @@ JournalContent FullContent()
     const QByteArray month = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<DIARY><ARTICLE DATE=\"15\"><TEXT>"
                              "\x93\xFA\x8B\x4C\xB1</TEXT></ARTICLE></DIARY>\n";
     return JournalContent { QStringLiteral("2026"), QStringLiteral("3"), 15, month + QByteArray(1, '\0'), true,
-        QByteArray("<DIARY/>\n"), { 3, 15, 31 }, 2, QStringLiteral(u"今日は晴れ。\r\n散歩 🌸") };
+        QByteArray("<DIARY/>\n"), { 3, 15, 31 }, 2, QStringLiteral(u"今日は晴れ。\r\n散歩 🌸"),
+        "0123456789abcdef0123456789abcdef", "/media/\x93\xFA\x8B\x4C/STICK1" };
 }
 
 mode_t ModeOf(const QString &path)
@@ -39,10 +47,16 @@ private slots:
     void roundTrip_givesTheSameContent_data();
     void roundTrip_givesTheSameContent();
     void decode_damagedJournal_isNeverApplied();
-    void pathFor_separateFoldersInTheUsersStateFolder();
+    void stateFolder_comesFromTheEnvironment_data();
+    void stateFolder_comesFromTheEnvironment();
     void read_damagedJournal_isKeptAside();
     void writer_writesPrivateFileAndRemoves();
     void writer_failure_isReportedOncePerRun();
+    void somethingInTheWay_neitherHoldsNorIsFollowed_data();
+    void somethingInTheWay_neitherHoldsNorIsFollowed();
+
+private:
+    QTemporaryDir m_scratch;
 };
 
 void TestJournal::roundTrip_givesTheSameContent_data()
@@ -82,23 +96,68 @@ void TestJournal::decode_damagedJournal_isNeverApplied()
     }
     QVERIFY(!JournalFormat::Decode(whole + "\n", &reason));
     QVERIFY(!JournalFormat::Decode(whole + whole, &reason));
+    const auto signedAgain = [](QByteArray body) {
+        return body + "sha256=" + QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex() + '\n';
+    };
     // Another version with a digest that matches: only the version line can refuse it.
-    QByteArray other = whole.first(whole.size() - 72).replace("NOTERRA-JOURNAL 1\n", "NOTERRA-JOURNAL 2\n");
-    other += "sha256=" + QCryptographicHash::hash(other, QCryptographicHash::Sha256).toHex() + '\n';
+    const QByteArray other = signedAgain(whole.chopped(72).replace("NOTERRA-JOURNAL 2\n", "NOTERRA-JOURNAL 3\n"));
     QVERIFY(!JournalFormat::Decode(other, &reason));
     QVERIFY2(reason.contains(u"版"), qPrintable(reason));
+    // The first version, as the program before left it, knew nothing of the diary and still reads.
+    JournalContent first = FullContent();
+    first.diaryId.clear();
+    first.folderPath.clear();
+    const QByteArray firstVersion = signedAgain(JournalFormat::Encode(first)
+                                                    .chopped(72)
+                                                    .replace("NOTERRA-JOURNAL 2\n", "NOTERRA-JOURNAL 1\n")
+                                                    .replace("diary=\n", "")
+                                                    .replace("folder=0\n", ""));
+    QVERIFY(JournalFormat::Decode(firstVersion, &reason) == first);
 }
 
-void TestJournal::pathFor_separateFoldersInTheUsersStateFolder()
+// Rows name an environment variable's value, or "-" to have it unset.
+void TestJournal::stateFolder_comesFromTheEnvironment_data()
 {
-    const QByteArray saved = qgetenv("XDG_STATE_HOME");
-    qputenv("XDG_STATE_HOME", "/state");
+    QTest::addColumn<QByteArray>("home");
+    QTest::addColumn<QByteArray>("state");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("usable");
+    const QString account = QFile::decodeName(getpwuid(getuid())->pw_dir);
+    QTest::newRow("XDG_STATE_HOME") << QByteArray("/h") << QByteArray("/state") << "/state/noterra" << true;
+    QTest::newRow("relative XDG_STATE_HOME is ignored")
+        << QByteArray("/h") << QByteArray("rel") << "/h/.local/state/noterra" << true;
+    QTest::newRow("no HOME: the account's home")
+        << QByteArray("-") << QByteArray("-") << account + "/.local/state/noterra" << true;
+    const QString file = m_scratch.filePath(QStringLiteral("file"));
+    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+    QTest::newRow("XDG_STATE_HOME names a file")
+        << QByteArray("/h") << QFile::encodeName(file) << file + "/noterra" << false;
+    const QString linked = m_scratch.filePath(QStringLiteral("linked"));
+    QVERIFY(QDir().mkpath(linked) && QFile::link(m_scratch.path(), linked + "/noterra"));
+    QTest::newRow("a link as the folder")
+        << QByteArray("/h") << QFile::encodeName(linked) << linked + "/noterra" << false;
+}
+
+void TestJournal::stateFolder_comesFromTheEnvironment()
+{
+    QFETCH(QByteArray, home);
+    QFETCH(QByteArray, state);
+    QFETCH(QString, folder);
+    QFETCH(bool, usable);
+    const QByteArray savedHome = qgetenv("HOME"), savedState = qgetenv("XDG_STATE_HOME");
+    const auto set = [](const char *name, const QByteArray &value) {
+        return value == "-" ? qunsetenv(name) : qputenv(name, value);
+    };
+    set("HOME", home);
+    set("XDG_STATE_HOME", state);
     const QString path = JournalFile::PathFor("/home/a/diary");
-    QVERIFY(path.startsWith(QStringLiteral("/state/noterra/")) && path.endsWith(QStringLiteral(".journal")));
+    const QString problem = JournalFile::FolderProblem();
     QCOMPARE_NE(path, JournalFile::PathFor("/home/a/diary2"));
-    qputenv("XDG_STATE_HOME", "relative/is/ignored");
-    QCOMPARE(JournalFile::Folder(), QDir::homePath() + QStringLiteral("/.local/state/noterra"));
-    qputenv("XDG_STATE_HOME", saved);
+    QCOMPARE_NE(path, JournalFile::PathFor("0123456789abcdef0123456789abcdef", "/home/a/diary"));
+    qputenv("HOME", savedHome);
+    set("XDG_STATE_HOME", savedState.isNull() ? "-" : savedState);
+    QVERIFY2(path.startsWith(folder + u'/') && path.endsWith(QStringLiteral(".journal")), qPrintable(path));
+    QVERIFY2(problem.isEmpty() == usable && (usable || problem.contains(folder)), qPrintable(problem));
 }
 
 void TestJournal::read_damagedJournal_isKeptAside()
@@ -171,6 +230,61 @@ void TestJournal::writer_failure_isReportedOncePerRun()
     QTRY_COMPARE(failed.count(), 2);
     QTest::qWait(50);
     QCOMPARE(failed.count(), 2);
+}
+
+// What stands at the journal's names: a named pipe that would hold a writer forever, links to what
+// is not the journal's own.
+void TestJournal::somethingInTheWay_neitherHoldsNorIsFollowed_data()
+{
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("named pipe at the temporary name") << "noterra/x.journal.tmp" << true;
+    QTest::newRow("link at the temporary name") << "noterra/x.journal.tmp" << true;
+    QTest::newRow("link as the journal") << "noterra/x.journal" << true;
+    QTest::newRow("link as the folder") << "noterra" << false;
+}
+
+void TestJournal::somethingInTheWay_neitherHoldsNorIsFollowed()
+{
+    QFETCH(QString, in);
+    QFETCH(bool, written);
+    QTemporaryDir state, shared;
+    const QString path = state.filePath(QStringLiteral("noterra/x.journal"));
+    const QString other = shared.filePath(QStringLiteral("other.journal"));
+    const QByteArray otherBytes = JournalFormat::Encode(JournalContent());
+    QVERIFY(QDir().mkpath(state.filePath(QStringLiteral("noterra")))
+        && chmod(QFile::encodeName(shared.path()), 01777) == 0);
+    QFile file(other);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(otherBytes) == otherBytes.size());
+    file.close();
+    const QByteArray name = QFile::encodeName(state.filePath(in));
+    QVERIFY(QDir(state.filePath(in)).removeRecursively());
+    if (QByteArray(QTest::currentDataTag()).startsWith("named pipe"))
+        QVERIFY(mkfifo(name.constData(), 0600) == 0);
+    else
+        QVERIFY(symlink(QFile::encodeName(in == "noterra" ? shared.path() : other).constData(), name.constData()) == 0);
+    // The journal of that link is another diary's: it is set aside, never read.
+    const JournalFile::Found found = JournalFile::Read(path);
+    QVERIFY(!found.content);
+    auto write
+        = std::async(std::launch::async, [&] { JournalFile::Write(path, JournalFormat::Encode(FullContent())); });
+    if (write.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+        // Frees the writer that waits for a reader, so that the suite ends.
+        const int reader = open(name.constData(), O_RDONLY | O_NONBLOCK);
+        write.wait();
+        close(reader);
+        QFAIL("the journal's write waited on what stood in its way");
+    }
+    QString failure;
+    try {
+        write.get();
+    } catch (const StoreError &error) {
+        failure = error.message();
+    }
+    QVERIFY2(failure.isEmpty() == written && (written || failure.contains(u"シンボリックリンク")), qPrintable(failure));
+    QCOMPARE(JournalFile::Read(path).content.has_value(), written);
+    QCOMPARE(ModeOf(shared.path()), mode_t(01777));
+    QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == otherBytes);
 }
 
 QTEST_GUILESS_MAIN(TestJournal)

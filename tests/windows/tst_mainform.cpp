@@ -38,6 +38,27 @@ void TypeIntoKeep(const Window &window)
     window.Type("more");
 }
 
+// The journals in the state folder of a test's own.
+QStringList Journals(const QTemporaryDir &state)
+{
+    return QDir(state.filePath(QStringLiteral("noterra"))).entryList({ QStringLiteral("*.journal") }, QDir::Files);
+}
+
+// Points the journal at a state folder of the test's own for as long as it lives.
+class OwnStateFolder : public QTemporaryDir
+{
+public:
+    OwnStateFolder()
+        : m_saved(qgetenv("XDG_STATE_HOME"))
+    {
+        qputenv("XDG_STATE_HOME", QFile::encodeName(path()));
+    }
+    ~OwnStateFolder() { qputenv("XDG_STATE_HOME", m_saved); }
+
+private:
+    QByteArray m_saved;
+};
+
 }
 
 // The main window's layout, start-up, day view and save-and-exit.
@@ -62,6 +83,8 @@ private slots:
     void sessionEnd_asksOnlyWhenAllowed_data();
     void sessionEnd_asksOnlyWhenAllowed();
     void btnEnd_failedSave_keepsWindowAndDocument();
+    void journal_followsTheMovedDiaryAndNoOther();
+    void journal_ofWorkAlreadySaved_goesWithoutAWord();
     void fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom_data();
     void fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom();
     void startUp_unreadableFile_isKeptAsideAndReported();
@@ -306,12 +329,13 @@ void TestMainForm::sessionEnd_asksOnlyWhenAllowed_data()
     QTest::addColumn<int>("questions");
     QTest::addColumn<bool>("mayEnd");
     QTest::addColumn<bool>("written");
+    QTest::addColumn<bool>("journaled"); // the work stays in the journal after the answer
     const auto cancel = SaveAnswer::Cancel;
-    QTest::newRow("nothing changed") << false << true << cancel << 0 << true << false;
-    QTest::newRow("no interaction allowed: ends unsaved") << true << false << cancel << 0 << true << false;
-    QTest::newRow("保管しておわり") << true << true << SaveAnswer::SaveAndQuit << 1 << true << true;
-    QTest::newRow("保管せずにおわる") << true << true << SaveAnswer::QuitWithoutSaving << 1 << true << false;
-    QTest::newRow("キャンセル") << true << true << cancel << 1 << false << false;
+    QTest::newRow("nothing changed") << false << true << cancel << 0 << true << false << false;
+    QTest::newRow("no interaction allowed: ends unsaved") << true << false << cancel << 0 << true << false << true;
+    QTest::newRow("保管しておわり") << true << true << SaveAnswer::SaveAndQuit << 1 << true << true << false;
+    QTest::newRow("保管せずにおわる") << true << true << SaveAnswer::QuitWithoutSaving << 1 << true << false << false;
+    QTest::newRow("キャンセル") << true << true << cancel << 1 << false << false << true;
 }
 
 void TestMainForm::sessionEnd_asksOnlyWhenAllowed()
@@ -322,6 +346,8 @@ void TestMainForm::sessionEnd_asksOnlyWhenAllowed()
     QFETCH(int, questions);
     QFETCH(bool, mayEnd);
     QFETCH(bool, written);
+    QFETCH(bool, journaled);
+    const OwnStateFolder state;
     QTemporaryDir dir;
     const QString path = dir.filePath(MarchFile);
     WriteFile(path, MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
@@ -345,6 +371,12 @@ void TestMainForm::sessionEnd_asksOnlyWhenAllowed()
     QCOMPARE(window.questions.size(), questions);
     QVERIFY(window.form->isVisible());
     QCOMPARE(ReadFile(path) != before, written);
+    window.form->KeepWorkNow();
+    QCOMPARE(Journals(state).size(), journaled ? 1 : 0);
+    // The desktop may still call the logout off: what is typed from then on is kept as ever.
+    TypeIntoKeep(window);
+    window.form->KeepWorkNow();
+    QCOMPARE(Journals(state).size(), 1);
     if (!mayEnd)
         return;
     QEvent quit(QEvent::Quit);
@@ -376,6 +408,68 @@ void TestMainForm::btnEnd_failedSave_keepsWindowAndDocument()
     QVERIFY(window.form->isVisible());
     QVERIFY(QDir(path).isEmpty());
     QDir(path).removeRecursively();
+}
+
+// Killed with work unsaved, the diary's folder moved away and a new, empty diary made in its place:
+// the work comes back in the moved diary only.
+void TestMainForm::journal_followsTheMovedDiaryAndNoOther()
+{
+    const OwnStateFolder state;
+    QTemporaryDir root;
+    const QString old = root.filePath(QStringLiteral("diary"));
+    const QString moved = root.filePath(QStringLiteral("STICK1"));
+    QVERIFY(QDir().mkdir(old));
+    WriteFile(old + u'/' + MarchFile, MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
+    auto killed = std::make_unique<Window>(old, QDate(2026, 3, 15));
+    QVERIFY(killed->ShowAndActivate());
+    TypeIntoKeep(*killed);
+    killed->form->KeepWorkNow();
+    // Gone without a close, as after SIGKILL.
+    killed.reset();
+    QVERIFY(QDir().rename(old, moved) && QDir().mkdir(old));
+
+    Window fresh(old, QDate(2026, 3, 15));
+    QVERIFY(fresh.ShowAndActivate());
+    QCOMPARE(fresh.TitleTexts(), QStringList());
+    QCOMPARE(fresh.messages, QStringList());
+    QVERIFY(fresh.form->close());
+    QCOMPARE(QDir(old).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
+
+    Window window(moved, QDate(2026, 4, 1));
+    QVERIFY(window.ShowAndActivate());
+    QCOMPARE(window.TitleTexts(), QStringList({ "keepmore" }));
+    QTRY_COMPARE(window.messages.size(), 1);
+    QVERIFY2(window.messages.first().contains(u"元に戻し"), qPrintable(window.messages.first()));
+    window.Click("BtnEnd");
+    QVERIFY(ReadFile(moved + u'/' + MarchFile).contains("<TEXT>keepmore</TEXT>"));
+    QCOMPARE(Journals(state), QStringList());
+}
+
+// Killed between the month's save and the journal's removal: the next start finds the work in the
+// month and neither brings it back nor blames another program for it.
+void TestMainForm::journal_ofWorkAlreadySaved_goesWithoutAWord()
+{
+    const OwnStateFolder state;
+    QTemporaryDir dir;
+    WriteFile(dir.filePath(MarchFile), MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
+    QString journal;
+    QByteArray bytes;
+    {
+        Window window(dir.path(), QDate(2026, 3, 15));
+        QVERIFY(window.ShowAndActivate());
+        TypeIntoKeep(window);
+        window.form->KeepWorkNow();
+        QCOMPARE(Journals(state).size(), 1);
+        journal = state.filePath(QStringLiteral("noterra/") + Journals(state).first());
+        bytes = ReadFile(journal);
+        window.Click("BtnEnd");
+    }
+    WriteFile(journal, bytes);
+    Window window(dir.path(), QDate(2026, 3, 1));
+    QVERIFY(window.ShowAndActivate());
+    QTest::qWait(50);
+    QCOMPARE(window.messages, QStringList());
+    QCOMPARE(Journals(state), QStringList());
 }
 
 void TestMainForm::fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom_data()

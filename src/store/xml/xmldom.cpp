@@ -265,6 +265,20 @@ void XmlDocument::clear()
     d->reset(xmlNewDoc(BAD_CAST "1.0"));
 }
 
+void XmlDocument::copyFrom(const XmlDocument &other)
+{
+    // A new document has no dictionary, so every name of the copy is a string of its own.
+    const xmlDocPtr copy = xmlCopyDoc(other.d->doc, 1);
+    const xmlNodePtr declaration = other.d->declaration ? xmlCopyNode(other.d->declaration, 1) : nullptr;
+    if (copy == nullptr || (other.d->declaration != nullptr && declaration == nullptr)) {
+        xmlFreeDoc(copy);
+        xmlFreeNode(declaration);
+        throw std::bad_alloc();
+    }
+    d->reset(copy);
+    xmlFreeNode(std::exchange(d->declaration, declaration));
+}
+
 XmlNode XmlDocument::documentElement() const
 {
     return XmlNode(xmlDocGetRootElement(d->doc));

@@ -97,6 +97,9 @@ public:
     bool sameContent(const XmlDocument &other) const;
 
     void clear();
+    // Replaces the whole content with a deep copy of other's. The copy shares nothing with other, not
+    // even the library's name dictionary, so it may be written out on another thread meanwhile.
+    void copyFrom(const XmlDocument &other);
     // Exchanges the whole content with other's; handles into either keep pointing at their nodes.
     void swap(XmlDocument &other) noexcept { std::swap(d, other.d); }
     XmlNode documentElement() const;

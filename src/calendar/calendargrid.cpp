@@ -1,17 +1,19 @@
 #include "calendar/calendargrid.h"
 
 #include "calendar/calendarrange.h"
+#include "calendar/japaneseholidays.h"
 
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
 constexpr int RowCount = CalendarRange::CellCount / CalendarRange::ColumnCount;
 
-// Sundays red and Saturdays blue, as Japanese calendars print them.
+// Sundays and holidays red and Saturdays blue, as Japanese calendars print them.
 const QColor SundayColour(0xc0, 0x1c, 0x1c);
 const QColor SaturdayColour(0x1c, 0x44, 0xc0);
 const QColor OtherMonthColour(0xa0, 0xa0, 0xa0);
@@ -39,8 +41,10 @@ void CalendarGrid::ShowDate(const QDate &selected)
     m_selected = selected;
     m_firstCell = CalendarRange::FirstCell(selected);
     update();
-    if (m_firstCell != previousFirst)
+    if (m_firstCell != previousFirst) {
+        m_holidays = JapaneseHolidays::Between(m_firstCell, m_firstCell.addDays(CalendarRange::CellCount - 1));
         emit CellsRenamed();
+    }
     emit SelectionMoved(previousIndex);
     if (m_focusShown)
         emit CellFocused();
@@ -110,12 +114,31 @@ QString CalendarGrid::WeekdayCaption(int column)
 QString CalendarGrid::DateName(const QDate &date)
 {
     const QString weekday = QLocale(QLocale::Japanese, QLocale::Japan).dayName(date.dayOfWeek(), QLocale::LongFormat);
-    return QStringLiteral("%1年%2月%3日 %4").arg(date.year()).arg(date.month()).arg(date.day()).arg(weekday);
+    const QString name
+        = QStringLiteral("%1年%2月%3日 %4").arg(date.year()).arg(date.month()).arg(date.day()).arg(weekday);
+    const QString holiday = JapaneseHolidays::Name(date);
+    return holiday.isEmpty() ? name : name + u' ' + holiday;
 }
 
 QString CalendarGrid::MonthCaption(const QDate &date)
 {
     return QStringLiteral("%1年%2月").arg(date.year()).arg(date.month());
+}
+
+bool CalendarGrid::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const int index = CellAt(help->pos());
+    const QString holiday = m_holidays.value(CellDate(index));
+    if (holiday.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), holiday, this, CellRect(index));
+    }
+    return true;
 }
 
 void CalendarGrid::paintEvent(QPaintEvent *)
@@ -170,6 +193,8 @@ QColor CalendarGrid::DayColour(const QDate &date) const
         return OutOfRangeColour;
     if (date.month() != m_selected.month())
         return OtherMonthColour;
+    if (m_holidays.contains(date))
+        return SundayColour;
     return WeekdayColour(ColumnOf(date));
 }
 

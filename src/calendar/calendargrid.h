@@ -1,15 +1,17 @@
 #pragma once
 
 #include <QDate>
+#include <QMap>
 #include <QSet>
 #include <QWidget>
 
 class QPainter;
 
 // The painted part of the month calendar: the weekday header and six weeks of day cells. It
-// shows the month of the date it is given and reports which selectable date was pressed; the
-// rules of selection and notification belong to the calendar that owns it. What assistive tools
-// must hear of its changes it only signals; how they are told is the accessible side's.
+// shows the month of the date it is given, holidays red like Sundays and named in the tooltip,
+// and reports which selectable date was pressed; the rules of selection and notification belong
+// to the calendar that owns it. What assistive tools must hear of its changes it only signals;
+// how they are told is the accessible side's.
 class CalendarGrid : public QWidget
 {
     Q_OBJECT
@@ -35,7 +37,8 @@ public:
     QRect HeaderRect(int column) const;
     // Column 0 is Sunday.
     static QString WeekdayCaption(int column);
-    // "2026年12月7日 月曜日": what tells two cells showing the same day number apart.
+    // "2026年12月7日 月曜日": what tells two cells showing the same day number apart; a holiday's
+    // name follows, "2026年11月3日 火曜日 文化の日", for those who cannot see it drawn red.
     static QString DateName(const QDate &date);
     static QString MonthCaption(const QDate &date);
 
@@ -52,6 +55,7 @@ signals:
     void CellDescribed(int index);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
@@ -67,5 +71,7 @@ private:
     QDate m_selected;
     QDate m_firstCell;
     QSet<QDate> m_marks;
+    // The holidays among the dates shown, found once per month shown rather than per paint.
+    QMap<QDate, QString> m_holidays;
     bool m_focusShown = false;
 };

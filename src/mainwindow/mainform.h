@@ -90,6 +90,8 @@ private:
     void ShowRestoredWork(const JournalContent &work);
     // What the journal keeps: the month's unsaved state and the editor's text, or none.
     std::optional<JournalSnapshot> UnsavedWork() const;
+    // The month's changes, or text typed into the editor and not yet written back.
+    bool HasUnsavedWork() const;
     // Temporary files of saves that were cut off, left beside the months.
     void RemoveLeftovers();
     void LoadMonth(const QString &year, const QString &month);

@@ -46,7 +46,7 @@ void MainForm::FollowChangesElsewhere()
 {
     // Work not yet saved, also text typed and not yet written back, is merged at the save point;
     // nothing reloads under the user's hands.
-    if (!m_month->IsLoaded() || UnsavedWork())
+    if (!m_month->IsLoaded() || HasUnsavedWork())
         return;
     try {
         if (!m_month->Reload(m_folder, strYear, strMonth))

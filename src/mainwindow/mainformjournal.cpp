@@ -29,9 +29,22 @@ void MainForm::CreateJournal()
     connect(TxtText, &QPlainTextEdit::textChanged, m_journal, &WorkJournal::Typed);
 }
 
-std::optional<JournalSnapshot> MainForm::UnsavedWork() const
+bool MainForm::HasUnsavedWork() const
 {
     if (!m_month->IsLoaded())
+        return false;
+    if (m_month->HasUnsavedChanges())
+        return true;
+    // Text typed since the last write-back counts as much as the month's own changes; an editor
+    // whose entry a save dropped as blank holds nothing to write back.
+    const int open = TxtText->isReadOnly() ? -1 : SelectedIndex();
+    const std::optional<QString> stored = m_month->EntryText(open);
+    return stored && *stored != TextCodec::EncodeText(EditorText::Shown(*TxtText));
+}
+
+std::optional<JournalSnapshot> MainForm::UnsavedWork() const
+{
+    if (!HasUnsavedWork())
         return std::nullopt;
     JournalContent work;
     const int open = TxtText->isReadOnly() ? -1 : SelectedIndex();
@@ -39,12 +52,6 @@ std::optional<JournalSnapshot> MainForm::UnsavedWork() const
         work.openEntry = open;
         work.editorText = EditorText::Shown(*TxtText);
     }
-    // Text typed since the last write-back counts as much as the month's own changes; an editor
-    // whose entry a save dropped as blank holds nothing to write back.
-    const std::optional<QString> stored = m_month->EntryText(open);
-    const bool typed = stored && *stored != TextCodec::EncodeText(work.editorText);
-    if (!m_month->HasUnsavedChanges() && !typed)
-        return std::nullopt;
     work.year = strYear;
     work.month = strMonth;
     work.day = m_shownDate.day();

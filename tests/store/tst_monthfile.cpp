@@ -165,6 +165,8 @@ private slots:
     void write_fileThatWouldNotReadBack_neverReplacesTheOldOne();
     void write_interruptedByKill_leavesAWholeFile();
     void write_cutOffInTheMiddle_leavesOldFile();
+    void removeLeftovers_removesOnlyWhatSavesLeave_data();
+    void removeLeftovers_removesOnlyWhatSavesLeave();
 
 private:
     QString MonthPath() const { return m_dir->filePath(QStringLiteral("Diary20013.xml")); }
@@ -605,6 +607,54 @@ void TestMonthFile::write_cutOffInTheMiddle_leavesOldFile()
     // Cut off while it was written, the temporary file had no reader but its owner.
     const QFileInfoList left = QDir(m_dir->path()).entryInfoList({ QStringLiteral("*.tmp") }, QDir::Files);
     QVERIFY(left.size() == 1 && (left.front().permissions() & 0x0077) == 0);
+}
+
+void TestMonthFile::removeLeftovers_removesOnlyWhatSavesLeave_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("a cut-off save's file") << "Diary20263.xml.0k3j5h2g9d8s1.tmp"
+                                           << "file" << true;
+    QTest::newRow("an older version's, shorter") << "Diary202612.xml.k3j5h2g9d8s.tmp"
+                                                 << "file" << true;
+    QTest::newRow("a user's word") << "Diary20263.xml.mine.tmp"
+                                   << "file" << false;
+    QTest::newRow("a short word") << "Diary20263.xml.old.tmp"
+                                  << "file" << false;
+    QTest::newRow("month 13") << "Diary202613.xml.0k3j5h2g9d8s1.tmp"
+                              << "file" << false;
+    QTest::newRow("a month with a leading zero") << "Diary202603.xml.0k3j5h2g9d8s1.tmp"
+                                                 << "file" << false;
+    QTest::newRow("beyond 64 bits") << "Diary20263.xml.zzzzzzzzzzzzz.tmp"
+                                    << "file" << false;
+    QTest::newRow("a symbolic link") << "Diary20263.xml.0k3j5h2g9d8s1.tmp"
+                                     << "link" << false;
+    QTest::newRow("a folder") << "Diary20263.xml.0k3j5h2g9d8s1.tmp"
+                              << "folder" << false;
+    QTest::newRow("a named pipe") << "Diary20263.xml.0k3j5h2g9d8s1.tmp"
+                                  << "pipe" << false;
+}
+
+void TestMonthFile::removeLeftovers_removesOnlyWhatSavesLeave()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(bool, removed);
+    const QString path = m_dir->filePath(name);
+    QVERIFY(Fixtures::WriteFile(m_dir->filePath(QStringLiteral("Diary20263.xml")), Fixtures::Cp932Month()));
+    if (kind == "file")
+        QVERIFY(Fixtures::WriteFile(path, "cut off"));
+    else if (kind == "link")
+        QVERIFY(QFile::link(QStringLiteral("Diary20263.xml"), path));
+    else if (kind == "folder")
+        QVERIFY(QDir(m_dir->path()).mkdir(name));
+    else
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+
+    QCOMPARE(MonthFile::RemoveLeftovers(m_dir->path()), QStringList());
+    QCOMPARE(QFileInfo::exists(path) || QFileInfo(path).isSymLink(), !removed);
+    QCOMPARE(Fixtures::ReadFile(m_dir->filePath(QStringLiteral("Diary20263.xml"))), Fixtures::Cp932Month());
 }
 
 int main(int argc, char *argv[])

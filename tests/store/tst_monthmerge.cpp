@@ -3,10 +3,23 @@
 #include "storefixtures.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <thread>
+
 namespace {
+
+// What another program does while a save waits for the disk to hold its new month file: the wait then
+// ends with the errno this returns (0 for none). Used once.
+std::function<int()> WhileSaving;
 
 const QString Year = QStringLiteral("2001");
 const QString March = QStringLiteral("3");
@@ -27,6 +40,27 @@ const QByteArray Milk = Day(4, "<TEXT>a&amp;b</TEXT><TEXT>Milk</TEXT>");
 const QByteArray Tea = Day(4, "<TEXT>a&amp;b</TEXT><TEXT>Tea</TEXT>");
 const QByteArray Juice = Day(4, "<TEXT>a&amp;b</TEXT><TEXT>Juice</TEXT>");
 
+bool SameFile(int fd, const QString &path)
+{
+    struct stat open, named;
+    return fstat(fd, &open) == 0 && stat(QFile::encodeName(path).constData(), &named) == 0
+        && open.st_ino == named.st_ino;
+}
+
+}
+
+extern "C" int fsync(int fd)
+{
+    static const auto sync = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    static const QRegularExpression monthInTheMaking(QStringLiteral("/Diary20013\\.xml\\.[0-9a-z]+\\.tmp$"));
+    if (WhileSaving
+        && monthInTheMaking.match(QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd))).hasMatch()) {
+        if (const int error = std::exchange(WhileSaving, {})()) {
+            errno = error;
+            return -1;
+        }
+    }
+    return sync(fd);
 }
 
 // A month that another program changed on disk while this one had it open, saved through the
@@ -38,6 +72,8 @@ class TestMonthMerge : public QObject
 private slots:
     void saveMonth_changedElsewhere_mergedByDay_data();
     void saveMonth_changedElsewhere_mergedByDay();
+    void saveMonth_unreadableThereAndFailing_namesTheKeptFile();
+    void saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt();
 };
 
 void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay_data()
@@ -50,9 +86,12 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay_data()
     QTest::addColumn<QList<int>>("conflictDays");
     // What a file beside the month must hold: the other side's conflicting or unreadable version.
     QTest::addColumn<QByteArray>("keptBeside");
+    // A version that the other program renames over the month while the save writes its own.
+    QTest::addColumn<QByteArray>("meanwhile");
     const auto row = [](const char *name, const QByteArray &base, const QStringList &steps, const QByteArray &there,
-                         const QByteArray &saved, const QList<int> &conflictDays = {}, const QByteArray &kept = {}) {
-        QTest::newRow(name) << base << steps << there << saved << conflictDays << kept;
+                         const QByteArray &saved, const QList<int> &conflictDays = {}, const QByteArray &kept = {},
+                         const QByteArray &meanwhile = {}) {
+        QTest::newRow(name) << base << steps << there << saved << conflictDays << kept << meanwhile;
     };
     const QByteArray base = Month(Rain + Milk);
     const QStringList tea = { "4 set 1 Tea" };
@@ -80,6 +119,14 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay_data()
     const QByteArray utf8Saved = QByteArray(utf8).replace("Milk", "\xE6\x99\xB4\xE3\x82\x8C");
     row("re-encoded there as UTF-8", Fixtures::Cp932Month(), fine, utf8, utf8Saved);
     row("unreadable there", base, tea, "<DIARY><ARTICLE", Month(Rain + Tea), {}, "<DIARY><ARTICLE");
+    const QByteArray walk = Day(20, "<TEXT>Walk</TEXT>");
+    row("a blank entry added here on a day written there", base, { "20 add" }, Month(Rain + Milk + walk),
+        Month(Rain + Milk + walk));
+    row("only an empty ARTICLE there", base, { "20 add Walk" }, Month(Rain + Milk + Day(20, {})),
+        Month(Rain + Milk + walk));
+    row("a day emptied here", base, { "12 remove 0" }, Month(Rain + Juice), Month("<ARTICLE DATE=\"12\"/>" + Juice));
+    row("changed twice there while saving; here edited back", base, { "4 set 1 Tea", "4 set 1 Milk" },
+        Month(Rain + Juice), Month(Snow + Tea), {}, {}, Month(Snow + Tea));
 }
 
 void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
@@ -90,6 +137,7 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
     QFETCH(QByteArray, saved);
     QFETCH(QList<int>, conflictDays);
     QFETCH(QByteArray, keptBeside);
+    QFETCH(QByteArray, meanwhile);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const DiaryFolder folder(dir.path());
@@ -109,6 +157,11 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
     }
     // Written in place, as an editor does; the size may well stay the same.
     QVERIFY(Fixtures::WriteFile(path, there));
+    if (!meanwhile.isEmpty())
+        WhileSaving = [&] {
+            const QString other = dir.filePath(QStringLiteral("other.xml"));
+            return Fixtures::WriteFile(other, meanwhile) ? std::rename(qPrintable(other), qPrintable(path)) : EIO;
+        };
 
     const MonthDocument::SaveOutcome outcome = month.SaveMonth(folder, Year, March);
     QCOMPARE(Fixtures::ReadFile(path), saved);
@@ -122,6 +175,88 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
         QCOMPARE(Fixtures::ReadFile(dir.filePath(beside.front())), keptBeside);
     // What was written is what the program holds: only an untouched month still differs from its file.
     QCOMPARE(month.ChangedOnDisk(folder, Year, March), steps.isEmpty());
+}
+
+void TestMonthMerge::saveMonth_unreadableThereAndFailing_namesTheKeptFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const DiaryFolder folder(dir.path());
+    const QString path = dir.filePath(QStringLiteral("Diary20013.xml"));
+    QVERIFY(Fixtures::WriteFile(path, Month(Rain + Milk)));
+    DiaryMonth month;
+    month.LoadMonth(folder, Year, March);
+    month.SelectDay(4);
+    QVERIFY(month.SetEntryText(1, QStringLiteral("Tea")));
+    QVERIFY(Fixtures::WriteFile(path, "<DIARY><ARTICLE"));
+    WhileSaving = [] { return EIO; };
+    try {
+        month.SaveMonth(folder, Year, March);
+        QFAIL("a save onto a failing disk succeeded");
+    } catch (const StoreError &error) {
+        const QStringList kept = QDir(dir.path()).entryList({ QStringLiteral("Diary20013.xml.unreadable-*") });
+        QCOMPARE(kept.size(), 1);
+        QVERIFY2(error.message().contains(kept.front()), qPrintable(error.message()));
+    }
+}
+
+void TestMonthMerge::saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt()
+{
+    const quint32 seed = qEnvironmentVariableIsSet("NOTERRA_SEED")
+        ? quint32(qEnvironmentVariableIntValue("NOTERRA_SEED"))
+        : QRandomGenerator::global()->generate();
+    qInfo("seed %u (NOTERRA_SEED=%u repeats this run)", seed, seed);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const DiaryFolder folder(dir.path());
+    const QString path = dir.filePath(QStringLiteral("Diary20013.xml"));
+    DiaryMonth month;
+    month.LoadMonth(folder, Year, March);
+    std::atomic<bool> saving = true;
+    QByteArrayList written;
+    std::thread other([&, random = QRandomGenerator(seed ^ 1)]() mutable {
+        for (int version = 0; saving; ++version) {
+            QThread::usleep(random.bounded(100, 3000));
+            QByteArray bytes = Fixtures::ReadFile(path);
+            const QByteArray text = "there" + QByteArray::number(version);
+            bytes = (bytes.contains("</DIARY>") ? bytes : Month({}))
+                        .replace("</DIARY>", Day(random.bounded(1, 32), "<TEXT>" + text + "</TEXT>") + "</DIARY>");
+            const QString renamed = dir.filePath(QStringLiteral("other.xml"));
+            if (random.bounded(2) == 0 && Fixtures::WriteFile(renamed, bytes)
+                && std::rename(qPrintable(renamed), qPrintable(path)) == 0) {
+                written << text;
+                continue;
+            }
+            // Written in place: what lands in a file that a rename has already replaced reaches no reader.
+            QFile file(path);
+            if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush()
+                && SameFile(file.handle(), path))
+                written << text;
+        }
+    });
+    QRandomGenerator random(seed);
+    QStringList named;
+    for (int save = 0; save < 300; ++save) {
+        const int day = random.bounded(1, 32);
+        month.SelectDay(day);
+        month.SetEntryText(month.AppendEntry(Fixtures::FakeCalendar(day)),
+            random.bounded(4) == 0 ? QString() : QStringLiteral("here%1").arg(save));
+        try {
+            const MonthDocument::SaveOutcome outcome = month.SaveMonth(folder, Year, March);
+            named << outcome.conflictPath << outcome.keptAsidePath;
+        } catch (const StoreError &error) {
+            // Changed over and over: the work stays in the window, and what was kept beside is named.
+            for (const QString &file : QDir(dir.path()).entryList(QDir::Files))
+                named << (error.message().contains(file) ? dir.filePath(file) : QString());
+        }
+    }
+    saving = false;
+    other.join();
+    QByteArray kept = Fixtures::ReadFile(path);
+    for (const QString &file : named)
+        kept += file.isEmpty() ? QByteArray() : Fixtures::ReadFile(file);
+    for (const QByteArray &text : written)
+        QVERIFY2(kept.contains("<TEXT>" + text + "</TEXT>"), text + " is in no file named to the user");
 }
 
 QTEST_GUILESS_MAIN(TestMonthMerge)

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace MonthDocument {
 
@@ -172,15 +173,20 @@ void Adopt(PublicMod &state, Attempt &attempt, const QByteArray &written)
     state.unsavedChanges = false;
 }
 
-SaveOutcome Finish(PublicMod &state, const DiaryFolder &folder, Attempt &attempt, const MonthFile::WriteResult &written,
-    SaveOutcome outcome)
+SaveOutcome Finish(PublicMod &state, const DiaryFolder &folder, const QString &path, Attempt &attempt,
+    const MonthFile::WriteResult &written, SaveOutcome outcome)
 {
     AddDaysOfKept(
         outcome.conflictPaths, attempt, attempt.isMerged ? attempt.merged : state.xmlDoc, attempt.conflictDays);
     Adopt(state, attempt, written.bytes);
-    // A kept version merged without a conflict is all in the month now.
-    if (!attempt.mergedFrom.isEmpty() && attempt.conflictPath.isEmpty() && QFile::remove(attempt.mergedFrom))
-        outcome.conflictPaths.removeAll(attempt.mergedFrom);
+    // A kept version merged without a conflict is all in the month now. It is what the month held
+    // before the save's last try, so it, not that try's own file, is the previous version.
+    if (!attempt.mergedFrom.isEmpty() && attempt.conflictPath.isEmpty()) {
+        const QByteArray backup = QFile::encodeName(path + QStringLiteral(".bak"));
+        if (std::rename(QFile::encodeName(attempt.mergedFrom).constData(), backup.constData()) == 0
+            || QFile::remove(attempt.mergedFrom))
+            outcome.conflictPaths.removeAll(attempt.mergedFrom);
+    }
     if (!attempt.conflictPath.isEmpty() && !outcome.conflictPaths.contains(attempt.conflictPath))
         outcome.conflictPaths.prepend(attempt.conflictPath);
     outcome.conflictDays = attempt.conflictDays;
@@ -244,7 +250,7 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
             try {
                 const MonthFile::WriteResult written
                     = MonthFile::Write(attempt.isMerged ? attempt.merged : state.xmlDoc, path, attempt.now);
-                return Finish(state, folder, attempt, written, outcome);
+                return Finish(state, folder, path, attempt, written, outcome);
             } catch (const MonthFile::ChangedMeanwhile &changed) {
                 // The other program replaced the version this try merged with: a copy made of it goes.
                 if (!attempt.conflictPath.isEmpty() && attempt.conflictPath != attempt.mergedFrom)

@@ -52,7 +52,7 @@ public:
     bool Reload(const DiaryFolder &folder, const QString &year, const QString &month);
     // Drops blank entries, then writes the month to its file, merged with another program's changes
     // to the file since it was loaded; a month with nothing unsaved whose file exists is left as
-    // it is. Throws StoreError.
+    // it is. Throws StoreError, whose message names every file the save kept beside the month.
     MonthDocument::SaveOutcome SaveMonth(const DiaryFolder &folder, const QString &year, const QString &month);
     // Whether another program changed the month's file since this one last read or wrote it.
     bool ChangedOnDisk(const DiaryFolder &folder, const QString &year, const QString &month) const;

@@ -3,6 +3,7 @@
 #include "monthfile.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -24,11 +25,12 @@ MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, con
 // What a save did beyond writing the month, for the user to hear of.
 struct SaveOutcome
 {
-    // Days that another program changed too, and differently; its whole version is at conflictPath.
+    // Days that another program changed too, and differently; its whole version is kept at
+    // conflictPaths (more than one when it changed the month again and again during the save).
     std::vector<int> conflictDays;
-    QString conflictPath;
-    // A version on disk that could not be read, now at this path.
-    QString keptAsidePath;
+    QStringList conflictPaths;
+    // Versions on disk that could not be read, now at these paths.
+    QStringList keptAsidePaths;
     QString keptAsideReason;
     // Why the replaced file could not stay as .bak; the month was saved all the same.
     QString backupSkipped;
@@ -37,7 +39,8 @@ struct SaveOutcome
 // Drops blank entries, then writes the whole document to the month's file; a month with nothing
 // unsaved whose file exists is left as it is. When another program changed the file since it was
 // loaded, this program's changed days are merged into the file's version, which becomes the
-// document. The folder must still be in its place. Throws StoreError.
+// document once it is written. The folder must still be in its place. Throws StoreError, which
+// names every file the save kept beside the month.
 SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);
 
 // Takes the month's file as it is now in place of the loaded month, as LoadMonth does, and returns

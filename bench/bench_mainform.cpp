@@ -80,7 +80,7 @@ MainForm *BenchMainForm::OpenOn(const QDate &today)
     QDir(m_state.filePath(QStringLiteral("noterra"))).removeRecursively();
     m_form = std::make_unique<MainForm>(m_dir.path(), [today] { return today; });
     // A message box would wait for an answer that never comes.
-    m_form->SetMessageSink([](const QString &, const QString &text) { qFatal("%s", qPrintable(text)); });
+    m_form->SetMessageSink([](MessageKind, const QString &, const QString &text) { qFatal("%s", qPrintable(text)); });
     m_form->show();
     if (!QTest::qWaitForWindowExposed(m_form.get()))
         qFatal("the main window did not show");

@@ -5,6 +5,7 @@
 #include "store/programfolder.h"
 #include "ui/application.h"
 #include "ui/endsignals.h"
+#include "ui/messagebox.h"
 #include "ui/singlewindow.h"
 
 #include <QApplication>
@@ -42,7 +43,9 @@ int main(int argc, char *argv[])
         // A program that holds the folder shows its window instead; the message is for when none answers.
         if (folder && SingleWindow::CallHolder(folder->Identity()))
             return EXIT_SUCCESS;
-        ShowStartupFailure(error.message());
+        // That the diary is open already is news, not a failure.
+        const bool open = dynamic_cast<const FolderLock::AlreadyOpen *>(&error) != nullptr;
+        ShowStartupFailure(open ? MessageKind::Notice : MessageKind::Failure, error.message());
         return EXIT_FAILURE;
     }
     MainForm form(*folder);

@@ -2,13 +2,11 @@
 
 #include <QString>
 
-// What a failed system call means for the user's diary, in Japanese, with the system's own text
-// after it in parentheses.
+// What a failed system call means for the user's diary, in Japanese. The system's own texts are
+// English on most desktops; the usual ones are said here in Japanese, any other by its number.
 namespace SystemReason {
 
+// One sentence ending in 「。」, fit to stand inside a message.
 QString Of(int errorNumber);
-// The system's own text alone, worded as QFile's errorString words it, in Japanese where Qt's
-// translation has the text.
-QString Text(int errorNumber);
 
 }

@@ -1,6 +1,7 @@
 #include "mainwindow/mainform.h"
 
 #include "base/storeerror.h"
+#include "base/words.h"
 #include "calendar/caldiary.h"
 #include "listwindow/listform.h"
 #include "mainwindow/workjournal.h"
@@ -9,12 +10,12 @@
 #include "store/yearmonth.h"
 #include "ui/application.h"
 #include "ui/failurereport.h"
+#include "ui/typingpause.h"
 
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -45,6 +46,7 @@ MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
     setWindowIcon(NoterraIcon());
     m_month = new DiaryMonth(this);
     m_month->setObjectName(QStringLiteral("DiaryMonth"));
+    m_typingPause = new TypingPause(this);
     CreateControls();
     CreateJournal();
     CreateWatcher();
@@ -74,7 +76,7 @@ void MainForm::Load()
         restored = RestoreJournal();
     } catch (const StoreError &error) {
         // The journal stays where it is; the diary opens as on any other day.
-        Report(ErrorTitle, error.message());
+        Report(MessageKind::Failure, error.message());
     }
     RemoveLeftovers();
     if (!restored)
@@ -93,7 +95,7 @@ void MainForm::LoadToday()
     } catch (const StoreError &error) {
         // The window opens all the same: the other months can be used, and this one refuses to be
         // edited until its file is dealt with.
-        Report(ErrorTitle, error.message());
+        Report(MessageKind::Action, error.message());
     }
     ListDay();
 }
@@ -105,11 +107,12 @@ void MainForm::LoadMonth(const QString &year, const QString &month)
         return;
     // The notice is modal: behind it the day view shows the month just opened, not the one left.
     ListDay();
-    Report(NoticeTitle,
-        QStringLiteral("月のファイル「%1」を読み込めなかったため、この月は空の月として開きます。\n\n"
-                       "元のファイルは「%2」という名前で同じフォルダーに残してあります。"
-                       "書いてあった内容はそのファイルにあるので、消さずに取っておいてください。\n（%3）")
-            .arg(MonthFile::FileName(year, month), QFileInfo(result.keptAsidePath).fileName(), result.reason));
+    Report(MessageKind::Action,
+        Words::WithDetail(QStringLiteral("「%1」を読み込めなかったため、この月は空の月として開きます。"
+                                         "元のファイルは「%2」として同じフォルダーに残してあるので、"
+                                         "消さずに取っておいてください。")
+                              .arg(MonthFile::FileName(year, month), QFileInfo(result.keptAsidePath).fileName()),
+            result.reason));
 }
 
 void MainForm::SaveMonth(const QString &year, const QString &month)
@@ -117,14 +120,15 @@ void MainForm::SaveMonth(const QString &year, const QString &month)
     const MonthDocument::SaveOutcome outcome = m_month->SaveMonth(m_folder, year, month);
     // The previous version is a convenience: once is enough to say that it is not being kept.
     if (!outcome.backupSkipped.isEmpty() && !std::exchange(m_toldBackupSkipped, true))
-        Report(NoticeTitle, outcome.backupSkipped);
+        Report(MessageKind::Action, outcome.backupSkipped);
     const QString name = MonthFile::FileName(year, month);
     if (!outcome.keptAsidePaths.isEmpty())
-        Report(NoticeTitle,
-            QStringLiteral("ほかのプログラムが書き換えた「%1」を読み込めなかったため、そのファイルは「%2」という名前で"
-                           "同じフォルダーに残し、この画面の内容で「%1」を保存しました。"
-                           "残したファイルは消さずに、中身を確かめてください。\n（%3）")
-                .arg(name, FileNames(outcome.keptAsidePaths), outcome.keptAsideReason));
+        Report(MessageKind::Action,
+            Words::WithDetail(QStringLiteral("ほかのプログラムが書き換えた「%1」を読み込めなかったため、それを「%2」"
+                                             "として残し、この画面の内容を%3しました。残したファイルは消さずに、"
+                                             "中身を確かめてください。")
+                                  .arg(name, FileNames(outcome.keptAsidePaths), Words::Save),
+                outcome.keptAsideReason));
     if (outcome.conflictPaths.isEmpty())
         return;
     QStringList days;
@@ -132,15 +136,12 @@ void MainForm::SaveMonth(const QString &year, const QString &month)
         days.append(QStringLiteral("%1日").arg(day));
     // A version kept whole without a day to name is one another program put in the month at the very
     // moment of the save.
-    const QString differed = days.isEmpty()
-        ? QStringLiteral("両方で違う内容になっていた日があった")
-        : QStringLiteral("%1月%2は両方で違う内容になっていた").arg(month, days.join(QStringLiteral("、")));
-    Report(NoticeTitle,
-        QStringLiteral("「%1」は、この日記を開いている間にほかのプログラム（同期ソフトやほかのコンピューター）でも"
-                       "書き換えられていました。%2ため、この画面で書いた内容を保存し、"
-                       "ほかのプログラムの版は「%3」という名前で同じフォルダーに残しました。"
-                       "見比べて、要る記事を書き写してください。ほかの日は両方の変更を合わせてあります。")
-            .arg(name, differed, FileNames(outcome.conflictPaths)));
+    const QString differed = days.isEmpty() ? QStringLiteral("ある日")
+                                            : QStringLiteral("%1月%2").arg(month, days.join(QStringLiteral("、")));
+    Report(MessageKind::Action,
+        QStringLiteral("「%1」は、ほかのプログラムでも書き換えられていて、%2は両方で内容が違いました。"
+                       "この画面の内容を%3し、%4を「%5」として残しました。見比べて、要る記事を書き写してください。")
+            .arg(name, differed, Words::Save, Words::ConflictCopy, FileNames(outcome.conflictPaths)));
 }
 
 bool MainForm::SaveLoadedMonth(const QString &whatNow)
@@ -159,9 +160,10 @@ bool MainForm::SaveLoadedMonth(const QString &whatNow)
         // Saving already dropped blank entries; the list must not show rows that are gone.
         ListDay();
         m_journal->Now();
-        Report(ErrorTitle,
-            QStringLiteral("「%1」を保存できませんでした。書いた内容はまだ残っています。%2\n%3")
-                .arg(MonthFile::FileName(strYear, strMonth), whatNow, error.message()));
+        Report(MessageKind::Failure,
+            Words::WithDetail(QStringLiteral("「%1」を%2できませんでした。書いた内容は画面に残っています。%3")
+                                  .arg(MonthFile::FileName(strYear, strMonth), Words::Save, whatNow),
+                error.message()));
         return false;
     }
 }
@@ -200,7 +202,7 @@ bool MainForm::SwitchMonth()
         CalDiary_->SetValue(m_shownDate);
         LoadMonth(strYear, strMonth);
         ListDay();
-        Report(ErrorTitle, error.message());
+        Report(MessageKind::Action, error.message());
         return false;
     }
     strMonth = month;
@@ -231,25 +233,46 @@ void MainForm::SetMessageSink(MessageSink sink)
 
 void MainForm::Notify(const QString &text)
 {
-    Report(NoticeTitle, text);
+    Tell(MessageKind::Notice, text);
 }
 
 void MainForm::Guard(const std::function<void()> &handling)
 {
-    FailureReport::Guarded(handling, [this](const QString &text) { Report(ErrorTitle, text); });
+    FailureReport::Guarded(handling, [this](const QString &text) { Report(MessageKind::Failure, text); });
 }
 
-void MainForm::Report(const QString &title, const QString &text)
+void MainForm::Report(MessageKind kind, const QString &text)
 {
     // Start-up runs before the window exists on screen; its notices wait for the first show.
     if (!m_shownOnce) {
-        m_pending.append({ title, text });
+        m_pending.append({ kind, text });
         return;
     }
+    const QString title = kind == MessageKind::Failure ? QStringLiteral("エラー") : QStringLiteral("お知らせ");
     if (m_sink)
-        m_sink(title, text);
+        m_sink(kind, title, text);
     else
-        QMessageBox::warning(this, title, text);
+        MessageBox::Show(this, kind, title, text);
+}
+
+void MainForm::Tell(MessageKind kind, const QString &text)
+{
+    m_typingPause->Run([this, kind, text] { Report(kind, text); });
+}
+
+void MainForm::ReportPending()
+{
+    const auto pending = std::exchange(m_pending, {});
+    if (pending.isEmpty())
+        return;
+    // One window, with the icon of its weightiest part: a row of boxes at start is closed unread.
+    MessageKind kind = MessageKind::Notice;
+    QStringList texts;
+    for (const auto &[each, text] : pending) {
+        kind = std::max(kind, each);
+        texts.append(text);
+    }
+    Report(kind, texts.join(QStringLiteral("\n\n")));
 }
 
 void MainForm::paintEvent(QPaintEvent *)
@@ -264,11 +287,7 @@ void MainForm::showEvent(QShowEvent *event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    QTimer::singleShot(0, this, [this] {
-        const auto pending = std::exchange(m_pending, {});
-        for (const auto &[title, text] : pending)
-            Report(title, text);
-    });
+    QTimer::singleShot(0, this, [this] { ReportPending(); });
 }
 
 void MainForm::changeEvent(QEvent *event)

@@ -3,6 +3,7 @@
 #include "listwindow/listowner.h"
 #include "mainwindow/savequestion.h"
 #include "store/diaryfolder.h"
+#include "ui/messagebox.h"
 #include "ui/preparedsky.h"
 
 #include <QDate>
@@ -22,6 +23,7 @@ class QLabel;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class TypingPause;
 
 // The diary's start-up window: calendar, the selected day's titles, the entry editor and four
 // buttons. It holds the loaded month and decides when it is written; the file work itself is
@@ -32,7 +34,7 @@ class MainForm : public QWidget, public ListOwner
     Q_OBJECT
 public:
     using Clock = std::function<QDate()>;
-    using MessageSink = std::function<void(const QString &title, const QString &text)>;
+    using MessageSink = std::function<void(MessageKind kind, const QString &title, const QString &text)>;
     using SaveQuestion = std::function<SaveAnswer(const QString &title, const QString &text)>;
 
     explicit MainForm(const DiaryFolder &folder, Clock today = &QDate::currentDate, QWidget *parent = nullptr);
@@ -76,9 +78,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    static inline const QString ErrorTitle = QStringLiteral("エラー");
-    static inline const QString NoticeTitle = QStringLiteral("お知らせ");
-
     void CreateControls();
     void CreateJournal();
     void ConnectControls();
@@ -130,7 +129,12 @@ private:
     bool SwitchMonth();
     void MarkDays();
     int SelectedIndex() const;
-    void Report(const QString &title, const QString &text);
+    // What answers the user's own action, shown at once.
+    void Report(MessageKind kind, const QString &text);
+    // What comes of itself (the journal, other programs): shown once typing rests.
+    void Tell(MessageKind kind, const QString &text);
+    // Start-up's messages, one window for all.
+    void ReportPending();
     // 新規 and 削除 in a month whose file could not be loaded: nothing would ever be saved.
     void ReportUnloadedMonth();
 
@@ -148,7 +152,8 @@ private:
     bool m_quitting = false;
     bool m_shownOnce = false;
     bool m_toldBackupSkipped = false;
-    QList<QPair<QString, QString>> m_pending;
+    QList<QPair<MessageKind, QString>> m_pending;
+    TypingPause *m_typingPause = nullptr;
     // The date whose day the window shows; the calendar goes back to it when a switch fails.
     QDate m_shownDate;
     PreparedSky m_sky;

@@ -148,9 +148,8 @@ void MainForm::MarkDays()
 
 void MainForm::ReportUnloadedMonth()
 {
-    Report(ErrorTitle,
-        QStringLiteral("%1年%2月は、月のファイル「%3」を開けなかったため編集できません。何も変えていません。\n"
-                       "そのファイルを別の場所へ移すか名前を変えてから、カレンダーでいったんほかの月へ移り、"
-                       "この月へ戻ってください。ほかの月はいつもどおり使えます。")
+    Report(MessageKind::Action,
+        QStringLiteral("%1年%2月は、「%3」を開けなかったため編集できません。そのファイルを別の場所へ移してから、"
+                       "いったんほかの月へ移り、この月へ戻ってください。")
             .arg(strYear, strMonth, MonthFile::FileName(strYear, strMonth)));
 }

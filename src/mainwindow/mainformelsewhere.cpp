@@ -1,6 +1,7 @@
 #include "mainwindow/mainform.h"
 
 #include "base/storeerror.h"
+#include "base/words.h"
 #include "store/conflictcopy.h"
 #include "store/diarymonth.h"
 #include "store/folderlock.h"
@@ -74,13 +75,11 @@ void MainForm::ReportConflictCopies()
     for (const QString &copy : fresh.first(std::min<qsizetype>(fresh.size(), NamedCopies)))
         lines.append(DescribeConflictCopy(copy));
     if (fresh.size() > NamedCopies)
-        lines.append(QStringLiteral("ほかに%1個あります。").arg(fresh.size() - NamedCopies));
-    Report(NoticeTitle,
-        QStringLiteral("日記のフォルダーに、同期ソフトが二つの版を残したらしいファイルがあります。"
-                       "この日記はこれらを月のファイルとしては読みません。\n\n%1\n\n"
-                       "中身を確かめ、要る記事があればこの日記に書き写してから、"
-                       "ファイルを別の場所へ移すか削除してください。")
-            .arg(lines.join(u'\n')));
+        lines.append(QStringLiteral("ほか%1個").arg(fresh.size() - NamedCopies));
+    Tell(MessageKind::Action,
+        QStringLiteral("日記のフォルダーに%1があります。中身を確かめ、要る記事をこの日記に書き写してから、"
+                       "削除してください。\n\n%2")
+            .arg(Words::SyncCopy, lines.join(u'\n')));
 }
 
 QString MainForm::DescribeConflictCopy(const QString &name) const
@@ -89,12 +88,12 @@ QString MainForm::DescribeConflictCopy(const QString &name) const
     try {
         const std::vector<int> days = ConflictCopy::DaysMissing(m_folder.Path(), name, loaded);
         if (days.empty())
-            return QStringLiteral("%1（この日記にない記事はありません）").arg(name);
+            return QStringLiteral("%1: この日記にない記事はありません").arg(name);
         QStringList texts;
         for (const int day : days)
             texts.append(QStringLiteral("%1日").arg(day));
-        return QStringLiteral("%1（この日記にない記事がある日：%2）").arg(name, texts.join(QStringLiteral("、")));
+        return QStringLiteral("%1: この日記にない記事がある日 %2").arg(name, texts.join(QStringLiteral("、")));
     } catch (const StoreError &error) {
-        return QStringLiteral("%1（%2）").arg(name, error.message());
+        return QStringLiteral("%1: %2").arg(name, QString(error.message()).replace(u'\n', u' '));
     }
 }

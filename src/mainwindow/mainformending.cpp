@@ -40,7 +40,7 @@ SaveAnswer MainForm::AskBeforeQuitting()
         return SaveAnswer::Cancel;
     const QScopedValueRollback asking(m_asking, true);
     const QString title = QStringLiteral("確認");
-    const QString text = QStringLiteral("まだ保管していない変更があります。保管してからおわりますか？");
+    const QString text = QStringLiteral("まだ保存していない変更があります。保存してからおわりますか？");
     return m_question ? m_question(title, text) : AskToSave(this, title, text);
 }
 

@@ -1,5 +1,6 @@
 #include "mainwindow/mainform.h"
 
+#include "base/words.h"
 #include "calendar/caldiary.h"
 #include "mainwindow/editortext.h"
 #include "mainwindow/workjournal.h"
@@ -20,11 +21,12 @@ void MainForm::CreateJournal()
     m_journal = new WorkJournal(
         m_folder, [this] { return UnsavedWork(); }, this);
     connect(m_journal, &WorkJournal::Failed, this, [this](const QString &reason) {
-        Report(ErrorTitle,
-            QStringLiteral("書きかけの内容の控えを書けませんでした。このままでは、プログラムが急に終わったとき、"
-                           "まだ保存していない内容が失われます。日記の保存はいつもどおりできるので、"
-                           "こまめに保存してください。\n（%1）")
-                .arg(reason));
+        Tell(MessageKind::Action,
+            Words::WithDetail(QStringLiteral("%1を書けませんでした。いまプログラムが急に終わると、%2していない内容は"
+                                             "失われます。ほかの月へ移るか「保管しておわり」で%2すれば、"
+                                             "そこまでの内容は守られます。")
+                                  .arg(Words::Journal, Words::Save),
+                reason));
     });
     connect(TxtText, &QPlainTextEdit::textChanged, m_journal, &WorkJournal::Typed);
 }
@@ -62,7 +64,7 @@ bool MainForm::RestoreJournal()
 {
     const JournalPlace::Found found = m_journal->Find();
     for (const QString &notice : found.notices)
-        Report(found.folderUnusable ? ErrorTitle : NoticeTitle, notice);
+        Report(found.folderUnusable ? MessageKind::Action : MessageKind::Notice, notice);
     if (!found.content)
         return false;
     const JournalContent &work = *found.content;
@@ -88,22 +90,22 @@ void MainForm::ShowRestoredWork(const JournalContent &work)
         // 保管しておわり saved the month without it; written back now, the title shows it too.
         WriteBack();
     }
-    Report(NoticeTitle,
-        QStringLiteral("前回は、保存する前にプログラムが終わりました。そのときまだ保存していなかった内容"
-                       "（%1年%2月）を元に戻し、書いていた%3日を開いています。\n"
-                       "この内容はまだ保存されていません。いつもどおり、ほかの月へ移るときか"
-                       "「保管しておわり」で保存されます。")
-            .arg(strYear, strMonth, QString::number(m_shownDate.day())));
+    Report(MessageKind::Notice,
+        QStringLiteral("前回は、%4する前にプログラムが終わりました。そのとき書いていた%1年%2月の内容を元に戻し、"
+                       "%3日を開いています。まだ%4していないので、いつもどおりほかの月へ移るか"
+                       "「保管しておわり」で%4してください。")
+            .arg(strYear, strMonth, QString::number(m_shownDate.day()), Words::Save));
 }
 
 void MainForm::RemoveLeftovers()
 {
     const QStringList failures = MonthFile::RemoveLeftovers(m_folder.Path());
     if (!failures.isEmpty())
-        Report(NoticeTitle,
-            QStringLiteral("途中で終わった保存の一時ファイルを片づけられませんでした。"
-                           "日記には差し支えありません。要らないファイルなので、手で削除してかまいません。\n%1")
-                .arg(failures.join(u'\n')));
+        Report(MessageKind::Notice,
+            Words::WithDetail(QStringLiteral("途中で終わった%1の一時ファイルを片づけられませんでした。"
+                                             "日記には差し支えないので、手で削除してかまいません。")
+                                  .arg(Words::Save),
+                failures.join(u' ')));
 }
 
 void MainForm::KeepWorkNow()

@@ -57,13 +57,12 @@ std::vector<int> DaysMissing(const QString &directory, const QString &name, cons
     try {
         copy = MonthFile::Peek(directory + u'/' + name);
     } catch (const StoreError &error) {
-        throw StoreError(QStringLiteral("読めません。%1").arg(error.message()));
+        throw StoreError(QStringLiteral("読めません。") + error.message());
     }
     XmlDocument copyDoc;
     QString reason;
     if (!copy.exists || !copyDoc.loadXml(copy.bytes, &reason))
-        throw StoreError(
-            QStringLiteral("読めません。%1").arg(copy.exists ? reason : QStringLiteral("見つかりません。")));
+        throw StoreError(QStringLiteral("読めません。") + (copy.exists ? reason : QStringLiteral("見つかりません。")));
     XmlDocument monthDoc;
     std::map<int, QSet<QString>> held;
     if (monthDoc.loadXml(MonthBytes(directory, name, loaded), &reason))

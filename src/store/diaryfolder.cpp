@@ -2,6 +2,7 @@
 
 #include "base/storeerror.h"
 #include "base/systemreason.h"
+#include "base/words.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,9 +44,10 @@ DiaryFolder::DiaryFolder(const QByteArray &path)
     open->descriptor = ::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (open->descriptor < 0 || fstat(open->descriptor, &open->identity) != 0) {
         const QString reason = SystemReason::Of(errno);
-        throw StoreError(QStringLiteral("日記のフォルダー「%1」を開けないため、日記を開けません。"
-                                        "どのファイルにも手を付けていません。\n（%2）")
-                             .arg(::Shown(path), reason));
+        throw StoreError(Words::WithDetail(
+            QStringLiteral("日記のフォルダー「%1」を開けないため、どのファイルにも手を付けずに終了します。")
+                .arg(::Shown(path)),
+            reason));
     }
     m_open = std::move(open);
 }
@@ -90,12 +92,11 @@ void DiaryFolder::VerifyInPlace() const
     const bool named = stat(m_open->path.constData(), &now) == 0;
     if (named && now.st_dev == m_open->identity.st_dev && now.st_ino == m_open->identity.st_ino)
         return;
-    const QString systemText = named ? QString() : QStringLiteral("\n（%1）").arg(SystemReason::Of(errno));
+    // Whatever has the folder's name now (another stick, a new folder) is not the diary.
+    const QString systemText = named ? QString() : SystemReason::Of(errno);
     throw StoreError(
-        QStringLiteral("日記のフォルダー「%1」が、このプログラムを起動したときのフォルダーではなくなっています"
-                       "（ディスクが取り外された、フォルダーが移されたか消された、など）。"
-                       "ほかの場所に保存してしまわないよう、保存しませんでした。"
-                       "ディスクやフォルダーを元に戻してから、もう一度保存してください。"
-                       "戻せないときは、書いた内容をほかの場所に写してから、プログラムを起動し直してください。%2")
-            .arg(ShownName(), systemText));
+        Words::WithDetail(QStringLiteral("日記のフォルダー「%1」が、起動したときの場所にありません。"
+                                         "ディスクやフォルダーを元に戻してから、もう一度保存してください。")
+                              .arg(ShownName()),
+            systemText));
 }

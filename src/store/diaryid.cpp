@@ -2,6 +2,7 @@
 
 #include "base/storeerror.h"
 #include "base/systemreason.h"
+#include "base/words.h"
 #include "store/writeall.h"
 
 #include <QRandomGenerator>
@@ -33,9 +34,9 @@ bool IsId(const QByteArray &text)
 
 [[noreturn]] void Fail(int errorNumber)
 {
-    throw StoreError(QStringLiteral(
-        "日記のフォルダーに、この日記を見分けるための小さなファイル「.noterra.id」を書けませんでした。\n%1")
-                         .arg(SystemReason::Of(errorNumber)));
+    throw StoreError(Words::WithDetail(
+        QStringLiteral("日記のフォルダーに、この日記を見分けるための小さなファイル「.noterra.id」を書けませんでした。"),
+        SystemReason::Of(errorNumber)));
 }
 
 QByteArray NewId()

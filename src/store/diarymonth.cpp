@@ -1,6 +1,7 @@
 #include "store/diarymonth.h"
 
 #include "base/storeerror.h"
+#include "base/words.h"
 #include "store/diaryfolder.h"
 #include "store/diarynames.h"
 #include "store/journalcontent.h"
@@ -71,7 +72,8 @@ void DiaryMonth::Restore(const JournalContent &content)
     QString reason;
     m_state->xmlDay = XmlNode();
     if (!m_state->xmlDoc.loadXml(content.monthBytes, &reason))
-        throw StoreError(QStringLiteral("前回の書きかけの月を読み込めませんでした。（%1）").arg(reason));
+        throw StoreError(
+            Words::WithDetail(QStringLiteral("前回の%1にある月を読み込めませんでした。").arg(Words::Journal), reason));
     m_state->baseExists = content.baseExists;
     m_state->baseBytes = content.baseBytes;
     m_state->changedDays = std::set<int>(content.changedDays.cbegin(), content.changedDays.cend());

@@ -218,9 +218,7 @@ DurableFile::Committed DurableFile::CommitByLink(const std::function<bool(int)> 
         // A FAT memory stick has no hard links; the system says so as a refused permission.
         if (!sameBytes)
             m_backupSkipped = error == EPERM || error == EOPNOTSUPP
-                ? QStringLiteral(
-                    "このディスクには前の版を残す仕組み（ハードリンク）がないか、作る権限がありません。（%1）")
-                      .arg(qt_error_string(error))
+                ? QStringLiteral("このディスクではファイルを二つの名前で持てないか、その権限がありません。")
                 : SystemReason::Of(error);
         if (rename(m_temporary.constData(), m_target.constData()) != 0)
             Fail(errno);

@@ -2,6 +2,7 @@
 
 #include "base/storeerror.h"
 #include "base/systemreason.h"
+#include "base/words.h"
 #include "store/diaryfolder.h"
 
 #include <QCoreApplication>
@@ -70,14 +71,13 @@ bool HeldHereBy(const Sign &sign)
 }
 
 // whatThen says what to do when no window of the diary is to be seen.
-QString AlreadyOpen(const DiaryFolder &folder, qint64 holder, const QString &whatThen)
+QString AlreadyOpenText(const DiaryFolder &folder, qint64 holder, const QString &whatThen)
 {
-    const QString process = holder > 0 ? QStringLiteral("\n（プロセス番号 %1）").arg(holder) : QString();
-    return QStringLiteral("フォルダー「%1」の日記は、ほかに起動しているプログラムですでに開いています。"
-                          "同じ日記を二つで開くと書いた内容が失われるため、こちらは何もせずに終了します。"
-                          "開いている方をお使いください。\n"
-                          "開いているウィンドウが見当たらないときは、%2%3")
-        .arg(folder.ShownName(), whatThen, process);
+    const QString process = holder > 0 ? QStringLiteral("プロセス番号 %1").arg(holder) : QString();
+    return Words::WithDetail(QStringLiteral("フォルダー「%1」の日記は、すでに開いています。開いているウィンドウを"
+                                            "お使いください。見当たらないときは、%2")
+                                 .arg(folder.ShownName(), whatThen),
+        process);
 }
 
 RuntimeLock LockOnThisComputer(const DiaryFolder &folder)
@@ -85,8 +85,8 @@ RuntimeLock LockOnThisComputer(const DiaryFolder &folder)
     try {
         return RuntimeLock(folder.Identity());
     } catch (const RuntimeLock::Held &held) {
-        throw StoreError(
-            AlreadyOpen(folder, held.Holder(), QStringLiteral("そのプログラムを終わらせてから起動し直してください。")));
+        throw FolderLock::AlreadyOpen(AlreadyOpenText(
+            folder, held.Holder(), QStringLiteral("そのプログラムを終わらせてから起動し直してください。")));
     }
 }
 
@@ -99,17 +99,15 @@ FolderLock::FolderLock(const DiaryFolder &folder)
     // An empty sign, or one of a program that no longer runs (killed, a power cut), is replaced.
     const Sign found = ReadSign(m_path);
     if (HeldHereBy(found))
-        throw StoreError(AlreadyOpen(folder, found.pid,
-            QStringLiteral("そのプログラムを終わらせるか、それがもうないときは日記のフォルダーの「%1」を消してから、"
+        throw AlreadyOpen(AlreadyOpenText(folder, found.pid,
+            QStringLiteral("そのプログラムを終わらせるか、もうないときはフォルダーの「%1」を消してから、"
                            "起動し直してください。")
                 .arg(FileName())));
     if (!found.host.isEmpty() && found.host != QSysInfo::machineHostName())
         m_notice = QStringLiteral("この日記は、別のコンピューター「%1」でも開いているかもしれません。"
-                                  "そのコンピューターで起動したプログラムの「%2」が、日記のフォルダーにありました"
-                                  "（フォルダーを同期しているときに起こります）。\n"
-                                  "両方で書いても、保存するときに日ごとに合わせるので、どちらの内容も失われません。"
-                                  "同じ日を両方で書いたときは、もう一方の版を別のファイルに残してお知らせします。")
-                       .arg(found.host, FileName());
+                                  "両方で書いても、%2のときに日ごとに合わせるので、どちらの内容も失われません。"
+                                  "同じ日を両方で書いたときは、%3を残してお知らせします。")
+                       .arg(found.host, Words::Save, Words::ConflictCopy);
     WriteSign(folder);
 }
 
@@ -118,7 +116,7 @@ FolderLock::~FolderLock()
     // A sync tool may have put another computer's sign in its place, or the user deleted it.
     if (ReadBytes(m_path) == m_sign && ::unlink(QFile::encodeName(m_path).constData()) != 0) {
         const int error = errno;
-        qWarning("Noterra: cannot remove %s: %s", qPrintable(m_path), qPrintable(SystemReason::Text(error)));
+        qWarning("Noterra: cannot remove %s: %s", qPrintable(m_path), qPrintable(SystemReason::Of(error)));
     }
 }
 
@@ -137,10 +135,11 @@ void FolderLock::WriteSign(const DiaryFolder &folder)
         ::close(descriptor);
     if (written)
         return;
-    throw StoreError(QStringLiteral("日記のフォルダー「%1」に「%2」を作れないため、日記を開けません。"
-                                    "どのファイルにも手を付けずに終了します。"
-                                    "フォルダーに書き込めるか確かめてから、起動し直してください。\n（%3）")
-                         .arg(folder.ShownName(), FileName(), SystemReason::Text(error)));
+    throw StoreError(Words::WithDetail(QStringLiteral("日記のフォルダー「%1」に「%2」を作れないため、"
+                                                      "どのファイルにも手を付けずに終了します。"
+                                                      "フォルダーに書き込めるか確かめてから、起動し直してください。")
+                                           .arg(folder.ShownName(), FileName()),
+        SystemReason::Of(error)));
 }
 
 QString FolderLock::FileName()
@@ -159,7 +158,7 @@ QStringList FolderLock::RemoveConflictCopies(const QString &directory)
             continue;
         QFile file(folder.filePath(name));
         if (!file.remove())
-            failures.append(QStringLiteral("%1（%2）").arg(name, file.errorString()));
+            failures.append(QStringLiteral("%1: %2").arg(name, SystemReason::Of(errno)));
     }
     return failures;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/storeerror.h"
 #include "store/runtimelock.h"
 
 #include <QByteArray>
@@ -18,6 +19,13 @@ class DiaryFolder;
 class FolderLock
 {
 public:
+    // Another program of this computer has the diary open: news for the user, not a failure.
+    class AlreadyOpen : public StoreError
+    {
+    public:
+        using StoreError::StoreError;
+    };
+
     // Throws StoreError, in words for the user, when another running program on this computer holds
     // the folder or the lock cannot be made.
     explicit FolderLock(const DiaryFolder &folder);

@@ -2,6 +2,7 @@
 
 #include "base/storeerror.h"
 #include "base/systemreason.h"
+#include "base/words.h"
 #include "store/journalformat.h"
 #include "store/writeall.h"
 
@@ -18,7 +19,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 namespace JournalFile {
@@ -31,10 +31,9 @@ constexpr qint64 LargestJournal = qint64(600) * 1024 * 1024;
 
 [[noreturn]] void Fail(const QString &path, int errorNumber)
 {
-    throw StoreError(QStringLiteral("作業中の内容の復元用の記録「%1」を更新できませんでした。"
-                                    "月のファイルへの保存はこれまでどおり行われます。"
-                                    "ディスクの空きと書き込み権限を確かめてください。\n%2")
-                         .arg(QDir::toNativeSeparators(path), SystemReason::Of(errorNumber)));
+    // The journal's own name says nothing to the user; its folder is where to look for room or rights.
+    throw StoreError(QStringLiteral("フォルダー「%1」: %2")
+                         .arg(QDir::toNativeSeparators(QFileInfo(path).path()), SystemReason::Of(errorNumber)));
 }
 
 QByteArray DirectoryOf(const QByteArray &path)
@@ -45,8 +44,8 @@ QByteArray DirectoryOf(const QByteArray &path)
 
 QString SymbolicLinkReason()
 {
-    return QStringLiteral("このフォルダーはシンボリックリンクで、ほかの場所を指しています。"
-                          "ほかのアカウントと分け合う場所かもしれないため、たどりません。");
+    return QStringLiteral("このフォルダーはほかの場所を指すシンボリックリンクで、ほかのアカウントと分け合う"
+                          "場所かもしれないため、使いません。");
 }
 
 // Missing folders on the way are made 0700, as the user's state folders should be; the journal's
@@ -65,7 +64,7 @@ void MakePrivateFolder(const QString &path, const QByteArray &folder)
     {
     };
     if (fd < 0 && lstat(folder.constData(), &info) == 0 && S_ISLNK(info.st_mode))
-        throw StoreError(QStringLiteral("作業中の内容の復元用の記録を、フォルダー「%1」に置けません。%2")
+        throw StoreError(QStringLiteral("フォルダー「%1」: %2")
                              .arg(QDir::toNativeSeparators(QFile::decodeName(folder)), SymbolicLinkReason()));
     if (fd < 0)
         Fail(path, errno);
@@ -103,17 +102,15 @@ Found KeepAside(const QString &path, const QString &reason)
 {
     QFile file(path);
     const QString aside = KeptAsideName(path);
-    if (!file.rename(aside))
-        throw StoreError(
-            QStringLiteral("復元用の記録「%1」を読み込めず、別の名前にして残すこともできませんでした。"
-                           "記録はそのまま残っています。フォルダーに書き込めるか確かめてください。\n%2\n（%3）")
-                .arg(QDir::toNativeSeparators(path), reason, file.errorString()));
+    if (!file.rename(aside)) {
+        const int error = errno;
+        throw StoreError(Words::WithDetail(QStringLiteral("前回の%1を読み込めず、別の名前にして残すこともできないため、"
+                                                          "そのままにしてあります。フォルダー「%2」に書き込めるか"
+                                                          "確かめてください。")
+                                               .arg(Words::Journal, QDir::toNativeSeparators(QFileInfo(path).path())),
+            reason + SystemReason::Of(error)));
+    }
     return Found { std::nullopt, aside, reason };
-}
-
-QString SystemText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 QString HomeFolder()
@@ -148,13 +145,13 @@ QString FolderProblem()
 {
     const QString folder = Folder();
     const auto unusable = [&folder](const QString &reason) {
-        return QStringLiteral("作業中の内容の復元用の記録を、フォルダー「%1」に置けません。直すまで、プログラムが"
-                              "急に終わったときには、まだ保存していない内容は守られません。日記の保存はいつもどおり"
-                              "できるので、こまめに保存してください。\n%2")
-            .arg(QDir::toNativeSeparators(folder), reason);
+        return Words::WithDetail(QStringLiteral("%1をフォルダー「%2」に置けません。直すまでは、プログラムが急に"
+                                                "終わると、%3していない内容が失われます。%3はいつもどおりできます。")
+                                     .arg(Words::Journal, QDir::toNativeSeparators(folder), Words::Save),
+            reason);
     };
     if (folder.isEmpty())
-        return unusable(QStringLiteral("ホームフォルダーがわかりません（HOME も XDG_STATE_HOME もありません）。"));
+        return unusable(QStringLiteral("ホームフォルダーがわかりません。"));
     const QByteArray name = QFile::encodeName(folder);
     struct stat info
     {
@@ -193,24 +190,26 @@ Found Read(const QString &path)
         if (error == ENOENT)
             return Found();
         return KeepAside(path,
-            error == ELOOP ? QStringLiteral("復元用の記録の場所にあるのはシンボリックリンクで、たどりません。")
-                           : SystemText(error));
+            error == ELOOP ? QStringLiteral("%1の場所にシンボリックリンクがあります。").arg(Words::Journal)
+                           : SystemReason::Of(error));
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        const int error = errno;
         close(fd);
-        return KeepAside(path, file.errorString());
+        return KeepAside(path, SystemReason::Of(error));
     }
     struct stat info
     {
     };
     if (fstat(fd, &info) != 0)
-        return KeepAside(path, SystemText(errno));
+        return KeepAside(path, SystemReason::Of(errno));
     if (!S_ISREG(info.st_mode) || info.st_size > LargestJournal)
-        return KeepAside(path, QStringLiteral("復元用の記録としては大きすぎるか、ふつうのファイルではありません。"));
+        return KeepAside(
+            path, QStringLiteral("%1としては大きすぎるか、ふつうのファイルではありません。").arg(Words::Journal));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return KeepAside(path, file.errorString());
+        return KeepAside(path, SystemReason::Of(errno));
     file.close();
     Found found;
     found.content = JournalFormat::Decode(bytes, &found.reason);

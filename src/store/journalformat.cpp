@@ -1,5 +1,7 @@
 #include "store/journalformat.h"
 
+#include "base/words.h"
+
 #include <QCryptographicHash>
 #include <QList>
 
@@ -32,12 +34,12 @@ void AddLine(QByteArray &out, const char *key, const QByteArray &value)
 
 QString CutShort()
 {
-    return QStringLiteral("復元用の記録が途中で切れているか、終わりの形が壊れています。");
+    return QStringLiteral("%1が途中で切れているか、終わりの形が壊れています。").arg(Words::Journal);
 }
 
 QString Damaged()
 {
-    return QStringLiteral("復元用の記録が壊れています（中身が書いたときと違います）。");
+    return QStringLiteral("%1の中身が、書いたときと違います。").arg(Words::Journal);
 }
 
 // Reads the header line by line, only in the order the encoder writes it, and takes the blobs
@@ -195,12 +197,11 @@ std::optional<JournalContent> Decode(const QByteArray &bytes, QString *reason)
         return std::nullopt;
     }
     if (!first.startsWith(Kind)) {
-        *reason = QStringLiteral("復元用の記録ではないファイルです。");
+        *reason = QStringLiteral("%1ではないファイルです。").arg(Words::Journal);
         return std::nullopt;
     }
     if (first != FirstLine && first != FirstVersionLine) {
-        *reason = QStringLiteral("復元用の記録が別の版の日記の形式（%1）で書かれていて、この版では読めません。")
-                      .arg(QString::fromLatin1(first.sliced(Kind.size()).toByteArray().left(20)));
+        *reason = QStringLiteral("%1が、このプログラムの知らない形式で書かれています。").arg(Words::Journal);
         return std::nullopt;
     }
     const qsizetype bodyEnd = bytes.size() - DigestLineSize;

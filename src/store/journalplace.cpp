@@ -1,6 +1,7 @@
 #include "store/journalplace.h"
 
 #include "base/storeerror.h"
+#include "base/words.h"
 #include "store/diaryid.h"
 #include "store/diarymonth.h"
 #include "store/journalfile.h"
@@ -61,16 +62,16 @@ JournalPlace::Found JournalPlace::Find()
         JournalFile::Found read = JournalFile::Read(path);
         if (!read.keptAsidePath.isEmpty())
             found.notices.append(
-                QStringLiteral("前回の書きかけの控えが壊れていて読めなかったため、使わずに「%1」として残しました。"
-                               "日記はいつもどおり開きます。\n（%2）")
-                    .arg(read.keptAsidePath, read.reason));
+                Words::WithDetail(QStringLiteral("前回の%1が壊れていたため、そのとき%2していなかった内容は"
+                                                 "元に戻せませんでした。壊れた%1は「%3」として残してあります。")
+                                      .arg(Words::Journal, Words::Save, read.keptAsidePath),
+                    read.reason));
         if (!read.content)
             continue;
         if (path == JournalFile::PathFor(FolderPath()) && !ProvablyHere(*read.content)) {
-            found.notices.append(
-                QStringLiteral("以前の書きかけの控えが見つかりましたが、この日記のものだと確かめられない"
-                               "ため、使わずに「%1」として残しました。")
-                    .arg(SetAside(path)));
+            found.notices.append(QStringLiteral("以前の%1が見つかりましたが、この日記のものだと確かめられないため、"
+                                                "使わずに「%2」として残しました。")
+                                     .arg(Words::Journal, SetAside(path)));
             continue;
         }
         if (path != JournalFile::PathFor(FolderPath()) && !OursToTake(path, *read.content, id))
@@ -110,9 +111,9 @@ QString JournalPlace::SetAside(const QString &path) const
     const QString aside = path + QStringLiteral(".unmatched-")
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     if (!QFile::rename(path, aside))
-        throw StoreError(QStringLiteral("前の版のプログラムが残した書きかけの控え「%1」を、別の名前にできませんでした。"
-                                        "控えはそのまま残っています。")
-                             .arg(QDir::toNativeSeparators(path)));
+        throw StoreError(QStringLiteral("以前のプログラムが残した%1「%2」を、別の名前にできませんでした。"
+                                        "そのまま残っています。")
+                             .arg(Words::Journal, QDir::toNativeSeparators(path)));
     return QDir::toNativeSeparators(aside);
 }
 

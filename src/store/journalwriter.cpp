@@ -91,8 +91,7 @@ void JournalWriter::Run()
         } catch (const StoreError &error) {
             failure = error.message();
         } catch (const std::exception &error) {
-            failure = QStringLiteral("作業中の内容の復元用の記録を更新できませんでした。（%1）")
-                          .arg(QString::fromLocal8Bit(error.what()));
+            failure = QString::fromLocal8Bit(error.what());
         }
         {
             const std::lock_guard lock(m_mutex);

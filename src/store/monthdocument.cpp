@@ -1,6 +1,7 @@
 #include "store/monthdocument.h"
 
 #include "base/storeerror.h"
+#include "base/words.h"
 #include "store/daysource.h"
 #include "store/diaryfolder.h"
 #include "store/diarynames.h"
@@ -211,8 +212,8 @@ QString KeptBeside(const SaveOutcome &outcome)
         names.append(QFileInfo(path).fileName());
     if (names.isEmpty())
         return {};
-    return QStringLiteral("\n\nほかのプログラムが書き換えた版は「%1」という名前で同じフォルダーに残してあります。"
-                          "消さずに、中身を確かめてください。")
+    return QStringLiteral(
+        "ほかのプログラムが書いた内容は「%1」として残してあります。消さずに、中身を確かめてください。")
         .arg(names.join(QStringLiteral("」「")));
 }
 
@@ -266,9 +267,9 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
                 }
                 if (tries == SaveAttempts)
                     throw StoreError(
-                        QStringLiteral("ほかのプログラムが「%1」を書き換え続けているため、保存できませんでした。"
-                                       "同期ソフトなどの動きが止まってから、もう一度保存してください。（%2）")
-                            .arg(MonthFile::FileName(year, month), changed.message()));
+                        QStringLiteral("ほかのプログラムが「%1」を書き換え続けています。同期ソフトなどの動きが"
+                                       "止まってから、もう一度%2してください。")
+                            .arg(MonthFile::FileName(year, month), Words::Save));
             } catch (const StoreError &) {
                 if (!attempt.conflictPath.isEmpty() && !outcome.conflictPaths.contains(attempt.conflictPath))
                     outcome.conflictPaths.append(attempt.conflictPath);
@@ -276,7 +277,7 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
             }
         }
     } catch (const StoreError &error) {
-        throw StoreError(folder.Shown(error.message() + KeptBeside(outcome)));
+        throw StoreError(folder.Shown(KeptBeside(outcome) + error.message()));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/storeerror.h"
 #include "base/systemreason.h"
+#include "base/words.h"
 #include "store/durablefile.h"
 #include "store/xml/xmldom.h"
 
@@ -23,7 +24,7 @@ namespace {
 
 QString Failure(const QString &path, const QString &reason)
 {
-    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+    return QStringLiteral("「%1」: %2").arg(QFileInfo(path).fileName(), reason);
 }
 
 // A name beside the month file that says what the file is and is not taken yet.
@@ -42,10 +43,13 @@ QString KeepStranded(const QString &path, const QString &stranded)
 {
     const QString copy = NameBeside(path, QStringLiteral(".conflict-"));
     QFile file(stranded);
-    if (!file.rename(copy))
-        throw StoreError(
-            QStringLiteral("ほかのプログラムの版を「%1」に残しました。消さずに取っておいてください。（%2）")
-                .arg(QDir::toNativeSeparators(stranded), file.errorString()));
+    if (!file.rename(copy)) {
+        const int error = errno;
+        throw StoreError(Words::WithDetail(QStringLiteral("ほかのプログラムが書いた内容を「%1」に残しました。"
+                                                          "消さずに取っておいてください。")
+                                               .arg(QDir::toNativeSeparators(stranded)),
+            SystemReason::Of(error)));
+    }
     return copy;
 }
 
@@ -64,16 +68,17 @@ void RefuseUnlessMonthFile(const QString &path, const struct stat &status)
     if (S_ISDIR(status.st_mode))
         what = QStringLiteral("と同じ名前のフォルダーがあります");
     else if (!S_ISREG(status.st_mode))
-        what = QStringLiteral("と同じ名前で、ふつうのファイルではないもの（名前付きパイプや装置など）があります");
+        what = QStringLiteral("と同じ名前で、ふつうのファイルではないものがあります");
     else if (status.st_size > LargestMonthFile)
-        what = QStringLiteral("は月のファイルとしては大きすぎます（%1 MB。月のファイルは %2 MB まで）")
-                   .arg((status.st_size + Megabyte - 1) / Megabyte)
-                   .arg(LargestMonthFile / Megabyte);
+        what = QStringLiteral("は、月のファイルとしては大きすぎます（%1メガバイト）")
+                   .arg((status.st_size + Megabyte - 1) / Megabyte);
     else
         return;
-    throw StoreError(QStringLiteral("「%1」%2。日記はそれに手を付けず、この月を開きません。"
-                                    "それを別の場所へ移すか名前を変えてから、もう一度この月を開いてください。\n（%3）")
-                         .arg(QFileInfo(path).fileName(), what, QDir::toNativeSeparators(path)));
+    // The user must find the thing to move it, so its whole path is told.
+    throw StoreError(Words::WithDetail(QStringLiteral("「%1」%2。この月は開かず、それにも手を付けません。"
+                                                      "それを別の場所へ移してから、もう一度この月を開いてください。")
+                                           .arg(QFileInfo(path).fileName(), what),
+        QDir::toNativeSeparators(path)));
 }
 
 // A file that would not load again, or would load as another document, must never replace one that does.
@@ -82,8 +87,8 @@ void VerifyReadsBack(const XmlDocument &doc, const QByteArray &written)
     XmlDocument again;
     QString reason;
     if (!again.loadXml(written, &reason))
-        throw StoreError(
-            QStringLiteral("保存した内容を読み込み直せないため、元のファイルを残しました。（%1）").arg(reason));
+        throw StoreError(Words::WithDetail(
+            QStringLiteral("保存した内容を読み込み直せないため、元のファイルを残しました。"), reason));
     if (!doc.sameContent(again))
         throw StoreError(QStringLiteral("保存した内容を読み込み直すと元と違うため、元のファイルを残しました。"));
 }
@@ -104,25 +109,26 @@ RawFile ReadRaw(const QString &path)
         const int error = errno;
         if (error == ENOENT && !QFileInfo(path).isSymLink())
             return { false, {}, {} };
-        return { true, {}, SystemReason::Text(error) };
+        return { true, {}, SystemReason::Of(error) };
     }
     RefuseUnlessMonthFile(path, status);
     // Without waiting, and checked again once open: something else may have taken the name since.
     const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0)
-        return { true, {}, SystemReason::Text(errno) };
+        return { true, {}, SystemReason::Of(errno) };
     QFile file;
     if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        const int error = errno;
         ::close(descriptor);
-        return { true, {}, file.errorString() };
+        return { true, {}, SystemReason::Of(error) };
     }
     if (::fstat(descriptor, &status) != 0)
-        return { true, {}, SystemReason::Text(errno) };
+        return { true, {}, SystemReason::Of(errno) };
     RefuseUnlessMonthFile(path, status);
     RawFile raw;
     raw.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        raw.failure = file.errorString();
+        raw.failure = SystemReason::Of(errno);
     return raw;
 }
 
@@ -142,12 +148,15 @@ ReadResult KeepAside(const QString &path, const QString &reason)
 {
     QFile file(path);
     const QString aside = NameBeside(path, QStringLiteral(".unreadable-"));
-    if (!file.rename(aside))
+    if (!file.rename(aside)) {
+        const int error = errno;
         throw StoreError(
-            QStringLiteral("「%1」を読み込めず、別の名前にして残すこともできなかったため、この月は開きません。"
-                           "ファイルはそのまま残っています。フォルダーに書き込めるか確かめてから、"
-                           "もう一度この月を開いてください。\n（%2）")
-                .arg(QFileInfo(path).fileName(), Failure(path, file.errorString())));
+            Words::WithDetail(QStringLiteral("「%1」を読み込めず、別の名前にして残すこともできないため、"
+                                             "この月は開きません。ファイルはそのまま残っています。"
+                                             "フォルダーに書き込めるか確かめてから、もう一度開いてください。")
+                                  .arg(QFileInfo(path).fileName()),
+                reason + SystemReason::Of(error)));
+    }
     ReadResult result;
     result.status = ReadResult::Status::KeptAside;
     result.keptAsidePath = aside;
@@ -177,8 +186,9 @@ OnDisk Peek(const QString &path)
     const RawFile raw = ReadRaw(path);
     if (!raw.failure.isEmpty())
         throw StoreError(
-            QStringLiteral("「%1」を読めないため、ほかのプログラムが変えていないか確かめられません。（%2）")
-                .arg(QFileInfo(path).fileName(), Failure(path, raw.failure)));
+            Words::WithDetail(QStringLiteral("「%1」を読めないため、ほかのプログラムが変えていないか確かめられません。")
+                                  .arg(QFileInfo(path).fileName()),
+                raw.failure));
     return { raw.exists, raw.bytes };
 }
 
@@ -221,7 +231,7 @@ QStringList RemoveLeftovers(const QString &directory)
             continue;
         QFile file(path);
         if (!file.remove())
-            failures.append(QStringLiteral("%1（%2）").arg(name, file.errorString()));
+            failures.append(QStringLiteral("「%1」: %2").arg(name, SystemReason::Of(errno)));
     }
     return failures;
 }
@@ -247,7 +257,7 @@ WriteResult Write(const XmlDocument &doc, const QString &path, const std::option
         // What is written must load again, and the loader refuses anything larger.
         if (bytes.size() > LargestMonthFile)
             throw StoreError(
-                QStringLiteral("月のファイルが %1 MB を超えるため、保存しません。元のファイルを残しました。"
+                QStringLiteral("月のファイルが%1メガバイトを超えるため、保存しません。元のファイルはそのままです。"
                                "長い記事を短くするか、いくつかを別の月へ移してください。")
                     .arg(LargestMonthFile / Megabyte));
         DurableFile file(path);
@@ -266,12 +276,11 @@ WriteResult Write(const XmlDocument &doc, const QString &path, const std::option
         WriteResult result;
         result.bytes = bytes;
         if (!file.BackupSkipped().isEmpty())
-            result.backupSkipped
-                = QStringLiteral("「%1」は保存しました。書いた内容は失われていません。"
-                                 "ただ、置き換える前のファイルを前の版「%1.bak」として残せませんでした。"
-                                 "「%1.bak」の名前の場所に何かがあるときは、それを別の場所へ移すと、"
-                                 "次に保存するときからまた残ります。\n（%2）")
-                      .arg(QFileInfo(path).fileName(), file.BackupSkipped());
+            result.backupSkipped = Words::WithDetail(
+                QStringLiteral("「%1」は保存しました。ただ、%2を「%1.bak」として残せませんでした。"
+                               "「%1.bak」の名前で何かがあるときは、それを別の場所へ移してください。")
+                    .arg(QFileInfo(path).fileName(), Words::PreviousVersion),
+                file.BackupSkipped());
         return result;
     } catch (const ChangedMeanwhile &) {
         throw;

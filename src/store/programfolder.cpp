@@ -2,6 +2,7 @@
 
 #include "base/storeerror.h"
 #include "base/systemreason.h"
+#include "base/words.h"
 
 #include <QByteArray>
 
@@ -16,17 +17,17 @@ namespace {
 
 QString UnknownFolder(const QString &systemText)
 {
-    return QStringLiteral("このプログラムがどのフォルダーにあるのかわからないため、日記を開けません。"
-                          "どのファイルにも手を付けずに終了します。日記のファイルとプログラムを一つのフォルダーに"
-                          "置いてから、そこにあるプログラムを起動し直してください。\n（%1）")
-        .arg(systemText);
+    return Words::WithDetail(QStringLiteral("このプログラムのあるフォルダーがわからないため、どのファイルにも"
+                                            "手を付けずに終了します。日記のファイルと同じフォルダーにある"
+                                            "プログラムを起動し直してください。"),
+        systemText);
 }
 
 // What failed and why. errno is read first: making the text may change it.
 QString SystemText(const char *what)
 {
     const int error = errno;
-    return QString::fromLocal8Bit(what) + QStringLiteral(": ") + SystemReason::Text(error);
+    return QString::fromLocal8Bit(what) + QStringLiteral(": ") + SystemReason::Of(error);
 }
 
 // The executable's own path, byte for byte as the system spells it.

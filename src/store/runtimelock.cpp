@@ -2,6 +2,7 @@
 
 #include "base/storeerror.h"
 #include "base/systemreason.h"
+#include "base/words.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,13 +19,14 @@ namespace {
 
 QString SystemText(int error)
 {
-    return QStringLiteral("\n（%1）").arg(SystemReason::Text(error));
+    return Words::WithDetail(QString(), SystemReason::Of(error));
 }
 
+// The user must find the folder to fix it, so its whole path is told.
 QString Unusable(const QString &folder, const QString &why)
 {
-    return QStringLiteral("同じ日記が二つ開かれないようにするための「%1」を使えないため、日記を開けません。"
-                          "どのファイルにも手を付けずに終了します。%2")
+    return QStringLiteral(
+        "同じ日記を二つ開かないための「%1」を使えないため、どのファイルにも手を付けずに終了します。%2")
         .arg(QDir::toNativeSeparators(folder), why);
 }
 
@@ -38,8 +40,8 @@ void VerifyPrivate(const QString &folder)
     }
     if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() || (status.st_mode & 077) != 0)
         throw StoreError(Unusable(folder,
-            QStringLiteral("このアカウントだけが使えるフォルダーになっていません。"
-                           "そのフォルダーを消すか、持ち主とアクセス権（700）を直してから、起動し直してください。")));
+            QStringLiteral(
+                "このフォルダーを消すか、このアカウントだけが使えるように直してから、起動し直してください。")));
 }
 
 }
@@ -71,7 +73,7 @@ RuntimeLock::RuntimeLock(const QString &name)
         if (::ftruncate(m_descriptor, 0) != 0 || ::pwrite(m_descriptor, holder.constData(), holder.size(), 0) < 0) {
             const int error = errno;
             qWarning(
-                "Noterra: cannot name this program in %s: %s", qPrintable(path), qPrintable(SystemReason::Text(error)));
+                "Noterra: cannot name this program in %s: %s", qPrintable(path), qPrintable(SystemReason::Of(error)));
         }
         return;
     }

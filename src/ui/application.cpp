@@ -1,13 +1,13 @@
 #include "ui/application.h"
 
 #include "ui/japanesefonts.h"
+#include "ui/messagebox.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QTranslator>
 
@@ -28,9 +28,11 @@ void PrepareApplication(QApplication &app)
     QApplication::setDesktopFileName(QStringLiteral("noterra"));
 }
 
-void ShowStartupFailure(const QString &text)
+void ShowStartupFailure(MessageKind kind, const QString &text)
 {
-    QMessageBox::critical(nullptr, QStringLiteral("Noterra - 日記を開けません"), text);
+    const QString title = kind == MessageKind::Failure ? QStringLiteral("Noterra - 日記を開けません")
+                                                       : QStringLiteral("Noterra - お知らせ");
+    MessageBox::Show(nullptr, kind, title, text);
 }
 
 QPixmap ResourceImage(const QString &path)

@@ -102,7 +102,7 @@ void TestJournal::decode_damagedJournal_isNeverApplied()
     // Another version with a digest that matches: only the version line can refuse it.
     const QByteArray other = signedAgain(whole.chopped(72).replace("NOTERRA-JOURNAL 2\n", "NOTERRA-JOURNAL 3\n"));
     QVERIFY(!JournalFormat::Decode(other, &reason));
-    QVERIFY2(reason.contains(u"版"), qPrintable(reason));
+    QVERIFY2(reason.contains(u"形式"), qPrintable(reason));
     // The first version, as the program before left it, knew nothing of the diary and still reads.
     JournalContent first = FullContent();
     first.diaryId.clear();
@@ -220,7 +220,7 @@ void TestJournal::writer_failure_isReportedOncePerRun()
         QVERIFY(!writer.Flush());
     }
     QTRY_COMPARE(failed.count(), 1);
-    QVERIFY(failed.first().first().toString().contains(u"復元用の記録"));
+    QVERIFY(failed.first().first().toString().contains(blocker));
     QVERIFY(QFile::remove(blocker));
     writer.Post("bytes");
     QVERIFY(writer.Flush());

@@ -63,7 +63,10 @@ struct Window
     explicit Window(const QString &directory, const QDate &today)
         : form(std::make_unique<MainForm>(directory, [today] { return today; }))
     {
-        form->SetMessageSink([this](const QString &, const QString &text) { messages.append(text); });
+        form->SetMessageSink([this](MessageKind kind, const QString &, const QString &text) {
+            kinds.append(kind);
+            messages.append(text);
+        });
         form->SetSaveQuestion([this](const QString &, const QString &text) {
             questions.append(text);
             return answer;
@@ -139,6 +142,7 @@ struct Window
 
     std::unique_ptr<MainForm> form;
     QStringList messages;
+    QList<MessageKind> kinds;
     QStringList questions;
     // How the question about unsaved work is answered: by default 保管せずにおわる, so that a test
     // that closes its window ends it without saving.

@@ -480,7 +480,7 @@ void TestEntryEditing::switch_intoUnreadableMonth_showsItsDayBeforeTheNotice()
     QVERIFY(window.ShowAndActivate());
     window.ClickTitle(0);
     QStringList shown = { "no notice" };
-    window.form->SetMessageSink([&window, &shown](const QString &, const QString &) {
+    window.form->SetMessageSink([&window, &shown](MessageKind, const QString &, const QString &) {
         shown = window.TitleTexts() << window.Editor()->toPlainText();
     });
     window.Calendar()->setFocus();

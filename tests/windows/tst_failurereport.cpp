@@ -8,7 +8,7 @@
 Q_DECLARE_METATYPE(std::function<void()>)
 
 // Whatever a handling throws must end as the user's text at the slot boundary, never beyond it:
-// Japanese first, saying the files are as last saved, and the system's own text after it.
+// Japanese first, saying the files are as last saved, and the system's own text last.
 class TestFailureReport : public QObject
 {
     Q_OBJECT
@@ -21,29 +21,30 @@ private slots:
 void TestFailureReport::guarded_turnsWhatIsThrownIntoTheUsersText_data()
 {
     QTest::addColumn<std::function<void()>>("handling");
-    QTest::addColumn<QString>("systemText");
+    QTest::addColumn<QString>("ending");
     QTest::newRow("nothing thrown, nothing told") << std::function<void()>([] {}) << QString();
-    QTest::newRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); }) << "std::bad_alloc";
+    QTest::newRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); })
+                                   << "ほかのプログラムを閉じてから、もう一度行ってください。";
     QTest::newRow("the library's error") << std::function<void()>([] { throw std::runtime_error("Unknown error"); })
-                                         << "Unknown error";
+                                         << "\n詳細: Unknown error";
     QTest::newRow("the XML layer's error")
         << std::function<void()>([] { throw StoreError("operation on a node that does not exist"); })
-        << "operation on a node that does not exist";
+        << "\n詳細: operation on a node that does not exist";
 }
 
 void TestFailureReport::guarded_turnsWhatIsThrownIntoTheUsersText()
 {
     QFETCH(std::function<void()>, handling);
-    QFETCH(QString, systemText);
+    QFETCH(QString, ending);
     QStringList told;
     FailureReport::Guarded(handling, [&told](const QString &text) { told.append(text); });
-    if (systemText.isEmpty()) {
+    if (ending.isEmpty()) {
         QVERIFY(told.isEmpty());
         return;
     }
     QCOMPARE(told.size(), 1);
     const QString message = told.first();
-    QVERIFY2(message.front().unicode() > 0x3000 && message.endsWith("\n（" + systemText + "）"), qPrintable(message));
+    QVERIFY2(message.front().unicode() > 0x3000 && message.endsWith(ending), qPrintable(message));
     QVERIFY(message.contains("日記のファイルは、最後に保存したときのまま"));
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/storeerror.h"
 #include "base/systemreason.h"
+#include "base/words.h"
 
 #include <cerrno>
 #include <cstring>
@@ -48,11 +49,11 @@ RoundTripEncoder::RoundTripEncoder(const QByteArray &encoding)
     , m_decode(iconv_open("UTF-8", encoding.constData()))
 {
     if (m_encode == NoConverter || m_decode == NoConverter) {
-        const QString reason = SystemReason::Text(errno);
+        const QString reason = SystemReason::Of(errno);
         Close(m_encode);
         Close(m_decode);
-        throw StoreError(
-            QStringLiteral("文字コード「%1」では書き出せません。（%2）").arg(QString::fromUtf8(encoding), reason));
+        throw StoreError(Words::WithDetail(
+            QStringLiteral("文字コード「%1」では書き出せません。").arg(QString::fromUtf8(encoding)), reason));
     }
     m_perCharacter = CheckPerCharacter();
     if (m_perCharacter)

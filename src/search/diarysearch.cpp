@@ -43,7 +43,8 @@ Outcome ReadMonth(const MonthListing::ListedMonth &listed)
     else if (read.status == MonthEntries::MonthRead::Status::Unreadable)
         outcome.unreadable = read.reason.isEmpty() ? QStringLiteral("読めません。") : read.reason;
     else
-        outcome.index = std::make_shared<const MonthIndex>(listed.year, listed.month, read.stamp, read.entries);
+        outcome.index
+            = std::make_shared<const MonthIndex>(listed.year, listed.month, read.stamp, std::move(read.entries));
     return outcome;
 }
 

@@ -4,43 +4,26 @@
 #include "search/textfold.h"
 
 #include <algorithm>
-#include <numeric>
 
 MonthIndex::MonthIndex(
-    int year, int month, const MonthEntries::FileStamp &stamp, const std::vector<MonthEntries::EntryRow> &entries)
+    int year, int month, const MonthEntries::FileStamp &stamp, std::vector<MonthEntries::EntryRow> entries)
     : m_year(year)
     , m_month(month)
     , m_stamp(stamp)
 {
-    std::vector<size_t> order(entries.size());
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(
-        order.begin(), order.end(), [&entries](size_t a, size_t b) { return entries[a].day > entries[b].day; });
-    qsizetype total = 0;
+    std::stable_sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) { return a.day > b.day; });
     for (const MonthEntries::EntryRow &row : entries)
-        total += row.text.size();
-    m_texts.reserve(total);
-    m_folded.reserve(total + qsizetype(entries.size()));
+        m_characters += row.text.size();
+    m_folded.reserve(m_characters + qsizetype(entries.size()));
     m_entries.reserve(entries.size());
-    for (const size_t at : order) {
-        const MonthEntries::EntryRow &row = entries[at];
-        Entry entry { qint32(m_texts.size()), qint32(m_folded.size()), 0, row.position, qint8(row.day) };
-        m_texts += row.text;
-        m_folded += TextFold::Folded(row.text);
-        entry.foldedEnd = qint32(m_folded.size());
+    for (MonthEntries::EntryRow &row : entries) {
+        const auto begin = qint32(m_folded.size());
+        TextFold::AppendFolded(row.text, m_folded);
+        m_entries.push_back({ std::move(row.text), begin, qint32(m_folded.size()), row.position, qint8(row.day) });
         // No word holds the separator, so no match runs from one entry into the next.
         m_folded += QChar(TextFold::Separator);
-        m_entries.push_back(entry);
     }
-    m_texts.squeeze();
     m_folded.squeeze();
-}
-
-QStringView MonthIndex::Text(int entry) const
-{
-    const auto at = size_t(entry);
-    const qsizetype end = at + 1 < m_entries.size() ? m_entries[at + 1].textBegin : m_texts.size();
-    return QStringView(m_texts).sliced(m_entries[at].textBegin, end - m_entries[at].textBegin);
 }
 
 bool MonthIndex::HasOtherWords(const SearchQuery &query, const Entry &entry) const
@@ -80,6 +63,11 @@ void MonthIndex::Search(const SearchQuery &query, std::vector<int> &found) const
 
 qsizetype MonthIndex::Bytes() const
 {
-    return qsizetype(sizeof(MonthIndex)) + m_texts.capacity() * 2 + m_folded.capacity() * 2
-        + qsizetype(m_entries.capacity() * sizeof(Entry));
+    // Each stored text's own allocation carries a header besides its characters.
+    constexpr qsizetype TextHeader = 32;
+    qsizetype bytes
+        = qsizetype(sizeof(MonthIndex)) + m_folded.capacity() * 2 + qsizetype(m_entries.capacity() * sizeof(Entry));
+    for (const Entry &entry : m_entries)
+        bytes += TextHeader + entry.text.capacity() * 2;
+    return bytes;
 }

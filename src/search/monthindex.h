@@ -24,18 +24,18 @@ public:
     int EntryCount() const { return int(m_entries.size()); }
     int Day(int entry) const { return m_entries[size_t(entry)].day; }
     int Position(int entry) const { return m_entries[size_t(entry)].position; }
-    QStringView Text(int entry) const;
+    const QString &Text(int entry) const { return m_entries[size_t(entry)].text; }
 
     // Appends the entries in which every word of query occurs, newest day first.
     void Search(const SearchQuery &query, std::vector<int> &found) const;
     // What the month holds in memory, and the length of its entries' stored texts.
     qsizetype Bytes() const;
-    qsizetype Characters() const { return m_texts.size(); }
+    qsizetype Characters() const { return m_characters; }
 
 private:
     struct Entry
     {
-        qint32 textBegin;
+        QString text;
         qint32 foldedBegin;
         qint32 foldedEnd;
         qint32 position;
@@ -46,7 +46,7 @@ private:
     int m_year;
     int m_month;
     MonthEntries::FileStamp m_stamp;
-    QString m_texts;
+    qsizetype m_characters = 0;
     QString m_folded;
     std::vector<Entry> m_entries;
 };

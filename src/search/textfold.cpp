@@ -118,8 +118,9 @@ char16_t JoinedWith(char16_t previous, char16_t mark)
 template <typename Place> void Fold(QStringView stored, QString &folded, Place place)
 {
     const Table &table = Folding();
-    folded.resize(stored.size());
-    char16_t *out = reinterpret_cast<char16_t *>(folded.data());
+    const qsizetype start = folded.size();
+    folded.resize(start + stored.size());
+    char16_t *out = reinterpret_cast<char16_t *>(folded.data()) + start;
     qsizetype length = 0;
     qsizetype previousEnd = -1;
     const qsizetype size = stored.size();
@@ -143,7 +144,7 @@ template <typename Place> void Fold(QStringView stored, QString &folded, Place p
         place.Add(i, i + 1);
         previousEnd = i + 1;
     }
-    folded.truncate(length);
+    folded.truncate(start + length);
 }
 
 struct NoPlaces
@@ -170,6 +171,11 @@ QString Folded(QStringView stored)
     QString folded;
     Fold(stored, folded, NoPlaces());
     return folded;
+}
+
+void AppendFolded(QStringView stored, QString &folded)
+{
+    Fold(stored, folded, NoPlaces());
 }
 
 Placed FoldedWithPlaces(QStringView stored)

@@ -12,6 +12,8 @@
 namespace TextFold {
 
 QString Folded(QStringView stored);
+// Appends the folded form of stored to folded.
+void AppendFolded(QStringView stored, QString &folded);
 
 // Folded, and for each folded character the stored characters it came from: begins[i] up to
 // ends[i]. A joined voiced sound mark makes one character of two.

@@ -19,6 +19,8 @@ MonthIndex::MonthIndex(
     for (MonthEntries::EntryRow &row : entries) {
         const auto begin = qint32(m_folded.size());
         TextFold::AppendFolded(row.text, m_folded);
+        // Text converted from the file's bytes has room for as many characters as it had bytes.
+        row.text.squeeze();
         m_entries.push_back({ std::move(row.text), begin, qint32(m_folded.size()), row.position, qint8(row.day) });
         // No word holds the separator, so no match runs from one entry into the next.
         m_folded += QChar(TextFold::Separator);

@@ -148,6 +148,13 @@ void SearchForm::StartSearch()
 void SearchForm::ShowBatch(const SearchBatch &batch)
 {
     m_results->Take(batch);
+    if (m_openFirstFound && m_results->rowCount() > 0) {
+        m_openFirstFound = false;
+        m_keptPosition = -1;
+        ListResult->setCurrentIndex(m_results->index(0));
+        OpenCurrent();
+    }
+    m_openFirstFound = m_openFirstFound && !batch.finished;
     if (m_keptPosition >= 0) {
         const int row = m_results->RowOf(m_keptDate, m_keptPosition);
         if (row >= 0) {
@@ -184,6 +191,12 @@ void SearchForm::ShowCount(const SearchBatch &batch)
 
 void SearchForm::OpenCurrent()
 {
+    if (m_pause->isActive()) {
+        StartSearch();
+        m_keptPosition = -1;
+        m_openFirstFound = true;
+        return;
+    }
     QModelIndex current = ListResult->currentIndex();
     if (!current.isValid() && m_results->rowCount() > 0) {
         current = m_results->index(0);

@@ -44,6 +44,8 @@ private:
     // The entry that was current before a search ran again; it stays current when found again.
     QDate m_keptDate;
     int m_keptPosition = -1;
+    // Return came before the words typed last were searched: the first entry they find opens.
+    bool m_openFirstFound = false;
 
     QLabel *lblSearch = nullptr;
     QLineEdit *TxtSearch = nullptr;

@@ -60,7 +60,6 @@ void SearchForm::CreateControls()
     ListResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListResult->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LblCount = new QLabel(this);
-    LblCount->setWordWrap(true);
     LblCount->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     BtnEnd = FormLayout::PlainButton(QStringLiteral("閉じる"), this);
 
@@ -172,9 +171,9 @@ void SearchForm::ShowCount(const SearchBatch &batch)
     QString text;
     if (TxtSearch->text().trimmed().isEmpty() && batch.finished)
         text = QStringLiteral(
-            "語を入れると、すべての月の記事から探します。スペースで区切った語は、すべてを含む記事を探します。");
+            "語を入れると、すべての月の記事から探します。\nスペースで区切った語は、すべてを含む記事を探します。");
     else if (!batch.finished && batch.monthsToRead > 0)
-        text = QStringLiteral("月のファイルを読みながら探しています…（%1 / %2 か月）　%3 件")
+        text = QStringLiteral("月を読んでいます…（%1 / %2 か月）　%3 件")
                    .arg(batch.monthsSearched)
                    .arg(batch.monthsTotal)
                    .arg(found);
@@ -183,9 +182,13 @@ void SearchForm::ShowCount(const SearchBatch &batch)
     else
         text
             = found > 0 ? QStringLiteral("%1 件見つかりました。").arg(found) : QStringLiteral("見つかりませんでした。");
+    // The second line names the months that were skipped; however many, it stays one line.
     if (!batch.unreadable.isEmpty())
-        text += QStringLiteral("\n読めない月のファイルは飛ばしました：%1")
-                    .arg(batch.unreadable.join(QStringLiteral("、")));
+        text += u'\n'
+            + LblCount->fontMetrics().elidedText(QStringLiteral("読めない月（%1 か月）は飛ばしました：%2")
+                                                     .arg(batch.unreadable.size())
+                                                     .arg(batch.unreadable.join(QStringLiteral("、"))),
+                Qt::ElideRight, LblCount->width());
     LblCount->setText(text);
 }
 

@@ -15,6 +15,7 @@ class TestSearchForm : public QObject
 
 private slots:
     void conversionThenCommit_searchesCommittedWordsAndReturnOpensFirstMatch();
+    void ctrlFInListWindow_bringsSearchBackWithWordsSelected();
 };
 
 void TestSearchForm::conversionThenCommit_searchesCommittedWordsAndReturnOpensFirstMatch()
@@ -51,6 +52,26 @@ void TestSearchForm::conversionThenCommit_searchesCommittedWordsAndReturnOpensFi
     QCOMPARE(window.Editor()->textCursor().selectionStart(), 6);
     QCOMPARE(window.Editor()->textCursor().selectedText(), QStringLiteral(u"ラーメン"));
     QVERIFY(form->isVisible());
+}
+
+void TestSearchForm::ctrlFInListWindow_bringsSearchBackWithWordsSelected()
+{
+    QTemporaryDir directory;
+    Window window(directory.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    QTest::keyClick(window.form.get(), Qt::Key_F, Qt::ControlModifier);
+    auto *form = window.form->findChild<QWidget *>(QStringLiteral("SearchForm"));
+    QVERIFY(form && WaitActive(form));
+    auto *field = form->findChild<QLineEdit *>(QStringLiteral("TxtSearch"));
+    QTest::keyClicks(field, "rain");
+    QTest::keyClick(form, Qt::Key_Escape);
+    QVERIFY(!form->isVisible());
+    ListForm *list = window.OpenList();
+    QVERIFY(list);
+    QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(WaitActive(form));
+    QCOMPARE(QApplication::focusWidget(), field);
+    QCOMPARE(field->selectedText(), QStringLiteral("rain"));
 }
 
 QTEST_MAIN(TestSearchForm)

@@ -25,6 +25,18 @@ QString MonthName(int year, int month)
     return QStringLiteral("%1年%2月").arg(year).arg(month);
 }
 
+// The batch that goes on from one just delivered: no hits yet, the same counts, the same months
+// named unreadable, for each batch names them all.
+SearchBatch Continued(const SearchBatch &delivered)
+{
+    SearchBatch next;
+    next.monthsSearched = delivered.monthsSearched;
+    next.monthsTotal = delivered.monthsTotal;
+    next.monthsToRead = delivered.monthsToRead;
+    next.unreadable = delivered.unreadable;
+    return next;
+}
+
 // A month file as one reading of it left it.
 struct Outcome
 {
@@ -77,6 +89,9 @@ struct DiarySearch::Worker
     void Run(int mine, const SearchQuery &query, const std::optional<ShownMonth> &shown, const Deliver &deliver);
     std::vector<Planned> Plan(int mine, const std::optional<ShownMonth> &shown);
     void Keep(const MonthListing::ListedMonth &listed, const Outcome &outcome);
+    // Waits for the readings of a search; false when it was given up. A search that went through
+    // forgets the months whose files are gone.
+    bool Settle(int mine, std::vector<Planned> &plan);
 };
 
 std::vector<Planned> DiarySearch::Worker::Plan(int mine, const std::optional<ShownMonth> &shown)
@@ -137,7 +152,6 @@ void DiarySearch::Worker::Run(
     batch.monthsTotal = int(plan.size());
     batch.monthsToRead
         = int(std::count_if(plan.begin(), plan.end(), [](const Planned &m) { return m.reading.valid(); }));
-    QStringList unreadable;
     QElapsedTimer sinceDelivery;
     sinceDelivery.start();
     for (Planned &month : plan) {
@@ -148,7 +162,7 @@ void DiarySearch::Worker::Run(
             Keep(month.listed, month.known);
         }
         if (!month.known.unreadable.isEmpty())
-            unreadable.append(MonthName(month.listed.year, month.listed.month));
+            batch.unreadable.append(MonthName(month.listed.year, month.listed.month));
         std::vector<int> found;
         if (month.known.index)
             month.known.index->Search(query, found);
@@ -156,31 +170,35 @@ void DiarySearch::Worker::Run(
             batch.hits.push_back({ month.known.index, entry });
         ++batch.monthsSearched;
         if (sinceDelivery.elapsed() >= BatchMilliseconds) {
-            batch.unreadable = unreadable;
-            deliver(std::exchange(
-                batch, { false, false, {}, batch.monthsSearched, batch.monthsTotal, batch.monthsToRead, {} }));
+            deliver(std::exchange(batch, Continued(batch)));
             sinceDelivery.restart();
         }
     }
+    if (!Settle(mine, plan))
+        return;
+    batch.finished = true;
+    deliver(std::move(batch));
+}
+
+bool DiarySearch::Worker::Settle(int mine, std::vector<Planned> &plan)
+{
     // Readings still under way finish, or are skipped, before the next search may look at the months.
     for (Planned &month : plan) {
         if (month.reading.valid())
             Keep(month.listed, month.reading.get());
     }
     if (generation.load() != mine)
-        return;
+        return false;
     std::erase_if(months, [&plan](const auto &kept) {
         return std::none_of(plan.begin(), plan.end(),
             [&kept](const Planned &m) { return Key(m.listed.year, m.listed.month) == kept.first; });
     });
-    batch.finished = true;
-    batch.unreadable = unreadable;
-    deliver(std::move(batch));
+    return true;
 }
 
 DiarySearch::DiarySearch(const QString &folder, QObject *parent)
     : QObject(parent)
-    , m_worker(std::make_shared<Worker>())
+    , m_worker(std::make_unique<Worker>())
 {
     m_worker->folder = folder;
     // Searches run one after another, each on the months as the one before left them.

@@ -65,7 +65,7 @@ signals:
 
 private:
     struct Worker;
-    std::shared_ptr<Worker> m_worker;
+    std::unique_ptr<Worker> m_worker;
     QThreadPool m_jobs;
     int m_generation = 0;
 };

@@ -18,15 +18,13 @@ constexpr char16_t FirstWidthForm = 0xFF00;
 constexpr char16_t LastWidthForm = 0xFFEF;
 constexpr char16_t VoicedMark = 0x309B;
 constexpr char16_t SemiVoicedMark = 0x309C;
+// What the table gives for a character that folds by what stands around it. No character folds to
+// it: it is the separator between entries.
+constexpr char16_t SpecialCharacter = Separator;
 
 bool IsVoicedMark(char16_t c)
 {
     return c == 0x3099 || c == VoicedMark || c == 0xFF9E;
-}
-
-bool IsSemiVoicedMark(char16_t c)
-{
-    return c == 0x309A || c == SemiVoicedMark || c == 0xFF9F;
 }
 
 // The half-width and full-width forms fold by their compatibility mapping, where it is one character.
@@ -65,10 +63,8 @@ std::unique_ptr<Table> MakeTable()
         const char16_t folded = char16_t(QChar::toCaseFolded(char32_t(Hiragana(Narrowed(unit)))));
         (*table)[c] = folded == Separator ? char16_t(QChar::ReplacementCharacter) : folded;
     }
-    for (char16_t c : { char16_t(0x3099), char16_t(0xFF9E) })
-        (*table)[c] = VoicedMark;
-    for (char16_t c : { char16_t(0x309A), char16_t(0xFF9F) })
-        (*table)[c] = SemiVoicedMark;
+    for (const char16_t c : { u'\\', u'\n', u'\r', u'\u3099', u'\u309A', u'\u309B', u'\u309C', u'\uFF9E', u'\uFF9F' })
+        (*table)[c] = SpecialCharacter;
     return table;
 }
 
@@ -115,6 +111,9 @@ char16_t JoinedWith(char16_t previous, char16_t mark)
 
 // One pass for both forms. A stored line break is a backslash and an n, read from the left as the
 // codec reads it; lone CR and LF come from other tools and break lines as well.
+// One pass for both forms. Most characters only go through the table; those it gives as 0 need a
+// look around them. A stored line break is a backslash and an n, read from the left as the codec
+// reads it; lone CR and LF come from other tools and break lines as well.
 template <typename Place> void Fold(QStringView stored, QString &folded, Place place)
 {
     const Table &table = Folding();
@@ -126,21 +125,26 @@ template <typename Place> void Fold(QStringView stored, QString &folded, Place p
     const qsizetype size = stored.size();
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t c = stored[i].unicode();
-        if (c == u'\\' && i + 1 < size && stored[i + 1] == u'n') {
-            ++i;
-            continue;
-        }
-        if (c == u'\n' || c == u'\r')
-            continue;
-        if ((IsVoicedMark(c) || IsSemiVoicedMark(c)) && length > 0 && previousEnd == i) {
-            if (const char16_t joined = JoinedWith(out[length - 1], c)) {
+        char16_t next = table[c];
+        if (next == SpecialCharacter) {
+            if (c == u'\n' || c == u'\r')
+                continue;
+            if (c == u'\\') {
+                if (i + 1 < size && stored[i + 1] == u'n') {
+                    ++i;
+                    continue;
+                }
+                next = c;
+            } else if (const char16_t joined = length > 0 && previousEnd == i ? JoinedWith(out[length - 1], c) : 0) {
                 out[length - 1] = joined;
                 place.Extend(i + 1);
                 previousEnd = i + 1;
                 continue;
+            } else {
+                next = IsVoicedMark(c) ? VoicedMark : SemiVoicedMark;
             }
         }
-        out[length++] = table[c];
+        out[length++] = next;
         place.Add(i, i + 1);
         previousEnd = i + 1;
     }

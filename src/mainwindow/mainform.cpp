@@ -49,6 +49,7 @@ MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
     CreateJournal();
     CreateWatcher();
     ConnectControls();
+    ConnectSearch();
     Guard([this] { Load(); });
 }
 

@@ -51,6 +51,7 @@ MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
     CreateJournal();
     CreateWatcher();
     ConnectControls();
+    ConnectSearch();
     Guard([this] { Load(); });
 }
 

@@ -2,6 +2,7 @@
 
 #include "listwindow/listowner.h"
 #include "mainwindow/savequestion.h"
+#include "searchwindow/searchowner.h"
 #include "store/diaryfolder.h"
 #include "ui/messagebox.h"
 #include "ui/preparedsky.h"
@@ -19,6 +20,7 @@ class WorkJournal;
 struct JournalContent;
 class JournalSnapshot;
 class ListForm;
+class SearchForm;
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
@@ -29,7 +31,7 @@ class TypingPause;
 // buttons. It holds the loaded month and decides when it is written; the file work itself is
 // the store's. Every handler runs guarded, so a failure is shown to the user and never leaves
 // a slot.
-class MainForm : public QWidget, public ListOwner
+class MainForm : public QWidget, public ListOwner, public SearchOwner
 {
     Q_OBJECT
 public:
@@ -70,6 +72,11 @@ public:
     // gives no time to ask (a signal, a lost display). Throws StoreError.
     void KeepWorkNow();
 
+    // The search window, opened by Ctrl+F here or in the list window, or brought forward.
+    void OpenSearch() override;
+    std::optional<ShownMonth> SearchedMonth() const override;
+    bool OpenEntry(const QDate &date, int position, int matchBegin, int matchLength) override;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -81,6 +88,7 @@ private:
     void CreateControls();
     void CreateJournal();
     void ConnectControls();
+    void ConnectSearch();
     void Load();
     void LoadToday();
     // The work of a run that ended without saving, brought back from its journal; false when there
@@ -158,6 +166,7 @@ private:
     QDate m_shownDate;
     PreparedSky m_sky;
     QPointer<ListForm> m_listForm;
+    QPointer<SearchForm> m_searchForm;
 
     // The calendar keeps its design name as objectName; the member cannot share the class name.
     CalDiary *CalDiary_ = nullptr;

@@ -7,6 +7,7 @@
 #include "store/folderlock.h"
 #include "store/folderwatcher.h"
 #include "store/journalcontent.h"
+#include "store/journalsnapshot.h"
 #include "store/monthfile.h"
 
 #include <QApplication>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/monthdocument.h"
+#include "store/monthentries.h"
 #include "store/monthfile.h"
 
 #include <QList>
@@ -91,6 +92,8 @@ public:
     QList<int> DaysWithEntries() const;
     // Every entry of the month, ARTICLE by ARTICLE in document order.
     std::vector<MonthRow> Rows() const;
+    // Every entry the title list can show, as it stands now, unsaved edits included.
+    std::vector<MonthEntries::EntryRow> Entries() const;
 
 private:
     std::unique_ptr<PublicMod> m_state;

@@ -89,12 +89,12 @@ QString MainForm::DescribeConflictCopy(const QString &name) const
     try {
         const std::vector<int> days = ConflictCopy::DaysMissing(m_folder.Path(), name, loaded);
         if (days.empty())
-            return QStringLiteral("%1: この日記にない記事はありません").arg(name);
+            return QStringLiteral("「%1」: この日記にない記事はありません").arg(name);
         QStringList texts;
         for (const int day : days)
             texts.append(QStringLiteral("%1日").arg(day));
-        return QStringLiteral("%1: この日記にない記事がある日 %2").arg(name, texts.join(QStringLiteral("、")));
+        return QStringLiteral("「%1」: この日記にない記事がある日 %2").arg(name, texts.join(QStringLiteral("、")));
     } catch (const StoreError &error) {
-        return QStringLiteral("%1: %2").arg(name, QString(error.message()).replace(u'\n', u' '));
+        return QStringLiteral("「%1」: %2").arg(name, QString(error.message()).replace(u'\n', u' '));
     }
 }

@@ -53,15 +53,15 @@ MonthRead ReadOpen(int descriptor)
 {
     struct stat status;
     if (::fstat(descriptor, &status) != 0)
-        return Unreadable(SystemReason::Text(errno));
+        return Unreadable(SystemReason::Of(errno));
     if (const QString refusal = Refusal(status); !refusal.isEmpty())
         return Unreadable(refusal);
     QFile file;
     if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-        return Unreadable(file.errorString());
+        return Unreadable(SystemReason::Of(errno));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Unreadable(file.errorString());
+        return Unreadable(SystemReason::Of(errno));
     XmlDocument doc;
     QString reason;
     if (!doc.loadXml(bytes, &reason))
@@ -95,7 +95,7 @@ MonthRead Read(const QString &path)
     // Without waiting: a named pipe with a month's name must not hold the search.
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0)
-        return errno == ENOENT ? MonthRead() : Unreadable(SystemReason::Text(errno));
+        return errno == ENOENT ? MonthRead() : Unreadable(SystemReason::Of(errno));
     MonthRead read = ReadOpen(descriptor);
     ::close(descriptor);
     return read;

@@ -630,7 +630,7 @@ void TestMainForm::syncToolsVersions_areFollowedAndNamedWhileTheWindowStaysActiv
 
     QTRY_VERIFY(window.Month()->DaysWithEntries().contains(9));
     QTRY_COMPARE(window.messages.size(), 1);
-    QVERIFY2(window.messages.first().contains(copy + ": この日記にない記事がある日 3日、15日"),
+    QVERIFY2(window.messages.first().contains("「" + copy + "」: この日記にない記事がある日 3日、15日"),
         qPrintable(window.messages.first()));
     QTRY_VERIFY(!QFile::exists(lockCopy));
 }

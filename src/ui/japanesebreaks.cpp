@@ -5,11 +5,18 @@ namespace JapaneseBreaks {
 namespace {
 
 constexpr QChar WordJoiner(0x2060);
+constexpr qsizetype ShortQuote = 12;
 
 bool IsKatakana(QChar c)
 {
     // The middle dot separates words; the prolonged sound mark belongs to its word.
     return (c.unicode() >= 0x30A1 && c.unicode() <= 0x30FA) || c.unicode() == 0x30FC;
+}
+
+// Kanji written together make one word (日記, 保存, 同期); the line breaks before or after it.
+bool IsKanji(QChar c)
+{
+    return c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF;
 }
 
 bool IsDigit(QChar c)
@@ -39,15 +46,22 @@ bool Joined(const QString &text, qsizetype at)
     const QChar after = text.at(at);
     if (QStringView(u"。、」）』？！").contains(after))
         return true;
-    if (IsKatakana(before) && IsKatakana(after))
+    if ((IsKatakana(before) && IsKatakana(after)) || (IsKanji(before) && IsKanji(after)))
         return true;
+    // A short quoted word, such as a button's caption, stays whole; a file's long name may break.
+    const qsizetype open = text.lastIndexOf(u'「', at - 1);
+    if (open >= 0 && text.lastIndexOf(u'」', at - 1) < open) {
+        const qsizetype close = text.indexOf(u'」', at);
+        if (close >= 0 && close - open <= ShortQuote)
+            return true;
+    }
     if (IsDigit(before) && IsUnit(after))
         return true;
     // 2026年12月7日: a unit after a number runs on into the next number.
     if (IsUnit(before) && IsDigit(after) && at >= 2 && IsDigit(text.at(at - 2)))
         return true;
-    // The two characters before a sentence's end go with it, so that no lone kana ends a line.
-    for (qsizetype end = at + 1; end <= at + 2 && end < text.size(); ++end) {
+    // The last characters of a sentence go with its end (ください。), so that no lone kana ends a line.
+    for (qsizetype end = at + 1; end <= at + 3 && end < text.size(); ++end) {
         if (IsSentenceEnd(text.at(end)))
             return IsJapanese(before) && IsJapanese(after);
     }

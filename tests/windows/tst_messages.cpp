@@ -183,7 +183,8 @@ int SplitWords(const QString &text, const QFont &font, qreal width)
             continue;
         const QChar last = before.back(), first = after.front();
         const qsizetype end = after.indexOf(u'。');
-        splits += QStringView(u"。、」）").contains(first) || (isKatakana(last) && isKatakana(first))
+        const bool inCaption = before.lastIndexOf(u'「') > before.lastIndexOf(u'」') && after.indexOf(u'」') < 10;
+        splits += inCaption || QStringView(u"。、」）").contains(first) || (isKatakana(last) && isKatakana(first))
             || (last.isDigit() && (first.isDigit() || isDateUnit(first))) || (isDateUnit(last) && first.isDigit())
             || (end > 0 && end <= 2);
     }
@@ -200,6 +201,8 @@ void TestMessages::lines_breakWhereJapaneseBreaks_data()
         << "前回は、2026年12月7日に書いていた2026年12月の内容を元に戻し、31日と2027年1月1日を開いています。";
     QTest::newRow("sentence ends") << "保存していないので、保存してください。一時ファイルを片づけられませんでした。"
                                       "読み込めません。中身を確かめてください。";
+    QTest::newRow("captions")
+        << "ほかの月へ移るか「保管しておわり」で保存するか、「保管せずにおわる」を選んでください。";
 }
 
 void TestMessages::lines_breakWhereJapaneseBreaks()

@@ -8,7 +8,7 @@
 Q_DECLARE_METATYPE(std::function<void()>)
 
 // Whatever a handling throws must end as the user's text at the slot boundary, never beyond it:
-// Japanese first, saying the files are as last saved, and the system's own text last.
+// Japanese first, saying the files are as last saved, and the system's own text after it.
 class TestFailureReport : public QObject
 {
     Q_OBJECT
@@ -21,7 +21,7 @@ private slots:
 void TestFailureReport::guarded_turnsWhatIsThrownIntoTheUsersText_data()
 {
     QTest::addColumn<std::function<void()>>("handling");
-    QTest::addColumn<QString>("ending");
+    QTest::addColumn<QString>("systemText");
     QTest::newRow("nothing thrown, nothing told") << std::function<void()>([] {}) << QString();
     QTest::newRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); })
                                    << "ほかのプログラムを閉じてから、もう一度行ってください。";
@@ -35,16 +35,16 @@ void TestFailureReport::guarded_turnsWhatIsThrownIntoTheUsersText_data()
 void TestFailureReport::guarded_turnsWhatIsThrownIntoTheUsersText()
 {
     QFETCH(std::function<void()>, handling);
-    QFETCH(QString, ending);
+    QFETCH(QString, systemText);
     QStringList told;
     FailureReport::Guarded(handling, [&told](const QString &text) { told.append(text); });
-    if (ending.isEmpty()) {
+    if (systemText.isEmpty()) {
         QVERIFY(told.isEmpty());
         return;
     }
     QCOMPARE(told.size(), 1);
     const QString message = told.first();
-    QVERIFY2(message.front().unicode() > 0x3000 && message.endsWith(ending), qPrintable(message));
+    QVERIFY2(message.front().unicode() > 0x3000 && message.endsWith(systemText), qPrintable(message));
     QVERIFY(message.contains("日記のファイルは、最後に保存したときのまま"));
 }
 

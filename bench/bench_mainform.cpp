@@ -1,8 +1,8 @@
 #include "calendar/caldiary.h"
 #include "calendar/calendargrid.h"
 #include "mainwindow/mainform.h"
-#include "mainwindow/workjournal.h"
 #include "store/diarymonth.h"
+#include "store/workjournal.h"
 
 #include <QFile>
 #include <QFocusEvent>

@@ -3,55 +3,77 @@
 #include "base/storeerror.h"
 #include "calendar/caldiary.h"
 #include "listwindow/listform.h"
-#include "mainwindow/workjournal.h"
+#include "mainwindow/dayview.h"
+#include "mainwindow/folderfollower.h"
+#include "mainwindow/savepoints.h"
+#include "mainwindow/windownotices.h"
 #include "store/diarymonth.h"
-#include "store/folderwatcher.h"
+#include "store/journalcontent.h"
+#include "store/textcodec.h"
+#include "store/workjournal.h"
 #include "store/yearmonth.h"
 #include "ui/application.h"
-#include "ui/failurereport.h"
 
-#include <QFileInfo>
-#include <QIcon>
-#include <QLabel>
+#include <QCloseEvent>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
-#include <QTimer>
 
 MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
     : QWidget(parent)
-    , m_folder(folder)
     , m_today(std::move(today))
     , m_sky(devicePixelRatioF())
+    , m_notices(std::make_unique<WindowNotices>(*this))
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Noterra"));
     setWindowIcon(NoterraIcon());
-    m_month = new DiaryMonth(this);
-    m_month->setObjectName(QStringLiteral("DiaryMonth"));
     CreateControls();
-    CreateJournal();
-    CreateWatcher();
+    CreateParts(folder);
     ConnectControls();
     Guard([this] { Load(); });
 }
 
 MainForm::~MainForm() = default;
 
+void MainForm::CreateParts(const DiaryFolder &folder)
+{
+    m_month = std::make_unique<DiaryMonth>(folder, this);
+    m_month->setObjectName(QStringLiteral("DiaryMonth"));
+    m_dayView = std::make_unique<DayView>(*m_month, *CalDiary_, *ListTitle, *TxtText, *m_notices, this);
+    m_journal = std::make_unique<WorkJournal>(
+        *m_month, [this] { return m_dayView->Shown(); }, this);
+    m_savePoints = std::make_unique<SavePoints>(*m_month, *m_dayView, *m_journal, *m_notices, *this);
+    m_follower = std::make_unique<FolderFollower>(*m_month, *m_dayView, *m_notices, this);
+}
+
 void MainForm::ConnectControls()
 {
-    TxtText->installEventFilter(this);
-    connect(ListTitle, &QListWidget::itemSelectionChanged, this, [this] { Guard([this] { TitleSelected(); }); });
-    connect(BtnNew, &QPushButton::clicked, this, [this] { Guard([this] { BtnNewClick(); }); });
-    connect(BtnDel, &QPushButton::clicked, this, [this] { Guard([this] { BtnDelClick(); }); });
-    connect(BtnEnd, &QPushButton::clicked, this, [this] { Guard([this] { BtnEndClick(); }); });
+    connect(
+        ListTitle, &QListWidget::itemSelectionChanged, this, [this] { Guard([this] { m_dayView->TitleSelected(); }); });
+    connect(BtnNew, &QPushButton::clicked, this, [this] { Guard([this] { m_dayView->AddEntry(); }); });
+    connect(BtnDel, &QPushButton::clicked, this, [this] { Guard([this] { m_dayView->RemoveEntry(); }); });
+    connect(BtnEnd, &QPushButton::clicked, this, [this] {
+        Guard([this] {
+            if (m_savePoints->SaveLoadedMonth(
+                    QStringLiteral("原因を取り除いてから、もう一度「保管しておわり」を押してください。")))
+                close();
+        });
+    });
     connect(BtnList, &QPushButton::clicked, this, [this] { Guard([this] { BtnListClick(); }); });
     connect(CalDiary_, &CalDiary::SelectionChanged, this,
         [this](const QDate &first) { Guard([this, first] { CalDiarySelectionChange(first); }); });
-    connect(CalDiary_, &CalDiary::Clicked, this, [this] { Guard([this] { CalDiaryClick(); }); });
+    connect(CalDiary_, &CalDiary::Clicked, this, [this] { Guard([this] { m_dayView->MarkDays(); }); });
+    connect(m_dayView.get(), &DayView::Typed, m_journal.get(), &WorkJournal::Typed);
+    connect(m_dayView.get(), &DayView::DayShown, m_journal.get(), &WorkJournal::Follow);
+    connect(m_journal.get(), &WorkJournal::Failed, this, [this](const QString &reason) {
+        m_notices->Error(
+            QStringLiteral("書きかけの内容の控えを書けませんでした。このままでは、プログラムが急に終わったとき、"
+                           "まだ保存していない内容が失われます。日記の保存はいつもどおりできるので、"
+                           "こまめに保存してください。\n（%1）")
+                .arg(reason));
+    });
 }
 
 void MainForm::Load()
@@ -61,91 +83,72 @@ void MainForm::Load()
         restored = RestoreJournal();
     } catch (const StoreError &error) {
         // The journal stays where it is; the diary opens as on any other day.
-        Report(ErrorTitle, error.message());
+        m_notices->Error(error.message());
     }
-    RemoveLeftovers();
-    if (!restored)
-        LoadToday();
-    FollowFolder();
-}
-
-void MainForm::LoadToday()
-{
-    CalDiary_->SetValue(m_today());
-    m_shownDate = CalDiary_->Value();
-    strYear = YearMonth::YearText(CalDiary_->Year());
-    strMonth = YearMonth::MonthText(CalDiary_->Month());
-    try {
-        LoadMonth(strYear, strMonth);
-    } catch (const StoreError &error) {
-        // The window opens all the same: the other months can be used, and this one refuses to be
-        // edited until its file is dealt with.
-        Report(ErrorTitle, error.message());
+    m_follower->RemoveLeftovers();
+    if (!restored) {
+        CalDiary_->SetValue(m_today());
+        try {
+            m_savePoints->LoadMonth(YearMonth::YearText(CalDiary_->Year()), YearMonth::MonthText(CalDiary_->Month()));
+        } catch (const StoreError &error) {
+            // The window opens all the same: the other months can be used, and this one refuses to be
+            // edited until its file is dealt with.
+            m_notices->Error(error.message());
+        }
+        m_dayView->ShowCalendarDay();
     }
-    ListDay();
+    m_follower->FollowFolder();
 }
 
-void MainForm::LoadMonth(const QString &year, const QString &month)
+bool MainForm::RestoreJournal()
 {
-    const MonthFile::ReadResult result = m_month->LoadMonth(m_folder, year, month);
-    if (result.status != MonthFile::ReadResult::Status::KeptAside)
-        return;
-    // The notice is modal: behind it the day view shows the month just opened, not the one left.
-    ListDay();
-    Report(NoticeTitle,
-        QStringLiteral("月のファイル「%1」を読み込めなかったため、この月は空の月として開きます。\n\n"
-                       "元のファイルは「%2」という名前で同じフォルダーに残してあります。"
-                       "書いてあった内容はそのファイルにあるので、消さずに取っておいてください。\n（%3）")
-            .arg(MonthFile::FileName(year, month), QFileInfo(result.keptAsidePath).fileName(), result.reason));
-}
-
-void MainForm::SaveMonth(const QString &year, const QString &month)
-{
-    const MonthDocument::SaveOutcome outcome = m_month->SaveMonth(m_folder, year, month);
-    // The previous version is a convenience: once is enough to say that it is not being kept.
-    if (!outcome.backupSkipped.isEmpty() && !std::exchange(m_toldBackupSkipped, true))
-        Report(NoticeTitle, outcome.backupSkipped);
-    const QString name = MonthFile::FileName(year, month);
-    if (!outcome.keptAsidePath.isEmpty())
-        Report(NoticeTitle,
-            QStringLiteral("ほかのプログラムが書き換えた「%1」を読み込めなかったため、そのファイルは「%2」という名前で"
-                           "同じフォルダーに残し、この画面の内容で「%1」を保存しました。"
-                           "残したファイルは消さずに、中身を確かめてください。\n（%3）")
-                .arg(name, QFileInfo(outcome.keptAsidePath).fileName(), outcome.keptAsideReason));
-    if (outcome.conflictDays.empty())
-        return;
-    QStringList days;
-    for (const int day : outcome.conflictDays)
-        days.append(QStringLiteral("%1日").arg(day));
-    Report(NoticeTitle,
-        QStringLiteral("「%1」は、この日記を開いている間にほかのプログラム（同期ソフトやほかのコンピューター）でも"
-                       "書き換えられていました。%2月%3は両方で違う内容になっていたため、この画面で書いた内容を保存し、"
-                       "ほかのプログラムの版は「%4」という名前で同じフォルダーに残しました。"
-                       "二つを見比べて、要る記事を書き写してください。ほかの日は両方の変更を合わせてあります。")
-            .arg(name, month, days.join(QStringLiteral("、")), QFileInfo(outcome.conflictPath).fileName()));
-}
-
-bool MainForm::SaveLoadedMonth(const QString &whatNow)
-{
-    // Without a root the month's file could not even be set aside; the user cannot have written
-    // into it, and saving would put an empty month over the file.
-    if (!m_month->IsLoaded())
-        return true;
-    try {
-        // The document belongs to the month it was loaded for and goes into that month's file.
-        SaveMonth(strYear, strMonth);
-        m_journal->Saved();
-        return true;
-    } catch (const StoreError &error) {
-        CalDiary_->SetValue(m_shownDate);
-        // Saving already dropped blank entries; the list must not show rows that are gone.
-        ListDay();
-        m_journal->Now();
-        Report(ErrorTitle,
-            QStringLiteral("「%1」を保存できませんでした。書いた内容はまだ残っています。%2\n%3")
-                .arg(MonthFile::FileName(strYear, strMonth), whatNow, error.message()));
+    const JournalPlace::Found found = m_journal->Find();
+    for (const QString &notice : found.notices) {
+        if (found.folderUnusable)
+            m_notices->Error(notice);
+        else
+            m_notices->Notice(notice);
+    }
+    if (!found.content)
         return false;
-    }
+    const JournalContent &work = *found.content;
+    const QDate first(work.year.toInt(), work.month.toInt(), 1);
+    CalDiary_->SetValue(first.addDays(std::min(work.day, first.daysInMonth()) - 1));
+    m_month->Restore(work);
+    m_journal->Adopt(found.path);
+    m_dayView->ShowCalendarDay();
+    m_dayView->OpenRestored(work);
+    m_notices->Notice(QStringLiteral("前回は、保存する前にプログラムが終わりました。そのときまだ保存していなかった内容"
+                                     "（%1年%2月）を元に戻し、書いていた%3日を開いています。\n"
+                                     "この内容はまだ保存されていません。いつもどおり、ほかの月へ移るときか"
+                                     "「保管しておわり」で保存されます。")
+                          .arg(m_month->Year(), m_month->Month(), QString::number(m_dayView->ShownDate().day())));
+    return true;
+}
+
+void MainForm::ListDay()
+{
+    m_dayView->ListDay();
+}
+
+QString MainForm::MakeTitle(const QString &storedText) const
+{
+    return TextCodec::MakeTitle(storedText);
+}
+
+std::vector<MonthRow> MainForm::LoadedRows() const
+{
+    return m_month->Rows();
+}
+
+QString MainForm::LoadedYear() const
+{
+    return m_month->Year();
+}
+
+QString MainForm::LoadedMonth() const
+{
+    return m_month->Month();
 }
 
 void MainForm::BtnListClick()
@@ -161,77 +164,61 @@ void MainForm::BtnListClick()
 
 void MainForm::CalDiarySelectionChange(const QDate &first)
 {
-    if (!YearMonth::IsSameMonth(first, strYear, strMonth) && !SwitchMonth())
+    if (!YearMonth::IsSameMonth(first, m_month->Year(), m_month->Month())
+        && !m_savePoints->SwitchMonth(CalDiary_->Value()))
         return;
-    m_shownDate = CalDiary_->Value();
-    ListDay();
-    m_journal->Now();
-}
-
-bool MainForm::SwitchMonth()
-{
-    // Stay in the loaded month when it cannot be saved: its work must not give way to another.
-    if (!SaveLoadedMonth(QStringLiteral("この月にとどまります。")))
-        return false;
-    const QString year = YearMonth::YearText(CalDiary_->Year());
-    const QString month = YearMonth::MonthText(CalDiary_->Month());
-    try {
-        LoadMonth(year, month);
-    } catch (const StoreError &error) {
-        // The month being left was just saved, so going back to it loses nothing.
-        CalDiary_->SetValue(m_shownDate);
-        LoadMonth(strYear, strMonth);
-        ListDay();
-        Report(ErrorTitle, error.message());
-        return false;
-    }
-    strMonth = month;
-    strYear = year;
-    m_watcher->WatchMonth(MonthFile::FilePath(m_folder.Path(), strYear, strMonth));
-    return true;
+    m_dayView->ShowCalendarDay();
 }
 
 void MainForm::ShowDate(const QDate &date)
 {
     Guard([this, date] {
-        if (YearMonth::IsSameMonth(date, strYear, strMonth)) {
+        if (YearMonth::IsSameMonth(date, m_month->Year(), m_month->Month())) {
             CalDiary_->SetDay(date.day());
         } else {
             CalDiary_->SetValue(date);
-            if (!SwitchMonth())
+            if (!m_savePoints->SwitchMonth(CalDiary_->Value()))
                 return;
         }
-        m_shownDate = CalDiary_->Value();
-        ListDay();
+        m_dayView->ShowCalendarDay();
     });
 }
 
 void MainForm::SetMessageSink(MessageSink sink)
 {
-    m_sink = std::move(sink);
+    m_notices->SetSink(std::move(sink));
 }
 
 void MainForm::Notify(const QString &text)
 {
-    Report(NoticeTitle, text);
+    m_notices->Notice(text);
 }
 
 void MainForm::Guard(const std::function<void()> &handling)
 {
-    FailureReport::Guarded(handling, [this](const QString &text) { Report(ErrorTitle, text); });
+    m_notices->Guard(handling);
 }
 
-void MainForm::Report(const QString &title, const QString &text)
+void MainForm::SetSaveQuestion(SaveQuestion question)
 {
-    // Start-up runs before the window exists on screen; its notices wait for the first show.
-    if (!m_shownOnce) {
-        m_pending.append({ title, text });
-        return;
-    }
-    if (m_sink)
-        m_sink(title, text);
-    else
-        QMessageBox::warning(this, title, text);
+    m_savePoints->SetQuestion(std::move(question));
+}
+
+bool MainForm::SessionMayEnd(const std::function<bool()> &allowsInteraction)
+{
+    bool mayEnd = false;
+    Guard([&] { mayEnd = m_savePoints->UnsavedWorkSettled(allowsInteraction); });
+    return mayEnd;
+}
+
+void MainForm::QuitWithoutAsking()
+{
+    m_savePoints->QuitWithoutAsking();
+}
+
+void MainForm::KeepWorkNow()
+{
+    m_savePoints->KeepWorkNow();
 }
 
 void MainForm::paintEvent(QPaintEvent *)
@@ -243,14 +230,21 @@ void MainForm::paintEvent(QPaintEvent *)
 void MainForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (m_shownOnce)
+    m_notices->WindowShown();
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    if (!m_savePoints->MayClose()) {
+        event->ignore();
         return;
-    m_shownOnce = true;
-    QTimer::singleShot(0, this, [this] {
-        const auto pending = std::exchange(m_pending, {});
-        for (const auto &[title, text] : pending)
-            Report(title, text);
-    });
+    }
+    if (m_listForm)
+        m_listForm->close();
+    // Ended by a signal or with the session, the work waits in the journal for the next start;
+    // saved, dropped or untouched, the journal goes.
+    Guard([this] { KeepWorkNow(); });
+    QWidget::closeEvent(event);
 }
 
 void MainForm::changeEvent(QEvent *event)
@@ -259,14 +253,7 @@ void MainForm::changeEvent(QEvent *event)
     if (event->type() != QEvent::ActivationChange)
         return;
     if (isActiveWindow())
-        Guard([this] { FollowFolder(); });
+        Guard([this] { m_follower->FollowFolder(); });
     else
         Guard([this] { m_journal->Now(); });
-}
-
-bool MainForm::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == TxtText && event->type() == QEvent::FocusOut)
-        Guard([this] { WriteBack(); });
-    return QWidget::eventFilter(watched, event);
 }

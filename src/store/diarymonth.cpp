@@ -9,35 +9,98 @@
 #include "store/publicmod.h"
 #include "store/textcodec.h"
 #include "store/xml/xmldom.h"
+#include "store/yearmonth.h"
 
 #include <algorithm>
 
-DiaryMonth::DiaryMonth(QObject *parent)
+DiaryMonth::DiaryMonth(DiaryFolder folder, QObject *parent)
     : QObject(parent)
+    , m_folder(std::move(folder))
     , m_state(std::make_unique<PublicMod>())
 {
 }
 
 DiaryMonth::~DiaryMonth() = default;
 
-MonthFile::ReadResult DiaryMonth::LoadMonth(const DiaryFolder &folder, const QString &year, const QString &month)
+MonthFile::ReadResult DiaryMonth::Load(const QString &year, const QString &month)
 {
-    return MonthDocument::LoadMonth(*m_state, folder, year, month);
+    m_year = year;
+    m_month = month;
+    MonthFile::ReadResult result;
+    try {
+        result = MonthDocument::LoadMonth(*m_state, m_folder, m_year, m_month);
+    } catch (const StoreError &) {
+        emit UnsavedStateChanged();
+        throw;
+    }
+    emit Loaded();
+    emit UnsavedStateChanged();
+    return result;
 }
 
-bool DiaryMonth::Reload(const DiaryFolder &folder, const QString &year, const QString &month)
+void DiaryMonth::Restore(const JournalContent &content)
 {
-    return MonthDocument::ReloadMonth(*m_state, folder, year, month);
+    QString reason;
+    m_state->xmlDay = XmlNode();
+    if (!m_state->xmlDoc.loadXml(content.monthBytes, &reason))
+        throw StoreError(QStringLiteral("前回の書きかけの月を読み込めませんでした。（%1）").arg(reason));
+    m_year = YearMonth::YearText(content.year.toInt());
+    m_month = YearMonth::MonthText(content.month.toInt());
+    m_state->baseExists = content.baseExists;
+    m_state->baseBytes = content.baseBytes;
+    m_state->changedDays = std::set<int>(content.changedDays.cbegin(), content.changedDays.cend());
+    m_state->unsavedChanges = true;
+    emit Loaded();
+    emit UnsavedStateChanged();
 }
 
-MonthDocument::SaveOutcome DiaryMonth::SaveMonth(const DiaryFolder &folder, const QString &year, const QString &month)
+bool DiaryMonth::Reload()
 {
-    return MonthDocument::SaveMonth(*m_state, folder, year, month);
+    if (!MonthDocument::ReloadMonth(*m_state, m_folder, m_year, m_month))
+        return false;
+    emit Loaded();
+    emit UnsavedStateChanged();
+    return true;
 }
 
-bool DiaryMonth::ChangedOnDisk(const DiaryFolder &folder, const QString &year, const QString &month) const
+SaveOutcome DiaryMonth::Save()
 {
-    return MonthDocument::ChangedOnDisk(*m_state, folder, year, month);
+    SaveOutcome outcome;
+    try {
+        outcome = MonthDocument::SaveMonth(*m_state, m_folder, m_year, m_month);
+    } catch (const StoreError &) {
+        // Saving drops blank entries and may merge before it fails: the work is no longer as it was.
+        emit UnsavedStateChanged();
+        throw;
+    }
+    emit UnsavedStateChanged();
+    emit Saved();
+    return outcome;
+}
+
+bool DiaryMonth::ChangedOnDisk() const
+{
+    return MonthDocument::ChangedOnDisk(*m_state, m_folder, m_year, m_month);
+}
+
+const DiaryFolder &DiaryMonth::Folder() const
+{
+    return m_folder;
+}
+
+QString DiaryMonth::Year() const
+{
+    return m_year;
+}
+
+QString DiaryMonth::Month() const
+{
+    return m_month;
+}
+
+QString DiaryMonth::FilePath() const
+{
+    return MonthFile::FilePath(m_folder.Path(), m_year, m_month);
 }
 
 bool DiaryMonth::IsLoaded() const
@@ -45,18 +108,29 @@ bool DiaryMonth::IsLoaded() const
     return !m_state->xmlDoc.documentElement().isNull();
 }
 
-bool DiaryMonth::HasUnsavedChanges() const
+bool DiaryMonth::HasUnsavedWork(const ShownWork &shown) const
 {
-    return m_state->unsavedChanges;
+    if (!IsLoaded())
+        return false;
+    if (m_state->unsavedChanges)
+        return true;
+    // Text typed since the last write-back counts as much as the month's own changes.
+    const std::optional<QString> stored = EntryText(shown.openEntry);
+    return stored && *stored != TextCodec::EncodeText(shown.editorText);
 }
 
-QByteArray DiaryMonth::Bytes() const
+std::optional<JournalSnapshot> DiaryMonth::UnsavedWork(const ShownWork &shown) const
 {
-    return m_state->xmlDoc.saveXml();
-}
-
-JournalSnapshot DiaryMonth::Snapshot(JournalContent content) const
-{
+    if (!HasUnsavedWork(shown))
+        return std::nullopt;
+    JournalContent content;
+    content.year = m_year;
+    content.month = m_month;
+    content.day = shown.day;
+    if (shown.openEntry >= 0) {
+        content.openEntry = shown.openEntry;
+        content.editorText = shown.editorText;
+    }
     content.baseExists = m_state->baseExists;
     content.baseBytes = m_state->baseBytes;
     content.changedDays.assign(m_state->changedDays.cbegin(), m_state->changedDays.cend());
@@ -66,21 +140,14 @@ JournalSnapshot DiaryMonth::Snapshot(JournalContent content) const
     return JournalSnapshot(std::move(content), std::move(month));
 }
 
-void DiaryMonth::Restore(const JournalContent &content)
+QByteArray DiaryMonth::Bytes() const
 {
-    QString reason;
-    m_state->xmlDay = XmlNode();
-    if (!m_state->xmlDoc.loadXml(content.monthBytes, &reason))
-        throw StoreError(QStringLiteral("前回の書きかけの月を読み込めませんでした。（%1）").arg(reason));
-    m_state->baseExists = content.baseExists;
-    m_state->baseBytes = content.baseBytes;
-    m_state->changedDays = std::set<int>(content.changedDays.cbegin(), content.changedDays.cend());
-    m_state->unsavedChanges = true;
+    return m_state->xmlDoc.saveXml();
 }
 
 bool DiaryMonth::AlreadySaved(const JournalContent &work, const DiaryFolder &folder)
 {
-    DiaryMonth probe;
+    DiaryMonth probe(folder);
     try {
         probe.Restore(work);
         probe.SelectDay(work.day);
@@ -88,7 +155,7 @@ bool DiaryMonth::AlreadySaved(const JournalContent &work, const DiaryFolder &fol
         if (work.openEntry >= 0)
             probe.SetEntryText(work.openEntry, TextCodec::EncodeText(work.editorText));
         MonthDocument::DropBlankEntries(*probe.m_state);
-        const MonthFile::OnDisk now = MonthFile::Peek(MonthFile::FilePath(folder.Path(), work.year, work.month));
+        const MonthFile::OnDisk now = MonthFile::Peek(probe.FilePath());
         XmlDocument disk;
         return now.exists && disk.loadXml(now.bytes, nullptr) && probe.m_state->xmlDoc.sameContent(disk);
     } catch (const StoreError &) {
@@ -136,6 +203,7 @@ std::optional<QString> DiaryMonth::EntryText(int position) const
 int DiaryMonth::AppendEntry(const DaySource &calendar)
 {
     MonthDocument::AppendEntry(*m_state, calendar);
+    emit UnsavedStateChanged();
     return int(m_state->xmlDay.childNodes().size()) - 1;
 }
 
@@ -144,15 +212,18 @@ bool DiaryMonth::SetEntryText(int position, const QString &text)
     const XmlNode entry = MonthDocument::EntryAt(*m_state, position);
     if (entry.isNull())
         return false;
-    MonthDocument::SetEntryText(*m_state, entry, text);
+    if (MonthDocument::SetEntryText(*m_state, entry, text))
+        emit UnsavedStateChanged();
     return true;
 }
 
 void DiaryMonth::RemoveEntry(int position)
 {
     const XmlNode entry = MonthDocument::EntryAt(*m_state, position);
-    if (!entry.isNull())
-        MonthDocument::RemoveEntry(*m_state, entry);
+    if (entry.isNull())
+        return;
+    MonthDocument::RemoveEntry(*m_state, entry);
+    emit UnsavedStateChanged();
 }
 
 qint32 DiaryMonth::CurText() const

@@ -210,13 +210,14 @@ void AppendEntry(PublicMod &state, const DaySource &calendar)
     MarkChanged(state);
 }
 
-void SetEntryText(PublicMod &state, XmlNode entry, const QString &text)
+bool SetEntryText(PublicMod &state, XmlNode entry, const QString &text)
 {
     // The editor writes back on every loss of focus; only a real edit is work to keep.
     if (entry.text() == text)
-        return;
+        return false;
     entry.setText(text);
     MarkChanged(state);
+    return true;
 }
 
 XmlNode EntryAt(const PublicMod &state, int position)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "monthfile.h"
+#include "store/monthfile.h"
+#include "store/saveoutcome.h"
 
 #include <QString>
 #include <optional>
@@ -11,28 +12,15 @@ class DaySource;
 class DiaryFolder;
 class XmlNode;
 
-// The operations of the diary store on the shared month document. They take the program
-// directory as a parameter so that tests run them in a temporary directory. Every change they
-// make to the document marks the month as unsaved; loading and a successful save clear the mark.
+// The store's own operations on a month's document and state, in XML nodes; DiaryMonth alone calls
+// them, with the folder, year and month it holds. Every change they make to the document marks the
+// month as unsaved; loading and a successful save clear the mark.
 namespace MonthDocument {
 
 // The month's file into state.xmlDoc, or an empty month (declaration and empty DIARY) when
 // there is none or it cannot be read; xmlDay becomes none. The result tells whether an
 // unreadable file was kept aside.
 MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);
-
-// What a save did beyond writing the month, for the user to hear of.
-struct SaveOutcome
-{
-    // Days that another program changed too, and differently; its whole version is at conflictPath.
-    std::vector<int> conflictDays;
-    QString conflictPath;
-    // A version on disk that could not be read, now at this path.
-    QString keptAsidePath;
-    QString keptAsideReason;
-    // Why the replaced file could not stay as .bak; the month was saved all the same.
-    QString backupSkipped;
-};
 
 // Drops blank entries, then writes the whole document to the month's file; a month with nothing
 // unsaved whose file exists is left as it is. When another program changed the file since it was
@@ -56,8 +44,9 @@ void AddArticle(PublicMod &state, const DaySource &calendar);
 // Appends an empty entry to xmlDay, first adding the day's ARTICLE when there is none.
 void AppendEntry(PublicMod &state, const DaySource &calendar);
 
-// Stores text as the entry's text; an unchanged text leaves the document and the mark alone.
-void SetEntryText(PublicMod &state, XmlNode entry, const QString &text);
+// Stores text as the entry's text; an unchanged text leaves the document and the mark alone and
+// gives false.
+bool SetEntryText(PublicMod &state, XmlNode entry, const QString &text);
 
 // Entry position of xmlDay, or a null node when there is no such entry.
 XmlNode EntryAt(const PublicMod &state, int position);

@@ -95,8 +95,8 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
     const DiaryFolder folder(dir.path());
     const QString path = dir.filePath(QStringLiteral("Diary20013.xml"));
     QVERIFY(Fixtures::WriteFile(path, base));
-    DiaryMonth month;
-    month.LoadMonth(folder, Year, March);
+    DiaryMonth month(folder);
+    month.Load(Year, March);
     for (const QString &step : steps) {
         const QStringList part = step.split(u' ');
         month.SelectDay(part[0].toInt());
@@ -110,7 +110,7 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
     // Written in place, as an editor does; the size may well stay the same.
     QVERIFY(Fixtures::WriteFile(path, there));
 
-    const MonthDocument::SaveOutcome outcome = month.SaveMonth(folder, Year, March);
+    const SaveOutcome outcome = month.Save();
     QCOMPARE(Fixtures::ReadFile(path), saved);
     QCOMPARE(QList<int>(outcome.conflictDays.begin(), outcome.conflictDays.end()), conflictDays);
     QCOMPARE(outcome.conflictPath.isEmpty(), conflictDays.isEmpty());
@@ -121,7 +121,7 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
     if (!keptBeside.isEmpty())
         QCOMPARE(Fixtures::ReadFile(dir.filePath(beside.front())), keptBeside);
     // What was written is what the program holds: only an untouched month still differs from its file.
-    QCOMPARE(month.ChangedOnDisk(folder, Year, March), steps.isEmpty());
+    QCOMPARE(month.ChangedOnDisk(), steps.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestMonthMerge)

@@ -544,7 +544,7 @@ void TestEntryEditing::unsavedChanges_setByChangesClearedBySaves()
         else
             QFAIL(qPrintable("unknown step " + step));
     }
-    QCOMPARE(window.Month()->HasUnsavedChanges(), unsaved);
+    QCOMPARE(window.Month()->HasUnsavedWork({}), unsaved);
     QVERIFY(window.messages.isEmpty());
 }
 

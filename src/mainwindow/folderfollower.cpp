@@ -1,0 +1,112 @@
+#include "mainwindow/folderfollower.h"
+
+#include "base/storeerror.h"
+#include "mainwindow/dayview.h"
+#include "mainwindow/windownotices.h"
+#include "store/conflictcopy.h"
+#include "store/diarymonth.h"
+#include "store/folderlock.h"
+#include "store/folderwatcher.h"
+#include "store/monthfile.h"
+
+#include <QApplication>
+
+namespace {
+
+// A notice that named every copy could grow past the screen, its button out of reach.
+constexpr int NamedCopies = 5;
+
+}
+
+FolderFollower::FolderFollower(DiaryMonth &month, DayView &dayView, WindowNotices &notices, QObject *parent)
+    : QObject(parent)
+    , m_month(month)
+    , m_dayView(dayView)
+    , m_notices(notices)
+    , m_watcher(new FolderWatcher(month.Folder().Path(), this))
+{
+    connect(m_watcher, &FolderWatcher::Settled, this, [this] { m_notices.Guard([this] { FollowFolder(); }); });
+    connect(&m_month, &DiaryMonth::Loaded, this, [this] { m_watcher->WatchMonth(m_month.FilePath()); });
+}
+
+void FolderFollower::FollowFolder()
+{
+    // Behind a question or a notice the window stays as the user is answering about it.
+    if (QApplication::activeModalWidget()) {
+        m_watcher->Later();
+        return;
+    }
+    for (const QString &failure : FolderLock::RemoveConflictCopies(m_month.Folder().Path()))
+        qWarning("Noterra: a sync tool's copy of the lock cannot be removed: %s", qPrintable(failure));
+    m_watcher->WatchMonth(m_month.FilePath());
+    FollowChangesElsewhere();
+    // After the month was read again: a copy of this side's version is compared with what came instead.
+    ReportConflictCopies();
+}
+
+void FolderFollower::FollowChangesElsewhere()
+{
+    // Work not yet saved, also text typed and not yet written back, is merged at the save point;
+    // nothing reloads under the user's hands.
+    if (!m_month.IsLoaded() || m_month.HasUnsavedWork(m_dayView.Shown()))
+        return;
+    try {
+        if (!m_month.Reload())
+            return;
+    } catch (const StoreError &) {
+        // The save point tells the user why the file cannot be read; told at every change, each
+        // closed message would bring the next.
+        return;
+    }
+    m_dayView.ListDay();
+}
+
+void FolderFollower::ReportConflictCopies()
+{
+    const QStringList copies = MonthFile::ConflictCopies(m_month.Folder().Path());
+    QStringList fresh;
+    for (const QString &copy : copies) {
+        if (!m_namedCopies.contains(copy))
+            fresh.append(copy);
+    }
+    m_namedCopies = copies;
+    if (fresh.isEmpty())
+        return;
+    QStringList lines;
+    for (const QString &copy : fresh.first(std::min<qsizetype>(fresh.size(), NamedCopies)))
+        lines.append(DescribeConflictCopy(copy));
+    if (fresh.size() > NamedCopies)
+        lines.append(QStringLiteral("ほかに%1個あります。").arg(fresh.size() - NamedCopies));
+    m_notices.Notice(QStringLiteral("日記のフォルダーに、同期ソフトが二つの版を残したらしいファイルがあります。"
+                                    "この日記はこれらを月のファイルとしては読みません。\n\n%1\n\n"
+                                    "中身を確かめ、要る記事があればこの日記に書き写してから、"
+                                    "ファイルを別の場所へ移すか削除してください。")
+                         .arg(lines.join(u'\n')));
+}
+
+QString FolderFollower::DescribeConflictCopy(const QString &name) const
+{
+    const ConflictCopy::Loaded loaded { m_month.Year(), m_month.Month(),
+        m_month.IsLoaded() ? m_month.Bytes() : QByteArray() };
+    try {
+        const std::vector<int> days = ConflictCopy::DaysMissing(m_month.Folder().Path(), name, loaded);
+        if (days.empty())
+            return QStringLiteral("%1（この日記にない記事はありません）").arg(name);
+        QStringList texts;
+        for (const int day : days)
+            texts.append(QStringLiteral("%1日").arg(day));
+        return QStringLiteral("%1（この日記にない記事がある日：%2）").arg(name, texts.join(QStringLiteral("、")));
+    } catch (const StoreError &error) {
+        return QStringLiteral("%1（%2）").arg(name, error.message());
+    }
+}
+
+void FolderFollower::RemoveLeftovers()
+{
+    const QStringList failures = MonthFile::RemoveLeftovers(m_month.Folder().Path());
+    if (!failures.isEmpty())
+        m_notices.Notice(
+            QStringLiteral("途中で終わった保存の一時ファイルを片づけられませんでした。"
+                           "日記には差し支えありません。要らないファイルなので、手で削除してかまいません。\n%1")
+                .arg(failures.join(u'\n')));
+}

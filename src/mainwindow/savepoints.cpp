@@ -1,0 +1,142 @@
+#include "mainwindow/savepoints.h"
+
+#include "base/storeerror.h"
+#include "mainwindow/dayview.h"
+#include "mainwindow/windownotices.h"
+#include "store/diarymonth.h"
+#include "store/workjournal.h"
+#include "store/yearmonth.h"
+
+#include <QFileInfo>
+#include <QScopedValueRollback>
+#include <QStringList>
+
+SavePoints::SavePoints(
+    DiaryMonth &month, DayView &dayView, WorkJournal &journal, WindowNotices &notices, QWidget &window)
+    : m_month(month)
+    , m_dayView(dayView)
+    , m_journal(journal)
+    , m_notices(notices)
+    , m_window(window)
+{
+}
+
+void SavePoints::LoadMonth(const QString &year, const QString &month)
+{
+    const MonthFile::ReadResult result = m_month.Load(year, month);
+    if (result.status != MonthFile::ReadResult::Status::KeptAside)
+        return;
+    // The notice is modal: behind it the day view shows the month just opened, not the one left.
+    m_dayView.ListDay();
+    m_notices.Notice(
+        QStringLiteral("月のファイル「%1」を読み込めなかったため、この月は空の月として開きます。\n\n"
+                       "元のファイルは「%2」という名前で同じフォルダーに残してあります。"
+                       "書いてあった内容はそのファイルにあるので、消さずに取っておいてください。\n（%3）")
+            .arg(MonthFile::FileName(year, month), QFileInfo(result.keptAsidePath).fileName(), result.reason));
+}
+
+bool SavePoints::SwitchMonth(const QDate &date)
+{
+    // Stay in the loaded month when it cannot be saved: its work must not give way to another.
+    if (!SaveLoadedMonth(QStringLiteral("この月にとどまります。")))
+        return false;
+    const QString leftYear = m_month.Year();
+    const QString leftMonth = m_month.Month();
+    try {
+        LoadMonth(YearMonth::YearText(date.year()), YearMonth::MonthText(date.month()));
+    } catch (const StoreError &error) {
+        // The month being left was just saved, so going back to it loses nothing.
+        m_dayView.ReturnToShownDate();
+        LoadMonth(leftYear, leftMonth);
+        m_dayView.ListDay();
+        m_notices.Error(error.message());
+        return false;
+    }
+    return true;
+}
+
+bool SavePoints::SaveLoadedMonth(const QString &whatNow)
+{
+    // Without a root the month's file could not even be set aside; the user cannot have written
+    // into it, and saving would put an empty month over the file.
+    if (!m_month.IsLoaded())
+        return true;
+    try {
+        ReportSaved(m_month.Save());
+        return true;
+    } catch (const StoreError &error) {
+        m_dayView.ReturnToShownDate();
+        // Saving already dropped blank entries; the list must not show rows that are gone.
+        m_dayView.ListDay();
+        m_notices.Error(QStringLiteral("「%1」を保存できませんでした。書いた内容はまだ残っています。%2\n%3")
+                            .arg(MonthFile::FileName(m_month.Year(), m_month.Month()), whatNow, error.message()));
+        return false;
+    }
+}
+
+void SavePoints::ReportSaved(const SaveOutcome &outcome)
+{
+    // The previous version is a convenience: once is enough to say that it is not being kept.
+    if (!outcome.backupSkipped.isEmpty() && !std::exchange(m_toldBackupSkipped, true))
+        m_notices.Notice(outcome.backupSkipped);
+    const QString name = MonthFile::FileName(m_month.Year(), m_month.Month());
+    if (!outcome.keptAsidePath.isEmpty())
+        m_notices.Notice(
+            QStringLiteral("ほかのプログラムが書き換えた「%1」を読み込めなかったため、そのファイルは「%2」という名前で"
+                           "同じフォルダーに残し、この画面の内容で「%1」を保存しました。"
+                           "残したファイルは消さずに、中身を確かめてください。\n（%3）")
+                .arg(name, QFileInfo(outcome.keptAsidePath).fileName(), outcome.keptAsideReason));
+    if (outcome.conflictDays.empty())
+        return;
+    QStringList days;
+    for (const int day : outcome.conflictDays)
+        days.append(QStringLiteral("%1日").arg(day));
+    m_notices.Notice(
+        QStringLiteral("「%1」は、この日記を開いている間にほかのプログラム（同期ソフトやほかのコンピューター）でも"
+                       "書き換えられていました。%2月%3は両方で違う内容になっていたため、この画面で書いた内容を保存し、"
+                       "ほかのプログラムの版は「%4」という名前で同じフォルダーに残しました。"
+                       "二つを見比べて、要る記事を書き写してください。ほかの日は両方の変更を合わせてあります。")
+            .arg(name, m_month.Month(), days.join(QStringLiteral("、")), QFileInfo(outcome.conflictPath).fileName()));
+}
+
+bool SavePoints::UnsavedWorkSettled(const std::function<bool()> &mayAsk)
+{
+    m_dayView.WriteBack();
+    if (!m_month.HasUnsavedWork(m_dayView.Shown()) || !mayAsk())
+        return true;
+    switch (AskBeforeQuitting()) {
+    case SaveAnswer::SaveAndQuit:
+        return SaveLoadedMonth(QStringLiteral("原因を取り除いてから、もう一度終了してください。"));
+    case SaveAnswer::QuitWithoutSaving:
+        m_journal.Dropped();
+        return true;
+    case SaveAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+SaveAnswer SavePoints::AskBeforeQuitting()
+{
+    // A second request to end, while the user still decides on the first, waits for that answer.
+    if (m_asking)
+        return SaveAnswer::Cancel;
+    const QScopedValueRollback asking(m_asking, true);
+    const QString title = QStringLiteral("確認");
+    const QString text = QStringLiteral("まだ保管していない変更があります。保管してからおわりますか？");
+    return m_question ? m_question(title, text) : AskToSave(&m_window, title, text);
+}
+
+bool SavePoints::MayClose()
+{
+    bool mayClose = m_quitting;
+    if (!mayClose)
+        m_notices.Guard([&] { mayClose = UnsavedWorkSettled([] { return true; }); });
+    return mayClose;
+}
+
+void SavePoints::KeepWorkNow()
+{
+    m_journal.Now();
+    m_journal.Flush();
+}

@@ -11,6 +11,19 @@
 #include <QScopedValueRollback>
 #include <QStringList>
 
+namespace {
+
+// Files named in a message, each within the quotation marks the message puts around one name.
+QString FileNames(const QStringList &paths)
+{
+    QStringList names;
+    for (const QString &path : paths)
+        names.append(QFileInfo(path).fileName());
+    return names.join(QStringLiteral("」「"));
+}
+
+}
+
 SavePoints::SavePoints(
     DiaryMonth &month, DayView &dayView, WorkJournal &journal, WindowNotices &notices, QWidget &window)
     : m_month(month)
@@ -80,23 +93,28 @@ void SavePoints::ReportSaved(const SaveOutcome &outcome)
     if (!outcome.backupSkipped.isEmpty() && !std::exchange(m_toldBackupSkipped, true))
         m_notices.Notice(outcome.backupSkipped);
     const QString name = MonthFile::FileName(m_month.Year(), m_month.Month());
-    if (!outcome.keptAsidePath.isEmpty())
+    if (!outcome.keptAsidePaths.isEmpty())
         m_notices.Notice(
             QStringLiteral("ほかのプログラムが書き換えた「%1」を読み込めなかったため、そのファイルは「%2」という名前で"
                            "同じフォルダーに残し、この画面の内容で「%1」を保存しました。"
                            "残したファイルは消さずに、中身を確かめてください。\n（%3）")
-                .arg(name, QFileInfo(outcome.keptAsidePath).fileName(), outcome.keptAsideReason));
-    if (outcome.conflictDays.empty())
+                .arg(name, FileNames(outcome.keptAsidePaths), outcome.keptAsideReason));
+    if (outcome.conflictPaths.isEmpty())
         return;
     QStringList days;
     for (const int day : outcome.conflictDays)
         days.append(QStringLiteral("%1日").arg(day));
+    // A version kept whole without a day to name is one another program put in the month at the very
+    // moment of the save.
+    const QString differed = days.isEmpty()
+        ? QStringLiteral("両方で違う内容になっていた日があった")
+        : QStringLiteral("%1月%2は両方で違う内容になっていた").arg(m_month.Month(), days.join(QStringLiteral("、")));
     m_notices.Notice(
         QStringLiteral("「%1」は、この日記を開いている間にほかのプログラム（同期ソフトやほかのコンピューター）でも"
-                       "書き換えられていました。%2月%3は両方で違う内容になっていたため、この画面で書いた内容を保存し、"
-                       "ほかのプログラムの版は「%4」という名前で同じフォルダーに残しました。"
-                       "二つを見比べて、要る記事を書き写してください。ほかの日は両方の変更を合わせてあります。")
-            .arg(name, m_month.Month(), days.join(QStringLiteral("、")), QFileInfo(outcome.conflictPath).fileName()));
+                       "書き換えられていました。%2ため、この画面で書いた内容を保存し、"
+                       "ほかのプログラムの版は「%3」という名前で同じフォルダーに残しました。"
+                       "見比べて、要る記事を書き写してください。ほかの日は両方の変更を合わせてあります。")
+            .arg(name, differed, FileNames(outcome.conflictPaths)));
 }
 
 bool SavePoints::UnsavedWorkSettled(const std::function<bool()> &mayAsk)

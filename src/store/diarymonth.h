@@ -59,7 +59,7 @@ public:
     bool Reload();
     // Drops blank entries, then writes the month to its file, merged with another program's changes
     // to the file since it was loaded; a month with nothing unsaved whose file exists is left as it
-    // is. Throws StoreError.
+    // is. Throws StoreError, whose message names every file the save kept beside the month.
     SaveOutcome Save();
     // Whether another program changed the month's file since this one last read or wrote it.
     bool ChangedOnDisk() const;

@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,7 +36,9 @@ QByteArray DirectoryOf(const QByteArray &path)
 bool CreateBeside(const QByteArray &target, QByteArray *name, const std::function<bool(const QByteArray &)> &create)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *name = target + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
+        // Always of one length, so that a name of this form is ours and no user's.
+        *name = target + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36).rightJustified(13, '0')
+            + ".tmp";
         if (create(*name))
             return true;
         if (errno != EEXIST)
@@ -44,29 +47,10 @@ bool CreateBeside(const QByteArray &target, QByteArray *name, const std::functio
     return false;
 }
 
-// Whether the file behind fd holds exactly bytes; read in pieces, so that no second copy of a big
-// month is made. -1 with errno set when the file cannot be read.
-int HoldsExactly(int fd, const QByteArray &bytes)
+// The system's words for a file system that cannot do what a flag of renameat2 asks.
+bool Unsupported(int error)
 {
-    struct stat info
-    {
-    };
-    if (fstat(fd, &info) != 0)
-        return -1;
-    if (info.st_size != bytes.size())
-        return 0;
-    char piece[65536];
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t got = pread(fd, piece, sizeof piece, off_t(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return -1;
-        if (got == 0 || std::memcmp(piece, bytes.constData() + done, size_t(got)) != 0)
-            return 0;
-        done += got;
-    }
-    return 1;
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
 QByteArray ResolvedLink(const QByteArray &path)
@@ -132,6 +116,29 @@ void DurableFile::Write(const QByteArray &bytes)
     m_written = bytes;
 }
 
+int DurableFile::HoldsExactly(int fd, const QByteArray &bytes)
+{
+    struct stat info
+    {
+    };
+    if (fstat(fd, &info) != 0)
+        return -1;
+    if (info.st_size != bytes.size())
+        return 0;
+    char piece[65536];
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t got = pread(fd, piece, sizeof piece, off_t(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0 || std::memcmp(piece, bytes.constData() + done, size_t(got)) != 0)
+            return 0;
+        done += got;
+    }
+    return 1;
+}
+
 void DurableFile::VerifyWritten() const
 {
     const int holds = HoldsExactly(m_fd, m_written);
@@ -141,18 +148,124 @@ void DurableFile::VerifyWritten() const
         throw StoreError(QStringLiteral("書き込んだ内容をディスクから読み返すと違っていました。"));
 }
 
-void DurableFile::Commit(const std::function<void()> &stillExpected)
+DurableFile::Committed DurableFile::Commit(const std::function<bool(int)> &isExpected)
 {
-    if (stillExpected)
-        stillExpected();
-    if (m_hasOld && OldBytesDiffer())
-        KeepOldAsBackup();
     if (close(std::exchange(m_fd, -1)) != 0 && errno != EINTR)
         Fail(errno);
+    // A check before a plain rename would leave a gap in which another program's version could be
+    // renamed over the path and then replaced unseen; the swap hands that version over instead.
+    if (renameat2(AT_FDCWD, m_temporary.constData(), AT_FDCWD, m_target.constData(), RENAME_EXCHANGE) == 0)
+        return AfterExchange(isExpected);
+    const int error = errno;
+    if (error == ENOENT)
+        return CommitNew(isExpected);
+    if (Unsupported(error))
+        return CommitByLink(isExpected);
+    Fail(error);
+}
+
+QString DurableFile::Stranded() const
+{
+    return QFile::decodeName(m_stranded);
+}
+
+DurableFile::Committed DurableFile::CommitNew(const std::function<bool(int)> &isExpected)
+{
+    if (isExpected && !isExpected(-1))
+        return Committed::Refused;
+    // The new file takes the name only if nothing has taken it since.
+    if (renameat2(AT_FDCWD, m_temporary.constData(), AT_FDCWD, m_target.constData(), RENAME_NOREPLACE) == 0)
+        return Done();
+    const int error = errno;
+    if (error == EEXIST && isExpected)
+        return Committed::Refused;
+    if (error != EEXIST && !Unsupported(error))
+        Fail(error);
     if (rename(m_temporary.constData(), m_target.constData()) != 0)
         Fail(errno);
-    m_temporary.clear();
-    SyncDirectory();
+    return Done();
+}
+
+DurableFile::Committed DurableFile::AfterExchange(const std::function<bool(int)> &isExpected)
+{
+    // The temporary name now holds what stood at the path.
+    bool sameBytes = false;
+    if (Judge(m_temporary, isExpected, &sameBytes)) {
+        KeepAsBackup(m_temporary, sameBytes);
+        return Done();
+    }
+    // Not putting another program's version back: a reader may already have seen the new file and
+    // built on it. That version stays whole for the caller to keep and merge.
+    m_stranded = std::exchange(m_temporary, {});
+    return Committed::ReplacedOther;
+}
+
+DurableFile::Committed DurableFile::CommitByLink(const std::function<bool(int)> &isExpected)
+{
+    // Without a swap, a link pins the file that the rename will replace, so that its bytes are judged
+    // and it becomes the .bak. A version renamed over the path between that look and the rename is
+    // still replaced unseen; only the swap closes that gap.
+    QByteArray pin;
+    const bool linked = CreateBeside(
+        m_target, &pin, [this](const QByteArray &name) { return ::link(m_target.constData(), name.constData()) == 0; });
+    const int error = errno;
+    if (!linked && error == ENOENT)
+        return CommitNew(isExpected);
+    bool sameBytes = false;
+    if (!linked) {
+        if (!Judge(m_target, isExpected, &sameBytes))
+            return Committed::Refused;
+        // A FAT memory stick has no hard links; the system says so as a refused permission.
+        if (!sameBytes)
+            m_backupSkipped = error == EPERM || error == EOPNOTSUPP
+                ? QStringLiteral(
+                    "このディスクには前の版を残す仕組み（ハードリンク）がないか、作る権限がありません。（%1）")
+                      .arg(qt_error_string(error))
+                : SystemReason::Of(error);
+        if (rename(m_temporary.constData(), m_target.constData()) != 0)
+            Fail(errno);
+        return Done();
+    }
+    struct stat pinned
+    {
+    }, named {};
+    if (!Judge(pin, isExpected, &sameBytes) || stat(pin.constData(), &pinned) != 0
+        || stat(m_target.constData(), &named) != 0 || pinned.st_ino != named.st_ino || pinned.st_dev != named.st_dev) {
+        unlink(pin.constData());
+        return Committed::Refused;
+    }
+    if (rename(m_temporary.constData(), m_target.constData()) != 0) {
+        const int failed = errno;
+        unlink(pin.constData());
+        Fail(failed);
+    }
+    KeepAsBackup(pin, sameBytes);
+    return Done();
+}
+
+bool DurableFile::Judge(const QByteArray &name, const std::function<bool(int)> &isExpected, bool *sameBytes) const
+{
+    const int fd = open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info
+    {
+    };
+    const bool expected = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (!isExpected || isExpected(fd));
+    *sameBytes = HoldsExactly(fd, m_written) == 1;
+    close(fd);
+    return expected;
+}
+
+void DurableFile::KeepAsBackup(const QByteArray &old, bool sameBytes)
+{
+    // Unchanged bytes leave the .bak of the version before. The rename replaces the previous .bak in
+    // one step, so a .bak is always a whole file.
+    if (!sameBytes && rename(old.constData(), (m_target + ".bak").constData()) == 0)
+        return;
+    if (!sameBytes)
+        m_backupSkipped = SystemReason::Of(errno);
+    unlink(old.constData());
 }
 
 void DurableFile::TakeOverOwnerAndMode()
@@ -164,37 +277,11 @@ void DurableFile::TakeOverOwnerAndMode()
         Fail(errno);
 }
 
-bool DurableFile::OldBytesDiffer() const
+DurableFile::Committed DurableFile::Done()
 {
-    if (m_old.st_size != m_written.size())
-        return true;
-    const int fd = open(m_target.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return true;
-    const bool same = HoldsExactly(fd, m_written) == 1;
-    close(fd);
-    return !same;
-}
-
-void DurableFile::KeepOldAsBackup()
-{
-    QByteArray link;
-    const bool linked = CreateBeside(m_target, &link,
-        [this](const QByteArray &name) { return ::link(m_target.constData(), name.constData()) == 0; });
-    if (!linked) {
-        const int error = errno;
-        // A FAT memory stick has no hard links; the system says so as a refused permission.
-        m_backupSkipped = error == EPERM || error == EOPNOTSUPP
-            ? QStringLiteral("このディスクには前の版を残す仕組み（ハードリンク）がないか、作る権限がありません。（%1）")
-                  .arg(qt_error_string(error))
-            : SystemReason::Of(error);
-        return;
-    }
-    // The rename replaces the previous .bak in one step, so a .bak is always a whole file.
-    if (rename(link.constData(), (m_target + ".bak").constData()) != 0) {
-        m_backupSkipped = SystemReason::Of(errno);
-        unlink(link.constData());
-    }
+    m_temporary.clear();
+    SyncDirectory();
+    return Committed::Replaced;
 }
 
 void DurableFile::SyncDirectory() const

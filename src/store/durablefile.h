@@ -8,12 +8,13 @@
 
 // Replaces one file so that at every moment it holds either all of its old bytes or all of the new
 // ones, and the new ones survive a power cut once Commit returns: they go to a temporary file
-// beside it, which is synced, and only then renamed over it, and the folder is synced after that.
-// The replaced file's mode carries over, and so do its owner and group where the process may set
-// them; a new file is private to its owner. When the bytes change, the replaced file stays as
-// <name>.bak (one generation) where it can; the previous version is a convenience, and what stands
-// in its way never stops the save. Throws StoreError with the reason in Japanese; on any failure
-// the old file stays as it was.
+// beside it, which is synced, and only then swapped with it in one step, and the folder is synced
+// after that. The swap hands over the file it replaced, so that a version another program put
+// there at the last moment is seen and kept instead of being lost. The replaced file's mode
+// carries over, and so do its owner and group where the process may set them; a new file is private
+// to its owner. When the bytes change, the replaced file stays as <name>.bak (one generation) where
+// it can; the previous version is a convenience, and what stands in its way never stops the save.
+// Throws StoreError with the reason in Japanese; on any failure the old file stays as it was.
 class DurableFile
 {
 public:
@@ -28,21 +29,40 @@ public:
     void Write(const QByteArray &bytes);
     // Reads the temporary file back; throws unless it holds exactly the bytes written.
     void VerifyWritten() const;
-    // stillExpected runs just before the new file replaces the old one; it throws to leave the old
-    // file in place, say when another program has changed it meanwhile.
-    void Commit(const std::function<void()> &stillExpected = {});
+    // Whether the file behind fd holds exactly bytes; read in pieces, so that no second copy of a big
+    // month is made. -1 with errno set when the file cannot be read.
+    static int HoldsExactly(int fd, const QByteArray &bytes);
+
+    enum class Committed
+    {
+        Replaced,
+        // What stood at the path was not what the caller expected; it stays, and the new file goes.
+        Refused,
+        // The new file replaced what the caller did not expect, which waits at Stranded().
+        ReplacedOther
+    };
+    // isExpected judges what the new file replaces: the open file, or -1 when there is none.
+    Committed Commit(const std::function<bool(int fd)> &isExpected = {});
     // After Commit: why the replaced file could not stay as <name>.bak, in words for the user;
     // empty when it did or when nothing was replaced.
     QString BackupSkipped() const { return m_backupSkipped; }
+    // After ReplacedOther: where the file that the new one replaced waits under a temporary name;
+    // the caller must keep it.
+    QString Stranded() const;
 
 private:
     void TakeOverOwnerAndMode();
-    bool OldBytesDiffer() const;
-    void KeepOldAsBackup();
+    Committed CommitNew(const std::function<bool(int)> &isExpected);
+    Committed AfterExchange(const std::function<bool(int)> &isExpected);
+    Committed CommitByLink(const std::function<bool(int)> &isExpected);
+    bool Judge(const QByteArray &name, const std::function<bool(int)> &isExpected, bool *sameBytes) const;
+    void KeepAsBackup(const QByteArray &old, bool sameBytes);
+    Committed Done();
     void SyncDirectory() const;
 
     QByteArray m_target;
     QByteArray m_temporary;
+    QByteArray m_stranded;
     QByteArray m_written;
     QString m_backupSkipped;
     struct stat m_old

@@ -8,7 +8,11 @@
 #include "store/publicmod.h"
 #include "store/xml/xmldom.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <algorithm>
+#include <cstdio>
 
 namespace MonthDocument {
 
@@ -70,36 +74,146 @@ void MarkChanged(PublicMod &state)
         state.changedDays.insert(*day);
 }
 
-// Makes the disk's version, with this program's changed days put in, the document. Returns false
-// when the disk's version cannot be read: it is then kept aside and this program's month stands.
-bool MergeWithDisk(PublicMod &state, const QString &path, const QByteArray &diskBytes, SaveOutcome &outcome)
+// One try at saving: what the month's file holds now, and the window's work merged with it. The
+// window's own document and changed days stay untouched until a write succeeds, so that a try
+// after a refused one merges the newest file with that work again, never with an earlier merge.
+struct Attempt
 {
-    XmlDocument disk;
-    QString reason;
-    if (!disk.loadXml(diskBytes, &reason)) {
-        const MonthFile::ReadResult aside = MonthFile::KeepAside(path, reason);
-        outcome.keptAsidePath = aside.keptAsidePath;
-        outcome.keptAsideReason = aside.reason;
+    MonthFile::OnDisk now;
+    XmlDocument merged;
+    bool isMerged = false;
+    std::vector<int> conflictDays;
+    QString conflictPath;
+    // The kept version this try merged with instead of the month's file; see Displaced.
+    QString mergedFrom;
+};
+
+// A version that a try's new file replaced unseen until that moment: kept whole at path, it is
+// what the next try merges with while the month still holds the bytes that try wrote.
+struct Displaced
+{
+    QString path;
+    QByteArray written;
+};
+
+QByteArray ReadKept(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Returns false when nothing of this program's would go in: the file then stands as it is, also
+// when it is read-only or another program changed it. A version on disk that cannot be read is
+// kept aside, and this program's month stands.
+bool Prepare(const PublicMod &state, const QString &path, const std::optional<Displaced> &displaced, Attempt &attempt,
+    SaveOutcome &outcome)
+{
+    // The file is read whole only when it is not the one this program last read or wrote.
+    const bool unchanged = MonthFile::Holds(path, Base(state));
+    attempt.now = unchanged ? Base(state) : MonthFile::Peek(path);
+    if (!state.unsavedChanges && attempt.now.exists)
         return false;
+    if (unchanged || !attempt.now.exists)
+        return true;
+    QString reason;
+    QByteArray there = attempt.now.bytes;
+    // An unreadable displaced version stays kept as it is; the month's file is merged instead.
+    if (displaced && attempt.now == MonthFile::OnDisk { true, displaced->written }) {
+        there = ReadKept(displaced->path);
+        attempt.mergedFrom = displaced->path;
+        if (!attempt.merged.loadXml(there, nullptr)) {
+            there = attempt.now.bytes;
+            attempt.mergedFrom.clear();
+        }
+    }
+    if (attempt.mergedFrom.isEmpty() && !attempt.merged.loadXml(there, &reason)) {
+        const MonthFile::ReadResult aside = MonthFile::KeepAside(path, reason);
+        outcome.keptAsidePaths.append(aside.keptAsidePath);
+        outcome.keptAsideReason = aside.reason;
+        attempt.now = MonthFile::OnDisk();
+        return true;
     }
     XmlDocument base;
     const bool hasBase = state.baseExists && base.loadXml(state.baseBytes, &reason);
-    const std::optional<int> selectedDay = state.xmlDay.isNull() ? std::nullopt : ArticleDay(state.xmlDay);
-    const std::vector<int> conflicts
-        = MonthMerge::Merge(disk, hasBase ? &base : nullptr, state.xmlDoc, state.changedDays);
-    if (!conflicts.empty()) {
-        outcome.conflictDays = conflicts;
-        outcome.conflictPath = MonthFile::KeepConflictCopy(path, diskBytes);
-    }
-    state.xmlDoc.swap(disk);
-    state.xmlDay = XmlNode();
-    for (const XmlNode &article : state.xmlDoc.getElementsByTagName(DiaryNames::Article)) {
-        if (selectedDay && ArticleDay(article) == selectedDay) {
-            state.xmlDay = article;
-            break;
+    attempt.conflictDays
+        = MonthMerge::Merge(attempt.merged, hasBase ? &base : nullptr, state.xmlDoc, state.changedDays);
+    attempt.isMerged = true;
+    if (!attempt.conflictDays.empty())
+        attempt.conflictPath
+            = attempt.mergedFrom.isEmpty() ? MonthFile::KeepConflictCopy(path, there) : attempt.mergedFrom;
+    return true;
+}
+
+// The days in which a version kept whole during the save, and not merged, differs from the month
+// as written.
+void AddDaysOfKept(const QStringList &kept, const Attempt &attempt, const XmlDocument &written, std::vector<int> &days)
+{
+    for (const QString &path : kept) {
+        XmlDocument version;
+        if (path != attempt.mergedFrom && version.loadXml(ReadKept(path), nullptr)) {
+            const std::vector<int> differing = MonthMerge::DifferingDays(version, written);
+            days.insert(days.end(), differing.cbegin(), differing.cend());
         }
     }
-    return true;
+    std::sort(days.begin(), days.end());
+    days.erase(std::unique(days.begin(), days.end()), days.end());
+}
+
+// The written month becomes the window's: a merged one replaces the document, with the same day selected.
+void Adopt(PublicMod &state, Attempt &attempt, const QByteArray &written)
+{
+    if (attempt.isMerged) {
+        const std::optional<int> selectedDay = state.xmlDay.isNull() ? std::nullopt : ArticleDay(state.xmlDay);
+        state.xmlDoc.swap(attempt.merged);
+        state.xmlDay = XmlNode();
+        for (const XmlNode &article : state.xmlDoc.getElementsByTagName(DiaryNames::Article)) {
+            if (selectedDay && ArticleDay(article) == selectedDay) {
+                state.xmlDay = article;
+                break;
+            }
+        }
+    }
+    RememberBase(state, true, written);
+    state.unsavedChanges = false;
+}
+
+SaveOutcome Finish(PublicMod &state, const DiaryFolder &folder, const QString &path, Attempt &attempt,
+    const MonthFile::WriteResult &written, SaveOutcome outcome)
+{
+    AddDaysOfKept(
+        outcome.conflictPaths, attempt, attempt.isMerged ? attempt.merged : state.xmlDoc, attempt.conflictDays);
+    Adopt(state, attempt, written.bytes);
+    // A kept version merged without a conflict is all in the month now. It is what the month held
+    // before the save's last try, so it, not that try's own file, is the previous version.
+    if (!attempt.mergedFrom.isEmpty() && attempt.conflictPath.isEmpty()) {
+        const QByteArray backup = QFile::encodeName(path + QStringLiteral(".bak"));
+        if (std::rename(QFile::encodeName(attempt.mergedFrom).constData(), backup.constData()) == 0
+            || QFile::remove(attempt.mergedFrom))
+            outcome.conflictPaths.removeAll(attempt.mergedFrom);
+    }
+    if (!attempt.conflictPath.isEmpty() && !outcome.conflictPaths.contains(attempt.conflictPath))
+        outcome.conflictPaths.prepend(attempt.conflictPath);
+    outcome.conflictDays = attempt.conflictDays;
+    outcome.backupSkipped = written.backupSkipped;
+    for (QStringList *kept : { &outcome.conflictPaths, &outcome.keptAsidePaths }) {
+        for (QString &path : *kept)
+            path = folder.Shown(path);
+    }
+    return outcome;
+}
+
+// For a save that failed: the files it kept beside the month, so that the user knows where
+// another program's version went.
+QString KeptBeside(const SaveOutcome &outcome)
+{
+    QStringList names;
+    for (const QString &path : outcome.keptAsidePaths + outcome.conflictPaths)
+        names.append(QFileInfo(path).fileName());
+    if (names.isEmpty())
+        return {};
+    return QStringLiteral("\n\nほかのプログラムが書き換えた版は「%1」という名前で同じフォルダーに残してあります。"
+                          "消さずに、中身を確かめてください。")
+        .arg(names.join(QStringLiteral("」「")));
 }
 
 }
@@ -130,38 +244,39 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
     const QString path = MonthFile::FilePath(folder.Path(), year, month);
     DropBlankEntries(state);
     SaveOutcome outcome;
+    std::optional<Displaced> displaced;
     try {
-        for (int attempt = 1;; ++attempt) {
+        for (int tries = 1;; ++tries) {
             folder.VerifyInPlace();
-            // The file is read whole only when it is not the one this program last read or wrote.
-            const bool unchanged = MonthFile::Holds(path, Base(state));
-            const MonthFile::OnDisk now = unchanged ? Base(state) : MonthFile::Peek(path);
-            // Nothing of this program's would go in: the file stands as it is, also when it is
-            // read-only or another program changed it.
-            if (!state.unsavedChanges && now.exists)
+            Attempt attempt;
+            if (!Prepare(state, path, displaced, attempt, outcome))
                 return outcome;
-            bool expectFile = now.exists;
-            if (!unchanged && now.exists)
-                expectFile = MergeWithDisk(state, path, now.bytes, outcome);
             try {
                 const MonthFile::WriteResult written
-                    = MonthFile::Write(state.xmlDoc, path, expectFile ? now : MonthFile::OnDisk());
-                RememberBase(state, true, written.bytes);
-                state.unsavedChanges = false;
-                outcome.backupSkipped = written.backupSkipped;
-                outcome.conflictPath = folder.Shown(outcome.conflictPath);
-                outcome.keptAsidePath = folder.Shown(outcome.keptAsidePath);
-                return outcome;
-            } catch (const MonthFile::ChangedMeanwhile &error) {
-                if (attempt == SaveAttempts)
+                    = MonthFile::Write(attempt.isMerged ? attempt.merged : state.xmlDoc, path, attempt.now);
+                return Finish(state, folder, path, attempt, written, outcome);
+            } catch (const MonthFile::ChangedMeanwhile &changed) {
+                // The other program replaced the version this try merged with: a copy made of it goes.
+                if (!attempt.conflictPath.isEmpty() && attempt.conflictPath != attempt.mergedFrom)
+                    QFile::remove(attempt.conflictPath);
+                displaced.reset();
+                if (!changed.KeptPath().isEmpty()) {
+                    outcome.conflictPaths.append(changed.KeptPath());
+                    displaced = Displaced { changed.KeptPath(), changed.Written() };
+                }
+                if (tries == SaveAttempts)
                     throw StoreError(
                         QStringLiteral("ほかのプログラムが「%1」を書き換え続けているため、保存できませんでした。"
                                        "同期ソフトなどの動きが止まってから、もう一度保存してください。（%2）")
-                            .arg(MonthFile::FileName(year, month), error.message()));
+                            .arg(MonthFile::FileName(year, month), changed.message()));
+            } catch (const StoreError &) {
+                if (!attempt.conflictPath.isEmpty() && !outcome.conflictPaths.contains(attempt.conflictPath))
+                    outcome.conflictPaths.append(attempt.conflictPath);
+                throw;
             }
         }
     } catch (const StoreError &error) {
-        throw StoreError(folder.Shown(error.message()));
+        throw StoreError(folder.Shown(error.message() + KeptBeside(outcome)));
     }
 }
 

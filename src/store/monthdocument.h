@@ -25,7 +25,8 @@ MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, con
 // Drops blank entries, then writes the whole document to the month's file; a month with nothing
 // unsaved whose file exists is left as it is. When another program changed the file since it was
 // loaded, this program's changed days are merged into the file's version, which becomes the
-// document. The folder must still be in its place. Throws StoreError.
+// document once it is written. The folder must still be in its place. Throws StoreError, which
+// names every file the save kept beside the month.
 SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);
 
 // Takes the month's file as it is now in place of the loaded month, as LoadMonth does, and returns

@@ -36,6 +36,19 @@ QString NameBeside(const QString &path, const QString &kind)
     return candidate;
 }
 
+// Another program's version that a save replaced unseen until that moment, kept whole as a
+// conflict copy.
+QString KeepStranded(const QString &path, const QString &stranded)
+{
+    const QString copy = NameBeside(path, QStringLiteral(".conflict-"));
+    QFile file(stranded);
+    if (!file.rename(copy))
+        throw StoreError(
+            QStringLiteral("ほかのプログラムの版を「%1」に残しました。消さずに取っておいてください。（%2）")
+                .arg(QDir::toNativeSeparators(stranded), file.errorString()));
+    return copy;
+}
+
 // A month file is far smaller; anything larger is no month of this diary, and reading it whole could
 // take all memory.
 constexpr qint64 Megabyte = 1024 * 1024;
@@ -175,16 +188,8 @@ bool Holds(const QString &path, const OnDisk &expected)
     if (descriptor < 0)
         return errno == ENOENT && !expected.exists && !QFileInfo(path).isSymLink();
     struct stat status;
-    bool same = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && expected.exists
-        && status.st_size == expected.bytes.size();
-    char piece[65536];
-    for (qsizetype done = 0; same && done < expected.bytes.size();) {
-        const ssize_t got = ::pread(descriptor, piece, sizeof piece, off_t(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        same = got > 0 && std::memcmp(piece, expected.bytes.constData() + done, size_t(got)) == 0;
-        done += got;
-    }
+    const bool same = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && expected.exists
+        && DurableFile::HoldsExactly(descriptor, expected.bytes) == 1;
     ::close(descriptor);
     return same;
 }
@@ -200,13 +205,21 @@ QStringList ConflictCopies(const QString &directory)
 
 QStringList RemoveLeftovers(const QString &directory)
 {
-    static const QRegularExpression leftover(QStringLiteral("^Diary\\d{5,6}\\.xml\\.[0-9a-z]+\\.tmp$"));
+    // A month as FileName spells it, then 13 base-36 digits of a 64-bit number; earlier versions
+    // wrote the number without leading zeros, and fewer than ten digits were all but impossible.
+    static const QRegularExpression leftover(
+        QStringLiteral("^Diary[1-9]\\d{0,3}(?:1[0-2]|[1-9])\\.xml\\.([0-9a-z]{13}|[1-9a-z][0-9a-z]{9,11})\\.tmp$"));
     QStringList failures;
     const QDir folder(directory);
     for (const QString &name : folder.entryList({ QStringLiteral("Diary*.xml.*.tmp") }, QDir::Files | QDir::Hidden)) {
-        if (!leftover.match(name).hasMatch())
+        const QRegularExpressionMatch match = leftover.match(name);
+        bool number = false;
+        match.captured(1).toULongLong(&number, 36);
+        struct stat status;
+        const QString path = folder.filePath(name);
+        if (!number || ::lstat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
             continue;
-        QFile file(folder.filePath(name));
+        QFile file(path);
         if (!file.remove())
             failures.append(QStringLiteral("%1（%2）").arg(name, file.errorString()));
     }
@@ -242,10 +255,14 @@ WriteResult Write(const XmlDocument &doc, const QString &path, const std::option
         // The file holds exactly these bytes, so loading them is loading the file.
         file.VerifyWritten();
         VerifyReadsBack(doc, bytes);
-        file.Commit([&path, &expected] {
-            if (expected && !Holds(path, *expected))
-                throw ChangedMeanwhile();
-        });
+        const auto isExpected = [&expected](int fd) {
+            return fd < 0 ? !expected->exists : expected->exists && DurableFile::HoldsExactly(fd, expected->bytes) == 1;
+        };
+        const DurableFile::Committed committed = file.Commit(expected ? isExpected : std::function<bool(int)>());
+        if (committed == DurableFile::Committed::Refused)
+            throw ChangedMeanwhile();
+        if (committed == DurableFile::Committed::ReplacedOther)
+            throw ChangedMeanwhile(KeepStranded(path, file.Stranded()), bytes);
         WriteResult result;
         result.bytes = bytes;
         if (!file.BackupSkipped().isEmpty())

@@ -41,15 +41,25 @@ struct OnDisk
     bool operator==(const OnDisk &) const = default;
 };
 
-// A month file changed by another program between the check before a save and its final step;
-// the old file is untouched.
+// A month file changed by another program between the check before a save and its final step.
+// Either the month still holds that program's version, or the new file replaced it in the same
+// step that showed the change: the month then holds Written(), and the version it replaced is
+// kept whole at KeptPath() as a conflict copy, to be merged again.
 class ChangedMeanwhile : public StoreError
 {
 public:
-    ChangedMeanwhile()
+    explicit ChangedMeanwhile(const QString &keptPath = {}, const QByteArray &written = {})
         : StoreError(QStringLiteral("保存する直前に、ほかのプログラムが月のファイルを書き換えました。"))
+        , m_keptPath(keptPath)
+        , m_written(written)
     {
     }
+    QString KeptPath() const { return m_keptPath; }
+    QByteArray Written() const { return m_written; }
+
+private:
+    QString m_keptPath;
+    QByteArray m_written;
 };
 
 // Files beside the months that sync tools make when both sides changed a month
@@ -58,8 +68,9 @@ public:
 QStringList ConflictCopies(const QString &directory);
 
 // Removes the temporary files that saves cut off by a kill or a power cut left beside the months
-// ("Diary202612.xml.<random>.tmp"); only the program holding the folder's lock may. Returns what
-// could not be removed, with the reason, in words for the user.
+// ("Diary202612.xml.<random>.tmp"); only the program holding the folder's lock may. Only regular
+// files of exactly the names saves make go; a user's "Diary20263.xml.mine.tmp" stays. Returns
+// what could not be removed, with the reason, in words for the user.
 QStringList RemoveLeftovers(const QString &directory);
 
 // Loads path into doc. A missing file leaves doc empty. A file that exists but cannot be read
@@ -95,8 +106,9 @@ struct WriteResult
 // Writes doc to path through a temporary file in the same directory, which must load back as doc
 // before it replaces the old file; the old file stays whole on any failure, and when the bytes
 // change it stays beside the new one as <name>.bak where it can. With an expectation, what stands at
-// path just before the replacement must be exactly what was expected, no file or a file of those
-// bytes; ChangedMeanwhile otherwise. Throws StoreError with the reason in Japanese.
+// path when it is replaced must be exactly what was expected, no file or a file of those bytes;
+// otherwise ChangedMeanwhile is thrown. Throws StoreError with the reason in
+// Japanese.
 WriteResult Write(const XmlDocument &doc, const QString &path, const std::optional<OnDisk> &expected = std::nullopt);
 
 }

@@ -10,6 +10,9 @@ namespace MonthMerge {
 
 namespace {
 
+constexpr int FirstDay = 1;
+constexpr int LastDay = 31;
+
 std::vector<XmlNode> ArticlesOf(const XmlDocument &doc, int day)
 {
     std::vector<XmlNode> articles;
@@ -20,17 +23,20 @@ std::vector<XmlNode> ArticlesOf(const XmlDocument &doc, int day)
     return articles;
 }
 
-// What a day holds as the user sees it: its ARTICLEs and their entries' texts, in order. An
-// empty ARTICLE counts, so that a day emptied on one side differs from a day never written.
+// What a day holds as the user sees it: the texts of its entries that are not blank, in order. An
+// empty ARTICLE is the same as none: 新規 left blank leaves one, and so do other tools. A day
+// emptied on one side still differs from the same day before, which had entries.
 QStringList DayContent(const XmlDocument *doc, int day)
 {
     QStringList content;
     if (doc == nullptr)
         return content;
     for (const XmlNode &article : ArticlesOf(*doc, day)) {
-        content.append(QStringLiteral("\x01"));
-        for (const XmlNode &entry : article.childNodes())
-            content.append(entry.text());
+        for (const XmlNode &entry : article.childNodes()) {
+            const QString text = entry.text();
+            if (!MonthDocument::IsBlank(text))
+                content.append(text);
+        }
     }
     return content;
 }
@@ -68,6 +74,16 @@ std::vector<int> Merge(
         PutInDay(disk, mine, day);
     }
     return conflicts;
+}
+
+std::vector<int> DifferingDays(const XmlDocument &one, const XmlDocument &other)
+{
+    std::vector<int> days;
+    for (int day = FirstDay; day <= LastDay; ++day) {
+        if (DayContent(&one, day) != DayContent(&other, day))
+            days.push_back(day);
+    }
+    return days;
 }
 
 }

@@ -19,4 +19,7 @@ namespace MonthMerge {
 std::vector<int> Merge(
     XmlDocument &disk, const XmlDocument *base, const XmlDocument &mine, const std::set<int> &changedDays);
 
+// The days whose entries differ between two versions of a month, as the merge compares days.
+std::vector<int> DifferingDays(const XmlDocument &one, const XmlDocument &other);
+
 }

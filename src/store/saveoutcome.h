@@ -1,17 +1,19 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
 // What a save of a month did beyond writing it, for the user to hear of.
 struct SaveOutcome
 {
-    // Days that another program changed too, and differently; its whole version is at conflictPath.
+    // Days that another program changed too, and differently; its whole version is kept at
+    // conflictPaths (more than one when it changed the month again and again during the save).
     std::vector<int> conflictDays;
-    QString conflictPath;
-    // A version on disk that could not be read, now at this path.
-    QString keptAsidePath;
+    QStringList conflictPaths;
+    // Versions on disk that could not be read, now at these paths.
+    QStringList keptAsidePaths;
     QString keptAsideReason;
     // Why the replaced file could not stay as .bak; the month was saved all the same.
     QString backupSkipped;

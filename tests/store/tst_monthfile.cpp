@@ -165,6 +165,8 @@ private slots:
     void write_fileThatWouldNotReadBack_neverReplacesTheOldOne();
     void write_interruptedByKill_leavesAWholeFile();
     void write_cutOffInTheMiddle_leavesOldFile();
+    void removeLeftovers_removesOnlyWhatSavesLeave_data();
+    void removeLeftovers_removesOnlyWhatSavesLeave();
 
 private:
     QString MonthPath() const { return m_dir->filePath(QStringLiteral("Diary20013.xml")); }
@@ -612,6 +614,34 @@ void TestMonthFile::write_cutOffInTheMiddle_leavesOldFile()
     // Cut off while it was written, the temporary file had no reader but its owner.
     const QFileInfoList left = QDir(m_dir->path()).entryInfoList({ QStringLiteral("*.tmp") }, QDir::Files);
     QVERIFY(left.size() == 1 && (left.front().permissions() & 0x0077) == 0);
+}
+
+void TestMonthFile::removeLeftovers_removesOnlyWhatSavesLeave_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("link");
+    QTest::addColumn<bool>("removed");
+    const QString cutOff = QStringLiteral("Diary20263.xml.0k3j5h2g9d8s1.tmp");
+    QTest::newRow("a cut-off save's file") << cutOff << false << true;
+    QTest::newRow("an older version's") << QStringLiteral("Diary202612.xml.k3j5h2g9d8s.tmp") << false << true;
+    QTest::newRow("a user's word") << QStringLiteral("Diary20263.xml.mine.tmp") << false << false;
+    QTest::newRow("month 13") << QStringLiteral("Diary202613.xml.0k3j5h2g9d8s1.tmp") << false << false;
+    QTest::newRow("a month's leading zero") << QStringLiteral("Diary202603.xml.0k3j5h2g9d8s1.tmp") << false << false;
+    QTest::newRow("beyond 64 bits") << QStringLiteral("Diary20263.xml.zzzzzzzzzzzzz.tmp") << false << false;
+    QTest::newRow("a symbolic link") << cutOff << true << false;
+}
+
+void TestMonthFile::removeLeftovers_removesOnlyWhatSavesLeave()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, link);
+    QFETCH(bool, removed);
+    const QString month = m_dir->filePath(QStringLiteral("Diary20263.xml")), path = m_dir->filePath(name);
+    QVERIFY(Fixtures::WriteFile(month, Fixtures::Cp932Month()));
+    QVERIFY(link ? QFile::link(month, path) : Fixtures::WriteFile(path, "cut off"));
+    QCOMPARE(MonthFile::RemoveLeftovers(m_dir->path()), QStringList());
+    QCOMPARE(QFileInfo(path).isSymLink() || QFileInfo::exists(path), !removed);
+    QCOMPARE(Fixtures::ReadFile(month), Fixtures::Cp932Month());
 }
 
 int main(int argc, char *argv[])

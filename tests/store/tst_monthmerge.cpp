@@ -3,10 +3,22 @@
 #include "storefixtures.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <dlfcn.h>
+#include <fcntl.h>
+
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <thread>
+
 namespace {
+
+// What another program does while a save syncs its new month file: the errno the sync fails with, or 0.
+std::function<int()> WhileSaving;
 
 const QString Year = QStringLiteral("2001");
 const QString March = QStringLiteral("3");
@@ -27,6 +39,20 @@ const QByteArray Milk = Day(4, "<TEXT>a&amp;b</TEXT><TEXT>Milk</TEXT>");
 const QByteArray Tea = Day(4, "<TEXT>a&amp;b</TEXT><TEXT>Tea</TEXT>");
 const QByteArray Juice = Day(4, "<TEXT>a&amp;b</TEXT><TEXT>Juice</TEXT>");
 
+// Where the file open as fd now is.
+QString NameOf(int fd)
+{
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+}
+
+}
+
+extern "C" int fsync(int fd)
+{
+    static const auto sync = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    static const QRegularExpression monthInTheMaking(QStringLiteral("/Diary20013\\.xml\\.[0-9a-z]+\\.tmp$"));
+    errno = WhileSaving && monthInTheMaking.match(NameOf(fd)).hasMatch() ? std::exchange(WhileSaving, {})() : 0;
+    return errno != 0 ? -1 : sync(fd);
 }
 
 // A month that another program changed on disk while this one had it open, saved through the
@@ -38,6 +64,7 @@ class TestMonthMerge : public QObject
 private slots:
     void saveMonth_changedElsewhere_mergedByDay_data();
     void saveMonth_changedElsewhere_mergedByDay();
+    void saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt();
 };
 
 void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay_data()
@@ -50,9 +77,12 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay_data()
     QTest::addColumn<QList<int>>("conflictDays");
     // What a file beside the month must hold: the other side's conflicting or unreadable version.
     QTest::addColumn<QByteArray>("keptBeside");
+    // Renamed over the month there while the save writes its own, or "EIO": the disk fails then.
+    QTest::addColumn<QByteArray>("meanwhile");
     const auto row = [](const char *name, const QByteArray &base, const QStringList &steps, const QByteArray &there,
-                         const QByteArray &saved, const QList<int> &conflictDays = {}, const QByteArray &kept = {}) {
-        QTest::newRow(name) << base << steps << there << saved << conflictDays << kept;
+                         const QByteArray &saved, const QList<int> &conflictDays = {}, const QByteArray &kept = {},
+                         const QByteArray &meanwhile = {}) {
+        QTest::newRow(name) << base << steps << there << saved << conflictDays << kept << meanwhile;
     };
     const QByteArray base = Month(Rain + Milk);
     const QStringList tea = { "4 set 1 Tea" };
@@ -80,6 +110,13 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay_data()
     const QByteArray utf8Saved = QByteArray(utf8).replace("Milk", "\xE6\x99\xB4\xE3\x82\x8C");
     row("re-encoded there as UTF-8", Fixtures::Cp932Month(), fine, utf8, utf8Saved);
     row("unreadable there", base, tea, "<DIARY><ARTICLE", Month(Rain + Tea), {}, "<DIARY><ARTICLE");
+    const QByteArray walk = Day(20, "<TEXT>Walk</TEXT>");
+    row("blank 新規 here, entries there", base, { "20 add" }, Month(Rain + Milk + walk), Month(Rain + Milk + walk));
+    row("an empty ARTICLE there", base, { "20 add Walk" }, Month(Rain + Milk + Day(20, {})), Month(Rain + Milk + walk));
+    row("a day emptied here", base, { "12 remove 0" }, Month(Rain + Juice), Month("<ARTICLE DATE=\"12\"/>" + Juice));
+    row("unreadable there, then the disk fails", base, tea, "<DIARY><ARTICLE", {}, {}, "<DIARY><ARTICLE", "EIO");
+    row("changed twice there while saving; here edited back", base, { "4 set 1 Tea", "4 set 1 Milk" },
+        Month(Rain + Juice), Month(Snow + Tea), {}, {}, Month(Snow + Tea));
 }
 
 void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
@@ -90,6 +127,7 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
     QFETCH(QByteArray, saved);
     QFETCH(QList<int>, conflictDays);
     QFETCH(QByteArray, keptBeside);
+    QFETCH(QByteArray, meanwhile);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const DiaryFolder folder(dir.path());
@@ -109,19 +147,94 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
     }
     // Written in place, as an editor does; the size may well stay the same.
     QVERIFY(Fixtures::WriteFile(path, there));
+    if (!meanwhile.isEmpty())
+        WhileSaving = [&, other = dir.filePath(QStringLiteral("other.xml"))] {
+            return meanwhile != "EIO" && Fixtures::WriteFile(other, meanwhile)
+                ? std::rename(qPrintable(other), qPrintable(path))
+                : EIO;
+        };
 
-    const SaveOutcome outcome = month.Save();
+    SaveOutcome outcome;
+    QString failure;
+    try {
+        outcome = month.Save();
+    } catch (const StoreError &error) {
+        failure = error.message();
+    }
     QCOMPARE(Fixtures::ReadFile(path), saved);
     QCOMPARE(QList<int>(outcome.conflictDays.begin(), outcome.conflictDays.end()), conflictDays);
-    QCOMPARE(outcome.conflictPath.isEmpty(), conflictDays.isEmpty());
+    QCOMPARE(outcome.conflictPaths.isEmpty(), conflictDays.isEmpty());
     QStringList beside = QDir(dir.path()).entryList(QDir::Files);
     beside.removeAll(QStringLiteral("Diary20013.xml"));
     beside.removeAll(QStringLiteral("Diary20013.xml.bak"));
     QCOMPARE(beside.size(), keptBeside.isEmpty() ? 0 : 1);
     if (!keptBeside.isEmpty())
         QCOMPARE(Fixtures::ReadFile(dir.filePath(beside.front())), keptBeside);
+    QVERIFY2(meanwhile == "EIO" ? failure.contains(beside.value(0, "?")) : failure.isEmpty(), qPrintable(failure));
     // What was written is what the program holds: only an untouched month still differs from its file.
-    QCOMPARE(month.ChangedOnDisk(), steps.isEmpty());
+    QCOMPARE(month.ChangedOnDisk(), steps.isEmpty() || !failure.isEmpty());
+}
+
+void TestMonthMerge::saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt()
+{
+    const uint seed
+        = qEnvironmentVariable("NOTERRA_SEED", QString::number(QRandomGenerator::global()->generate())).toUInt();
+    qInfo("seed %u (NOTERRA_SEED=%u repeats this run)", seed, seed);
+    QTemporaryDir dir;
+    const DiaryFolder folder(dir.path());
+    const QString path = dir.filePath(QStringLiteral("Diary20013.xml"));
+    DiaryMonth month(folder);
+    month.Load(Year, March);
+    std::atomic<bool> saving = true;
+    QByteArrayList written;
+    // A careless tool reads, adds an entry and writes back; what its rename replaces unread is its own loss.
+    std::thread other([&, random = QRandomGenerator(seed ^ 1), renamed = dir.filePath("other.xml")]() mutable {
+        for (int version = 0; saving; ++version) {
+            QThread::usleep(random.bounded(100, 3000));
+            QFile file(path);
+            if (!file.open(QIODevice::ReadWrite))
+                continue;
+            const QByteArray entry = "<TEXT>there" + QByteArray::number(version) + "</TEXT>", read = file.readAll();
+            const QByteArray bytes = QByteArray(read.contains("</DIARY>") ? read : Month({}))
+                                         .replace("</DIARY>", Day(random.bounded(1, 32), entry) + "</DIARY>");
+            if (random.bounded(2) == 0 && Fixtures::WriteFile(renamed, bytes)) {
+                if (renameat2(AT_FDCWD, qPrintable(renamed), AT_FDCWD, qPrintable(path), RENAME_EXCHANGE) != 0
+                    && std::rename(qPrintable(renamed), qPrintable(path)) != 0)
+                    continue;
+                const QByteArray replaced
+                    = NameOf(file.handle()) == renamed ? QByteArray() : Fixtures::ReadFile(renamed);
+                written.removeIf([&](const QByteArray &old) { return replaced.contains(old) && !bytes.contains(old); });
+                written << entry;
+            } else if (file.resize(0) && file.write(bytes) == bytes.size() && file.flush()
+                && NameOf(file.handle()) == path) { // else it went into a file that a rename had replaced
+                written << entry;
+            }
+        }
+    });
+    QRandomGenerator random(seed);
+    QStringList named;
+    for (int save = 0; save < 300; ++save) {
+        const int day = random.bounded(1, 32);
+        month.SelectDay(day);
+        month.SetEntryText(month.AppendEntry(Fixtures::FakeCalendar(day)),
+            random.bounded(4) == 0 ? QString() : QStringLiteral("here%1").arg(save));
+        try {
+            const SaveOutcome outcome = month.Save();
+            named << outcome.conflictPaths << outcome.keptAsidePaths;
+        } catch (const StoreError &error) {
+            // Changed over and over: the work stays in the window, and what was kept beside is named.
+            for (const QString &file : QDir(dir.path()).entryList(QDir::Files))
+                named << (error.message().contains(file) ? dir.filePath(file) : QString());
+        }
+    }
+    saving = false;
+    other.join();
+    QVERIFY(written.size() > 50);
+    QByteArray kept = Fixtures::ReadFile(path);
+    for (const QString &file : named)
+        kept += Fixtures::ReadFile(file);
+    for (const QByteArray &entry : written)
+        QVERIFY2(kept.contains(entry), entry + " is in no file named to the user");
 }
 
 QTEST_GUILESS_MAIN(TestMonthMerge)

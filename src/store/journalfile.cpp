@@ -2,23 +2,20 @@
 
 #include "base/storeerror.h"
 #include "base/systemreason.h"
+#include "store/durablefile.h"
 #include "store/journalformat.h"
-#include "store/writeall.h"
+#include "store/keptaside.h"
 
 #include <QCryptographicHash>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 namespace JournalFile {
@@ -29,18 +26,17 @@ namespace {
 // anything larger is no journal, and reading it whole could take all memory.
 constexpr qint64 LargestJournal = qint64(600) * 1024 * 1024;
 
-[[noreturn]] void Fail(const QString &path, int errorNumber)
+[[noreturn]] void Fail(const QString &path, const QString &reason)
 {
     throw StoreError(QStringLiteral("作業中の内容の復元用の記録「%1」を更新できませんでした。"
                                     "月のファイルへの保存はこれまでどおり行われます。"
                                     "ディスクの空きと書き込み権限を確かめてください。\n%2")
-                         .arg(QDir::toNativeSeparators(path), SystemReason::Of(errorNumber)));
+                         .arg(QDir::toNativeSeparators(path), reason));
 }
 
-QByteArray DirectoryOf(const QByteArray &path)
+[[noreturn]] void Fail(const QString &path, int errorNumber)
 {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    Fail(path, SystemReason::Of(errorNumber));
 }
 
 QString SymbolicLinkReason()
@@ -75,45 +71,16 @@ void MakePrivateFolder(const QString &path, const QByteArray &folder)
         Fail(path, error);
 }
 
-void SyncFolder(const QString &path, const QByteArray &folder)
-{
-    const int fd = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        Fail(path, errno);
-    const int synced = fsync(fd);
-    const int error = errno;
-    close(fd);
-    // Some file systems cannot sync a folder and say so with EINVAL; there is nothing more to do.
-    if (synced != 0 && error != EINVAL)
-        Fail(path, error);
-}
-
-// A name beside the journal that says what the file is and is not taken yet.
-QString KeptAsideName(const QString &path)
-{
-    const QString base
-        = path + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString candidate = base;
-    for (int number = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++number)
-        candidate = base + u'-' + QString::number(number);
-    return candidate;
-}
-
 Found KeepAside(const QString &path, const QString &reason)
 {
     QFile file(path);
-    const QString aside = KeptAsideName(path);
+    const QString aside = KeptAside::NameFor(path, QStringLiteral(".damaged-"));
     if (!file.rename(aside))
         throw StoreError(
             QStringLiteral("復元用の記録「%1」を読み込めず、別の名前にして残すこともできませんでした。"
                            "記録はそのまま残っています。フォルダーに書き込めるか確かめてください。\n%2\n（%3）")
                 .arg(QDir::toNativeSeparators(path), reason, file.errorString()));
     return Found { std::nullopt, aside, reason };
-}
-
-QString SystemText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 QString HomeFolder()
@@ -194,7 +161,7 @@ Found Read(const QString &path)
             return Found();
         return KeepAside(path,
             error == ELOOP ? QStringLiteral("復元用の記録の場所にあるのはシンボリックリンクで、たどりません。")
-                           : SystemText(error));
+                           : SystemReason::Text(error));
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
@@ -205,7 +172,7 @@ Found Read(const QString &path)
     {
     };
     if (fstat(fd, &info) != 0)
-        return KeepAside(path, SystemText(errno));
+        return KeepAside(path, SystemReason::Text(errno));
     if (!S_ISREG(info.st_mode) || info.st_size > LargestJournal)
         return KeepAside(path, QStringLiteral("復元用の記録としては大きすぎるか、ふつうのファイルではありません。"));
     const QByteArray bytes = file.readAll();
@@ -224,37 +191,15 @@ void Write(const QString &path, const QByteArray &bytes)
     if (!QDir::isAbsolutePath(path))
         Fail(path, ENOENT);
     const QByteArray target = QFile::encodeName(path);
-    const QByteArray folder = DirectoryOf(target);
-    MakePrivateFolder(path, folder);
-    // One fixed name: the folder lock keeps one writer per diary folder, and a write that was cut
-    // off leaves no pile of temporary files, only this one. Whatever stands there is removed and the
-    // file made anew, so that nothing there (a named pipe, a link) can hold the program or lead
-    // elsewhere.
-    const QByteArray temporary = target + ".tmp";
-    if (unlink(temporary.constData()) != 0 && errno != ENOENT)
-        Fail(path, errno);
-    const int fd = open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        Fail(path, errno);
+    MakePrivateFolder(path, DurableFile::FolderOf(target));
+    // The folder lock keeps one writer per diary folder, so the journal's own temporary name is enough.
     try {
-        // The journal is the user's alone, whatever the umask.
-        if (fchmod(fd, 0600) != 0)
-            Fail(path, errno);
-        if (const int error = WriteAll(fd, bytes))
-            Fail(path, error);
-        if (fsync(fd) != 0)
-            Fail(path, errno);
-    } catch (...) {
-        close(fd);
-        unlink(temporary.constData());
-        throw;
+        DurableFile file = DurableFile::Private(path);
+        file.Write(bytes);
+        file.Commit();
+    } catch (const StoreError &error) {
+        Fail(path, error.message());
     }
-    if ((close(fd) != 0 && errno != EINTR) || rename(temporary.constData(), target.constData()) != 0) {
-        const int error = errno;
-        unlink(temporary.constData());
-        Fail(path, error);
-    }
-    SyncFolder(path, folder);
 }
 
 void Remove(const QString &path)
@@ -267,9 +212,13 @@ void Remove(const QString &path)
     struct stat info
     {
     };
-    const QByteArray folder = DirectoryOf(target);
-    if (stat(folder.constData(), &info) == 0)
-        SyncFolder(path, folder);
+    if (stat(DurableFile::FolderOf(target).constData(), &info) != 0)
+        return;
+    try {
+        DurableFile::SyncFolderOf(target);
+    } catch (const StoreError &error) {
+        Fail(path, error.message());
+    }
 }
 
 }

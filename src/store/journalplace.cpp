@@ -4,9 +4,9 @@
 #include "store/diaryid.h"
 #include "store/diarymonth.h"
 #include "store/journalfile.h"
+#include "store/keptaside.h"
 #include "store/monthfile.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 
@@ -107,8 +107,7 @@ bool JournalPlace::OursToTake(const QString &path, const JournalContent &work, c
 
 QString JournalPlace::SetAside(const QString &path) const
 {
-    const QString aside = path + QStringLiteral(".unmatched-")
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString aside = KeptAside::NameFor(path, QStringLiteral(".unmatched-"));
     if (!QFile::rename(path, aside))
         throw StoreError(QStringLiteral("前の版のプログラムが残した書きかけの控え「%1」を、別の名前にできませんでした。"
                                         "控えはそのまま残っています。")

@@ -5,6 +5,7 @@
 #include "listwindow/listform.h"
 #include "mainwindow/dayview.h"
 #include "mainwindow/folderfollower.h"
+#include "mainwindow/listwindowowner.h"
 #include "mainwindow/savepoints.h"
 #include "mainwindow/windownotices.h"
 #include "store/diarymonth.h"
@@ -32,7 +33,7 @@ MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
     CreateControls();
     CreateParts(folder);
     ConnectControls();
-    Guard([this] { Load(); });
+    m_notices->Guard([this] { Load(); });
 }
 
 MainForm::~MainForm() = default;
@@ -46,25 +47,26 @@ void MainForm::CreateParts(const DiaryFolder &folder)
         *m_month, [this] { return m_dayView->Shown(); }, this);
     m_savePoints = std::make_unique<SavePoints>(*m_month, *m_dayView, *m_journal, *m_notices, *this);
     m_follower = std::make_unique<FolderFollower>(*m_month, *m_dayView, *m_notices, this);
+    m_listOwner = std::make_unique<ListWindowOwner>(*m_month, *CalDiary_, *m_dayView, *m_savePoints, *m_notices);
 }
 
 void MainForm::ConnectControls()
 {
-    connect(
-        ListTitle, &QListWidget::itemSelectionChanged, this, [this] { Guard([this] { m_dayView->TitleSelected(); }); });
-    connect(BtnNew, &QPushButton::clicked, this, [this] { Guard([this] { m_dayView->AddEntry(); }); });
-    connect(BtnDel, &QPushButton::clicked, this, [this] { Guard([this] { m_dayView->RemoveEntry(); }); });
+    connect(ListTitle, &QListWidget::itemSelectionChanged, this,
+        [this] { m_notices->Guard([this] { m_dayView->TitleSelected(); }); });
+    connect(BtnNew, &QPushButton::clicked, this, [this] { m_notices->Guard([this] { m_dayView->AddEntry(); }); });
+    connect(BtnDel, &QPushButton::clicked, this, [this] { m_notices->Guard([this] { m_dayView->RemoveEntry(); }); });
     connect(BtnEnd, &QPushButton::clicked, this, [this] {
-        Guard([this] {
+        m_notices->Guard([this] {
             if (m_savePoints->SaveLoadedMonth(
                     QStringLiteral("原因を取り除いてから、もう一度「保管しておわり」を押してください。")))
                 close();
         });
     });
-    connect(BtnList, &QPushButton::clicked, this, [this] { Guard([this] { BtnListClick(); }); });
+    connect(BtnList, &QPushButton::clicked, this, [this] { m_notices->Guard([this] { BtnListClick(); }); });
     connect(CalDiary_, &CalDiary::SelectionChanged, this,
-        [this](const QDate &first) { Guard([this, first] { CalDiarySelectionChange(first); }); });
-    connect(CalDiary_, &CalDiary::Clicked, this, [this] { Guard([this] { m_dayView->MarkDays(); }); });
+        [this](const QDate &first) { m_notices->Guard([this, first] { CalDiarySelectionChange(first); }); });
+    connect(CalDiary_, &CalDiary::Clicked, this, [this] { m_notices->Guard([this] { m_dayView->MarkDays(); }); });
     connect(m_dayView.get(), &DayView::Typed, m_journal.get(), &WorkJournal::Typed);
     connect(m_dayView.get(), &DayView::DayShown, m_journal.get(), &WorkJournal::Follow);
     connect(m_journal.get(), &WorkJournal::Failed, this, [this](const QString &reason) {
@@ -136,21 +138,6 @@ QString MainForm::MakeTitle(const QString &storedText) const
     return TextCodec::MakeTitle(storedText);
 }
 
-std::vector<MonthRow> MainForm::LoadedRows() const
-{
-    return m_month->Rows();
-}
-
-QString MainForm::LoadedYear() const
-{
-    return m_month->Year();
-}
-
-QString MainForm::LoadedMonth() const
-{
-    return m_month->Month();
-}
-
 void MainForm::BtnListClick()
 {
     if (m_listForm) {
@@ -158,7 +145,7 @@ void MainForm::BtnListClick()
         m_listForm->activateWindow();
         return;
     }
-    m_listForm = new ListForm(this, this);
+    m_listForm = new ListForm(m_listOwner.get(), this);
     m_listForm->show();
 }
 
@@ -168,20 +155,6 @@ void MainForm::CalDiarySelectionChange(const QDate &first)
         && !m_savePoints->SwitchMonth(CalDiary_->Value()))
         return;
     m_dayView->ShowCalendarDay();
-}
-
-void MainForm::ShowDate(const QDate &date)
-{
-    Guard([this, date] {
-        if (YearMonth::IsSameMonth(date, m_month->Year(), m_month->Month())) {
-            CalDiary_->SetDay(date.day());
-        } else {
-            CalDiary_->SetValue(date);
-            if (!m_savePoints->SwitchMonth(CalDiary_->Value()))
-                return;
-        }
-        m_dayView->ShowCalendarDay();
-    });
 }
 
 void MainForm::SetMessageSink(MessageSink sink)
@@ -194,11 +167,6 @@ void MainForm::Notify(const QString &text)
     m_notices->Notice(text);
 }
 
-void MainForm::Guard(const std::function<void()> &handling)
-{
-    m_notices->Guard(handling);
-}
-
 void MainForm::SetSaveQuestion(SaveQuestion question)
 {
     m_savePoints->SetQuestion(std::move(question));
@@ -207,13 +175,19 @@ void MainForm::SetSaveQuestion(SaveQuestion question)
 bool MainForm::SessionMayEnd(const std::function<bool()> &allowsInteraction)
 {
     bool mayEnd = false;
-    Guard([&] { mayEnd = m_savePoints->UnsavedWorkSettled(allowsInteraction); });
+    m_notices->Guard([&] { mayEnd = m_savePoints->UnsavedWorkSettled(allowsInteraction); });
     return mayEnd;
 }
 
 void MainForm::QuitWithoutAsking()
 {
     m_savePoints->QuitWithoutAsking();
+}
+
+void MainForm::EndFromOutside()
+{
+    m_notices->Guard([this] { KeepWorkNow(); });
+    QuitWithoutAsking();
 }
 
 void MainForm::KeepWorkNow()
@@ -243,7 +217,7 @@ void MainForm::closeEvent(QCloseEvent *event)
         m_listForm->close();
     // Ended by a signal or with the session, the work waits in the journal for the next start;
     // saved, dropped or untouched, the journal goes.
-    Guard([this] { KeepWorkNow(); });
+    m_notices->Guard([this] { KeepWorkNow(); });
     QWidget::closeEvent(event);
 }
 
@@ -253,7 +227,7 @@ void MainForm::changeEvent(QEvent *event)
     if (event->type() != QEvent::ActivationChange)
         return;
     if (isActiveWindow())
-        Guard([this] { m_follower->FollowFolder(); });
+        m_notices->Guard([this] { m_follower->FollowFolder(); });
     else
-        Guard([this] { m_journal->Now(); });
+        m_notices->Guard([this] { m_journal->Now(); });
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "listwindow/listowner.h"
 #include "mainwindow/savequestion.h"
 #include "store/diaryfolder.h"
+#include "store/monthrow.h"
 #include "ui/preparedsky.h"
 
 #include <QDate>
@@ -16,6 +16,7 @@ class DayView;
 class DiaryMonth;
 class FolderFollower;
 class ListForm;
+class ListWindowOwner;
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
@@ -29,7 +30,7 @@ class WorkJournal;
 // save points and the ending, the following of the folder) and connects them; the loaded month and
 // its file are the store's. Every handler runs guarded, so a failure is shown to the user and never
 // leaves a slot.
-class MainForm : public QWidget, public ListOwner
+class MainForm : public QWidget
 {
     Q_OBJECT
 public:
@@ -43,21 +44,12 @@ public:
     // Shows the titles of the calendar's selected day, none selected, the editor empty.
     void ListDay();
     QString MakeTitle(const QString &storedText) const;
-    // Moves the calendar to date and shows that day; another month is reached through the
-    // ordinary month switch, which saves the month being left.
-    void ShowDate(const QDate &date) override;
 
     CalDiary *Calendar() const { return CalDiary_; }
-    std::vector<MonthRow> LoadedRows() const override;
-    QString LoadedYear() const override;
-    QString LoadedMonth() const override;
     // Where failures and notices go; a message box unless a test replaces it.
     void SetMessageSink(MessageSink sink);
     // Something the user should know about the diary, told as this window's notices are.
     void Notify(const QString &text);
-    // Runs a handling so that a failure is reported like any of this window's and never leaves
-    // the slot; the list window's handlers run through it too.
-    void Guard(const std::function<void()> &handling) override;
     // Where the question about unsaved work goes; a message box unless a test replaces it.
     void SetSaveQuestion(SaveQuestion question);
     // The desktop session is ending. Unsaved work is asked about only when allowsInteraction
@@ -66,6 +58,9 @@ public:
     bool SessionMayEnd(const std::function<bool()> &allowsInteraction);
     // The program is told to quit; the close that follows asks nothing.
     void QuitWithoutAsking();
+    // A signal ends the program: the work goes to the journal, a failure to do so is told, and the
+    // close that follows asks nothing.
+    void EndFromOutside();
     // Brings the journal of the unsaved work up to date and waits for the disk, for an end that
     // gives no time to ask (a signal, a lost display). Throws StoreError.
     void KeepWorkNow();
@@ -97,6 +92,7 @@ private:
     std::unique_ptr<WorkJournal> m_journal;
     std::unique_ptr<SavePoints> m_savePoints;
     std::unique_ptr<FolderFollower> m_follower;
+    std::unique_ptr<ListWindowOwner> m_listOwner;
     QPointer<ListForm> m_listForm;
 
     // The calendar keeps its design name as objectName; the member cannot share the class name.

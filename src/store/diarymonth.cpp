@@ -6,6 +6,7 @@
 #include "store/journalcontent.h"
 #include "store/journalsnapshot.h"
 #include "store/monthdocument.h"
+#include "store/monthrules.h"
 #include "store/publicmod.h"
 #include "store/textcodec.h"
 #include "store/xml/xmldom.h"
@@ -169,7 +170,7 @@ void DiaryMonth::SelectDay(int day)
     m_state->xmlDay = XmlNode();
     for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
         // An ARTICLE whose DATE is no number comes from another tool; it names no day.
-        if (MonthDocument::ArticleDay(article) == day) {
+        if (MonthRules::ArticleDay(article) == day) {
             m_state->xmlDay = article;
             return;
         }
@@ -240,7 +241,7 @@ QList<int> DiaryMonth::DaysWithEntries() const
 {
     QList<int> days;
     for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
-        const std::optional<int> day = MonthDocument::ArticleDay(article);
+        const std::optional<int> day = MonthRules::ArticleDay(article);
         if (day && article.hasChildNodes() && std::find(days.cbegin(), days.cend(), *day) == days.cend())
             days.push_back(*day);
     }
@@ -252,7 +253,7 @@ std::vector<MonthRow> DiaryMonth::Rows() const
     std::vector<MonthRow> rows;
     for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
         const QString dayText = article.getAttribute(DiaryNames::Date);
-        const std::optional<int> day = MonthDocument::ArticleDay(article);
+        const std::optional<int> day = MonthRules::ArticleDay(article);
         for (const XmlNode &entry : article.childNodes())
             rows.push_back({ dayText, day, TextCodec::MakeTitle(entry.text()) });
     }

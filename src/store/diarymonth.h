@@ -3,6 +3,7 @@
 #include "store/diaryfolder.h"
 #include "store/journalsnapshot.h"
 #include "store/monthfile.h"
+#include "store/monthrow.h"
 #include "store/saveoutcome.h"
 #include "store/shownwork.h"
 
@@ -21,16 +22,6 @@ class DaySource;
 struct DayEntry
 {
     QString text;
-    QString title;
-};
-
-// One entry of the month as the list window lists it.
-struct MonthRow
-{
-    // DATE exactly as stored; empty when the ARTICLE has none.
-    QString dayText;
-    // The day DATE names, 1 to 31; none when it is missing, no number or out of that range.
-    std::optional<int> day;
     QString title;
 };
 

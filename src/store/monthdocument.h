@@ -55,14 +55,7 @@ XmlNode EntryAt(const PublicMod &state, int position);
 // Removes an entry of xmlDay; its handle is no longer valid afterwards.
 void RemoveEntry(PublicMod &state, const XmlNode &entry);
 
-// An ARTICLE's DATE as a day number, or none when it is missing, not a number or no day of a
-// month (1 to 31). Surrounding spaces and leading zeros are accepted, as other tools write them.
-std::optional<int> ArticleDay(const XmlNode &article);
-
 // Removes the blank entries, as a save does first.
 void DropBlankEntries(PublicMod &state);
-
-// Entries made only of spaces (U+0020, tab, U+3000) are blank and dropped when saving.
-bool IsBlank(const QString &text);
 
 }

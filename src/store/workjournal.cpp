@@ -17,7 +17,7 @@ WorkJournal::WorkJournal(const DiaryMonth &month, Shown shown, QObject *parent)
 {
     connect(m_writer, &JournalWriter::Failed, this, &WorkJournal::Failed);
     connect(&month, &DiaryMonth::UnsavedStateChanged, this, &WorkJournal::Follow);
-    connect(&month, &DiaryMonth::Saved, this, &WorkJournal::Saved);
+    connect(&month, &DiaryMonth::Saved, this, &WorkJournal::Empty);
     for (QTimer *timer : { &m_soon, &m_pause, &m_longest }) {
         timer->setSingleShot(true);
         connect(timer, &QTimer::timeout, this, &WorkJournal::Now);
@@ -76,7 +76,7 @@ void WorkJournal::Now()
     m_exists = true;
 }
 
-void WorkJournal::Saved()
+void WorkJournal::Empty()
 {
     for (QTimer *timer : { &m_soon, &m_pause, &m_longest })
         timer->stop();
@@ -86,7 +86,7 @@ void WorkJournal::Saved()
 
 void WorkJournal::Dropped()
 {
-    Saved();
+    Empty();
     m_dropped = Work();
 }
 

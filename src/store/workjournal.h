@@ -51,7 +51,8 @@ signals:
 
 private:
     std::optional<JournalSnapshot> Work() const;
-    void Saved();
+    // The work is saved, or dropped: no journal, and no timer that would bring one back.
+    void Empty();
     void Remove();
 
     const DiaryMonth &m_month;

@@ -61,7 +61,7 @@ inline void ClickListRow(ListForm *list, int row)
 struct Window
 {
     explicit Window(const QString &directory, const QDate &today)
-        : form(std::make_unique<MainForm>(directory, [today] { return today; }))
+        : form(std::make_unique<MainForm>(DiaryFolder(directory), [today] { return today; }))
     {
         form->SetMessageSink([this](const QString &, const QString &text) { messages.append(text); });
         form->SetSaveQuestion([this](const QString &, const QString &text) {

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "listwindow/listowner.h"
+
+class CalDiary;
+class DayView;
+class DiaryMonth;
+class SavePoints;
+class WindowNotices;
+
+// What the list window asks of the main window: the loaded month's rows, and a row it chooses moves
+// the main window to that day through the ordinary month switch. The list window reaches the main
+// window through this alone; the main window opens it.
+class ListWindowOwner : public ListOwner
+{
+public:
+    ListWindowOwner(
+        DiaryMonth &month, CalDiary &calendar, DayView &dayView, SavePoints &savePoints, WindowNotices &notices);
+
+    std::vector<MonthRow> LoadedRows() const override;
+    QString LoadedYear() const override;
+    QString LoadedMonth() const override;
+    // Moves the calendar to date and shows that day; another month is reached through the
+    // ordinary month switch, which saves the month being left.
+    void ShowDate(const QDate &date) override;
+    void Guard(const std::function<void()> &handling) override;
+
+private:
+    DiaryMonth &m_month;
+    CalDiary &m_calendar;
+    DayView &m_dayView;
+    SavePoints &m_savePoints;
+    WindowNotices &m_notices;
+};

@@ -91,6 +91,8 @@ void ListForm::ConnectControls()
         connect(choose, &QShortcut::activated, this,
             [this] { m_owner->Guard([this] { ListArticleItemClick(ListArticle->currentIndex()); }); });
     }
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
+        [this] { m_owner->Guard([this] { m_owner->OpenSearch(); }); });
     // The header takes no focus; these keys sort as a click on the day or the title column does.
     for (const int column : { int(ArticleListModel::DayColumn), int(ArticleListModel::TitleColumn) }) {
         connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + column)), this), &QShortcut::activated, this,

@@ -10,8 +10,8 @@ class QDate;
 
 // What the list window asks of the window that opens it: the loaded month's entries, with their
 // titles made as the owner's own title list makes them, and the year and month they belong to;
-// a date to show; and the guard its handlers run in, so that a failure reaches the user the way
-// the owner's own failures do.
+// a date to show; the search window; and the guard its handlers run in, so that a failure reaches
+// the user the way the owner's own failures do.
 class ListOwner
 {
 public:
@@ -20,6 +20,8 @@ public:
     virtual QString LoadedMonth() const = 0;
     virtual void ShowDate(const QDate &date) = 0;
     virtual void Guard(const std::function<void()> &handling) = 0;
+    // Opens the search window, or brings it forward.
+    virtual void OpenSearch() = 0;
 
 protected:
     ~ListOwner() = default;

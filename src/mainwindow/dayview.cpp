@@ -13,6 +13,9 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
+#include <QTextCursor>
+
+#include <algorithm>
 
 DayView::DayView(DiaryMonth &month, CalDiary &calendar, QListWidget &titles, QPlainTextEdit &editor,
     WindowNotices &notices, QObject *parent)
@@ -176,6 +179,20 @@ void DayView::MarkDays()
 {
     m_calendar.MarkDays(m_month.DaysWithEntries());
     m_calendar.Refresh();
+}
+
+bool DayView::SelectMatch(int position, int begin, int length)
+{
+    if (position >= m_titles.count())
+        return false;
+    m_titles.setCurrentRow(position);
+    const int last = m_editor.document()->characterCount() - 1;
+    QTextCursor cursor = m_editor.textCursor();
+    cursor.setPosition(std::clamp(begin, 0, last));
+    cursor.setPosition(std::clamp(begin + length, 0, last), QTextCursor::KeepAnchor);
+    m_editor.setTextCursor(cursor);
+    m_editor.ensureCursorVisible();
+    return true;
 }
 
 void DayView::ReportUnloadedMonth()

@@ -41,6 +41,9 @@ public:
     void AddEntry();
     void RemoveEntry();
     void MarkDays();
+    // Opens the day's entry at position with length characters from begin selected; false when the
+    // day has no such entry.
+    bool SelectMatch(int position, int begin, int length);
 
 signals:
     // The user typed into the editor.

@@ -1,19 +1,17 @@
 #include "mainwindow/listwindowowner.h"
 
-#include "calendar/caldiary.h"
-#include "mainwindow/dayview.h"
 #include "mainwindow/savepoints.h"
 #include "mainwindow/windownotices.h"
 #include "store/diarymonth.h"
-#include "store/yearmonth.h"
+
+#include <QDate>
 
 ListWindowOwner::ListWindowOwner(
-    DiaryMonth &month, CalDiary &calendar, DayView &dayView, SavePoints &savePoints, WindowNotices &notices)
+    DiaryMonth &month, SavePoints &savePoints, WindowNotices &notices, std::function<void()> openSearch)
     : m_month(month)
-    , m_calendar(calendar)
-    , m_dayView(dayView)
     , m_savePoints(savePoints)
     , m_notices(notices)
+    , m_openSearch(std::move(openSearch))
 {
 }
 
@@ -34,19 +32,15 @@ QString ListWindowOwner::LoadedMonth() const
 
 void ListWindowOwner::ShowDate(const QDate &date)
 {
-    Guard([this, date] {
-        if (YearMonth::IsSameMonth(date, m_month.Year(), m_month.Month())) {
-            m_calendar.SetDay(date.day());
-        } else {
-            m_calendar.SetValue(date);
-            if (!m_savePoints.SwitchMonth(m_calendar.Value()))
-                return;
-        }
-        m_dayView.ShowCalendarDay();
-    });
+    Guard([this, date] { m_savePoints.MoveToDate(date); });
 }
 
 void ListWindowOwner::Guard(const std::function<void()> &handling)
 {
     m_notices.Guard(handling);
+}
+
+void ListWindowOwner::OpenSearch()
+{
+    m_openSearch();
 }

@@ -2,8 +2,6 @@
 
 #include "listwindow/listowner.h"
 
-class CalDiary;
-class DayView;
 class DiaryMonth;
 class SavePoints;
 class WindowNotices;
@@ -15,7 +13,7 @@ class ListWindowOwner : public ListOwner
 {
 public:
     ListWindowOwner(
-        DiaryMonth &month, CalDiary &calendar, DayView &dayView, SavePoints &savePoints, WindowNotices &notices);
+        DiaryMonth &month, SavePoints &savePoints, WindowNotices &notices, std::function<void()> openSearch);
 
     std::vector<MonthRow> LoadedRows() const override;
     QString LoadedYear() const override;
@@ -24,11 +22,12 @@ public:
     // ordinary month switch, which saves the month being left.
     void ShowDate(const QDate &date) override;
     void Guard(const std::function<void()> &handling) override;
+    void OpenSearch() override;
 
 private:
     DiaryMonth &m_month;
-    CalDiary &m_calendar;
-    DayView &m_dayView;
     SavePoints &m_savePoints;
     WindowNotices &m_notices;
+    // The main window opens the search window, as it opens this one.
+    std::function<void()> m_openSearch;
 };

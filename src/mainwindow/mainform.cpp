@@ -7,7 +7,9 @@
 #include "mainwindow/folderfollower.h"
 #include "mainwindow/listwindowowner.h"
 #include "mainwindow/savepoints.h"
+#include "mainwindow/searchwindowowner.h"
 #include "mainwindow/windownotices.h"
+#include "searchwindow/searchform.h"
 #include "store/diarymonth.h"
 #include "store/journalcontent.h"
 #include "store/textcodec.h"
@@ -20,6 +22,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
     : QWidget(parent)
@@ -45,9 +48,10 @@ void MainForm::CreateParts(const DiaryFolder &folder)
     m_dayView = std::make_unique<DayView>(*m_month, *CalDiary_, *ListTitle, *TxtText, *m_notices, this);
     m_journal = std::make_unique<WorkJournal>(
         *m_month, [this] { return m_dayView->Shown(); }, this);
-    m_savePoints = std::make_unique<SavePoints>(*m_month, *m_dayView, *m_journal, *m_notices, *this);
+    m_savePoints = std::make_unique<SavePoints>(*m_month, *CalDiary_, *m_dayView, *m_journal, *m_notices, *this);
     m_follower = std::make_unique<FolderFollower>(*m_month, *m_dayView, *m_notices, this);
-    m_listOwner = std::make_unique<ListWindowOwner>(*m_month, *CalDiary_, *m_dayView, *m_savePoints, *m_notices);
+    m_listOwner = std::make_unique<ListWindowOwner>(*m_month, *m_savePoints, *m_notices, [this] { OpenSearch(); });
+    m_searchOwner = std::make_unique<SearchWindowOwner>(*m_month, *CalDiary_, *m_dayView, *m_savePoints, *m_notices);
 }
 
 void MainForm::ConnectControls()
@@ -63,6 +67,8 @@ void MainForm::ConnectControls()
                 close();
         });
     });
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
+        [this] { m_notices->Guard([this] { OpenSearch(); }); });
     connect(BtnList, &QPushButton::clicked, this, [this] { m_notices->Guard([this] { BtnListClick(); }); });
     connect(CalDiary_, &CalDiary::SelectionChanged, this,
         [this](const QDate &first) { m_notices->Guard([this, first] { CalDiarySelectionChange(first); }); });
@@ -147,6 +153,14 @@ void MainForm::BtnListClick()
     }
     m_listForm = new ListForm(m_listOwner.get(), this);
     m_listForm->show();
+}
+
+void MainForm::OpenSearch()
+{
+    // Made at the first Ctrl+F, so that nothing is read for searching before.
+    if (!m_searchForm)
+        m_searchForm = new SearchForm(m_searchOwner.get(), m_month->Folder().Path(), this);
+    m_searchForm->Reopen();
 }
 
 void MainForm::CalDiarySelectionChange(const QDate &first)

@@ -22,6 +22,8 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class SavePoints;
+class SearchForm;
+class SearchWindowOwner;
 class WindowNotices;
 class WorkJournal;
 
@@ -81,6 +83,8 @@ private:
     // is none.
     bool RestoreJournal();
     void BtnListClick();
+    // The search window, opened by Ctrl+F here or in the list window, or brought forward.
+    void OpenSearch();
     void CalDiarySelectionChange(const QDate &first);
 
     Clock m_today;
@@ -94,6 +98,8 @@ private:
     std::unique_ptr<FolderFollower> m_follower;
     std::unique_ptr<ListWindowOwner> m_listOwner;
     QPointer<ListForm> m_listForm;
+    std::unique_ptr<SearchWindowOwner> m_searchOwner;
+    QPointer<SearchForm> m_searchForm;
 
     // The calendar keeps its design name as objectName; the member cannot share the class name.
     CalDiary *CalDiary_ = nullptr;

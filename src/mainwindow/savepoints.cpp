@@ -1,6 +1,7 @@
 #include "mainwindow/savepoints.h"
 
 #include "base/storeerror.h"
+#include "calendar/caldiary.h"
 #include "mainwindow/dayview.h"
 #include "mainwindow/windownotices.h"
 #include "store/diarymonth.h"
@@ -24,9 +25,10 @@ QString FileNames(const QStringList &paths)
 
 }
 
-SavePoints::SavePoints(
-    DiaryMonth &month, DayView &dayView, WorkJournal &journal, WindowNotices &notices, QWidget &window)
+SavePoints::SavePoints(DiaryMonth &month, CalDiary &calendar, DayView &dayView, WorkJournal &journal,
+    WindowNotices &notices, QWidget &window)
     : m_month(month)
+    , m_calendar(calendar)
     , m_dayView(dayView)
     , m_journal(journal)
     , m_notices(notices)
@@ -65,6 +67,19 @@ bool SavePoints::SwitchMonth(const QDate &date)
         m_notices.Error(error.message());
         return false;
     }
+    return true;
+}
+
+bool SavePoints::MoveToDate(const QDate &date)
+{
+    if (YearMonth::IsSameMonth(date, m_month.Year(), m_month.Month())) {
+        m_calendar.SetDay(date.day());
+    } else {
+        m_calendar.SetValue(date);
+        if (!SwitchMonth(m_calendar.Value()))
+            return false;
+    }
+    m_dayView.ShowCalendarDay();
     return true;
 }
 

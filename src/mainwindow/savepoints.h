@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 
+class CalDiary;
 class DayView;
 class QDate;
 class DiaryMonth;
@@ -21,13 +22,17 @@ class SavePoints
 public:
     using Question = std::function<SaveAnswer(const QString &title, const QString &text)>;
 
-    SavePoints(DiaryMonth &month, DayView &dayView, WorkJournal &journal, WindowNotices &notices, QWidget &window);
+    SavePoints(DiaryMonth &month, CalDiary &calendar, DayView &dayView, WorkJournal &journal, WindowNotices &notices,
+        QWidget &window);
 
     // Loads that month; an unreadable file kept aside is told, over the month just opened.
     void LoadMonth(const QString &year, const QString &month);
     // Saves the loaded month and loads the month of date; false, in the loaded month, when either
     // fails.
     bool SwitchMonth(const QDate &date);
+    // Moves the calendar to date and shows that day; another month is reached through the month
+    // switch. False when the window stays where it was.
+    bool MoveToDate(const QDate &date);
     // Saves the loaded month into its own file; on failure tells the user why and what happens now.
     bool SaveLoadedMonth(const QString &whatNow);
     // Whether the program may end: nothing is unsaved, the user let it go, or it was saved on the
@@ -48,6 +53,7 @@ private:
     SaveAnswer AskBeforeQuitting();
 
     DiaryMonth &m_month;
+    CalDiary &m_calendar;
     DayView &m_dayView;
     WorkJournal &m_journal;
     WindowNotices &m_notices;

@@ -259,3 +259,8 @@ std::vector<MonthRow> DiaryMonth::Rows() const
     }
     return rows;
 }
+
+std::vector<MonthEntries::EntryRow> DiaryMonth::Entries() const
+{
+    return MonthEntries::Of(m_state->xmlDoc);
+}

@@ -2,6 +2,7 @@
 
 #include "store/diaryfolder.h"
 #include "store/journalsnapshot.h"
+#include "store/monthentries.h"
 #include "store/monthfile.h"
 #include "store/monthrow.h"
 #include "store/saveoutcome.h"
@@ -92,6 +93,8 @@ public:
     QList<int> DaysWithEntries() const;
     // Every entry of the month, ARTICLE by ARTICLE in document order.
     std::vector<MonthRow> Rows() const;
+    // Every entry the title list can show, as it stands now, unsaved edits included.
+    std::vector<MonthEntries::EntryRow> Entries() const;
 
 signals:
     // The month's unsaved work may have changed: an edit, a load, a reload, a restore, a save that

@@ -44,3 +44,7 @@ endforeach()
 # Typed work cut off by SIGKILL (also with the next start in another month), SIGTERM and a lost
 # display: the folder stays as it was, and the next start brings the work back for saving.
 noterra_add_e2e(e2e_recovery recovery.sh 200 ${shots}/recovery)
+
+# The search window: unsaved words and a full-width entry of another year found by what is typed,
+# opened by Return with the first match selected, never a .bak or an unreadable month.
+noterra_add_e2e(e2e_search search.sh 120 ${shots}/search)

@@ -12,6 +12,7 @@
 #include <libxml/parser.h>
 
 #include <limits>
+#include <mutex>
 #include <new>
 #include <utility>
 
@@ -25,20 +26,33 @@ xmlParserInputPtr RefuseExternalEntity(const char *, const char *, xmlParserCtxt
 }
 
 // A month file never makes the program read another file or the network, whatever the options.
+// The loader is one for the whole process, and the search reads months on other threads while the
+// window loads one: the first reading sets the refusal and the last puts back what was there, so
+// no reading ever runs with the loader of another's end.
 class ExternalEntitiesRefused
 {
 public:
     ExternalEntitiesRefused()
-        : m_previous(xmlGetExternalEntityLoader())
     {
-        xmlSetExternalEntityLoader(RefuseExternalEntity);
+        const std::lock_guard lock(s_mutex);
+        if (s_readings++ == 0) {
+            s_previous = xmlGetExternalEntityLoader();
+            xmlSetExternalEntityLoader(RefuseExternalEntity);
+        }
     }
-    ~ExternalEntitiesRefused() { xmlSetExternalEntityLoader(m_previous); }
+    ~ExternalEntitiesRefused()
+    {
+        const std::lock_guard lock(s_mutex);
+        if (--s_readings == 0)
+            xmlSetExternalEntityLoader(s_previous);
+    }
     ExternalEntitiesRefused(const ExternalEntitiesRefused &) = delete;
     ExternalEntitiesRefused &operator=(const ExternalEntitiesRefused &) = delete;
 
 private:
-    xmlExternalEntityLoader m_previous;
+    static inline std::mutex s_mutex;
+    static inline int s_readings = 0;
+    static inline xmlExternalEntityLoader s_previous = nullptr;
 };
 
 // The library's large limits also drop its guards against entity expansion and deep nesting.

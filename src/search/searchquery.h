@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// What the user typed into the search field, as folded words: an entry is found when every word
+// occurs in it, in any order. Spaces, ASCII or full-width, part the words.
+class SearchQuery
+{
+public:
+    SearchQuery() = default;
+    explicit SearchQuery(const QString &typed);
+
+    bool IsEmpty() const { return m_words.isEmpty(); }
+    const QStringList &Words() const { return m_words; }
+    // The word to look for first, and the character of it to scan for: the one likely rarest in a
+    // diary, so that the scan stops as seldom as it can.
+    qsizetype LeadWord() const { return m_lead; }
+    qsizetype LeadCharacter() const { return m_leadCharacter; }
+    // Whether every word occurs in folded text.
+    bool Matches(QStringView folded) const;
+
+private:
+    QStringList m_words;
+    qsizetype m_lead = 0;
+    qsizetype m_leadCharacter = 0;
+};

@@ -1,0 +1,131 @@
+#include "searchwindow/searchresultmodel.h"
+
+#include "store/textcodec.h"
+
+#include <QPoint>
+
+namespace {
+
+// Enough of what comes before the first word for the reader to see where it stands.
+constexpr int LeadingCharacters = 12;
+// More than the widest row shows; the row cuts the line where it ends.
+constexpr int LineCharacters = 160;
+const QString Ellipsis = QStringLiteral("…");
+
+QString DateText(const QDate &date)
+{
+    static const QStringList weekdays = QStringLiteral("月火水木金土日").split(QString(), Qt::SkipEmptyParts);
+    return QStringLiteral("%1年%2月%3日(%4)")
+        .arg(date.year())
+        .arg(date.month())
+        .arg(date.day())
+        .arg(weekdays[date.dayOfWeek() - 1]);
+}
+
+}
+
+SearchResultModel::SearchResultModel(QObject *parent)
+    : QAbstractListModel(parent)
+{
+}
+
+void SearchResultModel::ExpectQuery(const SearchQuery &query)
+{
+    m_expected = query;
+}
+
+void SearchResultModel::Take(const SearchBatch &batch)
+{
+    if (batch.fresh) {
+        beginResetModel();
+        m_query = m_expected;
+        m_hits = batch.hits;
+        endResetModel();
+        return;
+    }
+    if (batch.hits.empty())
+        return;
+    beginInsertRows(QModelIndex(), int(m_hits.size()), int(m_hits.size() + batch.hits.size()) - 1);
+    m_hits.insert(m_hits.end(), batch.hits.begin(), batch.hits.end());
+    endInsertRows();
+}
+
+int SearchResultModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_hits.size());
+}
+
+QVariant SearchResultModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const SearchHit &hit = m_hits[size_t(index.row())];
+    const QDate date = Date(index.row());
+    const QString dateText = date.isValid()
+        ? DateText(date)
+        : QStringLiteral("%1年%2月%3日").arg(hit.month->Year()).arg(hit.month->Month()).arg(hit.month->Day(hit.entry));
+    switch (role) {
+    case DateRole:
+        return dateText;
+    case TitleRole:
+        return TextCodec::MakeTitle(hit.month->Text(hit.entry));
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return dateText + u' ' + TextCodec::MakeTitle(hit.month->Text(hit.entry));
+    case LineRole:
+        return LineAround(index.row()).text;
+    case MarksRole:
+        return QVariant::fromValue(LineAround(index.row()).marks);
+    default:
+        return {};
+    }
+}
+
+QDate SearchResultModel::Date(int row) const
+{
+    const SearchHit &hit = m_hits[size_t(row)];
+    return QDate(hit.month->Year(), hit.month->Month(), hit.month->Day(hit.entry));
+}
+
+int SearchResultModel::Position(int row) const
+{
+    const SearchHit &hit = m_hits[size_t(row)];
+    return hit.month->Position(hit.entry);
+}
+
+MatchPlaces::Place SearchResultModel::FirstPlace(int row) const
+{
+    const SearchHit &hit = m_hits[size_t(row)];
+    const std::vector<MatchPlaces::Place> places = MatchPlaces::Of(hit.month->Text(hit.entry), m_query);
+    return places.empty() ? MatchPlaces::Place() : places.front();
+}
+
+int SearchResultModel::RowOf(const QDate &date, int position) const
+{
+    for (int row = 0; row < rowCount(); ++row) {
+        if (Position(row) == position && Date(row) == date)
+            return row;
+    }
+    return -1;
+}
+
+SearchResultModel::Line SearchResultModel::LineAround(int row) const
+{
+    const SearchHit &hit = m_hits[size_t(row)];
+    const QString &stored = hit.month->Text(hit.entry);
+    const std::vector<MatchPlaces::Place> places = MatchPlaces::Of(stored, m_query);
+    const int first = places.empty() ? 0 : places.front().begin;
+    const int start = qMax(0, first - LeadingCharacters);
+    Line line;
+    line.text = TextCodec::DecodeText(stored).mid(start, LineCharacters);
+    // The line is one line; a phrase found across a line break reads on across a space.
+    line.text.replace(u'\n', u' ');
+    const int shift = start > 0 ? int(Ellipsis.size()) - start : -start;
+    if (start > 0)
+        line.text.prepend(Ellipsis);
+    for (const MatchPlaces::Place &place : places) {
+        if (place.begin + shift < line.text.size())
+            line.marks.append(QPoint(place.begin + shift, place.length));
+    }
+    return line;
+}

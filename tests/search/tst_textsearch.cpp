@@ -1,0 +1,88 @@
+#include "search/matchplaces.h"
+#include "search/monthindex.h"
+#include "search/searchquery.h"
+
+#include <QtTest>
+
+// How typed words find Japanese entries: the entries of one day, in stored form, the entries found
+// through the month's scan, and where the first word found stands in the first entry found, as the
+// editor shows it.
+class TestTextSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void search_findsEntriesAndFirstPlace_data();
+    void search_findsEntriesAndFirstPlace();
+};
+
+void TestTextSearch::search_findsEntriesAndFirstPlace_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QList<int>>("found");
+    QTest::addColumn<int>("begin");
+    QTest::addColumn<int>("length");
+    const auto one = [](const char16_t *text) { return QStringList { QString::fromUtf16(text) }; };
+    const QList<int> first { 0 };
+    QTest::newRow("full-width letters by ASCII") << one(u"日記ＡＢＣ") << QStringLiteral("abc") << first << 2 << 3;
+    QTest::newRow("ASCII by full-width") << one(u"xABCx") << QStringLiteral(u"ａｂｃ") << first << 1 << 3;
+    QTest::newRow("full-width digits") << one(u"１２時に") << QStringLiteral("12") << first << 0 << 2;
+    QTest::newRow("case") << one(u"in Tokyo") << QStringLiteral("TOKYO") << first << 3 << 5;
+    QTest::newRow("half-width katakana") << one(u"ｶﾀｶﾅ") << QStringLiteral(u"カタカナ") << first << 0 << 4;
+    QTest::newRow("half-width voiced mark joins") << one(u"ｶﾞｯｺｳ") << QStringLiteral(u"ガッコウ") << first << 0 << 5;
+    QTest::newRow("half-width semi-voiced mark joins") << one(u"ﾊﾟﾝ") << QStringLiteral(u"パン") << first << 0 << 3;
+    QTest::newRow("half-width query") << one(u"ガイド") << QStringLiteral(u"ｶﾞｲﾄﾞ") << first << 0 << 3;
+    QTest::newRow("combining voiced mark") << one(u"か\u3099き") << QStringLiteral(u"がき") << first << 0 << 3;
+    QTest::newRow("hiragana finds katakana") << one(u"昼はラーメン") << QStringLiteral(u"らーめん") << first << 2 << 4;
+    QTest::newRow("katakana finds hiragana") << one(u"ひらがな") << QStringLiteral(u"ヒラガナ") << first << 0 << 4;
+    QTest::newRow("wave dash and tilde") << one(u"10〜12時") << QStringLiteral("10~12") << first << 0 << 5;
+    QTest::newRow("phrase across a line break")
+        << one(u"東京\\nタワー") << QStringLiteral(u"東京タワー") << first << 0 << 6;
+    QTest::newRow("line breaks before the place")
+        << one(u"一行目\\n二行目の雨") << QStringLiteral(u"雨") << first << 8 << 1;
+    QTest::newRow("backslash without n is text") << one(u"C:\\dir") << QStringLiteral("c:\\DIR") << first << 0 << 6;
+    QTest::newRow("voiced mark after a line break stays")
+        << one(u"か\\n\u3099") << QStringLiteral(u"が") << QList<int>() << 0 << 0;
+    QTest::newRow("two words in any order")
+        << one(u"公園で犬と散歩") << QStringLiteral(u"散歩 公園") << first << 0 << 2;
+    QTest::newRow("full-width space parts words")
+        << one(u"公園で犬と散歩") << QStringLiteral(u"散歩\u3000犬") << first << 3 << 1;
+    QTest::newRow("one word missing") << one(u"公園で犬と散歩") << QStringLiteral(u"公園 猫") << QList<int>() << 0 << 0;
+    QTest::newRow("spaces alone find nothing") << one(u"a b") << QStringLiteral(u" \u3000 ") << QList<int>() << 0 << 0;
+    QTest::newRow("no phrase across two entries") << QStringList { QStringLiteral(u"あい"), QStringLiteral(u"うえ") }
+                                                  << QStringLiteral(u"いう") << QList<int>() << 0 << 0;
+    QTest::newRow("words in another entry each")
+        << QStringList { QStringLiteral(u"犬"), QStringLiteral(u"猫"), QStringLiteral(u"猫と犬") }
+        << QStringLiteral(u"犬 猫") << QList<int> { 2 } << 0 << 1;
+    QTest::newRow("every entry that has it")
+        << QStringList { QStringLiteral(u"雨"), QStringLiteral(u"晴れ"), QStringLiteral(u"大雨") }
+        << QStringLiteral(u"雨") << QList<int> { 0, 2 } << 0 << 1;
+}
+
+void TestTextSearch::search_findsEntriesAndFirstPlace()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QString, typed);
+    QFETCH(QList<int>, found);
+    std::vector<MonthEntries::EntryRow> rows;
+    for (const QString &text : entries)
+        rows.push_back({ 7, int(rows.size()), text });
+    const MonthIndex month(2026, 12, {}, rows);
+    const SearchQuery query(typed);
+    std::vector<int> hits;
+    month.Search(query, hits);
+    QList<int> positions;
+    for (const int hit : hits)
+        positions.append(month.Position(hit));
+    QCOMPARE(positions, found);
+    if (found.isEmpty())
+        return;
+    const std::vector<MatchPlaces::Place> places = MatchPlaces::Of(month.Text(hits.front()), query);
+    QVERIFY(!places.empty());
+    QTEST(places.front().begin, "begin");
+    QTEST(places.front().length, "length");
+}
+
+QTEST_APPLESS_MAIN(TestTextSearch)
+#include "tst_textsearch.moc"

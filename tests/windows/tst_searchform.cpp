@@ -1,0 +1,78 @@
+#include "diaryfixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QtTest>
+
+using namespace DiaryFixture;
+
+// The search window driven as the user drives it: Ctrl+F in the main window, words arriving
+// through the input method, Return on a result.
+class TestSearchForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void conversionThenCommit_searchesCommittedWordsAndReturnOpensFirstMatch();
+    void ctrlFInListWindow_bringsSearchBackWithWordsSelected();
+};
+
+void TestSearchForm::conversionThenCommit_searchesCommittedWordsAndReturnOpensFirstMatch()
+{
+    QTemporaryDir directory;
+    // ラーメン as character references, so that the file's bytes stay ASCII.
+    WriteFile(directory.filePath(QStringLiteral("Diary20247.xml")),
+        MonthXml(
+            "<ARTICLE DATE=\"7\"><TEXT>one</TEXT><TEXT>lunch\\n&#x30E9;&#x30FC;&#x30E1;&#x30F3;</TEXT></ARTICLE>"));
+    Window window(directory.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    QTest::keyClick(window.form.get(), Qt::Key_F, Qt::ControlModifier);
+    auto *form = window.form->findChild<QWidget *>(QStringLiteral("SearchForm"));
+    QVERIFY(form && WaitActive(form));
+    auto *field = form->findChild<QLineEdit *>(QStringLiteral("TxtSearch"));
+    auto *results = form->findChild<QListView *>(QStringLiteral("ListResult"));
+    auto *count = form->findChild<QLabel *>(QStringLiteral("LblCount"));
+    QCOMPARE(QApplication::focusWidget(), field);
+    const QString hint = count->text();
+
+    QInputMethodEvent converting(QStringLiteral(u"らーめん"), {});
+    QCoreApplication::sendEvent(field, &converting);
+    QTest::qWait(500);
+    QCOMPARE(field->text(), QString());
+    QCOMPARE(count->text(), hint);
+
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral(u"らーめん"));
+    QCoreApplication::sendEvent(field, &commit);
+    QTRY_COMPARE(results->model()->rowCount(), 1);
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(window.Calendar()->Value(), QDate(2024, 7, 7));
+    QCOMPARE(window.SelectedRow(), 1);
+    QCOMPARE(window.Editor()->textCursor().selectionStart(), 6);
+    QCOMPARE(window.Editor()->textCursor().selectedText(), QStringLiteral(u"ラーメン"));
+    QVERIFY(form->isVisible());
+}
+
+void TestSearchForm::ctrlFInListWindow_bringsSearchBackWithWordsSelected()
+{
+    QTemporaryDir directory;
+    Window window(directory.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    QTest::keyClick(window.form.get(), Qt::Key_F, Qt::ControlModifier);
+    auto *form = window.form->findChild<QWidget *>(QStringLiteral("SearchForm"));
+    QVERIFY(form && WaitActive(form));
+    auto *field = form->findChild<QLineEdit *>(QStringLiteral("TxtSearch"));
+    QTest::keyClicks(field, "rain");
+    QTest::keyClick(form, Qt::Key_Escape);
+    QVERIFY(!form->isVisible());
+    ListForm *list = window.OpenList();
+    QVERIFY(list);
+    QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(WaitActive(form));
+    QCOMPARE(QApplication::focusWidget(), field);
+    QCOMPARE(field->selectedText(), QStringLiteral("rain"));
+}
+
+QTEST_MAIN(TestSearchForm)
+#include "tst_searchform.moc"

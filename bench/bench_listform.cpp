@@ -97,7 +97,7 @@ void BenchListForm::initTestCase()
 
 void BenchListForm::init()
 {
-    m_form = std::make_unique<MainForm>(m_dir.path(), [] { return Today; });
+    m_form = std::make_unique<MainForm>(DiaryFolder(m_dir.path()), [] { return Today; });
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }

@@ -1,8 +1,8 @@
 #include "calendar/caldiary.h"
 #include "calendar/calendargrid.h"
 #include "mainwindow/mainform.h"
-#include "mainwindow/workjournal.h"
 #include "store/diarymonth.h"
+#include "store/workjournal.h"
 
 #include <QFile>
 #include <QFocusEvent>
@@ -78,7 +78,7 @@ MainForm *BenchMainForm::OpenOn(const QDate &today)
     // unsaved must not come back in this one.
     m_form.reset();
     QDir(m_state.filePath(QStringLiteral("noterra"))).removeRecursively();
-    m_form = std::make_unique<MainForm>(m_dir.path(), [today] { return today; });
+    m_form = std::make_unique<MainForm>(DiaryFolder(m_dir.path()), [today] { return today; });
     // A message box would wait for an answer that never comes.
     m_form->SetMessageSink([](MessageKind, const QString &, const QString &text) { qFatal("%s", qPrintable(text)); });
     m_form->show();

@@ -47,9 +47,9 @@ void AddEntries(PublicMod &state, int perDay)
 void WriteGeneratedMonth()
 {
     PublicMod state;
-    MonthDocument::LoadMonth(state, directory->path(), Year, Source);
+    MonthDocument::LoadMonth(state, DiaryFolder(directory->path()), Year, Source);
     AddEntries(state, 100);
-    MonthDocument::SaveMonth(state, directory->path(), Year, Source);
+    MonthDocument::SaveMonth(state, DiaryFolder(directory->path()), Year, Source);
 }
 
 // Each save changes one entry, as a real one does, so that every save also keeps the previous version.
@@ -60,7 +60,7 @@ void SaveChangingOneEntry(benchmark::State &timing, PublicMod &state, const QStr
     int round = 0;
     for (auto _ : timing) {
         MonthDocument::SetEntryText(state, first, text + QString::number(++round % 2));
-        MonthDocument::SaveMonth(state, directory->path(), Year, month);
+        MonthDocument::SaveMonth(state, DiaryFolder(directory->path()), Year, month);
     }
 }
 
@@ -73,7 +73,7 @@ void LoadMonth(benchmark::State &timing)
 {
     PublicMod state;
     for (auto _ : timing)
-        MonthDocument::LoadMonth(state, directory->path(), Year, Source);
+        MonthDocument::LoadMonth(state, DiaryFolder(directory->path()), Year, Source);
 }
 
 void SaveMonth(benchmark::State &timing)
@@ -82,7 +82,7 @@ void SaveMonth(benchmark::State &timing)
     QFile::copy(
         MonthFile::FilePath(directory->path(), Year, Source), MonthFile::FilePath(directory->path(), Year, Target));
     PublicMod state;
-    MonthDocument::LoadMonth(state, directory->path(), Year, Target);
+    MonthDocument::LoadMonth(state, DiaryFolder(directory->path()), Year, Target);
     SaveChangingOneEntry(timing, state, Target);
 }
 
@@ -90,7 +90,7 @@ void SaveMonth(benchmark::State &timing)
 void SaveOrdinaryMonth(benchmark::State &timing)
 {
     PublicMod state;
-    MonthDocument::LoadMonth(state, directory->path(), Year, Ordinary);
+    MonthDocument::LoadMonth(state, DiaryFolder(directory->path()), Year, Ordinary);
     AddEntries(state, 1);
     SaveChangingOneEntry(timing, state, Ordinary);
 }
@@ -98,7 +98,7 @@ void SaveOrdinaryMonth(benchmark::State &timing)
 void MakeTitlePass(benchmark::State &timing)
 {
     PublicMod state;
-    MonthDocument::LoadMonth(state, directory->path(), Year, Source);
+    MonthDocument::LoadMonth(state, DiaryFolder(directory->path()), Year, Source);
     for (auto _ : timing) {
         for (const XmlNode &entry : state.xmlDoc.getElementsByTagName(QStringLiteral("TEXT")))
             benchmark::DoNotOptimize(TextCodec::MakeTitle(entry.text()));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/diarymonth.h"
+#include "store/monthrow.h"
 
 #include <QString>
 #include <functional>

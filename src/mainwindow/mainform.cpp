@@ -4,70 +4,86 @@
 #include "base/words.h"
 #include "calendar/caldiary.h"
 #include "listwindow/listform.h"
-#include "mainwindow/workjournal.h"
+#include "mainwindow/dayview.h"
+#include "mainwindow/folderfollower.h"
+#include "mainwindow/listwindowowner.h"
+#include "mainwindow/savepoints.h"
+#include "mainwindow/searchwindowowner.h"
+#include "mainwindow/windownotices.h"
+#include "searchwindow/searchform.h"
 #include "store/diarymonth.h"
-#include "store/folderwatcher.h"
+#include "store/journalcontent.h"
+#include "store/textcodec.h"
+#include "store/workjournal.h"
 #include "store/yearmonth.h"
 #include "ui/application.h"
-#include "ui/failurereport.h"
-#include "ui/typingpause.h"
 
-#include <QFileInfo>
-#include <QIcon>
-#include <QLabel>
+#include <QCloseEvent>
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
-#include <QTimer>
-
-namespace {
-
-// Files named in a message, each within the quotation marks the message puts around one name.
-QString FileNames(const QStringList &paths)
-{
-    QStringList names;
-    for (const QString &path : paths)
-        names.append(QFileInfo(path).fileName());
-    return names.join(QStringLiteral("」「"));
-}
-
-}
+#include <QShortcut>
 
 MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
     : QWidget(parent)
-    , m_folder(folder)
     , m_today(std::move(today))
     , m_sky(devicePixelRatioF())
+    , m_notices(std::make_unique<WindowNotices>(*this))
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Noterra"));
     setWindowIcon(NoterraIcon());
-    m_month = new DiaryMonth(this);
-    m_month->setObjectName(QStringLiteral("DiaryMonth"));
-    m_typingPause = new TypingPause(this);
     CreateControls();
-    CreateJournal();
-    CreateWatcher();
+    CreateParts(folder);
     ConnectControls();
-    ConnectSearch();
-    Guard([this] { Load(); });
+    m_notices->Guard([this] { Load(); });
 }
 
 MainForm::~MainForm() = default;
 
+void MainForm::CreateParts(const DiaryFolder &folder)
+{
+    m_month = std::make_unique<DiaryMonth>(folder, this);
+    m_month->setObjectName(QStringLiteral("DiaryMonth"));
+    m_dayView = std::make_unique<DayView>(*m_month, *CalDiary_, *ListTitle, *TxtText, *m_notices, this);
+    m_journal = std::make_unique<WorkJournal>(
+        *m_month, [this] { return m_dayView->Shown(); }, this);
+    m_savePoints = std::make_unique<SavePoints>(*m_month, *CalDiary_, *m_dayView, *m_journal, *m_notices, *this);
+    m_follower = std::make_unique<FolderFollower>(*m_month, *m_dayView, *m_notices, this);
+    m_listOwner = std::make_unique<ListWindowOwner>(*m_month, *m_savePoints, *m_notices, [this] { OpenSearch(); });
+    m_searchOwner = std::make_unique<SearchWindowOwner>(*m_month, *CalDiary_, *m_dayView, *m_savePoints, *m_notices);
+}
+
 void MainForm::ConnectControls()
 {
-    TxtText->installEventFilter(this);
-    connect(ListTitle, &QListWidget::itemSelectionChanged, this, [this] { Guard([this] { TitleSelected(); }); });
-    connect(BtnNew, &QPushButton::clicked, this, [this] { Guard([this] { BtnNewClick(); }); });
-    connect(BtnDel, &QPushButton::clicked, this, [this] { Guard([this] { BtnDelClick(); }); });
-    connect(BtnEnd, &QPushButton::clicked, this, [this] { Guard([this] { BtnEndClick(); }); });
-    connect(BtnList, &QPushButton::clicked, this, [this] { Guard([this] { BtnListClick(); }); });
+    connect(ListTitle, &QListWidget::itemSelectionChanged, this,
+        [this] { m_notices->Guard([this] { m_dayView->TitleSelected(); }); });
+    connect(BtnNew, &QPushButton::clicked, this, [this] { m_notices->Guard([this] { m_dayView->AddEntry(); }); });
+    connect(BtnDel, &QPushButton::clicked, this, [this] { m_notices->Guard([this] { m_dayView->RemoveEntry(); }); });
+    connect(BtnEnd, &QPushButton::clicked, this, [this] {
+        m_notices->Guard([this] {
+            if (m_savePoints->SaveLoadedMonth(
+                    QStringLiteral("原因を取り除いてから、もう一度「保管しておわり」を押してください。")))
+                close();
+        });
+    });
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
+        [this] { m_notices->Guard([this] { OpenSearch(); }); });
+    connect(BtnList, &QPushButton::clicked, this, [this] { m_notices->Guard([this] { BtnListClick(); }); });
     connect(CalDiary_, &CalDiary::SelectionChanged, this,
-        [this](const QDate &first) { Guard([this, first] { CalDiarySelectionChange(first); }); });
-    connect(CalDiary_, &CalDiary::Clicked, this, [this] { Guard([this] { CalDiaryClick(); }); });
+        [this](const QDate &first) { m_notices->Guard([this, first] { CalDiarySelectionChange(first); }); });
+    connect(CalDiary_, &CalDiary::Clicked, this, [this] { m_notices->Guard([this] { m_dayView->MarkDays(); }); });
+    connect(m_dayView.get(), &DayView::Typed, m_journal.get(), &WorkJournal::Typed);
+    connect(m_dayView.get(), &DayView::DayShown, m_journal.get(), &WorkJournal::Follow);
+    connect(m_journal.get(), &WorkJournal::Failed, this, [this](const QString &reason) {
+        m_notices->TellUnasked(MessageKind::Action,
+            Words::WithDetail(QStringLiteral("%1を書けませんでした。いまプログラムが急に終わると、%2していない内容は"
+                                             "失われます。ほかの月へ移るか「保管しておわり」で%2すれば、"
+                                             "そこまでの内容は守られます。")
+                                  .arg(Words::Journal, Words::Save),
+                reason));
+    });
 }
 
 void MainForm::Load()
@@ -77,96 +93,53 @@ void MainForm::Load()
         restored = RestoreJournal();
     } catch (const StoreError &error) {
         // The journal stays where it is; the diary opens as on any other day.
-        Report(MessageKind::Failure, error.message());
+        m_notices->Error(error.message());
     }
-    RemoveLeftovers();
-    if (!restored)
-        LoadToday();
-    FollowFolder();
-}
-
-void MainForm::LoadToday()
-{
-    CalDiary_->SetValue(m_today());
-    m_shownDate = CalDiary_->Value();
-    strYear = YearMonth::YearText(CalDiary_->Year());
-    strMonth = YearMonth::MonthText(CalDiary_->Month());
-    try {
-        LoadMonth(strYear, strMonth);
-    } catch (const StoreError &error) {
-        // The window opens all the same: the other months can be used, and this one refuses to be
-        // edited until its file is dealt with.
-        Report(MessageKind::Action, error.message());
+    m_follower->RemoveLeftovers();
+    if (!restored) {
+        CalDiary_->SetValue(m_today());
+        try {
+            m_savePoints->LoadMonth(YearMonth::YearText(CalDiary_->Year()), YearMonth::MonthText(CalDiary_->Month()));
+        } catch (const StoreError &error) {
+            // The window opens all the same: the other months can be used, and this one refuses to be
+            // edited until its file is dealt with.
+            m_notices->Tell(MessageKind::Action, error.message());
+        }
+        m_dayView->ShowCalendarDay();
     }
-    ListDay();
+    m_follower->FollowFolder();
 }
 
-void MainForm::LoadMonth(const QString &year, const QString &month)
+bool MainForm::RestoreJournal()
 {
-    const MonthFile::ReadResult result = m_month->LoadMonth(m_folder, year, month);
-    if (result.status != MonthFile::ReadResult::Status::KeptAside)
-        return;
-    // The notice is modal: behind it the day view shows the month just opened, not the one left.
-    ListDay();
-    Report(MessageKind::Action,
-        Words::WithDetail(QStringLiteral("「%1」を読み込めなかったため、この月は空の月として開きます。"
-                                         "元のファイルは「%2」として同じフォルダーに残してあるので、"
-                                         "消さずに取っておいてください。")
-                              .arg(MonthFile::FileName(year, month), QFileInfo(result.keptAsidePath).fileName()),
-            result.reason));
-}
-
-void MainForm::SaveMonth(const QString &year, const QString &month)
-{
-    const MonthDocument::SaveOutcome outcome = m_month->SaveMonth(m_folder, year, month);
-    // The previous version is a convenience: once is enough to say that it is not being kept.
-    if (!outcome.backupSkipped.isEmpty() && !std::exchange(m_toldBackupSkipped, true))
-        Report(MessageKind::Action, outcome.backupSkipped);
-    const QString name = MonthFile::FileName(year, month);
-    if (!outcome.keptAsidePaths.isEmpty())
-        Report(MessageKind::Action,
-            Words::WithDetail(QStringLiteral("ほかのプログラムが書き換えた「%1」を読み込めなかったため、それを「%2」"
-                                             "として残し、この画面の内容を%3しました。残したファイルは消さずに、"
-                                             "中身を確かめてください。")
-                                  .arg(name, FileNames(outcome.keptAsidePaths), Words::Save),
-                outcome.keptAsideReason));
-    if (outcome.conflictPaths.isEmpty())
-        return;
-    QStringList days;
-    for (const int day : outcome.conflictDays)
-        days.append(QStringLiteral("%1日").arg(day));
-    // A version kept whole without a day to name is one another program put in the month at the very
-    // moment of the save.
-    const QString differed = days.isEmpty() ? QStringLiteral("ある日")
-                                            : QStringLiteral("%1月%2").arg(month, days.join(QStringLiteral("、")));
-    Report(MessageKind::Action,
-        QStringLiteral("「%1」は、ほかのプログラムでも書き換えられていて、%2は両方で内容が違いました。"
-                       "この画面の内容を%3し、%4を「%5」として残しました。見比べて、要る記事を書き写してください。")
-            .arg(name, differed, Words::Save, Words::ConflictCopy, FileNames(outcome.conflictPaths)));
-}
-
-bool MainForm::SaveLoadedMonth(const QString &whatNow)
-{
-    // Without a root the month's file could not even be set aside; the user cannot have written
-    // into it, and saving would put an empty month over the file.
-    if (!m_month->IsLoaded())
-        return true;
-    try {
-        // The document belongs to the month it was loaded for and goes into that month's file.
-        SaveMonth(strYear, strMonth);
-        m_journal->Saved();
-        return true;
-    } catch (const StoreError &error) {
-        CalDiary_->SetValue(m_shownDate);
-        // Saving already dropped blank entries; the list must not show rows that are gone.
-        ListDay();
-        m_journal->Now();
-        Report(MessageKind::Failure,
-            Words::WithDetail(QStringLiteral("「%1」を%2できませんでした。書いた内容は画面に残っています。%3")
-                                  .arg(MonthFile::FileName(strYear, strMonth), Words::Save, whatNow),
-                error.message()));
+    const JournalPlace::Found found = m_journal->Find();
+    for (const QString &notice : found.notices)
+        m_notices->Tell(found.folderUnusable ? MessageKind::Action : MessageKind::Notice, notice);
+    if (!found.content)
         return false;
-    }
+    const JournalContent &work = *found.content;
+    const QDate first(work.year.toInt(), work.month.toInt(), 1);
+    CalDiary_->SetValue(first.addDays(std::min(work.day, first.daysInMonth()) - 1));
+    m_month->Restore(work);
+    m_journal->Adopt(found.path);
+    m_dayView->ShowCalendarDay();
+    m_dayView->OpenRestored(work);
+    m_notices->Tell(MessageKind::Notice,
+        QStringLiteral("前回は、%4する前にプログラムが終わりました。そのとき書いていた%1年%2月の内容を元に戻し、"
+                       "%3日を開いています。まだ%4していないので、いつもどおりほかの月へ移るか"
+                       "「保管しておわり」で%4してください。")
+            .arg(m_month->Year(), m_month->Month(), QString::number(m_dayView->ShownDate().day()), Words::Save));
+    return true;
+}
+
+void MainForm::ListDay()
+{
+    m_dayView->ListDay();
+}
+
+QString MainForm::MakeTitle(const QString &storedText) const
+{
+    return TextCodec::MakeTitle(storedText);
 }
 
 void MainForm::BtnListClick()
@@ -176,104 +149,62 @@ void MainForm::BtnListClick()
         m_listForm->activateWindow();
         return;
     }
-    m_listForm = new ListForm(this, this);
+    m_listForm = new ListForm(m_listOwner.get(), this);
     m_listForm->show();
+}
+
+void MainForm::OpenSearch()
+{
+    // Made at the first Ctrl+F, so that nothing is read for searching before.
+    if (!m_searchForm)
+        m_searchForm = new SearchForm(m_searchOwner.get(), m_month->Folder().Path(), this);
+    m_searchForm->Reopen();
 }
 
 void MainForm::CalDiarySelectionChange(const QDate &first)
 {
-    if (!YearMonth::IsSameMonth(first, strYear, strMonth) && !SwitchMonth())
+    if (!YearMonth::IsSameMonth(first, m_month->Year(), m_month->Month())
+        && !m_savePoints->SwitchMonth(CalDiary_->Value()))
         return;
-    m_shownDate = CalDiary_->Value();
-    ListDay();
-    m_journal->Now();
-}
-
-bool MainForm::SwitchMonth()
-{
-    // Stay in the loaded month when it cannot be saved: its work must not give way to another.
-    if (!SaveLoadedMonth(QStringLiteral("この月にとどまります。")))
-        return false;
-    const QString year = YearMonth::YearText(CalDiary_->Year());
-    const QString month = YearMonth::MonthText(CalDiary_->Month());
-    try {
-        LoadMonth(year, month);
-    } catch (const StoreError &error) {
-        // The month being left was just saved, so going back to it loses nothing.
-        CalDiary_->SetValue(m_shownDate);
-        LoadMonth(strYear, strMonth);
-        ListDay();
-        Report(MessageKind::Action, error.message());
-        return false;
-    }
-    strMonth = month;
-    strYear = year;
-    m_watcher->WatchMonth(MonthFile::FilePath(m_folder.Path(), strYear, strMonth));
-    return true;
-}
-
-void MainForm::ShowDate(const QDate &date)
-{
-    Guard([this, date] {
-        if (YearMonth::IsSameMonth(date, strYear, strMonth)) {
-            CalDiary_->SetDay(date.day());
-        } else {
-            CalDiary_->SetValue(date);
-            if (!SwitchMonth())
-                return;
-        }
-        m_shownDate = CalDiary_->Value();
-        ListDay();
-    });
+    m_dayView->ShowCalendarDay();
 }
 
 void MainForm::SetMessageSink(MessageSink sink)
 {
-    m_sink = std::move(sink);
+    m_notices->SetSink(std::move(sink));
 }
 
 void MainForm::Notify(const QString &text)
 {
-    Tell(MessageKind::Notice, text);
+    m_notices->TellUnasked(MessageKind::Notice, text);
 }
 
-void MainForm::Guard(const std::function<void()> &handling)
+void MainForm::SetSaveQuestion(SaveQuestion question)
 {
-    FailureReport::Guarded(handling, [this](const QString &text) { Report(MessageKind::Failure, text); });
+    m_savePoints->SetQuestion(std::move(question));
 }
 
-void MainForm::Report(MessageKind kind, const QString &text)
+bool MainForm::SessionMayEnd(const std::function<bool()> &allowsInteraction)
 {
-    // Start-up runs before the window exists on screen; its notices wait for the first show.
-    if (!m_shownOnce) {
-        m_pending.append({ kind, text });
-        return;
-    }
-    const QString title = kind == MessageKind::Failure ? QStringLiteral("エラー") : QStringLiteral("お知らせ");
-    if (m_sink)
-        m_sink(kind, title, text);
-    else
-        MessageBox::Show(this, kind, title, text);
+    bool mayEnd = false;
+    m_notices->Guard([&] { mayEnd = m_savePoints->UnsavedWorkSettled(allowsInteraction); });
+    return mayEnd;
 }
 
-void MainForm::Tell(MessageKind kind, const QString &text)
+void MainForm::QuitWithoutAsking()
 {
-    m_typingPause->Run([this, kind, text] { Report(kind, text); });
+    m_savePoints->QuitWithoutAsking();
 }
 
-void MainForm::ReportPending()
+void MainForm::EndFromOutside()
 {
-    const auto pending = std::exchange(m_pending, {});
-    if (pending.isEmpty())
-        return;
-    // One window, with the icon of its weightiest part: a row of boxes at start is closed unread.
-    MessageKind kind = MessageKind::Notice;
-    QStringList texts;
-    for (const auto &[each, text] : pending) {
-        kind = std::max(kind, each);
-        texts.append(text);
-    }
-    Report(kind, texts.join(QStringLiteral("\n\n")));
+    m_notices->Guard([this] { KeepWorkNow(); });
+    QuitWithoutAsking();
+}
+
+void MainForm::KeepWorkNow()
+{
+    m_savePoints->KeepWorkNow();
 }
 
 void MainForm::paintEvent(QPaintEvent *)
@@ -285,10 +216,21 @@ void MainForm::paintEvent(QPaintEvent *)
 void MainForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (m_shownOnce)
+    m_notices->WindowShown();
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    if (!m_savePoints->MayClose()) {
+        event->ignore();
         return;
-    m_shownOnce = true;
-    QTimer::singleShot(0, this, [this] { ReportPending(); });
+    }
+    if (m_listForm)
+        m_listForm->close();
+    // Ended by a signal or with the session, the work waits in the journal for the next start;
+    // saved, dropped or untouched, the journal goes.
+    m_notices->Guard([this] { KeepWorkNow(); });
+    QWidget::closeEvent(event);
 }
 
 void MainForm::changeEvent(QEvent *event)
@@ -297,14 +239,7 @@ void MainForm::changeEvent(QEvent *event)
     if (event->type() != QEvent::ActivationChange)
         return;
     if (isActiveWindow())
-        Guard([this] { FollowFolder(); });
+        m_notices->Guard([this] { m_follower->FollowFolder(); });
     else
-        Guard([this] { m_journal->Now(); });
-}
-
-bool MainForm::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == TxtText && event->type() == QEvent::FocusOut)
-        Guard([this] { WriteBack(); });
-    return QWidget::eventFilter(watched, event);
+        m_notices->Guard([this] { m_journal->Now(); });
 }

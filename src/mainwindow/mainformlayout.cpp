@@ -34,10 +34,7 @@ void MainForm::CreateControls()
     TxtText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     TxtText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     TxtText->setTabChangesFocus(true);
-    SetEditorOpen(false);
     TxtText->setAccessibleName(QStringLiteral("本文"));
-    // The hint disappears from the screen once there is text; a screen reader keeps it.
-    TxtText->setAccessibleDescription(TxtText->placeholderText());
     lblListTitle = new QLabel(QStringLiteral("タイトルリスト"), this);
     lblListTitle->setFont(JapaneseFonts::TitleListFont(true));
     // A list view takes no name from a label beside it; the buddy gives tools the relation too.

@@ -2,8 +2,8 @@
 
 #include "base/storeerror.h"
 #include "store/diarynames.h"
-#include "store/monthdocument.h"
 #include "store/monthfile.h"
+#include "store/monthrules.h"
 #include "store/xml/xmldom.h"
 
 #include <QRegularExpression>
@@ -20,11 +20,11 @@ std::map<int, QSet<QString>> EntriesByDay(const XmlDocument &doc)
 {
     std::map<int, QSet<QString>> days;
     for (const XmlNode &article : doc.getElementsByTagName(DiaryNames::Article)) {
-        const std::optional<int> day = MonthDocument::ArticleDay(article);
+        const std::optional<int> day = MonthRules::ArticleDay(article);
         if (!day)
             continue;
         for (const XmlNode &entry : article.childNodes()) {
-            if (!MonthDocument::IsBlank(entry.text()))
+            if (!MonthRules::IsBlank(entry.text()))
                 days[*day].insert(entry.text());
         }
     }

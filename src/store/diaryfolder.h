@@ -16,7 +16,7 @@ public:
     // Opens the folder at path, spelled in the system's bytes. Throws StoreError, in words for the user.
     explicit DiaryFolder(const QByteArray &path);
     // Tests and callers that hold a folder by Qt's name pass it as it is.
-    DiaryFolder(const QString &path);
+    explicit DiaryFolder(const QString &path);
 
     // A path through which Qt and the system reach the open folder itself, whatever its name is now.
     QString Path() const;

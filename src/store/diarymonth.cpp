@@ -7,64 +7,37 @@
 #include "store/journalcontent.h"
 #include "store/journalsnapshot.h"
 #include "store/monthdocument.h"
+#include "store/monthrules.h"
 #include "store/publicmod.h"
 #include "store/textcodec.h"
 #include "store/xml/xmldom.h"
+#include "store/yearmonth.h"
 
 #include <algorithm>
 
-DiaryMonth::DiaryMonth(QObject *parent)
+DiaryMonth::DiaryMonth(DiaryFolder folder, QObject *parent)
     : QObject(parent)
+    , m_folder(std::move(folder))
     , m_state(std::make_unique<PublicMod>())
 {
 }
 
 DiaryMonth::~DiaryMonth() = default;
 
-MonthFile::ReadResult DiaryMonth::LoadMonth(const DiaryFolder &folder, const QString &year, const QString &month)
+MonthFile::ReadResult DiaryMonth::Load(const QString &year, const QString &month)
 {
-    return MonthDocument::LoadMonth(*m_state, folder, year, month);
-}
-
-bool DiaryMonth::Reload(const DiaryFolder &folder, const QString &year, const QString &month)
-{
-    return MonthDocument::ReloadMonth(*m_state, folder, year, month);
-}
-
-MonthDocument::SaveOutcome DiaryMonth::SaveMonth(const DiaryFolder &folder, const QString &year, const QString &month)
-{
-    return MonthDocument::SaveMonth(*m_state, folder, year, month);
-}
-
-bool DiaryMonth::ChangedOnDisk(const DiaryFolder &folder, const QString &year, const QString &month) const
-{
-    return MonthDocument::ChangedOnDisk(*m_state, folder, year, month);
-}
-
-bool DiaryMonth::IsLoaded() const
-{
-    return !m_state->xmlDoc.documentElement().isNull();
-}
-
-bool DiaryMonth::HasUnsavedChanges() const
-{
-    return m_state->unsavedChanges;
-}
-
-QByteArray DiaryMonth::Bytes() const
-{
-    return m_state->xmlDoc.saveXml();
-}
-
-JournalSnapshot DiaryMonth::Snapshot(JournalContent content) const
-{
-    content.baseExists = m_state->baseExists;
-    content.baseBytes = m_state->baseBytes;
-    content.changedDays.assign(m_state->changedDays.cbegin(), m_state->changedDays.cend());
-    // A copy of the document costs a small part of writing it out, which the journal's thread does.
-    auto month = std::make_shared<XmlDocument>();
-    month->copyFrom(m_state->xmlDoc);
-    return JournalSnapshot(std::move(content), std::move(month));
+    m_year = year;
+    m_month = month;
+    MonthFile::ReadResult result;
+    try {
+        result = MonthDocument::LoadMonth(*m_state, m_folder, m_year, m_month);
+    } catch (const StoreError &) {
+        emit UnsavedStateChanged();
+        throw;
+    }
+    emit Loaded();
+    emit UnsavedStateChanged();
+    return result;
 }
 
 void DiaryMonth::Restore(const JournalContent &content)
@@ -74,15 +47,110 @@ void DiaryMonth::Restore(const JournalContent &content)
     if (!m_state->xmlDoc.loadXml(content.monthBytes, &reason))
         throw StoreError(
             Words::WithDetail(QStringLiteral("前回の%1にある月を読み込めませんでした。").arg(Words::Journal), reason));
+    m_year = YearMonth::YearText(content.year.toInt());
+    m_month = YearMonth::MonthText(content.month.toInt());
     m_state->baseExists = content.baseExists;
     m_state->baseBytes = content.baseBytes;
     m_state->changedDays = std::set<int>(content.changedDays.cbegin(), content.changedDays.cend());
     m_state->unsavedChanges = true;
+    emit Loaded();
+    emit UnsavedStateChanged();
+}
+
+bool DiaryMonth::Reload()
+{
+    if (!MonthDocument::ReloadMonth(*m_state, m_folder, m_year, m_month))
+        return false;
+    emit Loaded();
+    emit UnsavedStateChanged();
+    return true;
+}
+
+SaveOutcome DiaryMonth::Save()
+{
+    SaveOutcome outcome;
+    try {
+        outcome = MonthDocument::SaveMonth(*m_state, m_folder, m_year, m_month);
+    } catch (const StoreError &) {
+        // Saving drops blank entries and may merge before it fails: the work is no longer as it was.
+        emit UnsavedStateChanged();
+        throw;
+    }
+    emit UnsavedStateChanged();
+    emit Saved();
+    return outcome;
+}
+
+bool DiaryMonth::ChangedOnDisk() const
+{
+    return MonthDocument::ChangedOnDisk(*m_state, m_folder, m_year, m_month);
+}
+
+const DiaryFolder &DiaryMonth::Folder() const
+{
+    return m_folder;
+}
+
+QString DiaryMonth::Year() const
+{
+    return m_year;
+}
+
+QString DiaryMonth::Month() const
+{
+    return m_month;
+}
+
+QString DiaryMonth::FilePath() const
+{
+    return MonthFile::FilePath(m_folder.Path(), m_year, m_month);
+}
+
+bool DiaryMonth::IsLoaded() const
+{
+    return !m_state->xmlDoc.documentElement().isNull();
+}
+
+bool DiaryMonth::HasUnsavedWork(const ShownWork &shown) const
+{
+    if (!IsLoaded())
+        return false;
+    if (m_state->unsavedChanges)
+        return true;
+    // Text typed since the last write-back counts as much as the month's own changes.
+    const std::optional<QString> stored = EntryText(shown.openEntry);
+    return stored && *stored != TextCodec::EncodeText(shown.editorText);
+}
+
+std::optional<JournalSnapshot> DiaryMonth::UnsavedWork(const ShownWork &shown) const
+{
+    if (!HasUnsavedWork(shown))
+        return std::nullopt;
+    JournalContent content;
+    content.year = m_year;
+    content.month = m_month;
+    content.day = shown.day;
+    if (shown.openEntry >= 0) {
+        content.openEntry = shown.openEntry;
+        content.editorText = shown.editorText;
+    }
+    content.baseExists = m_state->baseExists;
+    content.baseBytes = m_state->baseBytes;
+    content.changedDays.assign(m_state->changedDays.cbegin(), m_state->changedDays.cend());
+    // A copy of the document costs a small part of writing it out, which the journal's thread does.
+    auto month = std::make_shared<XmlDocument>();
+    month->copyFrom(m_state->xmlDoc);
+    return JournalSnapshot(std::move(content), std::move(month));
+}
+
+QByteArray DiaryMonth::Bytes() const
+{
+    return m_state->xmlDoc.saveXml();
 }
 
 bool DiaryMonth::AlreadySaved(const JournalContent &work, const DiaryFolder &folder)
 {
-    DiaryMonth probe;
+    DiaryMonth probe(folder);
     try {
         probe.Restore(work);
         probe.SelectDay(work.day);
@@ -90,7 +158,7 @@ bool DiaryMonth::AlreadySaved(const JournalContent &work, const DiaryFolder &fol
         if (work.openEntry >= 0)
             probe.SetEntryText(work.openEntry, TextCodec::EncodeText(work.editorText));
         MonthDocument::DropBlankEntries(*probe.m_state);
-        const MonthFile::OnDisk now = MonthFile::Peek(MonthFile::FilePath(folder.Path(), work.year, work.month));
+        const MonthFile::OnDisk now = MonthFile::Peek(probe.FilePath());
         XmlDocument disk;
         return now.exists && disk.loadXml(now.bytes, nullptr) && probe.m_state->xmlDoc.sameContent(disk);
     } catch (const StoreError &) {
@@ -104,7 +172,7 @@ void DiaryMonth::SelectDay(int day)
     m_state->xmlDay = XmlNode();
     for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
         // An ARTICLE whose DATE is no number comes from another tool; it names no day.
-        if (MonthDocument::ArticleDay(article) == day) {
+        if (MonthRules::ArticleDay(article) == day) {
             m_state->xmlDay = article;
             return;
         }
@@ -138,6 +206,7 @@ std::optional<QString> DiaryMonth::EntryText(int position) const
 int DiaryMonth::AppendEntry(const DaySource &calendar)
 {
     MonthDocument::AppendEntry(*m_state, calendar);
+    emit UnsavedStateChanged();
     return int(m_state->xmlDay.childNodes().size()) - 1;
 }
 
@@ -146,15 +215,18 @@ bool DiaryMonth::SetEntryText(int position, const QString &text)
     const XmlNode entry = MonthDocument::EntryAt(*m_state, position);
     if (entry.isNull())
         return false;
-    MonthDocument::SetEntryText(*m_state, entry, text);
+    if (MonthDocument::SetEntryText(*m_state, entry, text))
+        emit UnsavedStateChanged();
     return true;
 }
 
 void DiaryMonth::RemoveEntry(int position)
 {
     const XmlNode entry = MonthDocument::EntryAt(*m_state, position);
-    if (!entry.isNull())
-        MonthDocument::RemoveEntry(*m_state, entry);
+    if (entry.isNull())
+        return;
+    MonthDocument::RemoveEntry(*m_state, entry);
+    emit UnsavedStateChanged();
 }
 
 qint32 DiaryMonth::CurText() const
@@ -171,7 +243,7 @@ QList<int> DiaryMonth::DaysWithEntries() const
 {
     QList<int> days;
     for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
-        const std::optional<int> day = MonthDocument::ArticleDay(article);
+        const std::optional<int> day = MonthRules::ArticleDay(article);
         if (day && article.hasChildNodes() && std::find(days.cbegin(), days.cend(), *day) == days.cend())
             days.push_back(*day);
     }
@@ -183,7 +255,7 @@ std::vector<MonthRow> DiaryMonth::Rows() const
     std::vector<MonthRow> rows;
     for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
         const QString dayText = article.getAttribute(DiaryNames::Date);
-        const std::optional<int> day = MonthDocument::ArticleDay(article);
+        const std::optional<int> day = MonthRules::ArticleDay(article);
         for (const XmlNode &entry : article.childNodes())
             rows.push_back({ dayText, day, TextCodec::MakeTitle(entry.text()) });
     }

@@ -1,8 +1,12 @@
 #pragma once
 
-#include "store/monthdocument.h"
+#include "store/diaryfolder.h"
+#include "store/journalsnapshot.h"
 #include "store/monthentries.h"
 #include "store/monthfile.h"
+#include "store/monthrow.h"
+#include "store/saveoutcome.h"
+#include "store/shownwork.h"
 
 #include <QList>
 #include <QObject>
@@ -12,10 +16,8 @@
 #include <vector>
 
 struct JournalContent;
-class JournalSnapshot;
 struct PublicMod;
 class DaySource;
-class DiaryFolder;
 
 // One entry of the selected day: its text in stored form and the title the title list shows.
 struct DayEntry
@@ -24,50 +26,49 @@ struct DayEntry
     QString title;
 };
 
-// One entry of the month as the list window lists it.
-struct MonthRow
-{
-    // DATE exactly as stored; empty when the ARTICLE has none.
-    QString dayText;
-    // The day DATE names, 1 to 31; none when it is missing, no number or out of that range.
-    std::optional<int> day;
-    QString title;
-};
-
-// The loaded month in the diary's own terms: days, entries, titles and the edits on them. Windows
-// speak to the month through it and never see the XML document, which stays the one source of
-// truth: nothing here is a copy. It is a QObject so that tests reach it through the window's
-// object tree.
+// The loaded month of one diary folder in the diary's own terms: which month it is, its days,
+// entries, titles and the edits on them, and its file. Windows speak to the month through it and
+// never see the XML document, which stays the one source of truth: nothing here is a copy. A month
+// goes into its own file only: whoever holds it never names the month again. Who must hear of its
+// unsaved work (the journal) listens to UnsavedStateChanged. It is a QObject so that tests reach it
+// through the window's object tree.
 class DiaryMonth : public QObject
 {
     Q_OBJECT
 public:
-    explicit DiaryMonth(QObject *parent = nullptr);
+    explicit DiaryMonth(DiaryFolder folder, QObject *parent = nullptr);
     ~DiaryMonth() override;
 
-    // The month's file, or an empty month when there is none or it cannot be read; no day is
-    // selected afterwards. Throws StoreError when the file can neither be read nor kept aside.
-    MonthFile::ReadResult LoadMonth(const DiaryFolder &folder, const QString &year, const QString &month);
+    // Makes that month of the folder the one held: its file, or an empty month when there is none or
+    // it cannot be read; no day is selected afterwards. Throws StoreError when the file can neither be
+    // read nor kept aside: the month held is then that one, not loaded.
+    MonthFile::ReadResult Load(const QString &year, const QString &month);
+    // Takes the month and its state from a journal: the work is unsaved again, no day is selected, and
+    // a save merges it with the file as it is by then. Throws StoreError when its month does not load.
+    void Restore(const JournalContent &content);
     // The month's file as it is now, once another program changed it; true when it took its place.
     // A missing or unreadable file changes nothing and is left where it is. Throws StoreError.
-    bool Reload(const DiaryFolder &folder, const QString &year, const QString &month);
+    bool Reload();
     // Drops blank entries, then writes the month to its file, merged with another program's changes
-    // to the file since it was loaded; a month with nothing unsaved whose file exists is left as
-    // it is. Throws StoreError, whose message names every file the save kept beside the month.
-    MonthDocument::SaveOutcome SaveMonth(const DiaryFolder &folder, const QString &year, const QString &month);
+    // to the file since it was loaded; a month with nothing unsaved whose file exists is left as it
+    // is. Throws StoreError, whose message names every file the save kept beside the month.
+    SaveOutcome Save();
     // Whether another program changed the month's file since this one last read or wrote it.
-    bool ChangedOnDisk(const DiaryFolder &folder, const QString &year, const QString &month) const;
+    bool ChangedOnDisk() const;
+
+    const DiaryFolder &Folder() const;
+    QString Year() const;
+    QString Month() const;
+    QString FilePath() const;
     // False only after a load that failed outright: such a month must be neither edited nor saved.
     bool IsLoaded() const;
-    bool HasUnsavedChanges() const;
+    // Whether closing now would lose work: the month's own changes, or an editor text that differs
+    // from its entry. An editor whose entry a save dropped as blank holds nothing to write back.
+    bool HasUnsavedWork(const ShownWork &shown) const;
+    // What the journal keeps: the unsaved state of the month and of the window, or none.
+    std::optional<JournalSnapshot> UnsavedWork(const ShownWork &shown) const;
     // The whole month as its file would hold it, blank entries included.
     QByteArray Bytes() const;
-    // content with the month's unsaved state added: a copy of the document, the file it started from
-    // and the days changed since.
-    JournalSnapshot Snapshot(JournalContent content) const;
-    // Takes the month's state from a journal: the work is unsaved again, no day is selected, and a
-    // save merges it with the file as it is by then. Throws StoreError when its month does not load.
-    void Restore(const JournalContent &content);
     // Whether the month's file in folder already holds all of a journal's work as a save writes it:
     // the save was done and only the journal's removal was cut off.
     static bool AlreadySaved(const JournalContent &work, const DiaryFolder &folder);
@@ -95,6 +96,18 @@ public:
     // Every entry the title list can show, as it stands now, unsaved edits included.
     std::vector<MonthEntries::EntryRow> Entries() const;
 
+signals:
+    // The month's unsaved work may have changed: an edit, a load, a reload, a restore, a save that
+    // succeeded or failed.
+    void UnsavedStateChanged();
+    // The month's file now holds all of its work.
+    void Saved();
+    // A month, or its file afresh, took the place of the one held.
+    void Loaded();
+
 private:
+    DiaryFolder m_folder;
+    QString m_year;
+    QString m_month;
     std::unique_ptr<PublicMod> m_state;
 };

@@ -25,12 +25,6 @@ namespace {
     throw StoreError(SystemReason::Of(errorNumber));
 }
 
-QByteArray DirectoryOf(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
-}
-
 // Tries names beside target until create makes one that did not exist; false, with errno set,
 // when create fails for another reason.
 bool CreateBeside(const QByteArray &target, QByteArray *name, const std::function<bool(const QByteArray &)> &create)
@@ -71,8 +65,23 @@ QByteArray ResolvedLink(const QByteArray &path)
 }
 
 DurableFile::DurableFile(const QString &path)
-    : m_target(ResolvedLink(QFile::encodeName(path)))
+    : DurableFile(path, Kind::Shared)
 {
+}
+
+DurableFile DurableFile::Private(const QString &path)
+{
+    return DurableFile(path, Kind::Private);
+}
+
+DurableFile::DurableFile(const QString &path, Kind kind)
+    : m_kind(kind)
+    , m_target(kind == Kind::Private ? QFile::encodeName(path) : ResolvedLink(QFile::encodeName(path)))
+{
+    if (m_kind == Kind::Private) {
+        CreatePrivateTemporary();
+        return;
+    }
     if (stat(m_target.constData(), &m_old) == 0) {
         m_hasOld = true;
         if (S_ISDIR(m_old.st_mode))
@@ -97,6 +106,19 @@ DurableFile::DurableFile(const QString &path)
     }
 }
 
+void DurableFile::CreatePrivateTemporary()
+{
+    // Whatever stands at the temporary name is removed and the file made anew, so that nothing
+    // there (a named pipe, a link) can hold the program or lead elsewhere.
+    const QByteArray temporary = m_target + ".tmp";
+    if (unlink(temporary.constData()) != 0 && errno != ENOENT)
+        Fail(errno);
+    m_fd = open(temporary.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (m_fd < 0)
+        Fail(errno);
+    m_temporary = temporary;
+}
+
 DurableFile::~DurableFile()
 {
     if (m_fd >= 0)
@@ -107,6 +129,9 @@ DurableFile::~DurableFile()
 
 void DurableFile::Write(const QByteArray &bytes)
 {
+    // A private file is its owner's alone, whatever the umask.
+    if (m_kind == Kind::Private && fchmod(m_fd, 0600) != 0)
+        Fail(errno);
     if (const int error = WriteAll(m_fd, bytes))
         Fail(error);
     if (m_hasOld)
@@ -152,6 +177,11 @@ DurableFile::Committed DurableFile::Commit(const std::function<bool(int)> &isExp
 {
     if (close(std::exchange(m_fd, -1)) != 0 && errno != EINTR)
         Fail(errno);
+    if (m_kind == Kind::Private) {
+        if (rename(m_temporary.constData(), m_target.constData()) != 0)
+            Fail(errno);
+        return Done();
+    }
     // A check before a plain rename would leave a gap in which another program's version could be
     // renamed over the path and then replaced unseen; the swap hands that version over instead.
     if (renameat2(AT_FDCWD, m_temporary.constData(), AT_FDCWD, m_target.constData(), RENAME_EXCHANGE) == 0)
@@ -278,13 +308,19 @@ void DurableFile::TakeOverOwnerAndMode()
 DurableFile::Committed DurableFile::Done()
 {
     m_temporary.clear();
-    SyncDirectory();
+    SyncFolderOf(m_target);
     return Committed::Replaced;
 }
 
-void DurableFile::SyncDirectory() const
+QByteArray DurableFile::FolderOf(const QByteArray &path)
 {
-    const int directory = open(DirectoryOf(m_target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+void DurableFile::SyncFolderOf(const QByteArray &path)
+{
+    const int directory = open(FolderOf(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (directory < 0)
         Fail(errno);
     const int synced = fsync(directory);

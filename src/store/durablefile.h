@@ -15,11 +15,17 @@
 // to its owner. When the bytes change, the replaced file stays as <name>.bak (one generation) where
 // it can; the previous version is a convenience, and what stands in its way never stops the save.
 // Throws StoreError with the reason in Japanese; on any failure the old file stays as it was.
+// The one durable write of every file that must survive a crash: month files and the journal.
 class DurableFile
 {
 public:
     // Creates the temporary file. A symbolic link at path is followed: the file it names is replaced.
     explicit DurableFile(const QString &path);
+    // A file of this program's own that no other program writes (the journal): a link at path is
+    // not followed but replaced, the file is always private to its owner, no .bak is kept, and a
+    // plain rename replaces whatever stands at path. Its temporary file has the one name
+    // <name>.tmp, so that writes cut off leave no pile of them.
+    static DurableFile Private(const QString &path);
     // Removes the temporary file unless it was committed.
     ~DurableFile();
     DurableFile(const DurableFile &) = delete;
@@ -32,6 +38,11 @@ public:
     // Whether the file behind fd holds exactly bytes; read in pieces, so that no second copy of a big
     // month is made. -1 with errno set when the file cannot be read.
     static int HoldsExactly(int fd, const QByteArray &bytes);
+    // The folder that holds path, in the system's bytes.
+    static QByteArray FolderOf(const QByteArray &path);
+    // Syncs the folder that holds path, so that a rename or removal in it survives a power cut.
+    // Throws StoreError.
+    static void SyncFolderOf(const QByteArray &path);
 
     enum class Committed
     {
@@ -51,6 +62,13 @@ public:
     QString Stranded() const;
 
 private:
+    enum class Kind
+    {
+        Shared,
+        Private
+    };
+    DurableFile(const QString &path, Kind kind);
+    void CreatePrivateTemporary();
     void TakeOverOwnerAndMode();
     Committed CommitNew(const std::function<bool(int)> &isExpected);
     Committed AfterExchange(const std::function<bool(int)> &isExpected);
@@ -58,8 +76,8 @@ private:
     bool Judge(const QByteArray &name, const std::function<bool(int)> &isExpected, bool *sameBytes) const;
     void KeepAsBackup(const QByteArray &old, bool sameBytes);
     Committed Done();
-    void SyncDirectory() const;
 
+    Kind m_kind = Kind::Shared;
     QByteArray m_target;
     QByteArray m_temporary;
     QByteArray m_stranded;

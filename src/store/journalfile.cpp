@@ -3,11 +3,11 @@
 #include "base/storeerror.h"
 #include "base/systemreason.h"
 #include "base/words.h"
+#include "store/durablefile.h"
 #include "store/journalformat.h"
-#include "store/writeall.h"
+#include "store/keptaside.h"
 
 #include <QCryptographicHash>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,7 +17,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -29,17 +28,16 @@ namespace {
 // anything larger is no journal, and reading it whole could take all memory.
 constexpr qint64 LargestJournal = qint64(600) * 1024 * 1024;
 
-[[noreturn]] void Fail(const QString &path, int errorNumber)
+[[noreturn]] void Fail(const QString &path, const QString &reason)
 {
     // The journal's own name says nothing to the user; its folder is where to look for room or rights.
-    throw StoreError(QStringLiteral("フォルダー「%1」: %2")
-                         .arg(QDir::toNativeSeparators(QFileInfo(path).path()), SystemReason::Of(errorNumber)));
+    throw StoreError(
+        QStringLiteral("フォルダー「%1」: %2").arg(QDir::toNativeSeparators(QFileInfo(path).path()), reason));
 }
 
-QByteArray DirectoryOf(const QByteArray &path)
+[[noreturn]] void Fail(const QString &path, int errorNumber)
 {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    Fail(path, SystemReason::Of(errorNumber));
 }
 
 QString SymbolicLinkReason()
@@ -74,34 +72,10 @@ void MakePrivateFolder(const QString &path, const QByteArray &folder)
         Fail(path, error);
 }
 
-void SyncFolder(const QString &path, const QByteArray &folder)
-{
-    const int fd = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        Fail(path, errno);
-    const int synced = fsync(fd);
-    const int error = errno;
-    close(fd);
-    // Some file systems cannot sync a folder and say so with EINVAL; there is nothing more to do.
-    if (synced != 0 && error != EINVAL)
-        Fail(path, error);
-}
-
-// A name beside the journal that says what the file is and is not taken yet.
-QString KeptAsideName(const QString &path)
-{
-    const QString base
-        = path + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString candidate = base;
-    for (int number = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++number)
-        candidate = base + u'-' + QString::number(number);
-    return candidate;
-}
-
 Found KeepAside(const QString &path, const QString &reason)
 {
     QFile file(path);
-    const QString aside = KeptAsideName(path);
+    const QString aside = KeptAside::NameFor(path, QStringLiteral(".damaged-"));
     if (!file.rename(aside)) {
         const int error = errno;
         throw StoreError(Words::WithDetail(QStringLiteral("前回の%1を読み込めず、別の名前にして残すこともできないため、"
@@ -223,37 +197,15 @@ void Write(const QString &path, const QByteArray &bytes)
     if (!QDir::isAbsolutePath(path))
         Fail(path, ENOENT);
     const QByteArray target = QFile::encodeName(path);
-    const QByteArray folder = DirectoryOf(target);
-    MakePrivateFolder(path, folder);
-    // One fixed name: the folder lock keeps one writer per diary folder, and a write that was cut
-    // off leaves no pile of temporary files, only this one. Whatever stands there is removed and the
-    // file made anew, so that nothing there (a named pipe, a link) can hold the program or lead
-    // elsewhere.
-    const QByteArray temporary = target + ".tmp";
-    if (unlink(temporary.constData()) != 0 && errno != ENOENT)
-        Fail(path, errno);
-    const int fd = open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        Fail(path, errno);
+    MakePrivateFolder(path, DurableFile::FolderOf(target));
+    // The folder lock keeps one writer per diary folder, so the journal's own temporary name is enough.
     try {
-        // The journal is the user's alone, whatever the umask.
-        if (fchmod(fd, 0600) != 0)
-            Fail(path, errno);
-        if (const int error = WriteAll(fd, bytes))
-            Fail(path, error);
-        if (fsync(fd) != 0)
-            Fail(path, errno);
-    } catch (...) {
-        close(fd);
-        unlink(temporary.constData());
-        throw;
+        DurableFile file = DurableFile::Private(path);
+        file.Write(bytes);
+        file.Commit();
+    } catch (const StoreError &error) {
+        Fail(path, error.message());
     }
-    if ((close(fd) != 0 && errno != EINTR) || rename(temporary.constData(), target.constData()) != 0) {
-        const int error = errno;
-        unlink(temporary.constData());
-        Fail(path, error);
-    }
-    SyncFolder(path, folder);
 }
 
 void Remove(const QString &path)
@@ -266,9 +218,13 @@ void Remove(const QString &path)
     struct stat info
     {
     };
-    const QByteArray folder = DirectoryOf(target);
-    if (stat(folder.constData(), &info) == 0)
-        SyncFolder(path, folder);
+    if (stat(DurableFile::FolderOf(target).constData(), &info) != 0)
+        return;
+    try {
+        DurableFile::SyncFolderOf(target);
+    } catch (const StoreError &error) {
+        Fail(path, error.message());
+    }
 }
 
 }

@@ -5,9 +5,9 @@
 #include "store/diaryid.h"
 #include "store/diarymonth.h"
 #include "store/journalfile.h"
+#include "store/keptaside.h"
 #include "store/monthfile.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 
@@ -108,8 +108,7 @@ bool JournalPlace::OursToTake(const QString &path, const JournalContent &work, c
 
 QString JournalPlace::SetAside(const QString &path) const
 {
-    const QString aside = path + QStringLiteral(".unmatched-")
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString aside = KeptAside::NameFor(path, QStringLiteral(".unmatched-"));
     if (!QFile::rename(path, aside))
         throw StoreError(QStringLiteral("以前のプログラムが残した%1「%2」を、別の名前にできませんでした。"
                                         "そのまま残っています。")

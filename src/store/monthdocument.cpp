@@ -6,6 +6,7 @@
 #include "store/diaryfolder.h"
 #include "store/diarynames.h"
 #include "store/monthmerge.h"
+#include "store/monthrules.h"
 #include "store/publicmod.h"
 #include "store/xml/xmldom.h"
 
@@ -21,19 +22,11 @@ namespace {
 
 const QString Declaration = QStringLiteral("version=\"1.0\" encoding=\"Shift_JIS\"");
 
-constexpr int FirstDay = 1;
-constexpr int LastDay = 31;
-
 void StartEmptyMonth(XmlDocument &doc)
 {
     doc.clear();
     doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"), Declaration));
     doc.appendChild(doc.createElement(DiaryNames::Diary));
-}
-
-bool IsBlankCharacter(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == QChar(0x3000);
 }
 
 // A writer that keeps changing the file between our check and our rename gets this many tries.
@@ -61,7 +54,7 @@ void DropBlankEntries(PublicMod &state)
     const std::vector<XmlNode> entries = state.xmlDoc.getElementsByTagName(DiaryNames::Text);
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         XmlNode parent = entry->parentNode();
-        if (!parent.isNull() && IsBlank(entry->text()))
+        if (!parent.isNull() && MonthRules::IsBlank(entry->text()))
             parent.removeChild(*entry);
     }
 }
@@ -71,7 +64,7 @@ namespace {
 void MarkChanged(PublicMod &state)
 {
     state.unsavedChanges = true;
-    if (const std::optional<int> day = state.xmlDay.isNull() ? std::nullopt : ArticleDay(state.xmlDay))
+    if (const std::optional<int> day = state.xmlDay.isNull() ? std::nullopt : MonthRules::ArticleDay(state.xmlDay))
         state.changedDays.insert(*day);
 }
 
@@ -164,11 +157,12 @@ void AddDaysOfKept(const QStringList &kept, const Attempt &attempt, const XmlDoc
 void Adopt(PublicMod &state, Attempt &attempt, const QByteArray &written)
 {
     if (attempt.isMerged) {
-        const std::optional<int> selectedDay = state.xmlDay.isNull() ? std::nullopt : ArticleDay(state.xmlDay);
+        const std::optional<int> selectedDay
+            = state.xmlDay.isNull() ? std::nullopt : MonthRules::ArticleDay(state.xmlDay);
         state.xmlDoc.swap(attempt.merged);
         state.xmlDay = XmlNode();
         for (const XmlNode &article : state.xmlDoc.getElementsByTagName(DiaryNames::Article)) {
-            if (selectedDay && ArticleDay(article) == selectedDay) {
+            if (selectedDay && MonthRules::ArticleDay(article) == selectedDay) {
                 state.xmlDay = article;
                 break;
             }
@@ -326,13 +320,14 @@ void AppendEntry(PublicMod &state, const DaySource &calendar)
     MarkChanged(state);
 }
 
-void SetEntryText(PublicMod &state, XmlNode entry, const QString &text)
+bool SetEntryText(PublicMod &state, XmlNode entry, const QString &text)
 {
     // The editor writes back on every loss of focus; only a real edit is work to keep.
     if (entry.text() == text)
-        return;
+        return false;
     entry.setText(text);
     MarkChanged(state);
+    return true;
 }
 
 XmlNode EntryAt(const PublicMod &state, int position)
@@ -347,25 +342,6 @@ void RemoveEntry(PublicMod &state, const XmlNode &entry)
 {
     state.xmlDay.removeChild(entry);
     MarkChanged(state);
-}
-
-std::optional<int> ArticleDay(const XmlNode &article)
-{
-    if (!article.hasAttribute(DiaryNames::Date))
-        return std::nullopt;
-    const QString date = article.getAttribute(DiaryNames::Date).trimmed();
-    if (date.isEmpty() || !std::all_of(date.cbegin(), date.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
-        return std::nullopt;
-    bool ok = false;
-    const int day = date.toInt(&ok);
-    if (!ok || day < FirstDay || day > LastDay)
-        return std::nullopt;
-    return day;
-}
-
-bool IsBlank(const QString &text)
-{
-    return std::all_of(text.cbegin(), text.cend(), IsBlankCharacter);
 }
 
 }

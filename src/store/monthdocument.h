@@ -1,9 +1,9 @@
 #pragma once
 
-#include "monthfile.h"
+#include "store/monthfile.h"
+#include "store/saveoutcome.h"
 
 #include <QString>
-#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -12,29 +12,15 @@ class DaySource;
 class DiaryFolder;
 class XmlNode;
 
-// The operations of the diary store on the shared month document. They take the program
-// directory as a parameter so that tests run them in a temporary directory. Every change they
-// make to the document marks the month as unsaved; loading and a successful save clear the mark.
+// The store's own operations on a month's document and state, in XML nodes; DiaryMonth alone calls
+// them, with the folder, year and month it holds. Every change they make to the document marks the
+// month as unsaved; loading and a successful save clear the mark.
 namespace MonthDocument {
 
 // The month's file into state.xmlDoc, or an empty month (declaration and empty DIARY) when
 // there is none or it cannot be read; xmlDay becomes none. The result tells whether an
 // unreadable file was kept aside.
 MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);
-
-// What a save did beyond writing the month, for the user to hear of.
-struct SaveOutcome
-{
-    // Days that another program changed too, and differently; its whole version is kept at
-    // conflictPaths (more than one when it changed the month again and again during the save).
-    std::vector<int> conflictDays;
-    QStringList conflictPaths;
-    // Versions on disk that could not be read, now at these paths.
-    QStringList keptAsidePaths;
-    QString keptAsideReason;
-    // Why the replaced file could not stay as .bak; the month was saved all the same.
-    QString backupSkipped;
-};
 
 // Drops blank entries, then writes the whole document to the month's file; a month with nothing
 // unsaved whose file exists is left as it is. When another program changed the file since it was
@@ -59,8 +45,9 @@ void AddArticle(PublicMod &state, const DaySource &calendar);
 // Appends an empty entry to xmlDay, first adding the day's ARTICLE when there is none.
 void AppendEntry(PublicMod &state, const DaySource &calendar);
 
-// Stores text as the entry's text; an unchanged text leaves the document and the mark alone.
-void SetEntryText(PublicMod &state, XmlNode entry, const QString &text);
+// Stores text as the entry's text; an unchanged text leaves the document and the mark alone and
+// gives false.
+bool SetEntryText(PublicMod &state, XmlNode entry, const QString &text);
 
 // Entry position of xmlDay, or a null node when there is no such entry.
 XmlNode EntryAt(const PublicMod &state, int position);
@@ -68,14 +55,7 @@ XmlNode EntryAt(const PublicMod &state, int position);
 // Removes an entry of xmlDay; its handle is no longer valid afterwards.
 void RemoveEntry(PublicMod &state, const XmlNode &entry);
 
-// An ARTICLE's DATE as a day number, or none when it is missing, not a number or no day of a
-// month (1 to 31). Surrounding spaces and leading zeros are accepted, as other tools write them.
-std::optional<int> ArticleDay(const XmlNode &article);
-
 // Removes the blank entries, as a save does first.
 void DropBlankEntries(PublicMod &state);
-
-// Entries made only of spaces (U+0020, tab, U+3000) are blank and dropped when saving.
-bool IsBlank(const QString &text);
 
 }

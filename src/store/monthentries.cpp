@@ -2,7 +2,7 @@
 
 #include "base/systemreason.h"
 #include "store/diarynames.h"
-#include "store/monthdocument.h"
+#include "store/monthrules.h"
 #include "store/xml/xmldom.h"
 
 #include <QFile>
@@ -80,7 +80,7 @@ std::vector<EntryRow> Of(const XmlDocument &doc)
     std::vector<EntryRow> rows;
     std::set<int> seen;
     for (const XmlNode &article : doc.getElementsByTagName(DiaryNames::Article)) {
-        const std::optional<int> day = MonthDocument::ArticleDay(article);
+        const std::optional<int> day = MonthRules::ArticleDay(article);
         if (!day || !seen.insert(*day).second)
             continue;
         int position = 0;

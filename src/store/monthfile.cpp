@@ -4,9 +4,9 @@
 #include "base/systemreason.h"
 #include "base/words.h"
 #include "store/durablefile.h"
+#include "store/keptaside.h"
 #include "store/xml/xmldom.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,21 +27,11 @@ QString Failure(const QString &path, const QString &reason)
     return QStringLiteral("「%1」: %2").arg(QFileInfo(path).fileName(), reason);
 }
 
-// A name beside the month file that says what the file is and is not taken yet.
-QString NameBeside(const QString &path, const QString &kind)
-{
-    const QString base = path + kind + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString candidate = base;
-    for (int number = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++number)
-        candidate = base + u'-' + QString::number(number);
-    return candidate;
-}
-
 // Another program's version that a save replaced unseen until that moment, kept whole as a
 // conflict copy.
 QString KeepStranded(const QString &path, const QString &stranded)
 {
-    const QString copy = NameBeside(path, QStringLiteral(".conflict-"));
+    const QString copy = KeptAside::NameFor(path, QStringLiteral(".conflict-"));
     QFile file(stranded);
     if (!file.rename(copy)) {
         const int error = errno;
@@ -147,7 +137,7 @@ QString FilePath(const QString &directory, const QString &year, const QString &m
 ReadResult KeepAside(const QString &path, const QString &reason)
 {
     QFile file(path);
-    const QString aside = NameBeside(path, QStringLiteral(".unreadable-"));
+    const QString aside = KeptAside::NameFor(path, QStringLiteral(".unreadable-"));
     if (!file.rename(aside)) {
         const int error = errno;
         throw StoreError(
@@ -238,7 +228,7 @@ QStringList RemoveLeftovers(const QString &directory)
 
 QString KeepConflictCopy(const QString &path, const QByteArray &bytes)
 {
-    const QString copy = NameBeside(path, QStringLiteral(".conflict-"));
+    const QString copy = KeptAside::NameFor(path, QStringLiteral(".conflict-"));
     try {
         DurableFile file(copy);
         file.Write(bytes);

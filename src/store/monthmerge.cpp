@@ -1,7 +1,7 @@
 #include "store/monthmerge.h"
 
 #include "store/diarynames.h"
-#include "store/monthdocument.h"
+#include "store/monthrules.h"
 #include "store/xml/xmldom.h"
 
 #include <QStringList>
@@ -17,7 +17,7 @@ std::vector<XmlNode> ArticlesOf(const XmlDocument &doc, int day)
 {
     std::vector<XmlNode> articles;
     for (const XmlNode &article : doc.getElementsByTagName(DiaryNames::Article)) {
-        if (MonthDocument::ArticleDay(article) == day)
+        if (MonthRules::ArticleDay(article) == day)
             articles.push_back(article);
     }
     return articles;
@@ -34,7 +34,7 @@ QStringList DayContent(const XmlDocument *doc, int day)
     for (const XmlNode &article : ArticlesOf(*doc, day)) {
         for (const XmlNode &entry : article.childNodes()) {
             const QString text = entry.text();
-            if (!MonthDocument::IsBlank(text))
+            if (!MonthRules::IsBlank(text))
                 content.append(text);
         }
     }

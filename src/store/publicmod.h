@@ -6,9 +6,9 @@
 #include <QtGlobal>
 #include <set>
 
-// The state both windows share: the loaded month, the ARTICLE of the selected day (or none)
-// and the position of the entry shown in the editor. The main window owns the one instance;
-// the list window only reads it.
+// The state of the loaded month: its document, the ARTICLE of the selected day (or none) and the
+// position of the entry shown in the editor. DiaryMonth owns the one instance and keeps it to
+// itself; the windows reach the month only through DiaryMonth.
 struct PublicMod
 {
     XmlDocument xmlDoc;

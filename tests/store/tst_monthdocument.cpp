@@ -2,6 +2,7 @@
 #include "smalldisk.h"
 #include "store/diaryfolder.h"
 #include "store/monthdocument.h"
+#include "store/monthrules.h"
 #include "store/publicmod.h"
 #include "storefixtures.h"
 
@@ -41,6 +42,7 @@ private slots:
     void articleDay();
 
 private:
+    DiaryFolder Folder() const { return DiaryFolder(m_dir->path()); }
     QString MonthPath(const QString &month) const
     {
         return m_dir->filePath(QStringLiteral("Diary2001") + month + ".xml");
@@ -60,11 +62,11 @@ void TestMonthDocument::init()
 void TestMonthDocument::loadMonth_withoutFile_isDeclarationAndEmptyDiary()
 {
     QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
-    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
     m_state->xmlDay = m_state->xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE")).front();
     m_state->curText = 1;
 
-    const auto result = MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, April);
+    const auto result = MonthDocument::LoadMonth(*m_state, Folder(), Year, April);
     QCOMPARE(result.status, MonthFile::ReadResult::Status::Missing);
     QCOMPARE(m_state->xmlDoc.saveXml(), Fixtures::Declaration("Shift_JIS") + "<DIARY/>\n");
     QVERIFY(m_state->xmlDay.isNull());
@@ -75,12 +77,12 @@ void TestMonthDocument::loadMonth_withoutFile_isDeclarationAndEmptyDiary()
 void TestMonthDocument::loadMonth_validFile_isTheFileAndForgetsTheDay()
 {
     QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
-    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, April);
+    MonthDocument::LoadMonth(*m_state, Folder(), Year, April);
     MonthDocument::AddArticle(*m_state, FakeCalendar(1));
-    const auto result = MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    const auto result = MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
     QCOMPARE(result.status, MonthFile::ReadResult::Status::Loaded);
     QVERIFY(m_state->xmlDay.isNull());
-    MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, April);
+    MonthDocument::SaveMonth(*m_state, Folder(), Year, April);
     QCOMPARE(Fixtures::ReadFile(MonthPath(April)), Fixtures::Cp932Month());
 }
 
@@ -88,14 +90,14 @@ void TestMonthDocument::loadMonth_unreadableFile_keptAsideAndStartsEmpty()
 {
     const QByteArray broken = Fixtures::Cp932Month().chopped(10);
     QVERIFY(Fixtures::WriteFile(MonthPath(March), broken));
-    const auto result = MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    const auto result = MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
     QCOMPARE(result.status, MonthFile::ReadResult::Status::KeptAside);
     QVERIFY(!result.reason.isEmpty());
     QCOMPARE(QFileInfo(result.keptAsidePath).dir(), QDir(m_dir->path()));
     QVERIFY(QFileInfo(result.keptAsidePath).fileName().startsWith(QStringLiteral("Diary20013.xml.unreadable-")));
     QCOMPARE(m_state->xmlDoc.saveXml(), Fixtures::Declaration("Shift_JIS") + "<DIARY/>\n");
 
-    MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::SaveMonth(*m_state, Folder(), Year, March);
     QCOMPARE(Fixtures::ReadFile(result.keptAsidePath), broken);
     QVERIFY(Fixtures::ReadFile(MonthPath(March)).endsWith("<DIARY/>\n"));
 }
@@ -119,7 +121,7 @@ void TestMonthDocument::saveMonth_dropsBlankEntriesOnly()
 {
     QFETCH(QStringList, entries);
     QFETCH(QStringList, kept);
-    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
     MonthDocument::AddArticle(*m_state, FakeCalendar(3));
     for (const QString &text : entries) {
         XmlNode entry = m_state->xmlDay.appendChild(m_state->xmlDoc.createElement(QStringLiteral("TEXT")));
@@ -128,10 +130,10 @@ void TestMonthDocument::saveMonth_dropsBlankEntriesOnly()
     }
     const XmlNode day = m_state->xmlDay;
 
-    MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::SaveMonth(*m_state, Folder(), Year, March);
     QCOMPARE(m_state->xmlDay, day);
     QCOMPARE(Fixtures::EntryTexts(m_state->xmlDay), kept);
-    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
     const std::vector<XmlNode> articles = m_state->xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE"));
     QCOMPARE(articles.size(), 1u);
     QCOMPARE(Fixtures::EntryTexts(articles.front()), kept);
@@ -142,9 +144,9 @@ void TestMonthDocument::saveMonth_blankEntryInsideEntry_isDroppedOnce()
     QVERIFY(Fixtures::WriteFile(MonthPath(March),
         "<DIARY><ARTICLE DATE=\"1\"><TEXT> <TEXT> </TEXT></TEXT>"
         "<TEXT>x<TEXT> </TEXT></TEXT></ARTICLE></DIARY>"));
-    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
     m_state->unsavedChanges = true; // a month left untouched is not written again
-    MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::SaveMonth(*m_state, Folder(), Year, March);
     QCOMPARE(Fixtures::ReadFile(MonthPath(March)),
         QByteArray("<DIARY><ARTICLE DATE=\"1\"><TEXT>x</TEXT></ARTICLE></DIARY>\n"));
 }
@@ -152,19 +154,19 @@ void TestMonthDocument::saveMonth_blankEntryInsideEntry_isDroppedOnce()
 void TestMonthDocument::saveMonth_twice_writesTheSameBytes()
 {
     QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
-    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
     MonthDocument::AddArticle(*m_state, FakeCalendar(20));
     m_state->xmlDay.appendChild(m_state->xmlDoc.createElement(QStringLiteral("TEXT"))).setText(QStringLiteral(u"晴れ"));
-    MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::SaveMonth(*m_state, Folder(), Year, March);
     const QByteArray first = Fixtures::ReadFile(MonthPath(March));
-    MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::SaveMonth(*m_state, Folder(), Year, March);
     QCOMPARE(Fixtures::ReadFile(MonthPath(March)), first);
     QVERIFY(first.contains("<ARTICLE DATE=\"20\"><TEXT>\x90\xB0\x82\xEA</TEXT></ARTICLE>"));
 }
 
 void TestMonthDocument::saveMonth_withoutLoadedMonth_refusesToWrite()
 {
-    QVERIFY_THROWS_EXCEPTION(StoreError, MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March));
+    QVERIFY_THROWS_EXCEPTION(StoreError, MonthDocument::SaveMonth(*m_state, Folder(), Year, March));
     QVERIFY(!QFileInfo::exists(MonthPath(March)));
 }
 
@@ -194,7 +196,7 @@ void TestMonthDocument::saveMonth_diskUnmountedUnderTheFolder_failsAndWritesNowh
 void TestMonthDocument::addArticle_ninth_isLastChildAndTheDay()
 {
     QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
-    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
     MonthDocument::AddArticle(*m_state, FakeCalendar(9));
     const std::vector<XmlNode> articles = m_state->xmlDoc.documentElement().childNodes();
     QCOMPARE(articles.size(), 3u);
@@ -225,7 +227,7 @@ void TestMonthDocument::unsavedChanges_followChangesAndSaves()
     QFETCH(bool, unsaved);
     QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
     m_state->unsavedChanges = true;
-    MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
     m_state->xmlDay = m_state->xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE")).front();
     const XmlNode entry = m_state->xmlDay.childNodes().front();
     for (const QString &step : steps) {
@@ -240,12 +242,13 @@ void TestMonthDocument::unsavedChanges_followChangesAndSaves()
         else if (step == "remove")
             MonthDocument::RemoveEntry(*m_state, entry);
         else if (step == "save")
-            MonthDocument::SaveMonth(*m_state, m_dir->path(), Year, March);
+            MonthDocument::SaveMonth(*m_state, Folder(), Year, March);
         else if (step == "fail to save")
             QVERIFY_THROWS_EXCEPTION(StoreError,
-                MonthDocument::SaveMonth(*m_state, m_dir->filePath(QStringLiteral("missing")), Year, March));
+                MonthDocument::SaveMonth(
+                    *m_state, DiaryFolder(m_dir->filePath(QStringLiteral("missing"))), Year, March));
         else if (step == "load")
-            MonthDocument::LoadMonth(*m_state, m_dir->path(), Year, March);
+            MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
         else
             QFAIL(qPrintable("unknown step " + step));
     }
@@ -278,7 +281,7 @@ void TestMonthDocument::articleDay()
     XmlNewNode article = m_state->xmlDoc.createElement(QStringLiteral("ARTICLE"));
     if (!date.isNull())
         article.node().setAttribute(QStringLiteral("DATE"), date);
-    const std::optional<int> read = MonthDocument::ArticleDay(article.node());
+    const std::optional<int> read = MonthRules::ArticleDay(article.node());
     QCOMPARE(read.value_or(-1), day);
 }
 

@@ -133,8 +133,8 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
     const DiaryFolder folder(dir.path());
     const QString path = dir.filePath(QStringLiteral("Diary20013.xml"));
     QVERIFY(Fixtures::WriteFile(path, base));
-    DiaryMonth month;
-    month.LoadMonth(folder, Year, March);
+    DiaryMonth month(folder);
+    month.Load(Year, March);
     for (const QString &step : steps) {
         const QStringList part = step.split(u' ');
         month.SelectDay(part[0].toInt());
@@ -154,10 +154,10 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
                 : EIO;
         };
 
-    MonthDocument::SaveOutcome outcome;
+    SaveOutcome outcome;
     QString failure;
     try {
-        outcome = month.SaveMonth(folder, Year, March);
+        outcome = month.Save();
     } catch (const StoreError &error) {
         failure = error.message();
     }
@@ -172,7 +172,7 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
         QCOMPARE(Fixtures::ReadFile(dir.filePath(beside.front())), keptBeside);
     QVERIFY2(meanwhile == "EIO" ? failure.contains(beside.value(0, "?")) : failure.isEmpty(), qPrintable(failure));
     // What was written is what the program holds: only an untouched month still differs from its file.
-    QCOMPARE(month.ChangedOnDisk(folder, Year, March), steps.isEmpty() || !failure.isEmpty());
+    QCOMPARE(month.ChangedOnDisk(), steps.isEmpty() || !failure.isEmpty());
 }
 
 void TestMonthMerge::saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt()
@@ -183,8 +183,8 @@ void TestMonthMerge::saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt()
     QTemporaryDir dir;
     const DiaryFolder folder(dir.path());
     const QString path = dir.filePath(QStringLiteral("Diary20013.xml"));
-    DiaryMonth month;
-    month.LoadMonth(folder, Year, March);
+    DiaryMonth month(folder);
+    month.Load(Year, March);
     std::atomic<bool> saving = true;
     std::atomic<int> versions = 0;
     QByteArrayList written;
@@ -223,7 +223,7 @@ void TestMonthMerge::saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt()
         month.SetEntryText(month.AppendEntry(Fixtures::FakeCalendar(day)),
             random.bounded(4) == 0 ? QString() : QStringLiteral("here%1").arg(save));
         try {
-            const MonthDocument::SaveOutcome outcome = month.SaveMonth(folder, Year, March);
+            const SaveOutcome outcome = month.Save();
             named << outcome.conflictPaths << outcome.keptAsidePaths;
         } catch (const StoreError &error) {
             // Changed over and over: the work stays in the window, and what was kept beside is named.

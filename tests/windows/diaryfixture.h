@@ -61,7 +61,7 @@ inline void ClickListRow(ListForm *list, int row)
 struct Window
 {
     explicit Window(const QString &directory, const QDate &today)
-        : form(std::make_unique<MainForm>(directory, [today] { return today; }))
+        : form(std::make_unique<MainForm>(DiaryFolder(directory), [today] { return today; }))
     {
         form->SetMessageSink([this](MessageKind kind, const QString &, const QString &text) {
             kinds.append(kind);

@@ -391,7 +391,7 @@ void TestEntryEditing::switch_savesExactlyTheMonthBeingLeft()
     window.Pick(QDate(2026, 4, 9));
     QVERIFY(ReadFile(Path("Diary20263.xml")).contains("<TEXT>added in march</TEXT>"));
     QCOMPARE(ReadFile(Path("Diary20264.xml")), april);
-    QCOMPARE(window.form->LoadedMonth(), QString("4"));
+    QCOMPARE(window.Month()->Month(), QString("4"));
     QCOMPARE(window.TitleTexts(), QStringList({ "april" }));
     QCOMPARE(window.StoredText(0), QString("april"));
 }
@@ -411,7 +411,7 @@ void TestEntryEditing::calendarClick_onNextMonthsDay_savesSwitchesAndMarks()
     QVERIFY2(cell <= 42, "the March grid shows 2 April");
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(cell).center());
     QVERIFY(ReadFile(Path("Diary20263.xml")).contains("<TEXT>typed, then the calendar clicked</TEXT>"));
-    QCOMPARE(window.form->LoadedMonth(), QString("4"));
+    QCOMPARE(window.Month()->Month(), QString("4"));
     QCOMPARE(window.TitleTexts(), QStringList({ "april" }));
     QVERIFY(window.DayBold(QDate(2026, 4, 2)));
     QVERIFY(window.messages.isEmpty());
@@ -427,8 +427,8 @@ void TestEntryEditing::switch_intoMonthWithoutFile_andBack_leavesItsFile()
     const QByteArray april = ReadFile(Path("Diary20264.xml"));
     QVERIFY(april.startsWith("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>"));
     QVERIFY(april.contains("<DIARY/>") || april.contains("<DIARY></DIARY>"));
-    QCOMPARE(window.form->LoadedYear(), QString("2026"));
-    QCOMPARE(window.form->LoadedMonth(), QString("3"));
+    QCOMPARE(window.Month()->Year(), QString("2026"));
+    QCOMPARE(window.Month()->Month(), QString("3"));
 }
 
 void TestEntryEditing::sameMonthPick_savesNothing()
@@ -459,13 +459,13 @@ void TestEntryEditing::switch_failedSave_staysInTheMonth()
     window.Pick(QDate(2026, 4, 2));
     QCOMPARE(window.messages.size(), 1);
     QCOMPARE(window.Calendar()->Value(), QDate(2026, 3, 9));
-    QCOMPARE(window.form->LoadedMonth(), QString("3"));
+    QCOMPARE(window.Month()->Month(), QString("3"));
     QCOMPARE(window.TitleTexts(), QStringList({ "must survive" }));
 
     // A new folder under the old name is not the diary's, and holds none of its months.
     QVERIFY(QDir().mkpath(path));
     window.Pick(QDate(2026, 4, 2));
-    QCOMPARE(window.form->LoadedMonth(), QString("3"));
+    QCOMPARE(window.Month()->Month(), QString("3"));
     QVERIFY(QDir(path).isEmpty());
     QDir(path).removeRecursively();
 }
@@ -544,7 +544,7 @@ void TestEntryEditing::unsavedChanges_setByChangesClearedBySaves()
         else
             QFAIL(qPrintable("unknown step " + step));
     }
-    QCOMPARE(window.Month()->HasUnsavedChanges(), unsaved);
+    QCOMPARE(window.Month()->HasUnsavedWork({}), unsaved);
     QVERIFY(window.messages.isEmpty());
 }
 

@@ -235,7 +235,7 @@ void TestListForm::rowClick_afterMonthSwitch_returnsToRowsMonth()
     QVERIFY(WaitActive(list));
     ClickListRow(list, 0);
     QCOMPARE(window.Calendar()->Value(), QDate(2026, 3, 20));
-    QCOMPARE(window.form->LoadedMonth(), QStringLiteral("3"));
+    QCOMPARE(window.Month()->Month(), QStringLiteral("3"));
     QCOMPARE(window.TitleTexts(), QStringList { "march" });
     QVERIFY(ReadFile(MonthPath(m_dir->path(), april)).contains("<TEXT>later</TEXT>"));
     QVERIFY(list->isActiveWindow());

@@ -186,8 +186,8 @@ void TestMainForm::startUp_showsTodayOfTodaysMonthWithoutSaving()
     const QByteArray before = ReadFile(dir.filePath("Diary20263.xml"));
     Window window(dir.path(), QDate(2026, 3, 15));
     QCOMPARE(window.Calendar()->Value(), QDate(2026, 3, 15));
-    QCOMPARE(window.form->LoadedYear(), QString("2026"));
-    QCOMPARE(window.form->LoadedMonth(), QString("3"));
+    QCOMPARE(window.Month()->Year(), QString("2026"));
+    QCOMPARE(window.Month()->Month(), QString("3"));
     QCOMPARE(window.TitleTexts(), QStringList({ "first", "second" }));
     QCOMPARE(window.SelectedRow(), -1);
     QVERIFY(window.Editor()->toPlainText().isEmpty());
@@ -513,7 +513,7 @@ void TestMainForm::fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom
     QTRY_COMPARE(window.messages.size(), 1);
     QVERIFY2(window.messages.first().contains("容量不足"), qPrintable(window.messages.first()));
     QVERIFY(window.form->isVisible());
-    QCOMPARE(window.form->LoadedMonth(), QString("3"));
+    QCOMPARE(window.Month()->Month(), QString("3"));
     QCOMPARE(window.TitleTexts().last(), QString("added"));
     QCOMPARE(ReadFile(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList("Diary20263.xml"));
@@ -522,7 +522,7 @@ void TestMainForm::fullDisk_bothSavePoints_failKeepTheWorkAndSaveOnceThereIsRoom
     save();
     QCOMPARE(window.messages.size(), 1);
     QCOMPARE(window.form->isVisible(), switchMonth);
-    QCOMPARE(window.form->LoadedMonth(), QString(switchMonth ? "4" : "3"));
+    QCOMPARE(window.Month()->Month(), QString(switchMonth ? "4" : "3"));
     QVERIFY(ReadFile(path).contains("<TEXT>added</TEXT>"));
 }
 
@@ -556,10 +556,10 @@ void TestMainForm::startUp_directoryInPlaceOfTheFile_isLeftAloneAndTheMonthCanBe
     QCOMPARE(window.messages.size(), 2);
     QVERIFY(window.TitleTexts().isEmpty());
     window.Pick(QDate(2026, 4, 1));
-    QCOMPARE(window.form->LoadedMonth(), QString("4"));
+    QCOMPARE(window.Month()->Month(), QString("4"));
     window.Pick(QDate(2026, 3, 2));
     QCOMPARE(window.messages.size(), 3);
-    QCOMPARE(window.form->LoadedMonth(), QString("4")); // March cannot be opened: back to April
+    QCOMPARE(window.Month()->Month(), QString("4")); // March cannot be opened: back to April
     QCOMPARE(window.Calendar()->Value(), QDate(2026, 4, 1));
     window.Click("BtnEnd");
     QVERIFY(QFileInfo(dir.filePath("Diary20263.xml/inside")).isDir());

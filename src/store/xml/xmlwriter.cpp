@@ -1,6 +1,7 @@
 #include "store/xml/xmlwriter.h"
 
 #include "base/storeerror.h"
+#include "base/words.h"
 #include "store/xml/roundtripencoder.h"
 #include "store/xml/xmllibrary.h"
 
@@ -144,7 +145,7 @@ QByteArray Write(xmlDocPtr doc, std::unique_ptr<RoundTripEncoder> &encoder)
     const int result = doc->standalone != -1 ? SaveDeclared(doc, encoder, &bytes) : SaveInUtf8(doc, &bytes);
     if (result < 0 || !capture.text().isEmpty()) {
         const QString failure = QStringLiteral("文書を XML として書き出せませんでした。");
-        throw StoreError(capture.text().isEmpty() ? failure : failure + QStringLiteral("（%1）").arg(capture.text()));
+        throw StoreError(Words::WithDetail(failure, capture.text()));
     }
     return bytes;
 }

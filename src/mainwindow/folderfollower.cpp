@@ -1,20 +1,16 @@
-#include "mainwindow/mainform.h"
+#include "mainwindow/folderfollower.h"
 
 #include "base/storeerror.h"
 #include "base/words.h"
+#include "mainwindow/dayview.h"
+#include "mainwindow/windownotices.h"
 #include "store/conflictcopy.h"
 #include "store/diarymonth.h"
 #include "store/folderlock.h"
 #include "store/folderwatcher.h"
-#include "store/journalcontent.h"
-#include "store/journalsnapshot.h"
 #include "store/monthfile.h"
 
 #include <QApplication>
-
-// How the main window follows what other programs (sync tools, editors, the same diary on another
-// computer) do to the diary's folder while it runs. It never writes a month file: work not yet
-// saved is merged at the save points.
 
 namespace {
 
@@ -23,47 +19,52 @@ constexpr int NamedCopies = 5;
 
 }
 
-void MainForm::CreateWatcher()
+FolderFollower::FolderFollower(DiaryMonth &month, DayView &dayView, WindowNotices &notices, QObject *parent)
+    : QObject(parent)
+    , m_month(month)
+    , m_dayView(dayView)
+    , m_notices(notices)
+    , m_watcher(new FolderWatcher(month.Folder().Path(), this))
 {
-    m_watcher = new FolderWatcher(m_folder.Path(), this);
-    connect(m_watcher, &FolderWatcher::Settled, this, [this] { Guard([this] { FollowFolder(); }); });
+    connect(m_watcher, &FolderWatcher::Settled, this, [this] { m_notices.Guard([this] { FollowFolder(); }); });
+    connect(&m_month, &DiaryMonth::Loaded, this, [this] { m_watcher->WatchMonth(m_month.FilePath()); });
 }
 
-void MainForm::FollowFolder()
+void FolderFollower::FollowFolder()
 {
     // Behind a question or a notice the window stays as the user is answering about it.
     if (QApplication::activeModalWidget()) {
         m_watcher->Later();
         return;
     }
-    for (const QString &failure : FolderLock::RemoveConflictCopies(m_folder.Path()))
+    for (const QString &failure : FolderLock::RemoveConflictCopies(m_month.Folder().Path()))
         qWarning("Noterra: a sync tool's copy of the lock cannot be removed: %s", qPrintable(failure));
-    m_watcher->WatchMonth(MonthFile::FilePath(m_folder.Path(), strYear, strMonth));
+    m_watcher->WatchMonth(m_month.FilePath());
     FollowChangesElsewhere();
     // After the month was read again: a copy of this side's version is compared with what came instead.
     ReportConflictCopies();
 }
 
-void MainForm::FollowChangesElsewhere()
+void FolderFollower::FollowChangesElsewhere()
 {
     // Work not yet saved, also text typed and not yet written back, is merged at the save point;
     // nothing reloads under the user's hands.
-    if (!m_month->IsLoaded() || HasUnsavedWork())
+    if (!m_month.IsLoaded() || m_month.HasUnsavedWork(m_dayView.Shown()))
         return;
     try {
-        if (!m_month->Reload(m_folder, strYear, strMonth))
+        if (!m_month.Reload())
             return;
     } catch (const StoreError &) {
         // The save point tells the user why the file cannot be read; told at every change, each
         // closed message would bring the next.
         return;
     }
-    ListDay();
+    m_dayView.ListDay();
 }
 
-void MainForm::ReportConflictCopies()
+void FolderFollower::ReportConflictCopies()
 {
-    const QStringList copies = MonthFile::ConflictCopies(m_folder.Path());
+    const QStringList copies = MonthFile::ConflictCopies(m_month.Folder().Path());
     QStringList fresh;
     for (const QString &copy : copies) {
         if (!m_namedCopies.contains(copy))
@@ -77,17 +78,18 @@ void MainForm::ReportConflictCopies()
         lines.append(DescribeConflictCopy(copy));
     if (fresh.size() > NamedCopies)
         lines.append(QStringLiteral("ほか%1個").arg(fresh.size() - NamedCopies));
-    Tell(MessageKind::Action,
+    m_notices.TellUnasked(MessageKind::Action,
         QStringLiteral("日記のフォルダーに%1があります。中身を確かめ、要る記事をこの日記に書き写してから、"
                        "削除してください。\n\n%2")
             .arg(Words::SyncCopy, lines.join(u'\n')));
 }
 
-QString MainForm::DescribeConflictCopy(const QString &name) const
+QString FolderFollower::DescribeConflictCopy(const QString &name) const
 {
-    const ConflictCopy::Loaded loaded { strYear, strMonth, m_month->IsLoaded() ? m_month->Bytes() : QByteArray() };
+    const ConflictCopy::Loaded loaded { m_month.Year(), m_month.Month(),
+        m_month.IsLoaded() ? m_month.Bytes() : QByteArray() };
     try {
-        const std::vector<int> days = ConflictCopy::DaysMissing(m_folder.Path(), name, loaded);
+        const std::vector<int> days = ConflictCopy::DaysMissing(m_month.Folder().Path(), name, loaded);
         if (days.empty())
             return QStringLiteral("「%1」: この日記にない記事はありません").arg(name);
         QStringList texts;
@@ -97,4 +99,15 @@ QString MainForm::DescribeConflictCopy(const QString &name) const
     } catch (const StoreError &error) {
         return QStringLiteral("「%1」: %2").arg(name, QString(error.message()).replace(u'\n', u' '));
     }
+}
+
+void FolderFollower::RemoveLeftovers()
+{
+    const QStringList failures = MonthFile::RemoveLeftovers(m_month.Folder().Path());
+    if (!failures.isEmpty())
+        m_notices.Tell(MessageKind::Notice,
+            Words::WithDetail(QStringLiteral("途中で終わった%1の一時ファイルを片づけられませんでした。"
+                                             "日記には差し支えないので、手で削除してかまいません。")
+                                  .arg(Words::Save),
+                failures.join(u' ')));
 }

@@ -1,6 +1,6 @@
-#include "mainwindow/workjournal.h"
+#include "store/workjournal.h"
 
-#include "store/diaryfolder.h"
+#include "store/diarymonth.h"
 #include "store/journalwriter.h"
 
 namespace {
@@ -8,17 +8,21 @@ constexpr int PauseMilliseconds = 2000;
 constexpr int LongestMilliseconds = 10000;
 }
 
-WorkJournal::WorkJournal(const DiaryFolder &folder, Snapshot snapshot, QObject *parent)
+WorkJournal::WorkJournal(const DiaryMonth &month, Shown shown, QObject *parent)
     : QObject(parent)
-    , m_place(std::make_shared<JournalPlace>(folder))
-    , m_snapshot(std::move(snapshot))
+    , m_month(month)
+    , m_shown(std::move(shown))
+    , m_place(std::make_shared<JournalPlace>(month.Folder()))
     , m_writer(new JournalWriter([place = m_place] { return place->Path(); }, this))
 {
     connect(m_writer, &JournalWriter::Failed, this, &WorkJournal::Failed);
-    for (QTimer *timer : { &m_pause, &m_longest }) {
+    connect(&month, &DiaryMonth::UnsavedStateChanged, this, &WorkJournal::Follow);
+    connect(&month, &DiaryMonth::Saved, this, &WorkJournal::Empty);
+    for (QTimer *timer : { &m_soon, &m_pause, &m_longest }) {
         timer->setSingleShot(true);
         connect(timer, &QTimer::timeout, this, &WorkJournal::Now);
     }
+    m_soon.setInterval(0);
     m_pause.setInterval(PauseMilliseconds);
     m_longest.setInterval(LongestMilliseconds);
 }
@@ -37,6 +41,11 @@ void WorkJournal::Adopt(const QString &path)
     m_writer->Retire(path);
 }
 
+void WorkJournal::Follow()
+{
+    m_soon.start();
+}
+
 void WorkJournal::Typed()
 {
     m_pause.start();
@@ -44,11 +53,16 @@ void WorkJournal::Typed()
         m_longest.start();
 }
 
+std::optional<JournalSnapshot> WorkJournal::Work() const
+{
+    return m_month.UnsavedWork(m_shown());
+}
+
 void WorkJournal::Now()
 {
-    m_pause.stop();
-    m_longest.stop();
-    std::optional<JournalSnapshot> work = m_snapshot();
+    for (QTimer *timer : { &m_soon, &m_pause, &m_longest })
+        timer->stop();
+    std::optional<JournalSnapshot> work = Work();
     if (!work) {
         Remove();
         return;
@@ -62,18 +76,18 @@ void WorkJournal::Now()
     m_exists = true;
 }
 
-void WorkJournal::Saved()
+void WorkJournal::Empty()
 {
-    m_pause.stop();
-    m_longest.stop();
+    for (QTimer *timer : { &m_soon, &m_pause, &m_longest })
+        timer->stop();
     m_dropped.reset();
     Remove();
 }
 
 void WorkJournal::Dropped()
 {
-    Saved();
-    m_dropped = m_snapshot();
+    Empty();
+    m_dropped = Work();
 }
 
 void WorkJournal::Flush()

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "store/shownwork.h"
+
+#include <QDate>
+#include <QObject>
+#include <QString>
+
+class CalDiary;
+class DiaryMonth;
+class QListWidget;
+class QPlainTextEdit;
+class WindowNotices;
+struct JournalContent;
+
+// The day view: the titles of the calendar's selected day, the entry in the editor, and the edits
+// on them, written back into the loaded month. It owns no control: the main window makes them and
+// keeps their design names. It never saves the month and never switches it.
+class DayView : public QObject
+{
+    Q_OBJECT
+public:
+    DayView(DiaryMonth &month, CalDiary &calendar, QListWidget &titles, QPlainTextEdit &editor, WindowNotices &notices,
+        QObject *parent = nullptr);
+
+    // Shows the titles of the calendar's selected day, none selected, the editor empty.
+    void ListDay();
+    // The calendar's day becomes the day shown.
+    void ShowCalendarDay();
+    // The calendar goes back to the day shown, after a month switch that did not happen.
+    void ReturnToShownDate();
+    QDate ShownDate() const { return m_shownDate; }
+    // The day shown and the editor's entry and text as the user sees them.
+    ShownWork Shown() const;
+    // Opens, in the day listed, the entry that was open when a journal's work was left, with the
+    // editor's text then.
+    void OpenRestored(const JournalContent &work);
+    void TitleSelected();
+    // Writes the editor's text into its entry, when the editor stands for one.
+    void WriteBack();
+    void AddEntry();
+    void RemoveEntry();
+    void MarkDays();
+    // Opens the day's entry at position with length characters from begin selected; false when the
+    // day has no such entry.
+    bool SelectMatch(int position, int begin, int length);
+
+signals:
+    // The user typed into the editor.
+    void Typed();
+    // The view shows a day afresh.
+    void DayShown();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void ShowTitles();
+    void KeepEditedTitleSelected();
+    // The editor is writable exactly while it stands for the highlighted title; its hint shows
+    // only while it is not.
+    void SetEditorOpen(bool open);
+    int SelectedIndex() const;
+    // 新規 and 削除 in a month whose file could not be loaded: nothing would ever be saved.
+    void ReportUnloadedMonth();
+
+    DiaryMonth &m_month;
+    CalDiary &m_calendar;
+    QListWidget &m_titles;
+    QPlainTextEdit &m_editor;
+    WindowNotices &m_notices;
+    // The date whose day the window shows; the calendar goes back to it when a switch fails.
+    QDate m_shownDate;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "searchwindow/searchowner.h"
+
+class CalDiary;
+class DayView;
+class DiaryMonth;
+class SavePoints;
+class WindowNotices;
+
+// What the search window asks of the main window: the loaded month as it stands on screen, unsaved
+// work and the editor's text included, and a found entry shown through the ordinary month switch.
+// The search window reaches the main window through this alone; the main window opens it.
+class SearchWindowOwner : public SearchOwner
+{
+public:
+    SearchWindowOwner(
+        DiaryMonth &month, CalDiary &calendar, DayView &dayView, SavePoints &savePoints, WindowNotices &notices);
+
+    std::optional<ShownMonth> SearchedMonth() const override;
+    bool OpenEntry(const QDate &date, int position, int matchBegin, int matchLength) override;
+    void Guard(const std::function<void()> &handling) override;
+
+private:
+    DiaryMonth &m_month;
+    CalDiary &m_calendar;
+    DayView &m_dayView;
+    SavePoints &m_savePoints;
+    WindowNotices &m_notices;
+};

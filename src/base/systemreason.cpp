@@ -15,10 +15,10 @@ struct Reason
 
 // The failures a diary's files meet in practice; each says what stands in the way, not the call.
 const std::array Reasons = {
-    Reason { ENOSPC, u"容量不足: ディスクの空きが足りません。" },
-    Reason { EDQUOT, u"容量不足: このアカウントが使える容量を超えました。" },
-    Reason { EACCES, u"権限不足: このフォルダーかファイルを使う権限がありません。" },
-    Reason { EPERM, u"権限不足: この操作は許されていません。" },
+    Reason { ENOSPC, u"ディスクの空きが足りません（容量不足）。" },
+    Reason { EDQUOT, u"このアカウントが使える容量を超えました（容量不足）。" },
+    Reason { EACCES, u"このフォルダーかファイルを使う権限がありません（権限不足）。" },
+    Reason { EPERM, u"この操作は許されていません（権限不足）。" },
     Reason { EROFS, u"このディスクは読み取り専用です。" },
     Reason { EIO, u"ディスクの読み書きに失敗しました。" },
     Reason { ENOENT, u"ファイルかフォルダーが見つかりません。" },

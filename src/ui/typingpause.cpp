@@ -32,8 +32,10 @@ void TypingPause::Run(std::function<void()> action)
 
 bool TypingPause::eventFilter(QObject *watched, QEvent *event)
 {
-    // An input method's commit is typing as much as a key press is.
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod)
+    // An input method's commit is typing as much as a key press is; a click (新規, a title) is
+    // mostly followed by typing at once.
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::InputMethod || type == QEvent::MouseButtonPress)
         m_sinceKey.start();
     return QObject::eventFilter(watched, event);
 }

@@ -7,8 +7,8 @@
 #include <functional>
 
 // Holds back what would take the keyboard from a user who is typing: a notice that is not the
-// answer to the user's own action waits until the keys have rested a moment, then the waiting
-// ones run in the order they came.
+// answer to the user's own action waits until keys and clicks have rested a moment, then the
+// waiting ones run in the order they came.
 class TypingPause : public QObject
 {
     Q_OBJECT

@@ -174,8 +174,10 @@ void TestMessages::notice_waitsUntilTypingRests()
     int shown = 0;
     pause.Run([&shown] { ++shown; });
     QCOMPARE(shown, 1); // nobody typing: at once
-    QTest::keyClick(&editor, Qt::Key_A);
+    QTest::mouseClick(&editor, Qt::LeftButton); // 新規, say, and typing right after it
     pause.Run([&shown] { ++shown; });
+    QTest::qWait(1000);
+    QTest::keyClick(&editor, Qt::Key_A);
     QTest::qWait(1700);
     QCOMPARE(shown, 1);
     QTRY_COMPARE(shown, 2);

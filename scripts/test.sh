@@ -14,5 +14,13 @@ build=${NOTERRA_TEST_BUILD:-$root/build-test}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOTERRA_TESTS=ON -DNOTERRA_BENCH=ON
 cmake --build "$build" --parallel "$(nproc)"
 
+# Run on a Japanese desktop (LANG=ja_JP.UTF-8) where the machine has no such locale, the whole run
+# is made Japanese all the same; glibc would fall back to C without a word.
+wanted=${LC_ALL:-${LANG:-}}
+if [[ $wanted == ja_JP.* ]] && [ "$(LC_ALL=$wanted locale charmap 2>/dev/null)" != UTF-8 ]; then
+    bash "$root/tests/japanese-locale.sh" "$build/locale-run"
+    export LOCPATH=$build/locale-run LC_ALL=ja_JP.UTF-8
+fi
+
 cd "$build"
 exec ctest --output-on-failure

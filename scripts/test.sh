@@ -19,7 +19,8 @@ cmake --build "$build" --parallel "$(nproc)"
 wanted=${LC_ALL:-${LANG:-}}
 if [[ $wanted == ja_JP.* ]] && [ "$(LC_ALL=$wanted locale charmap 2>/dev/null)" != UTF-8 ]; then
     bash "$root/tests/japanese-locale.sh" "$build/locale-run"
-    export LOCPATH=$build/locale-run LC_ALL=ja_JP.UTF-8
+    export LOCPATH=$build/locale-run
+    export LC_ALL=ja_JP.UTF-8
 fi
 
 cd "$build"

@@ -3,7 +3,7 @@
 #include "base/storeerror.h"
 #include "base/systemreason.h"
 #include "base/words.h"
-#include "store/writeall.h"
+#include "store/durablefile.h"
 
 #include <QRandomGenerator>
 
@@ -32,11 +32,15 @@ bool IsId(const QByteArray &text)
     });
 }
 
+QString IdNotWritten()
+{
+    return QStringLiteral(
+        "日記のフォルダーに、この日記を見分けるための小さなファイル「.noterra.id」を書けませんでした。");
+}
+
 [[noreturn]] void Fail(int errorNumber)
 {
-    throw StoreError(Words::WithDetail(
-        QStringLiteral("日記のフォルダーに、この日記を見分けるための小さなファイル「.noterra.id」を書けませんでした。"),
-        SystemReason::Of(errorNumber)));
+    throw StoreError(Words::WithDetail(IdNotWritten(), SystemReason::Of(errorNumber)));
 }
 
 QByteArray NewId()
@@ -47,27 +51,31 @@ QByteArray NewId()
 }
 
 // Written in one go and synced with its folder, so that the id survives a power cut once it is used.
-// 0, or the errno of what failed.
-int WriteNew(const QByteArray &folderPath, const QByteArray &id)
+// False when a file of that name is there already. Throws StoreError.
+bool WriteNew(const QByteArray &folderPath, const QByteArray &id)
 {
-    const int fd = open(FileOf(folderPath).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const QByteArray file = FileOf(folderPath);
+    const int fd = open(file.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == EEXIST)
+        return false;
     if (fd < 0)
-        return errno;
-    int error = WriteAll(fd, id + '\n');
-    if (error == 0 && fsync(fd) != 0)
-        error = errno;
-    close(fd);
-    if (error != 0) {
-        unlink(FileOf(folderPath).constData());
-        return error;
+        Fail(errno);
+    try {
+        DurableFile::WriteAll(fd, id + '\n');
+        if (fsync(fd) != 0)
+            throw StoreError(SystemReason::Of(errno));
+        close(fd);
+    } catch (const StoreError &error) {
+        close(fd);
+        unlink(file.constData());
+        throw StoreError(Words::WithDetail(IdNotWritten(), error.message()));
     }
-    const int folder = open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        return errno;
-    // Some file systems cannot sync a folder and say so with EINVAL; there is nothing more to do.
-    error = fsync(folder) == 0 || errno == EINVAL ? 0 : errno;
-    close(folder);
-    return error;
+    try {
+        DurableFile::SyncFolderOf(file);
+    } catch (const StoreError &error) {
+        throw StoreError(Words::WithDetail(IdNotWritten(), error.message()));
+    }
+    return true;
 }
 
 // A file that holds no id is what a crash left before its id was synced. Only a regular file is
@@ -106,11 +114,10 @@ QByteArray Make(const QByteArray &folderPath)
         if (const QByteArray id = Read(folderPath); !id.isEmpty())
             return id;
         const QByteArray id = NewId();
-        const int error = WriteNew(folderPath, id);
-        if (error == 0)
+        if (WriteNew(folderPath, id))
             return id;
-        if (error != EEXIST || attempt > 0 || !RemoveCutOff(folderPath))
-            Fail(error);
+        if (attempt > 0 || !RemoveCutOff(folderPath))
+            Fail(EEXIST);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "base/storeerror.h"
 #include "base/systemreason.h"
-#include "store/writeall.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -132,8 +131,7 @@ void DurableFile::Write(const QByteArray &bytes)
     // A private file is its owner's alone, whatever the umask.
     if (m_kind == Kind::Private && fchmod(m_fd, 0600) != 0)
         Fail(errno);
-    if (const int error = WriteAll(m_fd, bytes))
-        Fail(error);
+    WriteAll(m_fd, bytes);
     if (m_hasOld)
         TakeOverOwnerAndMode();
     if (fsync(m_fd) != 0)
@@ -141,35 +139,47 @@ void DurableFile::Write(const QByteArray &bytes)
     m_written = bytes;
 }
 
-int DurableFile::HoldsExactly(int fd, const QByteArray &bytes)
+void DurableFile::WriteAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = write(fd, data, size_t(std::min<qsizetype>(left, qsizetype(1) << 30)));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            Fail(written < 0 ? errno : EIO);
+        data += written;
+        left -= written;
+    }
+}
+
+bool DurableFile::HoldsExactly(int fd, const QByteArray &bytes)
 {
     struct stat info
     {
     };
     if (fstat(fd, &info) != 0)
-        return -1;
+        Fail(errno);
     if (info.st_size != bytes.size())
-        return 0;
+        return false;
     char piece[65536];
     for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t got = pread(fd, piece, sizeof piece, off_t(done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return -1;
+            Fail(errno);
         if (got == 0 || std::memcmp(piece, bytes.constData() + done, size_t(got)) != 0)
-            return 0;
+            return false;
         done += got;
     }
-    return 1;
+    return true;
 }
 
 void DurableFile::VerifyWritten() const
 {
-    const int holds = HoldsExactly(m_fd, m_written);
-    if (holds < 0)
-        Fail(errno);
-    if (holds == 0)
+    if (!HoldsExactly(m_fd, m_written))
         throw StoreError(QStringLiteral("書き込んだ内容をディスクから読み返すと違っていました。"));
 }
 
@@ -279,8 +289,15 @@ bool DurableFile::Judge(const QByteArray &name, const std::function<bool(int)> &
     struct stat info
     {
     };
-    const bool expected = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (!isExpected || isExpected(fd));
-    *sameBytes = HoldsExactly(fd, m_written) == 1;
+    bool expected = false;
+    try {
+        expected = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (!isExpected || isExpected(fd));
+        *sameBytes = HoldsExactly(fd, m_written);
+    } catch (const StoreError &) {
+        // A file that cannot be read is not the one expected: it stays whole for the caller to keep.
+        expected = false;
+        *sameBytes = false;
+    }
     close(fd);
     return expected;
 }

@@ -35,9 +35,11 @@ public:
     void Write(const QByteArray &bytes);
     // Reads the temporary file back; throws unless it holds exactly the bytes written.
     void VerifyWritten() const;
+    // Writes all of bytes to fd, in as many writes as the system takes. Throws StoreError.
+    static void WriteAll(int fd, const QByteArray &bytes);
     // Whether the file behind fd holds exactly bytes; read in pieces, so that no second copy of a big
-    // month is made. -1 with errno set when the file cannot be read.
-    static int HoldsExactly(int fd, const QByteArray &bytes);
+    // month is made. Throws StoreError when the file cannot be read.
+    static bool HoldsExactly(int fd, const QByteArray &bytes);
     // The folder that holds path, in the system's bytes.
     static QByteArray FolderOf(const QByteArray &path);
     // Syncs the folder that holds path, so that a rename or removal in it survives a power cut.

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -55,7 +56,9 @@ QString ProgramName(qint64 pid)
 {
     QString name = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid))).fileName();
     // A program whose file was replaced since it started (a new version installed) runs on all the same.
-    name.remove(QRegularExpression(QStringLiteral(" \\(deleted\\)$")));
+    const QString deleted = QStringLiteral(" (deleted)");
+    if (name.endsWith(deleted))
+        name.chop(deleted.size());
     return name;
 }
 
@@ -149,12 +152,19 @@ QString FolderLock::FileName()
 
 QStringList FolderLock::RemoveConflictCopies(const QString &directory)
 {
-    static const QRegularExpression copy(QStringLiteral(
-        "^\\.noterra(\\.sync-conflict-[^/]+| \\([^/)]*conflicted copy[^/)]*\\)|_conflict-[^/]+)\\.lock$"));
+    const auto isCopy = [](const QString &name) {
+        static const QRegularExpression copy(QStringLiteral(
+            "^\\.noterra(\\.sync-conflict-[^/]+| \\([^/)]*conflicted copy[^/)]*\\)|_conflict-[^/]+)\\.lock$"));
+        return copy.match(name).hasMatch();
+    };
     QStringList failures;
     const QDir folder(directory);
-    for (const QString &name : folder.entryList({ QStringLiteral(".noterra*.lock") }, QDir::Files | QDir::Hidden)) {
-        if (!copy.match(name).hasMatch())
+    // Looked for at start and at every activation: plain names first, so that a folder without any
+    // such copy costs no pattern.
+    for (QDirIterator entry(directory, QDir::Files | QDir::Hidden); entry.hasNext();) {
+        const QString name = entry.nextFileInfo().fileName();
+        if (!name.startsWith(QStringLiteral(".noterra")) || !name.endsWith(QStringLiteral(".lock"))
+            || name == FileName() || !isCopy(name))
             continue;
         QFile file(folder.filePath(name));
         if (!file.remove())

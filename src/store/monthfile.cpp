@@ -8,6 +8,7 @@
 #include "store/xml/xmldom.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -16,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace MonthFile {
@@ -122,6 +124,14 @@ RawFile ReadRaw(const QString &path)
     return raw;
 }
 
+// "Diary", digits and ".xml": a month's own name, which is never a copy.
+bool IsMonthName(const QString &name)
+{
+    const QStringView middle = QStringView(name).sliced(5, name.size() - 9);
+    return !middle.isEmpty()
+        && std::all_of(middle.begin(), middle.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 }
 
 QString FileName(const QString &year, const QString &month)
@@ -201,10 +211,20 @@ bool Holds(const QString &path, const OnDisk &expected)
 
 QStringList ConflictCopies(const QString &directory)
 {
-    // A month's digits followed by anything but ".xml" alone.
-    static const QRegularExpression copy(QStringLiteral("^Diary\\d{5,6}\\D.*\\.xml$"));
-    QStringList copies = QDir(directory).entryList({ QStringLiteral("Diary*.xml") }, QDir::Files, QDir::Name);
-    copies.removeIf([](const QString &name) { return !copy.match(name).hasMatch(); });
+    // A month's digits followed by anything but ".xml" alone. Looked for at start and at every
+    // activation: plain names first, so that a folder of months alone costs no pattern.
+    const auto isCopy = [](const QString &name) {
+        static const QRegularExpression copy(QStringLiteral("^Diary\\d{5,6}\\D.*\\.xml$"));
+        return copy.match(name).hasMatch();
+    };
+    QStringList copies;
+    for (QDirIterator entry(directory, QDir::Files); entry.hasNext();) {
+        const QString name = entry.nextFileInfo().fileName();
+        if (name.startsWith(QStringLiteral("Diary")) && name.endsWith(QStringLiteral(".xml")) && !IsMonthName(name)
+            && isCopy(name))
+            copies.append(name);
+    }
+    copies.sort();
     return copies;
 }
 

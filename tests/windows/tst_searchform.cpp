@@ -7,6 +7,20 @@
 
 using namespace DiaryFixture;
 
+namespace {
+
+// Ctrl+F in the shown main window; the search window once it is active, or null.
+QWidget *OpenSearch(Window &window)
+{
+    if (!window.ShowAndActivate())
+        return nullptr;
+    QTest::keyClick(window.form.get(), Qt::Key_F, Qt::ControlModifier);
+    auto *form = window.form->findChild<QWidget *>(QStringLiteral("SearchForm"));
+    return form && WaitActive(form) ? form : nullptr;
+}
+
+}
+
 // The search window driven as the user drives it: Ctrl+F in the main window, words arriving
 // through the input method, Return on a result.
 class TestSearchForm : public QObject
@@ -26,10 +40,8 @@ void TestSearchForm::conversionThenCommit_searchesCommittedWordsAndReturnOpensFi
         MonthXml(
             "<ARTICLE DATE=\"7\"><TEXT>one</TEXT><TEXT>lunch\\n&#x30E9;&#x30FC;&#x30E1;&#x30F3;</TEXT></ARTICLE>"));
     Window window(directory.path(), QDate(2026, 3, 15));
-    QVERIFY(window.ShowAndActivate());
-    QTest::keyClick(window.form.get(), Qt::Key_F, Qt::ControlModifier);
-    auto *form = window.form->findChild<QWidget *>(QStringLiteral("SearchForm"));
-    QVERIFY(form && WaitActive(form));
+    QWidget *form = OpenSearch(window);
+    QVERIFY(form);
     auto *field = form->findChild<QLineEdit *>(QStringLiteral("TxtSearch"));
     auto *results = form->findChild<QListView *>(QStringLiteral("ListResult"));
     auto *count = form->findChild<QLabel *>(QStringLiteral("LblCount"));
@@ -58,10 +70,8 @@ void TestSearchForm::ctrlFInListWindow_bringsSearchBackWithWordsSelected()
 {
     QTemporaryDir directory;
     Window window(directory.path(), QDate(2026, 3, 15));
-    QVERIFY(window.ShowAndActivate());
-    QTest::keyClick(window.form.get(), Qt::Key_F, Qt::ControlModifier);
-    auto *form = window.form->findChild<QWidget *>(QStringLiteral("SearchForm"));
-    QVERIFY(form && WaitActive(form));
+    QWidget *form = OpenSearch(window);
+    QVERIFY(form);
     auto *field = form->findChild<QLineEdit *>(QStringLiteral("TxtSearch"));
     QTest::keyClicks(field, "rain");
     QTest::keyClick(form, Qt::Key_Escape);

@@ -9,13 +9,47 @@
 #include "store/folderlock.h"
 #include "store/folderwatcher.h"
 #include "store/monthfile.h"
+#include "store/synccopymerge.h"
 
 #include <QApplication>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
 
 namespace {
 
 // A notice that named every copy could grow past the screen, its button out of reach.
 constexpr int NamedCopies = 5;
+
+// A line for each of the first copies, then how many more there are.
+QString FirstFew(const QStringList &names, const std::function<QString(const QString &)> &line)
+{
+    QStringList lines;
+    for (const QString &name : names.first(std::min<qsizetype>(names.size(), NamedCopies)))
+        lines.append(line(name));
+    if (names.size() > NamedCopies)
+        lines.append(QStringLiteral("ほか%1個").arg(names.size() - NamedCopies));
+    return lines.join(u'\n');
+}
+
+// What another computer's save kept beside a month, rather than a sync tool.
+bool IsOtherVersionKept(const QString &name)
+{
+    return name.contains(QStringLiteral(".xml.conflict-"));
+}
+
+// The copies named so far and those this program's own save just kept beside the month: the save
+// has named them itself.
+QStringList WithCopiesOfSave(QStringList named, const QString &directory, const QString &monthFile)
+{
+    for (const QString &copy : MonthFile::ConflictCopies(directory)) {
+        if (copy.startsWith(monthFile + QStringLiteral(".conflict-")) && !named.contains(copy))
+            named.append(copy);
+    }
+    return named;
+}
 
 }
 
@@ -28,6 +62,10 @@ FolderFollower::FolderFollower(DiaryMonth &month, DayView &dayView, WindowNotice
 {
     connect(m_watcher, &FolderWatcher::Settled, this, [this] { m_notices.Guard([this] { FollowFolder(); }); });
     connect(&m_month, &DiaryMonth::Loaded, this, [this] { m_watcher->WatchMonth(m_month.FilePath()); });
+    connect(&m_month, &DiaryMonth::Saved, this, [this] {
+        m_namedCopies
+            = WithCopiesOfSave(m_namedCopies, m_month.Folder().Path(), QFileInfo(m_month.FilePath()).fileName());
+    });
 }
 
 void FolderFollower::FollowFolder()
@@ -64,24 +102,35 @@ void FolderFollower::FollowChangesElsewhere()
 
 void FolderFollower::ReportConflictCopies()
 {
-    const QStringList copies = MonthFile::ConflictCopies(m_month.Folder().Path());
-    QStringList fresh;
-    for (const QString &copy : copies) {
-        if (!m_namedCopies.contains(copy))
-            fresh.append(copy);
-    }
-    m_namedCopies = copies;
+    const QString folder = m_month.Folder().Path();
+    const QStringList copies = MonthFile::ConflictCopies(folder);
+    const QStringList merged = SyncCopyMerge::MergedCopies(folder);
+    const auto freshOf = [this](const QStringList &names) {
+        QStringList fresh;
+        std::copy_if(names.cbegin(), names.cend(), std::back_inserter(fresh),
+            [this](const QString &name) { return !m_namedCopies.contains(name); });
+        return fresh;
+    };
+    const QStringList fresh = freshOf(copies);
+    const QStringList freshMerged = freshOf(merged);
+    m_namedCopies = copies + merged;
+    if (!freshMerged.isEmpty())
+        m_notices.TellUnasked(MessageKind::Notice,
+            QStringLiteral("%1の記事を、この日記の月に入れました。コピーは名前の終わりに「.merged」を付けて"
+                           "残してあります。要らなければ削除してください。\n\n%2")
+                .arg(Words::SyncCopy, FirstFew(freshMerged, [](const QString &name) { return u'「' + name + u'」'; })));
     if (fresh.isEmpty())
         return;
-    QStringList lines;
-    for (const QString &copy : fresh.first(std::min<qsizetype>(fresh.size(), NamedCopies)))
-        lines.append(DescribeConflictCopy(copy));
-    if (fresh.size() > NamedCopies)
-        lines.append(QStringLiteral("ほか%1個").arg(fresh.size() - NamedCopies));
+    const bool kept = std::any_of(fresh.cbegin(), fresh.cend(), IsOtherVersionKept);
+    const bool synced = !std::all_of(fresh.cbegin(), fresh.cend(), IsOtherVersionKept);
+    // The other computer's save kept this one's version beside the month: its user hears it here.
+    const QString what = kept && synced ? Words::SyncCopy + QStringLiteral("と") + Words::ConflictCopy
+        : kept                          ? Words::ConflictCopy
+                                        : Words::SyncCopy;
     m_notices.TellUnasked(MessageKind::Action,
         QStringLiteral("日記のフォルダーに%1があります。中身を確かめ、要る記事をこの日記に書き写してから、"
                        "削除してください。\n\n%2")
-            .arg(Words::SyncCopy, lines.join(u'\n')));
+            .arg(what, FirstFew(fresh, [this](const QString &name) { return DescribeConflictCopy(name); })));
 }
 
 QString FolderFollower::DescribeConflictCopy(const QString &name) const

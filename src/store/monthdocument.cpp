@@ -8,6 +8,7 @@
 #include "store/monthmerge.h"
 #include "store/monthrules.h"
 #include "store/publicmod.h"
+#include "store/synccopymerge.h"
 #include "store/xml/xmldom.h"
 
 #include <QFile>
@@ -238,6 +239,7 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
         throw StoreError(QStringLiteral("この月は読み込めなかったため、保存しません。"));
     const QString path = MonthFile::FilePath(folder.Path(), year, month);
     DropBlankEntries(state);
+    const QStringList copiesTakenIn = SyncCopyMerge::TakeIn(state, path);
     SaveOutcome outcome;
     std::optional<Displaced> displaced;
     try {
@@ -249,7 +251,9 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
             try {
                 const MonthFile::WriteResult written
                     = MonthFile::Write(attempt.isMerged ? attempt.merged : state.xmlDoc, path, attempt.now);
-                return Finish(state, folder, path, attempt, written, outcome);
+                const SaveOutcome saved = Finish(state, folder, path, attempt, written, outcome);
+                SyncCopyMerge::SetAside(copiesTakenIn);
+                return saved;
             } catch (const MonthFile::ChangedMeanwhile &changed) {
                 // The other program replaced the version this try merged with: a copy made of it goes.
                 if (!attempt.conflictPath.isEmpty() && attempt.conflictPath != attempt.mergedFrom)

@@ -211,16 +211,20 @@ bool Holds(const QString &path, const OnDisk &expected)
 
 QStringList ConflictCopies(const QString &directory)
 {
-    // A month's digits followed by anything but ".xml" alone. Looked for at start and at every
-    // activation: plain names first, so that a folder of months alone costs no pattern.
+    // A month's digits followed by anything but ".xml" alone, or another computer's save kept the
+    // other version as KeepConflictCopy names it. Looked for at start and at every activation:
+    // plain names first, so that a folder of months alone costs no pattern.
     const auto isCopy = [](const QString &name) {
-        static const QRegularExpression copy(QStringLiteral("^Diary\\d{5,6}\\D.*\\.xml$"));
+        static const QRegularExpression copy(
+            QStringLiteral("^Diary\\d{5,6}(?:\\D.*\\.xml|\\.xml\\.conflict-\\d{8}-\\d{6}(?:-\\d+)?)$"));
         return copy.match(name).hasMatch();
     };
     QStringList copies;
     for (QDirIterator entry(directory, QDir::Files); entry.hasNext();) {
         const QString name = entry.nextFileInfo().fileName();
-        if (name.startsWith(QStringLiteral("Diary")) && name.endsWith(QStringLiteral(".xml")) && !IsMonthName(name)
+        if (name.startsWith(QStringLiteral("Diary"))
+            && ((name.endsWith(QStringLiteral(".xml")) && !IsMonthName(name))
+                || name.contains(QStringLiteral(".xml.conflict-")))
             && isCopy(name))
             copies.append(name);
     }

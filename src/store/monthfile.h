@@ -63,8 +63,9 @@ private:
 };
 
 // Files beside the months that sync tools make when both sides changed a month
-// ("Diary202612.sync-conflict-….xml", "Diary202612 (conflicted copy ….).xml"), by name, sorted. They
-// are never read as months.
+// ("Diary202612.sync-conflict-….xml", "Diary202612 (conflicted copy ….).xml"), and the other
+// version a save kept beside a month ("Diary202612.xml.conflict-YYYYMMDD-HHMMSS"), which reaches
+// the other computer through the sync tool; by name, sorted. They are never read as months.
 QStringList ConflictCopies(const QString &directory);
 
 // Removes the temporary files that saves cut off by a kill or a power cut left beside the months

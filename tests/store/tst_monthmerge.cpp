@@ -1,5 +1,7 @@
 #include "store/diaryfolder.h"
 #include "store/diarymonth.h"
+#include "store/monthfile.h"
+#include "store/synccopymerge.h"
 #include "storefixtures.h"
 
 #include <QDir>
@@ -62,12 +64,14 @@ class TestMonthMerge : public QObject
     Q_OBJECT
 
 private slots:
-    void saveMonth_changedElsewhere_mergedByDay_data();
-    void saveMonth_changedElsewhere_mergedByDay();
+    void saveMonth_changedElsewhere_mergedByEntry_data();
+    void saveMonth_changedElsewhere_mergedByEntry();
     void saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt();
+    void saveMonth_syncToolsCopy_takenInWhenItOnlyAdds_data();
+    void saveMonth_syncToolsCopy_takenInWhenItOnlyAdds();
 };
 
-void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay_data()
+void TestMonthMerge::saveMonth_changedElsewhere_mergedByEntry_data()
 {
     QTest::addColumn<QByteArray>("base");
     // "<day> set <position> <text>", "<day> add [<text>]", "<day> remove <position>": the window's edits.
@@ -98,7 +102,21 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay_data()
         Month(park + Day(4, "<TEXT>Milk</TEXT>") + Day(20, "<TEXT>Walk</TEXT>")));
     const QByteArray late = Day(4, "<TEXT>late</TEXT>");
     row("two ARTICLEs with one DATE", Month(Milk + Rain + late), tea, Month(Milk + Snow + late),
-        Month(Tea + late + Snow));
+        Month(Tea + Snow + late));
+    const QByteArray milkJuice = Day(4, "<TEXT>a&amp;b</TEXT><TEXT>Milk</TEXT><TEXT>Juice</TEXT>");
+    row("an entry added on each side of one day", base, { "4 add Tea" }, Month(Rain + milkJuice),
+        Month(Rain + Day(4, "<TEXT>a&amp;b</TEXT><TEXT>Milk</TEXT><TEXT>Juice</TEXT><TEXT>Tea</TEXT>")));
+    row("the same entry added on both sides", base, { "4 add Juice" }, Month(Rain + milkJuice),
+        Month(Rain + milkJuice));
+    row("changed there, added here", base, { "4 add Tea" }, Month(Rain + Juice),
+        Month(Rain + Day(4, "<TEXT>a&amp;b</TEXT><TEXT>Juice</TEXT><TEXT>Tea</TEXT>")));
+    row("deleted there, another entry changed here", base, tea, Month(Rain + Day(4, "<TEXT>Milk</TEXT>")),
+        Month(Rain + Day(4, "<TEXT>Tea</TEXT>")));
+    const QByteArray onlyAmp = Day(4, "<TEXT>a&amp;b</TEXT>");
+    row("deleted there, changed here", base, tea, Month(Rain + onlyAmp), Month(Rain + Tea), { 4 },
+        Month(Rain + onlyAmp));
+    row("changed there, deleted here", base, { "4 remove 1" }, Month(Rain + Juice), Month(Rain + onlyAmp), { 4 },
+        Month(Rain + Juice));
     const QByteArray marked = "<!-- synced -->" + Day(12, "<TEXT>rain<B>hard</B></TEXT>", " mood=\"calm\"");
     const QByteArray parkMarked = Day(7, "<TEXT>Park</TEXT>", " by=\"phone\"");
     const QByteArray milkMarked = Day(4, "<TEXT>a&amp;b</TEXT><TEXT>Milk</TEXT><X/>", " by=\"pen\"");
@@ -119,7 +137,7 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay_data()
         Month(Rain + Juice), Month(Snow + Tea), {}, {}, Month(Snow + Tea));
 }
 
-void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
+void TestMonthMerge::saveMonth_changedElsewhere_mergedByEntry()
 {
     QFETCH(QByteArray, base);
     QFETCH(QStringList, steps);
@@ -164,6 +182,8 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByDay()
     QCOMPARE(Fixtures::ReadFile(path), saved);
     QCOMPARE(QList<int>(outcome.conflictDays.begin(), outcome.conflictDays.end()), conflictDays);
     QCOMPARE(outcome.conflictPaths.isEmpty(), conflictDays.isEmpty());
+    // The other computer, which the sync tool brings the copy to, names it as well.
+    QCOMPARE(MonthFile::ConflictCopies(dir.path()).size(), outcome.conflictPaths.size());
     QStringList beside = QDir(dir.path()).entryList(QDir::Files);
     beside.removeAll(QStringLiteral("Diary20013.xml"));
     beside.removeAll(QStringLiteral("Diary20013.xml.bak"));
@@ -239,6 +259,51 @@ void TestMonthMerge::saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt()
         kept += Fixtures::ReadFile(file);
     for (const QByteArray &entry : written)
         QVERIFY2(kept.contains(entry), entry + " is in no file named to the user");
+}
+
+// Both computers saved the month while they did not meet; the sync tool kept one version and
+// renamed the other as it names its copies.
+void TestMonthMerge::saveMonth_syncToolsCopy_takenInWhenItOnlyAdds_data()
+{
+    QTest::addColumn<QByteArray>("copy");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::addColumn<bool>("takenIn");
+    const QByteArray walk = Day(20, "<TEXT>Walk</TEXT>");
+    const QByteArray park = Day(7, "<TEXT>Park</TEXT>");
+    QTest::newRow("other days, saved here")
+        << Month(Rain + Milk + walk) << QStringList { "7 add Park" } << Month(Rain + Milk + park + walk) << true;
+    QTest::newRow("other days, only looked at here")
+        << Month(Rain + walk) << QStringList {} << Month(Rain + Milk + walk) << true;
+    const QByteArray teaAdded = Month(Rain + Day(4, "<TEXT>a&amp;b</TEXT><TEXT>Tea</TEXT><TEXT>Milk</TEXT>"));
+    QTest::newRow("an entry added on one day") << teaAdded << QStringList {} << teaAdded << true;
+    QTest::newRow("an entry changed: the user's to compare")
+        << Month(Rain + Juice) << QStringList { "7 add Park" } << Month(Rain + Milk + park) << false;
+}
+
+void TestMonthMerge::saveMonth_syncToolsCopy_takenInWhenItOnlyAdds()
+{
+    QFETCH(QByteArray, copy);
+    QFETCH(QStringList, steps);
+    QFETCH(QByteArray, saved);
+    QFETCH(bool, takenIn);
+    QTemporaryDir dir;
+    const DiaryFolder folder(dir.path());
+    const QString path = dir.filePath(QStringLiteral("Diary20013.xml"));
+    const QString copyPath = dir.filePath(QStringLiteral("Diary20013.sync-conflict-20261208-101500-ABCDEFG.xml"));
+    QVERIFY(Fixtures::WriteFile(path, Month(Rain + Milk)) && Fixtures::WriteFile(copyPath, copy));
+    DiaryMonth month(folder);
+    month.Load(Year, March);
+    for (const QString &step : steps) {
+        month.SelectDay(step.section(u' ', 0, 0).toInt());
+        QVERIFY(month.SetEntryText(month.AppendEntry(Fixtures::FakeCalendar(7)), step.section(u' ', 2)));
+    }
+    const SaveOutcome outcome = month.Save();
+    QVERIFY(outcome.conflictPaths.isEmpty());
+    QCOMPARE(Fixtures::ReadFile(path), saved);
+    QCOMPARE(QFile::exists(copyPath), !takenIn);
+    QCOMPARE(SyncCopyMerge::MergedCopies(dir.path()).size(), takenIn ? 1 : 0);
+    QCOMPARE(Fixtures::ReadFile(copyPath + (takenIn ? ".merged" : "")), copy);
 }
 
 QTEST_GUILESS_MAIN(TestMonthMerge)

@@ -1,5 +1,6 @@
 #include "mainwindow/dayview.h"
 
+#include "base/words.h"
 #include "calendar/caldiary.h"
 #include "mainwindow/calendardaysource.h"
 #include "mainwindow/editortext.h"
@@ -131,6 +132,23 @@ void DayView::SetEditorOpen(bool open)
     m_editor.setPlaceholderText(open ? QString() : QStringLiteral("「新規」を押すか、タイトルを選ぶと書けます。"));
 }
 
+namespace {
+
+// Told when an entry first takes such a character in, before a save writes it as U+FFFD; typing on
+// in the same entry tells nothing more.
+void TellUnstorable(WindowNotices &notices, const QString &shown, const QString &before, const QString &stored)
+{
+    const QStringList lost = TextCodec::UnstorableCharacters(shown);
+    if (lost.isEmpty() || stored.count(QChar::ReplacementCharacter) <= before.count(QChar::ReplacementCharacter))
+        return;
+    notices.TellUnasked(MessageKind::Action,
+        QStringLiteral("記事「%1」にある文字 %2 は、日記の月のファイルに書けない制御文字などです。%3すると"
+                       "「\uFFFD」(U+FFFD) に置き換わります。要る内容なら、ほかの書き方に直してください。")
+            .arg(TextCodec::MakeTitle(stored), lost.join(QStringLiteral("、")), Words::Save));
+}
+
+}
+
 void DayView::WriteBack()
 {
     // A read-only editor stands for no entry; a writable one for the highlighted title, which
@@ -138,12 +156,15 @@ void DayView::WriteBack()
     const int position = SelectedIndex();
     if (m_editor.isReadOnly() || position < 0)
         return;
-    const QString text = TextCodec::EncodeText(EditorText::Shown(m_editor));
+    const QString shown = EditorText::Shown(m_editor);
+    const QString text = TextCodec::EncodeText(shown);
+    const QString before = m_month.EntryText(position).value_or(QString());
     if (!m_month.SetEntryText(position, text))
         return;
     // Only this row's title changes: a rebuilt list would scroll, and the click that took the
     // focus from the editor would land on another title than the one under the pointer.
     m_titles.item(position)->setText(TextCodec::MakeTitle(text));
+    TellUnstorable(m_notices, shown, before, text);
 }
 
 void DayView::AddEntry()

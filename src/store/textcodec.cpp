@@ -1,5 +1,7 @@
 #include "store/textcodec.h"
 
+#include "store/xml/xmldom.h"
+
 namespace TextCodec {
 
 namespace {
@@ -16,6 +18,17 @@ const QString Marker = QStringLiteral("\\n");
 constexpr qsizetype TitleWithoutBreak = 19;
 constexpr qsizetype TitleLimit = 20;
 
+// Whether the character at i, with the next one when they are a surrogate pair, is one a month
+// file can hold; i then steps over the pair.
+bool StorableAt(const QString &text, qsizetype &i)
+{
+    if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+        ++i;
+        return true;
+    }
+    return XmlCanCarry(text.at(i).unicode());
+}
+
 }
 
 QString EncodeText(const QString &displayText)
@@ -30,11 +43,24 @@ QString EncodeText(const QString &displayText)
         } else if (c == Lf) {
             // The editor gives its line breaks as a lone LF.
             stored += Marker;
+        } else if (const qsizetype at = i; StorableAt(displayText, i)) {
+            stored += QStringView(displayText).sliced(at, i - at + 1);
         } else {
-            stored += c;
+            stored += QChar(QChar::ReplacementCharacter);
         }
     }
     return stored;
+}
+
+QStringList UnstorableCharacters(const QString &displayText)
+{
+    QStringList found;
+    for (qsizetype i = 0; i < displayText.size(); ++i) {
+        const QString name = QStringLiteral("U+%1").arg(displayText.at(i).unicode(), 4, 16, QLatin1Char('0')).toUpper();
+        if (!StorableAt(displayText, i) && !found.contains(name))
+            found.append(name);
+    }
+    return found;
 }
 
 QString DecodeText(const QString &storedText)

@@ -13,6 +13,8 @@ private slots:
     void decodeText();
     void encodeThenDecode_givesEditorTextBack_data();
     void encodeThenDecode_givesEditorTextBack();
+    void unstorableCharacters_data();
+    void unstorableCharacters();
     void makeTitle_data();
     void makeTitle();
 };
@@ -30,6 +32,10 @@ void TestTextCodec::encodeText_data()
     QTest::newRow("LF CR") << QStringLiteral("a\n\rb") << QStringLiteral("a\\n\rb");
     QTest::newRow("backslashes stay") << QStringLiteral("C:\\dir\\N") << QStringLiteral("C:\\dir\\N");
     QTest::newRow("Japanese lines") << QStringLiteral(u"買い物\nミルク") << QStringLiteral(u"買い物\\nミルク");
+    // Stored as the month file will hold them, so that the month and its file agree.
+    QTest::newRow("control characters") << QStringLiteral("a\x01z\x0C\tc") << QStringLiteral(u"a\uFFFDz\uFFFD\tc");
+    QTest::newRow("half a surrogate pair")
+        << QString(QChar(0xDC00)) + QStringLiteral(u"\U0001F600") << QStringLiteral(u"\uFFFD\U0001F600");
 }
 
 void TestTextCodec::encodeText()
@@ -72,6 +78,22 @@ void TestTextCodec::encodeThenDecode_givesEditorTextBack()
 {
     QFETCH(QString, display);
     QCOMPARE(TextCodec::DecodeText(TextCodec::EncodeText(display)), display);
+}
+
+void TestTextCodec::unstorableCharacters_data()
+{
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QStringList>("named");
+    QTest::newRow("tab, line breaks, a pair, U+FFFD") << QStringLiteral(u"\t\r\n\U0001F600\uFFFD") << QStringList();
+    QTest::newRow("each once") << QStringLiteral("\x0C\x01\x0C") << QStringList({ "U+000C", "U+0001" });
+    QTest::newRow("half a pair") << QString(QChar(0xD83D)) << QStringList({ "U+D83D" });
+}
+
+void TestTextCodec::unstorableCharacters()
+{
+    QFETCH(QString, display);
+    QFETCH(QStringList, named);
+    QCOMPARE(TextCodec::UnstorableCharacters(display), named);
 }
 
 void TestTextCodec::makeTitle_data()

@@ -82,6 +82,7 @@ private slots:
     void writeBack_whenAnotherWindowIsActivated_data();
     void writeBack_whenAnotherWindowIsActivated();
     void writeBack_keepsLineBreaksAsMarkers();
+    void writeBack_characterNoFileHolds_toldOnceBeforeSaving();
     void switch_savesExactlyTheMonthBeingLeft();
     void calendarClick_onNextMonthsDay_savesSwitchesAndMarks();
     void switch_intoMonthWithoutFile_andBack_leavesItsFile();
@@ -376,6 +377,23 @@ void TestEntryEditing::writeBack_keepsLineBreaksAsMarkers()
     QCOMPARE(window.TitleTexts().first(), QString("買い物"));
     window.ClickTitle(0);
     QCOMPARE(window.Editor()->toPlainText(), QString("買い物\n牛乳"));
+}
+
+void TestEntryEditing::writeBack_characterNoFileHolds_toldOnceBeforeSaving()
+{
+    Window &window = Open();
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("page\x0C\x01 break");
+    window.Click("BtnNew");
+    window.Type("x");
+    window.ClickTitle(0);
+    window.Type("more");
+    window.Click("BtnNew");
+    QTRY_COMPARE(window.messages.size(), 1);
+    QVERIFY2(window.messages.first().contains("U+000C、U+0001"), qPrintable(window.messages.first()));
+    QVERIFY(!QFile::exists(Path("Diary20263.xml")));
+    QVERIFY(window.StoredText(0).endsWith(QStringLiteral(u"\uFFFD\uFFFD break")));
 }
 
 void TestEntryEditing::switch_savesExactlyTheMonthBeingLeft()

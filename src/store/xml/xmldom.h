@@ -118,3 +118,8 @@ private:
     struct Impl;
     Impl *d;
 };
+
+// Whether an XML 1.0 document can hold the character in any form, even as a character reference:
+// not the control characters but tab, LF and CR, nor U+FFFE, U+FFFF or half a surrogate pair. The
+// layer writes each it cannot hold as U+FFFD, so that the file stays readable.
+bool XmlCanCarry(char32_t c);

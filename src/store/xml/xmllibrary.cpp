@@ -1,6 +1,7 @@
 #include "store/xml/xmllibrary.h"
 
 #include "base/storeerror.h"
+#include "store/xml/xmldom.h"
 #include "store/xml/xmlerrortext.h"
 
 #include <mutex>
@@ -13,12 +14,6 @@ namespace {
 // stored line-break marker stays a marker, and characters such as the circled digits exist.
 const char *const ShiftJisAliases[]
     = { "SHIFT_JIS", "SHIFT-JIS", "SHIFTJIS", "SJIS", "MS_KANJI", "CSSHIFTJIS", "X-SJIS", "MS932", "WINDOWS-31J" };
-
-bool IsXmlChar(char32_t c)
-{
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
-        || (c >= 0x10000 && c <= 0x10FFFF);
-}
 
 #if LIBXML_VERSION >= 21400
 xmlParserErrors OpenUnderConverterName(void *, const char *name, xmlCharEncFlags flags, xmlCharEncodingHandler **out)
@@ -87,7 +82,7 @@ QByteArray ToXmlUtf8(const QString &text)
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
             clean.append(c).append(text.at(++i));
         } else {
-            clean.append(IsXmlChar(c.unicode()) ? c : QChar(QChar::ReplacementCharacter));
+            clean.append(XmlCanCarry(c.unicode()) ? c : QChar(QChar::ReplacementCharacter));
         }
     }
     return clean.toUtf8();

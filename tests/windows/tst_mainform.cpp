@@ -92,6 +92,7 @@ private slots:
     void startUp_manyConflictCopies_namesTheFirstFewAndCountsTheRest();
     void monthWrittenInPlaceElsewhere_isShownOnlyOnceWhole();
     void syncToolsVersions_areFollowedAndNamedWhileTheWindowStaysActive();
+    void conflictCopies_ownSaveNamedOnce_syncCopyTakenInAndNamed();
     void unloadedMonth_refusesEditingInJapanese_data();
     void unloadedMonth_refusesEditingInJapanese();
     void prepareApplication_givesQtsOwnTextsInJapanese();
@@ -622,6 +623,9 @@ void TestMainForm::syncToolsVersions_areFollowedAndNamedWhileTheWindowStaysActiv
     WriteFile(dir.filePath(copy),
         MonthXml("<ARTICLE DATE=\"3\"><TEXT>mine</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>there</TEXT></ARTICLE>"
                  "<ARTICLE DATE=\"15\"><TEXT>keep</TEXT><TEXT>mine too</TEXT></ARTICLE>"));
+    // What the other computer's save kept of this one's version when both changed an entry.
+    const QString kept = "Diary20263.xml.conflict-20260315-120500";
+    WriteFile(dir.filePath(kept), MonthXml("<ARTICLE DATE=\"21\"><TEXT>mine, changed there too</TEXT></ARTICLE>"));
     WriteFile(path + ".tmp",
         MonthXml("<ARTICLE DATE=\"9\"><TEXT>there</TEXT></ARTICLE>"
                  "<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
@@ -630,9 +634,40 @@ void TestMainForm::syncToolsVersions_areFollowedAndNamedWhileTheWindowStaysActiv
 
     QTRY_VERIFY(window.Month()->DaysWithEntries().contains(9));
     QTRY_COMPARE(window.messages.size(), 1);
-    QVERIFY2(window.messages.first().contains("「" + copy + "」: この日記にない記事がある日 3日、15日"),
+    QVERIFY2(window.messages.first().contains("「" + copy + "」: この日記にない記事がある日 3日、15日")
+            && window.messages.first().contains("「" + kept + "」: この日記にない記事がある日 21日"),
         qPrintable(window.messages.first()));
     QTRY_VERIFY(!QFile::exists(lockCopy));
+}
+
+// The copy a save keeps beside the month is named by the save; the folder's follower, which names
+// such copies from other computers, does not name it again. A sync tool's copy that only adds
+// entries goes into its month at the month's next save, and is named as taken in.
+void TestMainForm::conflictCopies_ownSaveNamedOnce_syncCopyTakenInAndNamed()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(MarchFile);
+    WriteFile(path, MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    window.ClickTitle(0);
+    QTest::mouseClick(window.Editor()->viewport(), Qt::LeftButton);
+    window.Type("mine ");
+    window.ClickTitle(0);
+    WriteFile(path, MonthXml("<ARTICLE DATE=\"15\"><TEXT>theirs</TEXT></ARTICLE>"));
+    window.Pick(QDate(2026, 4, 1));
+    QTRY_COMPARE(window.messages.size(), 1);
+    QVERIFY2(window.messages.first().contains(".conflict-"), qPrintable(window.messages.first()));
+    // A sync tool's copy arriving afterwards is named alone; the next save takes in what it adds.
+    const QString copy = "Diary20264.sync-conflict-20260315-120000-ABCDEFG.xml";
+    WriteFile(dir.filePath(copy), MonthXml("<ARTICLE DATE=\"2\"><TEXT>offline</TEXT></ARTICLE>"));
+    QTRY_COMPARE(window.messages.size(), 2);
+    QVERIFY2(!window.messages.last().contains(".conflict-") && window.messages.last().contains("2日"),
+        qPrintable(window.messages.last()));
+    window.Pick(QDate(2026, 5, 1));
+    QVERIFY(ReadFile(dir.filePath("Diary20264.xml")).contains("offline"));
+    QTRY_COMPARE(window.messages.size(), 3);
+    QVERIFY2(window.messages.last().contains("「" + copy + ".merged」"), qPrintable(window.messages.last()));
 }
 
 void TestMainForm::unloadedMonth_refusesEditingInJapanese_data()

@@ -50,6 +50,20 @@ DayEntries EntriesOf(const XmlDocument *doc, int day)
     return entries;
 }
 
+// The entries of a month that no day holds: in an ARTICLE that names no day, or in none.
+QStringList UndatedTexts(const XmlDocument &doc)
+{
+    QStringList texts;
+    for (const XmlNode &entry : doc.getElementsByTagName(DiaryNames::Text)) {
+        const XmlNode parent = entry.parentNode();
+        const bool dated
+            = !parent.isNull() && parent.nodeName() == DiaryNames::Article && MonthRules::ArticleDay(parent);
+        if (!dated && !MonthRules::IsBlank(entry.text()))
+            texts.append(entry.text());
+    }
+    return texts;
+}
+
 void PutInDay(XmlDocument &disk, const XmlDocument &mine, int day)
 {
     for (const XmlNode &article : ArticlesOf(mine, day))
@@ -131,6 +145,12 @@ std::vector<int> Merge(
 
 std::optional<std::vector<int>> TakeInCopy(XmlDocument &month, const XmlDocument &copy)
 {
+    // What no day holds cannot be put in its place: such a copy is the user's to look into.
+    const QStringList held = UndatedTexts(month);
+    for (const QString &text : UndatedTexts(copy)) {
+        if (!held.contains(text))
+            return std::nullopt;
+    }
     std::vector<std::optional<std::vector<EntryMerge::Pick>>> unions;
     for (int day = FirstDay; day <= LastDay; ++day) {
         unions.push_back(EntryMerge::Union(EntriesOf(&month, day).texts, EntriesOf(&copy, day).texts));

@@ -277,6 +277,8 @@ void TestMonthMerge::saveMonth_syncToolsCopy_takenInWhenItOnlyAdds_data()
         << Month(Rain + walk) << QStringList {} << Month(Rain + Milk + walk) << true;
     const QByteArray teaAdded = Month(Rain + Day(4, "<TEXT>a&amp;b</TEXT><TEXT>Tea</TEXT><TEXT>Milk</TEXT>"));
     QTest::newRow("an entry added on one day") << teaAdded << QStringList {} << teaAdded << true;
+    QTest::newRow("an entry of no day") << Month(Rain + Milk + "<ARTICLE DATE=\"x\"><TEXT>odd</TEXT></ARTICLE>")
+                                        << QStringList {} << Month(Rain + Milk) << false;
     QTest::newRow("an entry changed: the user's to compare")
         << Month(Rain + Juice) << QStringList { "7 add Park" } << Month(Rain + Milk + park) << false;
 }

@@ -26,8 +26,9 @@ private:
     // The loaded month is read again when another program changed its file, the new file can be
     // read and nothing is unsaved.
     void FollowChangesElsewhere();
-    // Sync tools' copies of months beside the month files, each named once: those there at start,
-    // then each as it appears.
+    // Sync tools' copies of months beside the month files, the other versions that saves on other
+    // computers kept beside them, and the copies a save took in, each named once: those there at
+    // start, then each as it appears.
     void ReportConflictCopies();
     QString DescribeConflictCopy(const QString &name) const;
 

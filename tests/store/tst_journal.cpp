@@ -26,7 +26,7 @@ JournalContent FullContent()
                              "\x93\xFA\x8B\x4C\xB1</TEXT></ARTICLE></DIARY>\n";
     return JournalContent { QStringLiteral("2026"), QStringLiteral("3"), 15, month + QByteArray(1, '\0'), true,
         QByteArray("<DIARY/>\n"), { 3, 15, 31 }, 2, QStringLiteral(u"今日は晴れ。\r\n散歩 🌸"),
-        "0123456789abcdef0123456789abcdef", "/media/\x93\xFA\x8B\x4C/STICK1" };
+        "0123456789abcdef0123456789abcdef", "/media/\x93\xFA\x8B\x4C/STICK1", "803-1a2b" };
 }
 
 mode_t ModeOf(const QString &path)
@@ -100,17 +100,26 @@ void TestJournal::decode_damagedJournal_isNeverApplied()
         return body + "sha256=" + QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex() + '\n';
     };
     // Another version with a digest that matches: only the version line can refuse it.
-    const QByteArray other = signedAgain(whole.chopped(72).replace("NOTERRA-JOURNAL 2\n", "NOTERRA-JOURNAL 3\n"));
+    const QByteArray other = signedAgain(whole.chopped(72).replace("NOTERRA-JOURNAL 3\n", "NOTERRA-JOURNAL 4\n"));
     QVERIFY(!JournalFormat::Decode(other, &reason));
     QVERIFY2(reason.contains(u"形式"), qPrintable(reason));
-    // The first version, as the program before left it, knew nothing of the diary and still reads.
-    JournalContent first = FullContent();
+    // The versions before, as the programs before left them, knew nothing of the diary or of the
+    // folder's inode and still read.
+    JournalContent second = FullContent();
+    second.folderIdentity.clear();
+    const QByteArray secondVersion = signedAgain(JournalFormat::Encode(second)
+                                                     .chopped(72)
+                                                     .replace("NOTERRA-JOURNAL 3\n", "NOTERRA-JOURNAL 2\n")
+                                                     .replace("identity=\n", ""));
+    QVERIFY(JournalFormat::Decode(secondVersion, &reason) == second);
+    JournalContent first = second;
     first.diaryId.clear();
     first.folderPath.clear();
     const QByteArray firstVersion = signedAgain(JournalFormat::Encode(first)
                                                     .chopped(72)
-                                                    .replace("NOTERRA-JOURNAL 2\n", "NOTERRA-JOURNAL 1\n")
+                                                    .replace("NOTERRA-JOURNAL 3\n", "NOTERRA-JOURNAL 1\n")
                                                     .replace("diary=\n", "")
+                                                    .replace("identity=\n", "")
                                                     .replace("folder=0\n", ""));
     QVERIFY(JournalFormat::Decode(firstVersion, &reason) == first);
 }

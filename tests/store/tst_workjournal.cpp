@@ -1,3 +1,4 @@
+#include "smalldisk.h"
 #include "store/diaryfolder.h"
 #include "store/diarymonth.h"
 #include "store/workjournal.h"
@@ -20,6 +21,10 @@ private slots:
     void follows_unsavedState();
     void restoredWork_isKeptUntilSaved();
     void unwritableStateFolder_failsOnce();
+    void idFileChanged_workStillComesBack_data();
+    void idFileChanged_workStillComesBack();
+    void copyOfTheFolder_isToldWhereTheWorkWasWritten();
+    void lastWriteFailed_keepsThePreviousAndIsToldOnce();
 
 private:
     QStringList Journals() const
@@ -37,6 +42,17 @@ private:
         month.SelectDay(3);
         QVERIFY(month.SetEntryText(month.AppendEntry(Fixtures::FakeCalendar(3)), text));
     }
+
+    // Unsaved work in March 2001, a month without a file, left by a program that then crashed.
+    void Crash(const DiaryFolder &folder, const QString &text)
+    {
+        DiaryMonth month(folder);
+        month.Load(QStringLiteral("2001"), QStringLiteral("3"));
+        WorkJournal journal(month, [] { return ShownWork(); });
+        Edit(month, text);
+        Settle(journal);
+    }
+    QString IdFile() const { return m_diary->filePath(QStringLiteral(".noterra.id")); }
 
     QTemporaryDir m_state;
     std::unique_ptr<QTemporaryDir> m_diary;
@@ -132,6 +148,133 @@ void TestWorkJournal::unwritableStateFolder_failsOnce()
     Settle(journal);
     QTest::qWait(20);
     QCOMPARE(failed.size(), 1);
+}
+
+// What stands at .noterra.id when the first journal is written (before) and what a sync tool, an
+// editor or the user left there by the next start (after); the id file is the user's from then on.
+void TestWorkJournal::idFileChanged_workStillComesBack_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QString>("copy"); // a sync tool's copy of the id file that takes the id made first
+    const QByteArray other = "ffffffffffffffffffffffffffffffff\n";
+    QTest::newRow("deleted") << "" << QByteArray("-") << "";
+    QTest::newRow("another computer's id") << "" << other << "";
+    QTest::newRow("saved again with a byte order mark") << "" << QByteArray("\xEF\xBB\xBF{id}") << "";
+    QTest::newRow("saved again with CRLF, in capitals") << "" << QByteArray("{ID}\r\n") << "";
+    QTest::newRow("holds no id") << "" << QByteArray("not an id\n") << "";
+    QTest::newRow("a link to another diary's id") << "" << QByteArray("link") << "";
+    QTest::newRow("another id, ours in a Syncthing copy")
+        << "" << other << ".noterra.sync-conflict-20261208-101010-ABCDEFG.id";
+    QTest::newRow("another id, ours in a Dropbox copy")
+        << "" << other << ".noterra (pc's conflicted copy 2026-12-08).id";
+    QTest::newRow("a folder from the start") << "folder" << QByteArray() << "";
+    QTest::newRow("the disk full from the start") << "full" << QByteArray() << "";
+}
+
+void TestWorkJournal::idFileChanged_workStillComesBack()
+{
+    QFETCH(QString, before);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, copy);
+    std::optional<SmallDisk> disk;
+    if (before == "folder")
+        QVERIFY(QDir().mkdir(IdFile()));
+    if (before == "full") {
+        disk.emplace(m_diary->path(), SmallDisk::Page * 4);
+        if (!disk->mounted())
+            QSKIP(qPrintable("no small disk of the test's own: " + disk->error()));
+        QVERIFY(disk->LeaveFree(0));
+    }
+    const DiaryFolder folder(m_diary->path());
+    Crash(folder, QStringLiteral("kept"));
+    const QByteArray id = Fixtures::ReadFile(IdFile()).trimmed();
+    if (!copy.isEmpty())
+        QVERIFY(Fixtures::WriteFile(m_diary->filePath(copy), id + '\n'));
+    if (!after.isEmpty())
+        QFile::remove(IdFile());
+    if (after == "link")
+        QVERIFY(QFile::link(m_state.filePath(QStringLiteral("elsewhere.id")), IdFile())
+            && Fixtures::WriteFile(m_state.filePath(QStringLiteral("elsewhere.id")), id));
+    else if (after != "-" && !after.isEmpty())
+        QVERIFY(Fixtures::WriteFile(IdFile(), QByteArray(after).replace("{id}", id).replace("{ID}", id.toUpper())));
+    const QFileInfo stood(IdFile());
+    const QByteArray left = Fixtures::ReadFile(IdFile());
+
+    DiaryMonth month(folder);
+    WorkJournal journal(month, [] { return ShownWork(); });
+    const JournalPlace::Found found = journal.Find();
+    QVERIFY2(found.content, qPrintable(found.notices.join(u'\n')));
+    QCOMPARE(found.notices, QStringList());
+    QCOMPARE(found.writtenFor, QString());
+    month.Restore(*found.content);
+    journal.Adopt(found.path);
+    Edit(month, QStringLiteral("more"));
+    Settle(journal);
+    QCOMPARE(month.Rows().front().title, QStringLiteral("kept"));
+    QCOMPARE(Journals().size(), 1);
+    // The program never rewrites or removes an id file it did not just make.
+    QCOMPARE(QFileInfo(IdFile()).exists() || QFileInfo(IdFile()).isSymLink(), stood.exists() || stood.isSymLink());
+    QCOMPARE(QFileInfo(IdFile()).isDir(), stood.isDir());
+    if (stood.exists() && !stood.isDir() && after != "-")
+        QCOMPARE(Fixtures::ReadFile(IdFile()), left);
+    if (!copy.isEmpty())
+        QCOMPARE(Fixtures::ReadFile(m_diary->filePath(copy)), id + '\n');
+}
+
+// A copy of the diary (cp -a) has the same id: its work comes back there only once the original
+// folder is gone, and then with the folder it was written in.
+void TestWorkJournal::copyOfTheFolder_isToldWhereTheWorkWasWritten()
+{
+    QTemporaryDir copyDir;
+    {
+        const DiaryFolder original(m_diary->path());
+        Crash(original, QStringLiteral("original"));
+    }
+    QVERIFY(QFile::copy(IdFile(), copyDir.filePath(QStringLiteral(".noterra.id"))));
+    const DiaryFolder copy(copyDir.path());
+    DiaryMonth month(copy);
+    WorkJournal journal(month, [] { return ShownWork(); });
+    JournalPlace::Found found = journal.Find();
+    QVERIFY(!found.content);
+    QCOMPARE(found.notices.size(), 1);
+    QVERIFY2(found.notices.front().contains(m_diary->path()) && found.notices.front().contains(Journals().front()),
+        qPrintable(found.notices.front()));
+    QVERIFY(m_diary->remove());
+    found = journal.Find();
+    QVERIFY(found.content);
+    QCOMPARE(found.writtenFor, m_diary->path());
+}
+
+// The write as the program ends fails: the journal before it comes back, and the next start says
+// that the last moments may be missing, once.
+void TestWorkJournal::lastWriteFailed_keepsThePreviousAndIsToldOnce()
+{
+    const DiaryFolder folder(m_diary->path());
+    {
+        DiaryMonth month(folder);
+        month.Load(QStringLiteral("2001"), QStringLiteral("3"));
+        WorkJournal journal(month, [] { return ShownWork(); });
+        Edit(month, QStringLiteral("first"));
+        Settle(journal);
+        QCOMPARE(Journals().size(), 1);
+        // Something in the way of the temporary file that the journal's write replaces.
+        const QString path = m_state.filePath(QStringLiteral("noterra/") + Journals().front());
+        QVERIFY(QDir().mkpath(path + QStringLiteral(".tmp/in the way")));
+        Edit(month, QStringLiteral("second"));
+        QTest::qWait(0);
+        QVERIFY(!journal.Flush());
+        QVERIFY(QDir(path + QStringLiteral(".tmp")).removeRecursively());
+    }
+    DiaryMonth month(folder);
+    WorkJournal journal(month, [] { return ShownWork(); });
+    JournalPlace::Found found = journal.Find();
+    QVERIFY(found.content);
+    month.Restore(*found.content);
+    QCOMPARE(month.Rows().back().title, QStringLiteral("first"));
+    QCOMPARE(found.notices.size(), 1);
+    QVERIFY2(found.notices.front().contains(u"最後の"), qPrintable(found.notices.front()));
+    QCOMPARE(journal.Find().notices, QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestWorkJournal)

@@ -1,6 +1,7 @@
 #include "store/journalfile.h"
 #include "store/journalformat.h"
 #include "store/journalwriter.h"
+#include "store/runtimelock.h"
 
 #include "base/storeerror.h"
 
@@ -12,6 +13,8 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +57,7 @@ private slots:
     void writer_failure_isReportedOncePerRun();
     void somethingInTheWay_neitherHoldsNorIsFollowed_data();
     void somethingInTheWay_neitherHoldsNorIsFollowed();
+    void runtimeFolderTakenByAnotherAccount_locksStillHold();
 
 private:
     QTemporaryDir m_scratch;
@@ -294,6 +298,34 @@ void TestJournal::somethingInTheWay_neitherHoldsNorIsFollowed()
     QCOMPARE(JournalFile::Read(path).content.has_value(), written);
     QCOMPARE(ModeOf(shared.path()), mode_t(01777));
     QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == otherBytes);
+}
+
+// Without XDG_RUNTIME_DIR, another local account that made /tmp/noterra-<uid> first must not keep
+// this account's program from starting, nor take its locks.
+void TestJournal::runtimeFolderTakenByAnotherAccount_locksStillHold()
+{
+    const QByteArray shared = "/tmp/noterra-" + QByteArray::number(geteuid());
+    QTemporaryDir theirs, state;
+    if (geteuid() != 0 || unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        QSKIP("another account's folder needs root and a mount namespace of the test's own");
+    QVERIFY(
+        (mkdir(shared, 0700) == 0 || errno == EEXIST) && chown(QFile::encodeName(theirs.path()), 65534, 65534) == 0);
+    QVERIFY(mount(QFile::encodeName(theirs.path()).constData(), shared, nullptr, MS_BIND, nullptr) == 0);
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR"), savedState = qgetenv("XDG_STATE_HOME");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    QString failure;
+    try {
+        const RuntimeLock lock(QStringLiteral("diary"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeLock::Held, RuntimeLock(QStringLiteral("diary")));
+    } catch (const StoreError &error) {
+        failure = error.message();
+    }
+    umount2(shared, MNT_DETACH);
+    qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    qputenv("XDG_STATE_HOME", savedState);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(QDir(theirs.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestJournal)

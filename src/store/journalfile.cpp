@@ -250,7 +250,7 @@ void Write(const QString &path, const QByteArray &bytes)
 void Remove(const QString &path)
 {
     const QByteArray target = QFile::encodeName(path);
-    for (const QByteArray &name : { target, target + ".tmp" }) {
+    for (const QByteArray &name : { target, target + ".tmp", target + ".told" }) {
         if (unlink(name.constData()) != 0 && errno != ENOENT)
             Fail(path, errno);
     }

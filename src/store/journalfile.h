@@ -52,7 +52,7 @@ QStringList All();
 // refuses a folder that is a symbolic link. Throws StoreError with the reason in Japanese.
 void Write(const QString &path, const QByteArray &bytes);
 
-// Deletes the journal at path and what a cut-off write left beside it, and syncs the folder, so
+// Deletes the journal at path and what a cut-off write or a notice left beside it, and syncs the folder, so
 // that a removed journal does not come back after a power cut. Throws StoreError.
 void Remove(const QString &path);
 

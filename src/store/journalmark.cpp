@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace JournalMark {
 
 namespace {
@@ -43,6 +45,15 @@ void Leave(const QString &journalPath)
         return;
     }
     qWarning("Noterra: the last journal write failed, and no sign of it could be left for the next start");
+}
+
+bool FirstTold(const QString &journalPath)
+{
+    const int fd = open(QFile::encodeName(journalPath + QStringLiteral(".told")).constData(),
+        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        close(fd);
+    return fd >= 0 || errno != EEXIST;
 }
 
 bool Take(const QString &journalPath)

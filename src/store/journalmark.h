@@ -15,4 +15,8 @@ void Leave(const QString &journalPath);
 // Whether a sign was left for the journal at path; the sign goes, so that it is told once.
 bool Take(const QString &journalPath);
 
+// Whether the journal at path, which another folder's program will bring back, is named to the user
+// for the first time; that it was is remembered beside it until the journal goes.
+bool FirstTold(const QString &journalPath);
+
 }

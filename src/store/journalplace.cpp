@@ -48,15 +48,18 @@ JournalPlace::Found JournalPlace::Find()
             found.notices.append(QStringLiteral("この日記の%1がもう一つ見つかりました。新しいほうを元に戻し、"
                                                 "フォルダー「%2」で書いた古いほうは使わずに「%3」として残しました。")
                                      .arg(Words::Journal, Written(*work), SetAside(path)));
-        } else if (tie == Tie::Copy) {
-            found.notices.append(
-                QStringLiteral("この日記のコピーがフォルダー「%1」にあり、その%2が「%3」に残っています。"
-                               "そのフォルダーの日記を開くと元に戻ります。")
-                    .arg(Written(*work), Words::Journal, QDir::toNativeSeparators(path)));
-        } else {
+        } else if (tie == Tie::Unsure && work->diaryId.isEmpty() && work->folderIdentity.isEmpty()) {
             found.notices.append(QStringLiteral("フォルダー「%1」で書いた%2が見つかりましたが、この日記のものだと"
                                                 "確かめられないため、使わずに「%3」として残しました。")
                                      .arg(Written(*work), Words::Journal, SetAside(path)));
+        } else if (JournalMark::FirstTold(path)) {
+            // It may be the work of the diary that now stands elsewhere, which brings it back there.
+            found.notices.append(
+                (tie == Tie::Copy ? QStringLiteral("この日記のコピーがフォルダー「%1」にあり、その%2が「%3」に"
+                                                   "残っています。そのフォルダーの日記を開くと元に戻ります。")
+                                  : QStringLiteral("フォルダー「%1」で書いた%2が見つかりましたが、この日記のものだと"
+                                                   "確かめられないため、使わずに「%3」に残してあります。"))
+                    .arg(Written(*work), Words::Journal, QDir::toNativeSeparators(path)));
         }
     }
     TellUnfinished(tied, found);
@@ -106,6 +109,9 @@ JournalPlace::Tie JournalPlace::TieOf(const QString &path, const JournalContent 
         return Tie::Ours;
     if (sameId)
         return Tie::Copy;
+    // The folder moved with its id lost, or with none it could take.
+    if (sameInode && (work.diaryId.isEmpty() || here.id.isEmpty()))
+        return Tie::Ours;
     // Named by the path alone, it may be the work of another diary that once stood at this path.
     if (samePath && work.diaryId.isEmpty() && work.folderIdentity.isEmpty() && ProvablyHere(work))
         return Tie::Ours;

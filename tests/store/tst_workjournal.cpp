@@ -215,7 +215,7 @@ void TestWorkJournal::copyOfTheFolder_isToldWhereTheWorkWasWritten()
     QVERIFY2(notices.size() == 1 && notices.front().contains(m_diary->path())
             && notices.front().contains(Journals().front()),
         qPrintable(notices.join(u'\n')));
-    QVERIFY(m_diary->remove() && journal.Find().writtenFor == m_diary->path());
+    QVERIFY(journal.Find().notices.isEmpty() && m_diary->remove() && journal.Find().writtenFor == m_diary->path());
 }
 
 // The write as the program ends fails: the journal before it comes back, and the next start says

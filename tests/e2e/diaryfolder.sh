@@ -7,10 +7,9 @@
 # the first says so in a message box and, once the box is closed, ends with a failure status,
 # neither touching a file. A program that ends leaves a lock that is not its own where it is. A
 # program killed with SIGKILL leaves its lock behind, and the next start takes the lock over, as it
-# does an empty lock that a power cut left, with a notice the lock of a program on another
-# computer, and a lock whose number another program has since (after a restart, or of the same name
-# in another folder). A folder the program may only read opens. A program that cannot tell its
-# folder (no /proc, in a mount namespace of its own) says so and ends without touching a file.
+# does an empty lock that a power cut left and, with a notice, the lock of a program on another
+# computer. A program that cannot tell its folder (no /proc, in a mount namespace of its own) says
+# so and ends without touching a file.
 #
 # Usage: diaryfolder.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY
 set -uo pipefail

@@ -150,9 +150,8 @@ void TestWorkJournal::unwritableStateFolder_failsOnce()
     QCOMPARE(failed.size(), 1);
 }
 
-// What a sync tool, an editor or the user left at .noterra.id by the next start ("-" deleted), with
-// a sync tool's copy of the id file that holds the id made first; or what stood there from the
-// first journal on (a folder, a full disk). The id file is the user's from then on.
+// What a sync tool, an editor or the user left at .noterra.id by the next start ("-" deleted), with a
+// sync tool's copy of it holding the id made first; or what stood there from the first journal on.
 void TestWorkJournal::idFileChanged_workStillComesBack_data()
 {
     QTest::addColumn<QByteArray>("state");
@@ -202,8 +201,7 @@ void TestWorkJournal::idFileChanged_workStillComesBack()
     QVERIFY(copy.isEmpty() || Fixtures::ReadFile(m_diary->filePath(copy)) == id);
 }
 
-// A copy of the diary (cp -a) has the same id: its work comes back there only once the original
-// folder is gone, and then with the folder it was written in.
+// A copy (cp -a) has the same id: it names the original's work once, and takes it once that is gone.
 void TestWorkJournal::copyOfTheFolder_isToldWhereTheWorkWasWritten()
 {
     QTemporaryDir copyDir;
@@ -211,15 +209,12 @@ void TestWorkJournal::copyOfTheFolder_isToldWhereTheWorkWasWritten()
     QVERIFY(QFile::copy(IdFile(), copyDir.filePath(QStringLiteral(".noterra.id"))));
     DiaryMonth month { DiaryFolder(copyDir.path()) };
     WorkJournal journal(month, [] { return ShownWork(); });
-    const QStringList notices = journal.Find().notices;
-    QVERIFY2(notices.size() == 1 && notices.front().contains(m_diary->path())
-            && notices.front().contains(Journals().front()),
-        qPrintable(notices.join(u'\n')));
+    const QString notice = journal.Find().notices.join(u'\n');
+    QVERIFY2(notice.contains(m_diary->path()) && notice.contains(Journals().front()), qPrintable(notice));
     QVERIFY(journal.Find().notices.isEmpty() && m_diary->remove() && journal.Find().writtenFor == m_diary->path());
 }
 
-// The write as the program ends fails: the journal before it comes back, and the next start says
-// that the last moments may be missing, once.
+// The write as the program ends fails: the journal before it comes back, with a notice once.
 void TestWorkJournal::lastWriteFailed_keepsThePreviousAndIsToldOnce()
 {
     const DiaryFolder folder(m_diary->path());
@@ -228,11 +223,11 @@ void TestWorkJournal::lastWriteFailed_keepsThePreviousAndIsToldOnce()
     WorkJournal journal(month, [] { return ShownWork(); });
     month.Restore(*journal.Find().content);
     // Something in the way of the temporary file that the journal's write replaces.
-    const QString blocker = m_state.filePath(QStringLiteral("noterra/") + Journals().front() + ".tmp/x");
-    QVERIFY(QDir().mkpath(blocker));
+    const QString blocker = m_state.filePath(QStringLiteral("noterra/") + Journals().front() + ".tmp");
+    QVERIFY(QDir().mkpath(blocker + "/x"));
     Edit(month, QStringLiteral("second"));
     Settle(journal);
-    QVERIFY(QDir(blocker + "/..").removeRecursively());
+    QVERIFY(QDir(blocker).removeRecursively());
     JournalPlace::Found found = journal.Find();
     QVERIFY2(
         found.notices.size() == 1 && found.notices.front().contains(u"最後の"), qPrintable(found.notices.join(u'\n')));

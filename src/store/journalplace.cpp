@@ -30,6 +30,7 @@ JournalPlace::Found JournalPlace::Find()
     }
     const QByteArray folder = QFile::encodeName(m_folder.Path());
     const Here here { DiaryId::Read(folder), DiaryId::Copies(folder) };
+    // This folder's journals, whose last write before an end may have failed.
     QStringList tied { JournalFile::PathFor(FolderPath()) };
     if (!here.id.isEmpty())
         tied.append(JournalFile::PathFor(here.id, FolderPath()));
@@ -38,28 +39,14 @@ JournalPlace::Found JournalPlace::Find()
         const Tie tie = work ? TieOf(path, *work, here) : Tie::None;
         if (tie == Tie::None)
             continue;
-        tied.append(path);
         // A save that was done, cut off before its journal went: the work is in the month already.
         if (tie == Tie::Ours && DiaryMonth::AlreadySaved(*work, m_folder)) {
             JournalFile::Remove(path);
         } else if (tie == Tie::Ours && !found.content) {
+            tied.append(path);
             Take(path, std::move(*work), found);
-        } else if (tie == Tie::Ours) {
-            found.notices.append(QStringLiteral("この日記の%1がもう一つ見つかりました。新しいほうを元に戻し、"
-                                                "フォルダー「%2」で書いた古いほうは使わずに「%3」として残しました。")
-                                     .arg(Words::Journal, Written(*work), SetAside(path)));
-        } else if (tie == Tie::Unsure && work->diaryId.isEmpty() && work->folderIdentity.isEmpty()) {
-            found.notices.append(QStringLiteral("フォルダー「%1」で書いた%2が見つかりましたが、この日記のものだと"
-                                                "確かめられないため、使わずに「%3」として残しました。")
-                                     .arg(Written(*work), Words::Journal, SetAside(path)));
-        } else if (JournalMark::FirstTold(path)) {
-            // It may be the work of the diary that now stands elsewhere, which brings it back there.
-            found.notices.append(
-                (tie == Tie::Copy ? QStringLiteral("この日記のコピーがフォルダー「%1」にあり、その%2が「%3」に"
-                                                   "残っています。そのフォルダーの日記を開くと元に戻ります。")
-                                  : QStringLiteral("フォルダー「%1」で書いた%2が見つかりましたが、この日記のものだと"
-                                                   "確かめられないため、使わずに「%3」に残してあります。"))
-                    .arg(Written(*work), Words::Journal, QDir::toNativeSeparators(path)));
+        } else {
+            Name(path, tie, *work, found);
         }
     }
     TellUnfinished(tied, found);
@@ -124,6 +111,27 @@ void JournalPlace::Take(const QString &path, JournalContent work, Found &found) 
     if (!work.folderPath.isEmpty() && work.folderPath != FolderPath())
         found.writtenFor = Written(work);
     found.content = std::move(work);
+}
+
+void JournalPlace::Name(const QString &path, Tie tie, const JournalContent &work, Found &found) const
+{
+    if (tie == Tie::Ours) {
+        found.notices.append(QStringLiteral("この日記の%1がもう一つ見つかりました。新しいほうを元に戻し、"
+                                            "フォルダー「%2」で書いた古いほうは使わずに「%3」として残しました。")
+                                 .arg(Words::Journal, Written(work), SetAside(path)));
+    } else if (tie == Tie::Unsure && work.diaryId.isEmpty() && work.folderIdentity.isEmpty()) {
+        found.notices.append(QStringLiteral("フォルダー「%1」で書いた%2が見つかりましたが、この日記のものだと"
+                                            "確かめられないため、使わずに「%3」として残しました。")
+                                 .arg(Written(work), Words::Journal, SetAside(path)));
+    } else if (JournalMark::FirstTold(path)) {
+        // It may be the work of the diary that now stands elsewhere, which brings it back there.
+        found.notices.append(
+            (tie == Tie::Copy ? QStringLiteral("この日記のコピーがフォルダー「%1」にあり、その%2が「%3」に"
+                                               "残っています。そのフォルダーの日記を開くと元に戻ります。")
+                              : QStringLiteral("フォルダー「%1」で書いた%2が見つかりましたが、この日記のものだと"
+                                               "確かめられないため、使わずに「%3」に残してあります。"))
+                .arg(Written(work), Words::Journal, QDir::toNativeSeparators(path)));
+    }
 }
 
 QString JournalPlace::Written(const JournalContent &work) const

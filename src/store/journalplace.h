@@ -63,6 +63,8 @@ private:
     bool NamedHere(const QString &path, const Here &here) const;
     std::optional<JournalContent> Open(const QString &path, const Here &here, Found &found) const;
     void Take(const QString &path, JournalContent work, Found &found) const;
+    // Tells the user of a journal of this folder that is not brought back, and where it is.
+    void Name(const QString &path, Tie tie, const JournalContent &work, Found &found) const;
     QString Written(const JournalContent &work) const;
     bool ProvablyHere(const JournalContent &work) const;
     QString SetAside(const QString &path) const;

@@ -17,6 +17,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -53,21 +54,24 @@ Sign ReadSign(const QString &path)
     return sign;
 }
 
-// The executable that runs as pid, as the system names it; empty when it cannot be told.
-QString ExecutableOf(qint64 pid)
+// The executable that runs as pid, byte for byte as the system names it (a folder named in
+// Shift_JIS stays as it is); empty when it cannot be told.
+QByteArray ExecutableOf(qint64 pid)
 {
-    QString path = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
+    QByteArray path(4096, Qt::Uninitialized);
+    const ssize_t length = ::readlink("/proc/" + QByteArray::number(pid) + "/exe", path.data(), size_t(path.size()));
+    path.truncate(std::max<ssize_t>(length, 0));
     // A program whose file was replaced since it started (a new version installed) runs on all the same.
-    const QString deleted = QStringLiteral(" (deleted)");
-    if (path.endsWith(deleted))
-        path.chop(deleted.size());
+    if (path.endsWith(" (deleted)"))
+        path.chop(10);
     return path;
 }
 
 // The name of the program that runs as pid, as the sign names it; empty when it cannot be told.
 QString ProgramName(qint64 pid)
 {
-    return QFileInfo(ExecutableOf(pid)).fileName();
+    const QByteArray executable = ExecutableOf(pid);
+    return QFile::decodeName(executable.mid(executable.lastIndexOf('/') + 1));
 }
 
 // A program of this computer that holds the diary under another runtime folder, or a version from
@@ -82,11 +86,9 @@ bool HeldHereBy(const Sign &sign, const DiaryFolder &folder)
         return false;
     if (::kill(pid_t(sign.pid), 0) != 0 && errno == ESRCH)
         return false;
-    const QString executable = ExecutableOf(sign.pid);
-    const QString itsFolder = DiaryFolder::IdentityOf(QFile::encodeName(QFileInfo(executable).path()));
-    if (!itsFolder.isEmpty() && itsFolder != folder.Identity())
-        return false;
-    return !sign.program.isEmpty() && QFileInfo(executable).fileName() == sign.program;
+    const QByteArray executable = ExecutableOf(sign.pid);
+    return !sign.program.isEmpty() && ProgramName(sign.pid) == sign.program
+        && DiaryFolder::IdentityOf(executable.left(executable.lastIndexOf('/'))) == folder.Identity();
 }
 
 // whatThen says what to do when no window of the diary is to be seen.

@@ -211,6 +211,7 @@ for holder in "$folder/sleeper:another-boot" "$work/elsewhere/noterra:$(cat /pro
     took_over "the stale sign of ${holder%:*}" stale-sign
 done
 # A folder the program may only read opens, and the program writes nothing into it.
+# shellcheck disable=SC2016 # the inner shell expands its own arguments
 QT_QPA_PLATFORM=xcb unshare --mount sh -c 'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" && exec "$0"' \
     "$folder/noterra" "$folder" >>"$program_log" 2>&1 &
 app=$!

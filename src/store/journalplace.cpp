@@ -13,10 +13,33 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <utility>
+
+namespace {
+
+// The folder's device and inode, with its birth where the file system keeps it: an inode number is
+// given again to a folder made after another was deleted, which must not take up that one's work.
+QByteArray BornIdentity(const DiaryFolder &folder)
+{
+    struct statx info
+    {
+    };
+    const QByteArray identity = folder.Identity().toLatin1();
+    if (statx(AT_FDCWD, QFile::encodeName(folder.Path()).constData(), 0, STATX_BTIME, &info) != 0
+        || (info.stx_mask & STATX_BTIME) == 0)
+        return identity;
+    return identity + '-' + QByteArray::number(quint64(info.stx_btime.tv_sec), 16) + '-'
+        + QByteArray::number(info.stx_btime.tv_nsec, 16);
+}
+
+}
 
 JournalPlace::JournalPlace(DiaryFolder folder)
     : m_folder(std::move(folder))
+    , m_identity(BornIdentity(m_folder))
 {
 }
 

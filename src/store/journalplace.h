@@ -43,7 +43,7 @@ public:
     QString Path();
     QByteArray Id();
     QByteArray FolderPath() const { return m_folder.OpenedPath(); }
-    QByteArray FolderIdentity() const { return m_folder.Identity().toLatin1(); }
+    QByteArray FolderIdentity() const { return m_identity; }
 
 private:
     enum class Tie
@@ -72,6 +72,7 @@ private:
     void Decide();
 
     const DiaryFolder m_folder;
+    const QByteArray m_identity;
     std::mutex m_mutex;
     bool m_decided = false;
     QByteArray m_id;

@@ -124,11 +124,16 @@ bool MainForm::RestoreJournal()
     m_journal->Adopt(found.path);
     m_dayView->ShowCalendarDay();
     m_dayView->OpenRestored(work);
+    // Work written in another folder (a copy of the diary, a folder moved) is named by where it was
+    // written, so that the user can tell whether it belongs here.
+    const QString where = found.writtenFor.isEmpty()
+        ? QString()
+        : QStringLiteral("この内容は、フォルダー「%1」の日記で書いていたものです。").arg(found.writtenFor);
     m_notices->Tell(MessageKind::Notice,
         QStringLiteral("前回は、%4する前にプログラムが終わりました。そのとき書いていた%1年%2月の内容を元に戻し、"
-                       "%3日を開いています。まだ%4していないので、いつもどおりほかの月へ移るか"
+                       "%3日を開いています。%5まだ%4していないので、いつもどおりほかの月へ移るか"
                        "「保管しておわり」で%4してください。")
-            .arg(m_month->Year(), m_month->Month(), QString::number(m_dayView->ShownDate().day()), Words::Save));
+            .arg(m_month->Year(), m_month->Month(), QString::number(m_dayView->ShownDate().day()), Words::Save, where));
     return true;
 }
 

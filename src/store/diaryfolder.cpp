@@ -35,6 +35,11 @@ QString Shown(const QByteArray &path)
     return QDir::toNativeSeparators(QFile::decodeName(path));
 }
 
+QString IdentityText(const struct stat &info)
+{
+    return QStringLiteral("%1-%2").arg(quint64(info.st_dev), 0, 16).arg(quint64(info.st_ino), 0, 16);
+}
+
 }
 
 DiaryFolder::DiaryFolder(const QByteArray &path)
@@ -79,9 +84,15 @@ QString DiaryFolder::Shown(const QString &text) const
 
 QString DiaryFolder::Identity() const
 {
-    return QStringLiteral("%1-%2")
-        .arg(quint64(m_open->identity.st_dev), 0, 16)
-        .arg(quint64(m_open->identity.st_ino), 0, 16);
+    return IdentityText(m_open->identity);
+}
+
+QString DiaryFolder::IdentityOf(const QByteArray &path)
+{
+    struct stat info
+    {
+    };
+    return stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) ? IdentityText(info) : QString();
 }
 
 void DiaryFolder::VerifyInPlace() const

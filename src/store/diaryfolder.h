@@ -26,8 +26,11 @@ public:
     QString ShownName() const;
     // text with the folder's name wherever it says Path(), so that messages name the user's folder.
     QString Shown(const QString &text) const;
-    // Stays the same for one folder while the program runs, however its name is spelled.
+    // Stays the same for one folder while the program runs, however its name is spelled: its device
+    // and inode.
     QString Identity() const;
+    // The identity of the folder at path now, spelled as Identity() spells it; empty when there is none.
+    static QString IdentityOf(const QByteArray &path);
     // Throws StoreError, in words for the user, unless the folder's name still leads to this folder.
     void VerifyInPlace() const;
 

@@ -5,7 +5,10 @@
 #include "base/words.h"
 #include "store/durablefile.h"
 
+#include <QDirIterator>
+#include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,6 +22,8 @@ namespace DiaryId {
 namespace {
 
 constexpr qsizetype IdLength = 32;
+// Room for an id with a byte order mark, a line break and some blanks; a longer file is no id.
+constexpr qsizetype LargestFile = 256;
 
 QByteArray FileOf(const QByteArray &folderPath)
 {
@@ -50,6 +55,27 @@ QByteArray NewId()
     return QByteArray(reinterpret_cast<const char *>(parts), sizeof parts).toHex();
 }
 
+QByteArray ReadFile(const QByteArray &file)
+{
+    // Without following a link or waiting on a named pipe: the id must be the folder's own file.
+    const int fd = open(file.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    struct stat info
+    {
+    };
+    char bytes[LargestFile + 1] = {};
+    const ssize_t got = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? read(fd, bytes, sizeof bytes) : -1;
+    close(fd);
+    if (got <= 0 || got > LargestFile)
+        return {};
+    QByteArray text(bytes, got);
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text.remove(0, 3);
+    text = text.trimmed().toLower();
+    return IsId(text) ? text : QByteArray();
+}
+
 // Written in one go and synced with its folder, so that the id survives a power cut once it is used.
 // False when a file of that name is there already. Throws StoreError.
 bool WriteNew(const QByteArray &folderPath, const QByteArray &id)
@@ -66,6 +92,7 @@ bool WriteNew(const QByteArray &folderPath, const QByteArray &id)
             throw StoreError(SystemReason::Of(errno));
         close(fd);
     } catch (const StoreError &error) {
+        // Made by this call a moment ago and holding no id yet: the one file it may take away.
         close(fd);
         unlink(file.constData());
         throw StoreError(Words::WithDetail(IdNotWritten(), error.message()));
@@ -78,47 +105,46 @@ bool WriteNew(const QByteArray &folderPath, const QByteArray &id)
     return true;
 }
 
-// A file that holds no id is what a crash left before its id was synced. Only a regular file is
-// taken away.
-bool RemoveCutOff(const QByteArray &folderPath)
+bool IsCopyName(const QString &name)
 {
-    struct stat info
-    {
-    };
-    const QByteArray file = FileOf(folderPath);
-    return lstat(file.constData(), &info) == 0 && S_ISREG(info.st_mode) && Read(folderPath).isEmpty()
-        && unlink(file.constData()) == 0;
+    static const QRegularExpression copy(
+        QStringLiteral("^\\.noterra(\\.sync-conflict-[^/]+| \\([^/)]*conflicted copy[^/)]*\\)|_conflict-[^/]+)\\.id$"));
+    return name.startsWith(QStringLiteral(".noterra")) && name.endsWith(QStringLiteral(".id"))
+        && copy.match(name).hasMatch();
 }
 
 }
 
 QByteArray Read(const QByteArray &folderPath)
 {
-    // Without following a link or waiting on a named pipe: the id must be the folder's own file.
-    const int fd = open(FileOf(folderPath).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    struct stat info
-    {
-    };
-    char bytes[IdLength + 2] = {};
-    const ssize_t got = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? read(fd, bytes, sizeof bytes) : -1;
-    close(fd);
-    const QByteArray text = got > 0 ? QByteArray(bytes, got).trimmed() : QByteArray();
-    return IsId(text) ? text : QByteArray();
+    return ReadFile(FileOf(folderPath));
+}
+
+QByteArrayList Copies(const QByteArray &folderPath)
+{
+    QByteArrayList ids;
+    for (QDirIterator entry(QFile::decodeName(folderPath), QDir::Files | QDir::Hidden | QDir::System);
+         entry.hasNext();) {
+        const QString path = entry.next();
+        if (!IsCopyName(entry.fileName()))
+            continue;
+        if (const QByteArray id = ReadFile(QFile::encodeName(path)); !id.isEmpty() && !ids.contains(id))
+            ids.append(id);
+    }
+    return ids;
 }
 
 QByteArray Make(const QByteArray &folderPath)
 {
-    for (int attempt = 0;; ++attempt) {
-        if (const QByteArray id = Read(folderPath); !id.isEmpty())
-            return id;
-        const QByteArray id = NewId();
-        if (WriteNew(folderPath, id))
-            return id;
-        if (attempt > 0 || !RemoveCutOff(folderPath))
-            Fail(EEXIST);
-    }
+    if (const QByteArray id = Read(folderPath); !id.isEmpty())
+        return id;
+    const QByteArray id = NewId();
+    if (WriteNew(folderPath, id))
+        return id;
+    // Another program's id written meanwhile is taken; whatever else stands there stays as it is.
+    if (const QByteArray other = Read(folderPath); !other.isEmpty())
+        return other;
+    Fail(EEXIST);
 }
 
 }

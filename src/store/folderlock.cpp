@@ -17,6 +17,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -31,6 +32,7 @@ struct Sign
     qint64 pid = 0;
     QString program;
     QString host;
+    QByteArray boot; // this computer's boot id then; empty in a sign of the first versions
 };
 
 QByteArray ReadBytes(const QString &path)
@@ -48,29 +50,45 @@ Sign ReadSign(const QString &path)
     sign.pid = lines.value(0).trimmed().toLongLong();
     sign.program = QString::fromUtf8(lines.value(1));
     sign.host = QString::fromUtf8(lines.value(2));
+    sign.boot = lines.value(4).trimmed();
     return sign;
+}
+
+// The executable that runs as pid, byte for byte as the system names it (a folder named in
+// Shift_JIS stays as it is); empty when it cannot be told.
+QByteArray ExecutableOf(qint64 pid)
+{
+    QByteArray path(4096, Qt::Uninitialized);
+    const ssize_t length = ::readlink("/proc/" + QByteArray::number(pid) + "/exe", path.data(), size_t(path.size()));
+    path.truncate(std::max<ssize_t>(length, 0));
+    // A program whose file was replaced since it started (a new version installed) runs on all the same.
+    if (path.endsWith(" (deleted)"))
+        path.chop(10);
+    return path;
 }
 
 // The name of the program that runs as pid, as the sign names it; empty when it cannot be told.
 QString ProgramName(qint64 pid)
 {
-    QString name = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid))).fileName();
-    // A program whose file was replaced since it started (a new version installed) runs on all the same.
-    const QString deleted = QStringLiteral(" (deleted)");
-    if (name.endsWith(deleted))
-        name.chop(deleted.size());
-    return name;
+    const QByteArray executable = ExecutableOf(pid);
+    return QFile::decodeName(executable.mid(executable.lastIndexOf('/') + 1));
 }
 
 // A program of this computer that holds the diary under another runtime folder, or a version from
-// before the runtime lock, is known only by its sign.
-bool HeldHereBy(const Sign &sign)
+// before the runtime lock, is known only by its sign. Its number may have been given to another
+// program since: after a restart, or to a program of the same name whose diary, the folder of its
+// executable, is another.
+bool HeldHereBy(const Sign &sign, const DiaryFolder &folder)
 {
     if (sign.host != QSysInfo::machineHostName() || sign.pid <= 0 || sign.pid == QCoreApplication::applicationPid())
         return false;
+    if (!sign.boot.isEmpty() && sign.boot != QSysInfo::bootUniqueId())
+        return false;
     if (::kill(pid_t(sign.pid), 0) != 0 && errno == ESRCH)
         return false;
-    return !sign.program.isEmpty() && ProgramName(sign.pid) == sign.program;
+    const QByteArray executable = ExecutableOf(sign.pid);
+    return !sign.program.isEmpty() && ProgramName(sign.pid) == sign.program
+        && DiaryFolder::IdentityOf(executable.left(executable.lastIndexOf('/'))) == folder.Identity();
 }
 
 // whatThen says what to do when no window of the diary is to be seen.
@@ -101,7 +119,7 @@ FolderLock::FolderLock(const DiaryFolder &folder)
 {
     // An empty sign, or one of a program that no longer runs (killed, a power cut), is replaced.
     const Sign found = ReadSign(m_path);
-    if (HeldHereBy(found))
+    if (HeldHereBy(found, folder))
         throw AlreadyOpen(AlreadyOpenText(folder, found.pid,
             QStringLiteral("そのプログラムを終わらせるか、もうないときはフォルダーの「%1」を消してから、"
                            "起動し直してください。")
@@ -117,7 +135,7 @@ FolderLock::FolderLock(const DiaryFolder &folder)
 FolderLock::~FolderLock()
 {
     // A sync tool may have put another computer's sign in its place, or the user deleted it.
-    if (ReadBytes(m_path) == m_sign && ::unlink(QFile::encodeName(m_path).constData()) != 0) {
+    if (!m_sign.isEmpty() && ReadBytes(m_path) == m_sign && ::unlink(QFile::encodeName(m_path).constData()) != 0) {
         const int error = errno;
         qWarning("Noterra: cannot remove %s: %s", qPrintable(m_path), qPrintable(SystemReason::Of(error)));
     }
@@ -137,6 +155,13 @@ void FolderLock::WriteSign(const DiaryFolder &folder)
     if (descriptor >= 0)
         ::close(descriptor);
     if (written)
+        return;
+    if (descriptor >= 0)
+        ::unlink(path.constData());
+    m_sign.clear();
+    // A folder the program may not write into (a read-only mount, a full disk) opens all the same: its
+    // months can be read, and a save fails with its reason, so no other computer's work is lost to it.
+    if (error == EROFS || error == EACCES || error == EPERM || error == ENOSPC || error == EDQUOT)
         return;
     throw StoreError(Words::WithDetail(QStringLiteral("日記のフォルダー「%1」に「%2」を作れないため、"
                                                       "どのファイルにも手を付けずに終了します。"

@@ -15,7 +15,8 @@ class DiaryFolder;
 // that nothing a sync tool does to the folder can free it. The hidden file in the folder is a sign
 // for the other computers that share it that the diary is open here, and for a program of this
 // computer that runs with another runtime folder; it goes when the lock is destroyed, but only
-// while it is still the one this program wrote.
+// while it is still the one this program wrote. A folder that cannot take it (read-only, full)
+// opens without it.
 class FolderLock
 {
 public:

@@ -19,6 +19,7 @@ struct JournalContent
     QString editorText; // the editor's text (display form), may be newer than monthBytes
     QByteArray diaryId; // the id of the diary it was written for; empty when that diary had none
     QByteArray folderPath; // the diary's folder then, in the system's bytes; empty in the first version
+    QByteArray folderIdentity; // that folder's device, inode and birth; empty before the third version
 
     bool operator==(const JournalContent &) const = default;
 };

@@ -153,7 +153,17 @@ QString PathFor(const QByteArray &diaryId, const QByteArray &diaryFolderPath)
     return Folder() + u'/' + QString::fromLatin1(diaryId + '-' + digest) + QStringLiteral(".journal");
 }
 
-Found Read(const QString &path)
+namespace {
+
+// The journal's bytes, or why they cannot be read; nothing at all when there is no journal.
+struct Bytes
+{
+    bool absent = false;
+    QByteArray bytes;
+    QString reason;
+};
+
+Bytes ReadBytes(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
     // Without waiting: a named pipe put in its place must not hold the program. A link is not
@@ -162,34 +172,63 @@ Found Read(const QString &path)
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT)
-            return Found();
-        return KeepAside(path,
+            return Bytes { true, {}, {} };
+        return Bytes { false, {},
             error == ELOOP ? QStringLiteral("%1の場所にシンボリックリンクがあります。").arg(Words::Journal)
-                           : SystemReason::Of(error));
+                           : SystemReason::Of(error) };
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         const int error = errno;
         close(fd);
-        return KeepAside(path, SystemReason::Of(error));
+        return Bytes { false, {}, SystemReason::Of(error) };
     }
     struct stat info
     {
     };
     if (fstat(fd, &info) != 0)
-        return KeepAside(path, SystemReason::Of(errno));
+        return Bytes { false, {}, SystemReason::Of(errno) };
     if (!S_ISREG(info.st_mode) || info.st_size > LargestJournal)
-        return KeepAside(
-            path, QStringLiteral("%1としては大きすぎるか、ふつうのファイルではありません。").arg(Words::Journal));
-    const QByteArray bytes = file.readAll();
+        return Bytes { false, {},
+            QStringLiteral("%1としては大きすぎるか、ふつうのファイルではありません。").arg(Words::Journal) };
+    Bytes read { false, file.readAll(), {} };
     if (file.error() != QFileDevice::NoError)
-        return KeepAside(path, SystemReason::Of(errno));
-    file.close();
+        return Bytes { false, {}, SystemReason::Of(errno) };
+    return read;
+}
+
+}
+
+Found Read(const QString &path)
+{
+    const Bytes read = ReadBytes(path);
+    if (read.absent)
+        return Found();
+    if (!read.reason.isEmpty())
+        return KeepAside(path, read.reason);
     Found found;
-    found.content = JournalFormat::Decode(bytes, &found.reason);
+    found.content = JournalFormat::Decode(read.bytes, &found.reason);
     if (!found.content)
         return KeepAside(path, found.reason);
     return found;
+}
+
+std::optional<JournalContent> Peek(const QString &path)
+{
+    const Bytes read = ReadBytes(path);
+    QString reason;
+    return read.reason.isEmpty() && !read.absent ? JournalFormat::Decode(read.bytes, &reason) : std::nullopt;
+}
+
+QStringList All()
+{
+    const QDir folder(Folder());
+    QStringList paths;
+    // The newest first: the work of the last run.
+    for (const QString &name :
+        folder.entryList({ QStringLiteral("*.journal") }, QDir::Files | QDir::System | QDir::Hidden, QDir::Time))
+        paths.append(folder.filePath(name));
+    return paths;
 }
 
 void Write(const QString &path, const QByteArray &bytes)
@@ -211,7 +250,7 @@ void Write(const QString &path, const QByteArray &bytes)
 void Remove(const QString &path)
 {
     const QByteArray target = QFile::encodeName(path);
-    for (const QByteArray &name : { target, target + ".tmp" }) {
+    for (const QByteArray &name : { target, target + ".tmp", target + ".told" }) {
         if (unlink(name.constData()) != 0 && errno != ENOENT)
             Fail(path, errno);
     }

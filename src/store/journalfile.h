@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -39,6 +40,11 @@ struct Found
 // <path>.damaged-YYYYMMDD-HHMMSS, never deleted and never applied. Throws StoreError, in words for
 // the user, when even that rename fails.
 Found Read(const QString &path);
+// The journal at path when it can be read whole; one that cannot is left as it is, for whichever
+// diary it belongs to.
+std::optional<JournalContent> Peek(const QString &path);
+// Every journal in Folder(), the newest first.
+QStringList All();
 
 // Replaces the journal at path so that a crash or power cut at any moment leaves either the
 // previous journal or the new one whole: a temporary file beside it (0600) is synced, renamed over
@@ -46,7 +52,7 @@ Found Read(const QString &path);
 // refuses a folder that is a symbolic link. Throws StoreError with the reason in Japanese.
 void Write(const QString &path, const QByteArray &bytes);
 
-// Deletes the journal at path and what a cut-off write left beside it, and syncs the folder, so
+// Deletes the journal at path and what a cut-off write or a notice left beside it, and syncs the folder, so
 // that a removed journal does not come back after a power cut. Throws StoreError.
 void Remove(const QString &path);
 

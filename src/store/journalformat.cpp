@@ -11,9 +11,11 @@ namespace JournalFormat {
 
 namespace {
 
-const QByteArray FirstLine = QByteArrayLiteral("NOTERRA-JOURNAL 2");
-// Journals left by the version before, which knew nothing of the diary they belonged to.
+const QByteArray FirstLine = QByteArrayLiteral("NOTERRA-JOURNAL 3");
+// Journals left by the versions before: the first knew nothing of the diary they belonged to, the
+// second nothing of the folder's device and inode.
 const QByteArray FirstVersionLine = QByteArrayLiteral("NOTERRA-JOURNAL 1");
+const QByteArray SecondVersionLine = QByteArrayLiteral("NOTERRA-JOURNAL 2");
 const QByteArray Kind = QByteArrayLiteral("NOTERRA-JOURNAL ");
 const QByteArray DigestKey = QByteArrayLiteral("sha256=");
 constexpr qsizetype DigestLineSize = 7 + 64 + 1;
@@ -58,15 +60,16 @@ public:
         return Line(key, &text) && Parse(text, low, high, value);
     }
 
-    // Nothing, or a diary's id as DiaryId writes it: lower-case hexadecimal.
-    bool Id(const char *key, QByteArray *id)
+    // Nothing, or lower-case hexadecimal as DiaryId writes an id, and a dash where a folder's
+    // identity parts its device from its inode.
+    bool Id(const char *key, QByteArray *id, bool dash = false)
     {
         QByteArrayView text;
         if (!Line(key, &text))
             return false;
         *id = text.toByteArray();
-        return std::all_of(
-            id->cbegin(), id->cend(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+        return std::all_of(id->cbegin(), id->cend(),
+            [dash](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (dash && c == '-'); });
     }
 
     bool Days(const char *key, std::vector<int> *days)
@@ -130,8 +133,9 @@ private:
     qsizetype m_position = 0;
 };
 
-std::optional<JournalContent> Parse(QByteArrayView body, bool firstVersion)
+std::optional<JournalContent> Parse(QByteArrayView body, int version)
 {
+    const bool firstVersion = version == 1;
     Parser parser(body);
     JournalContent content;
     qint64 day = 0, base = 0, open = 0;
@@ -139,9 +143,11 @@ std::optional<JournalContent> Parse(QByteArrayView body, bool firstVersion)
     const qint64 most = body.size();
     const bool header = parser.Number("day", 1, LastDay, &day) && parser.Number("base", 0, 1, &base)
         && parser.Number("open", -1, most, &open) && parser.Days("changed", &content.changedDays)
-        && (firstVersion || parser.Id("diary", &content.diaryId)) && parser.Number("year", 0, most, &sizes[0])
-        && parser.Number("month", 0, most, &sizes[1]) && parser.Number("monthBytes", 0, most, &sizes[2])
-        && parser.Number("baseBytes", 0, most, &sizes[3]) && parser.Number("editorText", 0, most, &sizes[4])
+        && (firstVersion || parser.Id("diary", &content.diaryId))
+        && (version < 3 || parser.Id("identity", &content.folderIdentity, true))
+        && parser.Number("year", 0, most, &sizes[0]) && parser.Number("month", 0, most, &sizes[1])
+        && parser.Number("monthBytes", 0, most, &sizes[2]) && parser.Number("baseBytes", 0, most, &sizes[3])
+        && parser.Number("editorText", 0, most, &sizes[4])
         && (firstVersion || parser.Number("folder", 0, most, &sizes[5]));
     QList<QByteArray> blobs;
     if (!header || !parser.Blobs(sizes, &blobs) || (base == 0 && !blobs[3].isEmpty()))
@@ -176,6 +182,7 @@ QByteArray Encode(const JournalContent &content)
     AddLine(out, "open", QByteArray::number(content.openEntry));
     AddLine(out, "changed", days.join(','));
     AddLine(out, "diary", content.diaryId);
+    AddLine(out, "identity", content.folderIdentity);
     AddLine(out, "year", QByteArray::number(year.size()));
     AddLine(out, "month", QByteArray::number(month.size()));
     AddLine(out, "monthBytes", QByteArray::number(content.monthBytes.size()));
@@ -200,7 +207,7 @@ std::optional<JournalContent> Decode(const QByteArray &bytes, QString *reason)
         *reason = QStringLiteral("%1ではないファイルです。").arg(Words::Journal);
         return std::nullopt;
     }
-    if (first != FirstLine && first != FirstVersionLine) {
+    if (first != FirstLine && first != FirstVersionLine && first != SecondVersionLine) {
         *reason = QStringLiteral("%1が、このプログラムの知らない形式で書かれています。").arg(Words::Journal);
         return std::nullopt;
     }
@@ -215,7 +222,7 @@ std::optional<JournalContent> Decode(const QByteArray &bytes, QString *reason)
         return std::nullopt;
     }
     std::optional<JournalContent> content
-        = Parse(QByteArrayView(bytes).sliced(firstEnd + 1, bodyEnd - firstEnd - 1), first == FirstVersionLine);
+        = Parse(QByteArrayView(bytes).sliced(firstEnd + 1, bodyEnd - firstEnd - 1), first.back() - '0');
     if (!content)
         *reason = Damaged();
     return content;

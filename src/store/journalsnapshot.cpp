@@ -11,12 +11,14 @@ JournalSnapshot::JournalSnapshot(JournalContent content, std::shared_ptr<const X
 {
 }
 
-QByteArray JournalSnapshot::Encode(const QByteArray &diaryId, const QByteArray &folderPath) const
+QByteArray JournalSnapshot::Encode(
+    const QByteArray &diaryId, const QByteArray &folderPath, const QByteArray &folderIdentity) const
 {
     JournalContent content = m_content;
     content.monthBytes = m_month->saveXml();
     content.diaryId = diaryId;
     content.folderPath = folderPath;
+    content.folderIdentity = folderIdentity;
     return JournalFormat::Encode(content);
 }
 

@@ -16,9 +16,9 @@ class JournalSnapshot
 public:
     JournalSnapshot(JournalContent content, std::shared_ptr<const XmlDocument> month);
 
-    // The journal's bytes, recorded as written for the diary of that id in that folder. Runs on any
-    // thread. Throws StoreError.
-    QByteArray Encode(const QByteArray &diaryId, const QByteArray &folderPath) const;
+    // The journal's bytes, recorded as written for the diary of that id in that folder, whose
+    // device and inode are folderIdentity. Runs on any thread. Throws StoreError.
+    QByteArray Encode(const QByteArray &diaryId, const QByteArray &folderPath, const QByteArray &folderIdentity) const;
     // Whether other holds the same work; the months are compared by their content.
     bool SameWork(const JournalSnapshot &other) const;
 

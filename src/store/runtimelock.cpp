@@ -3,6 +3,7 @@
 #include "base/storeerror.h"
 #include "base/systemreason.h"
 #include "base/words.h"
+#include "store/journalfile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -44,19 +45,33 @@ void VerifyPrivate(const QString &folder)
                 "このフォルダーを消すか、このアカウントだけが使えるように直してから、起動し直してください。")));
 }
 
-}
-
-QString RuntimeLock::Folder()
+QString MadePrivate(const QString &folder)
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const QString folder = QDir::isAbsolutePath(runtime) ? runtime + QStringLiteral("/noterra")
-                                                         : QStringLiteral("/tmp/noterra-%1").arg(::geteuid());
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
         const int error = errno;
         throw StoreError(Unusable(folder, SystemText(error)));
     }
     VerifyPrivate(folder);
     return folder;
+}
+
+}
+
+QString RuntimeLock::Folder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime))
+        return MadePrivate(runtime + QStringLiteral("/noterra"));
+    try {
+        return MadePrivate(QStringLiteral("/tmp/noterra-%1").arg(::geteuid()));
+    } catch (const StoreError &) {
+        // Another account can make that name first and so hold every start: the user's own state
+        // folder, which no other account may enter, holds the locks then.
+        const QString state = JournalFile::Folder();
+        if (state.isEmpty() || !QDir().mkpath(state))
+            throw;
+        return MadePrivate(state + QStringLiteral("/locks"));
+    }
 }
 
 RuntimeLock::RuntimeLock(const QString &name)

@@ -34,9 +34,9 @@ public:
     RuntimeLock(const RuntimeLock &) = delete;
     RuntimeLock &operator=(const RuntimeLock &) = delete;
 
-    // $XDG_RUNTIME_DIR/noterra, or a folder of the user's own under /tmp when that is not set; made
-    // when missing and refused unless it is a folder that only this account may open. Throws
-    // StoreError.
+    // $XDG_RUNTIME_DIR/noterra, or a folder of the user's own under /tmp when that is not set (in the
+    // user's state folder when another account has that name); made when missing and refused unless
+    // it is a folder that only this account may open. Throws StoreError.
     static QString Folder();
 
 private:

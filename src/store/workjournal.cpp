@@ -1,6 +1,7 @@
 #include "store/workjournal.h"
 
 #include "store/diarymonth.h"
+#include "store/journalmark.h"
 #include "store/journalwriter.h"
 
 namespace {
@@ -71,8 +72,9 @@ void WorkJournal::Now()
         return;
     m_dropped.reset();
     // The month is written out into bytes on the writer's thread, not here.
-    m_writer->Post(
-        [place = m_place, work = std::move(*work)] { return work.Encode(place->Id(), place->FolderPath()); });
+    m_writer->Post([place = m_place, work = std::move(*work)] {
+        return work.Encode(place->Id(), place->FolderPath(), place->FolderIdentity());
+    });
     m_exists = true;
 }
 
@@ -90,9 +92,12 @@ void WorkJournal::Dropped()
     m_dropped = Work();
 }
 
-void WorkJournal::Flush()
+bool WorkJournal::Flush()
 {
-    m_writer->Flush();
+    if (m_writer->Flush())
+        return true;
+    JournalMark::Leave(m_place->Path());
+    return false;
 }
 
 void WorkJournal::Remove()

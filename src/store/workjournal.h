@@ -42,8 +42,9 @@ public:
     // The user chose to drop the work as it stands: the journal goes, and that work is not kept again;
     // work done after the answer is (the desktop may call its logout off).
     void Dropped();
-    // Waits until the disk holds what was handed over.
-    void Flush();
+    // Waits until the disk holds what was handed over; the program is ending. False when the last of
+    // it failed: the journal before it stays whole, and a sign tells the next start.
+    bool Flush();
 
 signals:
     // Once until a write succeeds again, in Japanese for the user.

@@ -1,6 +1,7 @@
 #include "store/journalfile.h"
 #include "store/journalformat.h"
 #include "store/journalwriter.h"
+#include "store/runtimelock.h"
 
 #include "base/storeerror.h"
 
@@ -12,6 +13,8 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,7 +29,7 @@ JournalContent FullContent()
                              "\x93\xFA\x8B\x4C\xB1</TEXT></ARTICLE></DIARY>\n";
     return JournalContent { QStringLiteral("2026"), QStringLiteral("3"), 15, month + QByteArray(1, '\0'), true,
         QByteArray("<DIARY/>\n"), { 3, 15, 31 }, 2, QStringLiteral(u"今日は晴れ。\r\n散歩 🌸"),
-        "0123456789abcdef0123456789abcdef", "/media/\x93\xFA\x8B\x4C/STICK1" };
+        "0123456789abcdef0123456789abcdef", "/media/\x93\xFA\x8B\x4C/STICK1", "803-1a2b" };
 }
 
 mode_t ModeOf(const QString &path)
@@ -54,6 +57,7 @@ private slots:
     void writer_failure_isReportedOncePerRun();
     void somethingInTheWay_neitherHoldsNorIsFollowed_data();
     void somethingInTheWay_neitherHoldsNorIsFollowed();
+    void runtimeFolderTakenByAnotherAccount_locksStillHold();
 
 private:
     QTemporaryDir m_scratch;
@@ -100,17 +104,18 @@ void TestJournal::decode_damagedJournal_isNeverApplied()
         return body + "sha256=" + QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex() + '\n';
     };
     // Another version with a digest that matches: only the version line can refuse it.
-    const QByteArray other = signedAgain(whole.chopped(72).replace("NOTERRA-JOURNAL 2\n", "NOTERRA-JOURNAL 3\n"));
+    const QByteArray other = signedAgain(whole.chopped(72).replace("NOTERRA-JOURNAL 3\n", "NOTERRA-JOURNAL 4\n"));
     QVERIFY(!JournalFormat::Decode(other, &reason));
     QVERIFY2(reason.contains(u"形式"), qPrintable(reason));
     // The first version, as the program before left it, knew nothing of the diary and still reads.
     JournalContent first = FullContent();
     first.diaryId.clear();
     first.folderPath.clear();
+    first.folderIdentity.clear();
     const QByteArray firstVersion = signedAgain(JournalFormat::Encode(first)
                                                     .chopped(72)
-                                                    .replace("NOTERRA-JOURNAL 2\n", "NOTERRA-JOURNAL 1\n")
-                                                    .replace("diary=\n", "")
+                                                    .replace("NOTERRA-JOURNAL 3\n", "NOTERRA-JOURNAL 1\n")
+                                                    .replace("diary=\nidentity=\n", "")
                                                     .replace("folder=0\n", ""));
     QVERIFY(JournalFormat::Decode(firstVersion, &reason) == first);
 }
@@ -285,6 +290,26 @@ void TestJournal::somethingInTheWay_neitherHoldsNorIsFollowed()
     QCOMPARE(JournalFile::Read(path).content.has_value(), written);
     QCOMPARE(ModeOf(shared.path()), mode_t(01777));
     QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == otherBytes);
+}
+
+// Without XDG_RUNTIME_DIR, another local account that made /tmp/noterra-<uid> first must not keep
+// this account's program from starting, nor take its locks.
+void TestJournal::runtimeFolderTakenByAnotherAccount_locksStillHold()
+{
+    const QByteArray shared = "/tmp/noterra-" + QByteArray::number(geteuid());
+    QTemporaryDir theirs;
+    if (geteuid() != 0 || unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        QSKIP("another account's folder needs root and a mount namespace of the test's own");
+    QVERIFY((mkdir(shared, 0700) == 0 || errno == EEXIST) && chown(QFile::encodeName(theirs.path()), 65534, 0) == 0);
+    QVERIFY(mount(QFile::encodeName(theirs.path()).constData(), shared, nullptr, MS_BIND, nullptr) == 0);
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_scratch.path()));
+    try {
+        const RuntimeLock lock(QStringLiteral("diary"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeLock::Held, RuntimeLock(QStringLiteral("diary")));
+    } catch (const StoreError &error) {
+        QFAIL(qPrintable(error.message()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestJournal)

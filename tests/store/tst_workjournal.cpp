@@ -1,3 +1,4 @@
+#include "smalldisk.h"
 #include "store/diaryfolder.h"
 #include "store/diarymonth.h"
 #include "store/workjournal.h"
@@ -20,6 +21,10 @@ private slots:
     void follows_unsavedState();
     void restoredWork_isKeptUntilSaved();
     void unwritableStateFolder_failsOnce();
+    void idFileChanged_workStillComesBack_data();
+    void idFileChanged_workStillComesBack();
+    void copyOfTheFolder_isToldWhereTheWorkWasWritten();
+    void lastWriteFailed_keepsThePreviousAndIsToldOnce();
 
 private:
     QStringList Journals() const
@@ -37,6 +42,17 @@ private:
         month.SelectDay(3);
         QVERIFY(month.SetEntryText(month.AppendEntry(Fixtures::FakeCalendar(3)), text));
     }
+
+    // Unsaved work in March 2001, a month without a file, left by a program that then crashed.
+    void Crash(const DiaryFolder &folder, const QString &text)
+    {
+        DiaryMonth month(folder);
+        month.Load(QStringLiteral("2001"), QStringLiteral("3"));
+        WorkJournal journal(month, [] { return ShownWork(); });
+        Edit(month, text);
+        Settle(journal);
+    }
+    QString IdFile() const { return m_diary->filePath(QStringLiteral(".noterra.id")); }
 
     QTemporaryDir m_state;
     std::unique_ptr<QTemporaryDir> m_diary;
@@ -132,6 +148,91 @@ void TestWorkJournal::unwritableStateFolder_failsOnce()
     Settle(journal);
     QTest::qWait(20);
     QCOMPARE(failed.size(), 1);
+}
+
+// What a sync tool, an editor or the user left at .noterra.id by the next start ("-" deleted), with a
+// sync tool's copy of it holding the id made first; or what stood there from the first journal on.
+void TestWorkJournal::idFileChanged_workStillComesBack_data()
+{
+    QTest::addColumn<QByteArray>("state");
+    QTest::addColumn<QString>("copy");
+    const QByteArray other = "ffffffffffffffffffffffffffffffff\n";
+    QTest::newRow("deleted") << QByteArray("-") << "";
+    QTest::newRow("another computer's id") << other << "";
+    QTest::newRow("saved again with a byte order mark") << QByteArray("\xEF\xBB\xBF{id}") << "";
+    QTest::newRow("saved again with CRLF, in capitals") << QByteArray("{ID}\r\n") << "";
+    QTest::newRow("holds no id") << QByteArray("not an id\n") << "";
+    QTest::newRow("a link, not read") << QByteArray("link") << "";
+    QTest::newRow("ours in a Syncthing copy") << other << ".noterra.sync-conflict-20261208-101010-ABC.id";
+    QTest::newRow("a folder from the start") << QByteArray("folder") << "";
+    QTest::newRow("the disk full from the start") << QByteArray("full") << "";
+}
+
+void TestWorkJournal::idFileChanged_workStillComesBack()
+{
+    QFETCH(QByteArray, state);
+    QFETCH(QString, copy);
+    std::optional<SmallDisk> disk;
+    if (state == "full" && !disk.emplace(m_diary->path(), SmallDisk::Page * 4).mounted())
+        QSKIP(qPrintable("no small disk of the test's own: " + disk->error()));
+    QVERIFY((state != "full" || disk->LeaveFree(0)) && (state != "folder" || QDir().mkdir(IdFile())));
+    const DiaryFolder folder(m_diary->path());
+    Crash(folder, QStringLiteral("kept"));
+    const QByteArray id = Fixtures::ReadFile(IdFile()).trimmed();
+    QVERIFY(copy.isEmpty() || Fixtures::WriteFile(m_diary->filePath(copy), id));
+    QVERIFY(id.isEmpty() || QFile::remove(IdFile()));
+    if (state == "link")
+        QVERIFY(Fixtures::WriteFile(m_state.filePath("x.id"), id) && QFile::link(m_state.filePath("x.id"), IdFile()));
+    else if (!id.isEmpty() && state != "-")
+        QVERIFY(Fixtures::WriteFile(IdFile(), state.replace("{id}", id).replace("{ID}", id.toUpper())));
+    const QByteArray left = Fixtures::ReadFile(IdFile());
+    DiaryMonth month(folder);
+    WorkJournal journal(month, [] { return ShownWork(); });
+    const JournalPlace::Found found = journal.Find();
+    QVERIFY2(found.content && found.notices.isEmpty(), qPrintable(found.notices.join(u'\n')));
+    month.Restore(*found.content);
+    journal.Adopt(found.path);
+    Edit(month, QStringLiteral("more"));
+    Settle(journal);
+    QVERIFY(month.Rows().front().title == "kept" && Journals().size() == 1);
+    // The program never rewrites or removes an id file it did not just make.
+    QVERIFY(
+        (state == "-" || Fixtures::ReadFile(IdFile()) == left) && QFileInfo(IdFile()).isDir() == (state == "folder"));
+    QVERIFY(copy.isEmpty() || Fixtures::ReadFile(m_diary->filePath(copy)) == id);
+}
+
+// A copy (cp -a) has the same id: it names the original's work once, and takes it once that is gone.
+void TestWorkJournal::copyOfTheFolder_isToldWhereTheWorkWasWritten()
+{
+    QTemporaryDir copyDir;
+    Crash(DiaryFolder(m_diary->path()), QStringLiteral("original"));
+    QVERIFY(QFile::copy(IdFile(), copyDir.filePath(QStringLiteral(".noterra.id"))));
+    DiaryMonth month { DiaryFolder(copyDir.path()) };
+    WorkJournal journal(month, [] { return ShownWork(); });
+    const QString notice = journal.Find().notices.join(u'\n');
+    QVERIFY2(notice.contains(m_diary->path()) && notice.contains(Journals().front()), qPrintable(notice));
+    QVERIFY(journal.Find().notices.isEmpty() && m_diary->remove() && journal.Find().writtenFor == m_diary->path());
+}
+
+// The write as the program ends fails: the journal before it comes back, with a notice once.
+void TestWorkJournal::lastWriteFailed_keepsThePreviousAndIsToldOnce()
+{
+    const DiaryFolder folder(m_diary->path());
+    Crash(folder, QStringLiteral("first"));
+    DiaryMonth month(folder);
+    WorkJournal journal(month, [] { return ShownWork(); });
+    month.Restore(*journal.Find().content);
+    // Something in the way of the temporary file that the journal's write replaces.
+    const QString blocker = m_state.filePath(QStringLiteral("noterra/") + Journals().front() + ".tmp");
+    QVERIFY(QDir().mkpath(blocker + "/x"));
+    Edit(month, QStringLiteral("second"));
+    Settle(journal);
+    QVERIFY(QDir(blocker).removeRecursively());
+    JournalPlace::Found found = journal.Find();
+    QVERIFY2(
+        found.notices.size() == 1 && found.notices.front().contains(u"最後の"), qPrintable(found.notices.join(u'\n')));
+    month.Restore(*found.content);
+    QVERIFY(month.Rows().back().title == "first" && journal.Find().notices.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestWorkJournal)

@@ -68,6 +68,29 @@ ShownWork DayView::Shown() const
     return shown;
 }
 
+void DayView::ShowFollowed(int openEntry)
+{
+    if (openEntry < 0) {
+        ListDay();
+        return;
+    }
+    m_month.SelectDay(m_calendar.Day());
+    ShowTitles();
+    {
+        const QSignalBlocker blocker(&m_titles);
+        m_titles.setCurrentRow(openEntry);
+    }
+    m_month.SetCurText(openEntry);
+    const QString text = TextCodec::DecodeText(m_month.EntryText(openEntry).value_or(QString()));
+    if (m_editor.toPlainText() == text)
+        return;
+    const int position = m_editor.textCursor().position();
+    m_editor.setPlainText(text);
+    QTextCursor cursor = m_editor.textCursor();
+    cursor.setPosition(std::min(position, m_editor.document()->characterCount() - 1));
+    m_editor.setTextCursor(cursor);
+}
+
 void DayView::OpenRestored(const JournalContent &work)
 {
     if (work.openEntry < 0 || work.openEntry >= m_titles.count())

@@ -32,6 +32,10 @@ public:
     QDate ShownDate() const { return m_shownDate; }
     // The day shown and the editor's entry and text as the user sees them.
     ShownWork Shown() const;
+    // Shows the day afresh after the month took another program's version, with the entry that was
+    // open still open at openEntry (or none): the editor keeps the focus, the place of its cursor and
+    // the user's way of reading; only a text rewritten elsewhere changes under it.
+    void ShowFollowed(int openEntry);
     // Opens, in the day listed, the entry that was open when a journal's work was left, with the
     // editor's text then.
     void OpenRestored(const JournalContent &work);

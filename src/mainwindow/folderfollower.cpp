@@ -11,6 +11,7 @@
 #include "store/monthfile.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 namespace {
 
@@ -51,15 +52,37 @@ void FolderFollower::FollowChangesElsewhere()
     // nothing reloads under the user's hands.
     if (!m_month.IsLoaded() || m_month.HasUnsavedWork(m_dayView.Shown()))
         return;
+    std::optional<FollowedVersion> followed;
     try {
-        if (!m_month.Reload())
-            return;
-    } catch (const StoreError &) {
-        // The save point tells the user why the file cannot be read; told at every change, each
-        // closed message would bring the next.
+        followed = m_month.Reload(m_dayView.Shown());
+    } catch (const StoreError &error) {
+        // Told once: at every change the same message would come again as soon as it was closed.
+        if (std::exchange(m_toldFailure, error.message()) != error.message())
+            m_notices.TellUnasked(MessageKind::Action,
+                Words::WithDetail(QStringLiteral("ほかのプログラムが変えた月の内容を表示できません。この画面の内容は"
+                                                 "そのままです。"),
+                    error.message()));
         return;
     }
-    m_dayView.ListDay();
+    m_toldFailure.clear();
+    if (!followed)
+        return;
+    m_dayView.ShowFollowed(followed->openEntry);
+    if (!followed->daysGone.empty())
+        ReportGoneText(*followed);
+}
+
+void FolderFollower::ReportGoneText(const FollowedVersion &followed)
+{
+    QStringList days;
+    for (const int day : followed.daysGone)
+        days.append(QStringLiteral("%1日").arg(day));
+    m_notices.TellUnasked(MessageKind::Action,
+        QStringLiteral("ほかのコンピューターかプログラムが「%1」を書き換えたため、%2月%3の記事で、この画面にあった"
+                       "内容が新しい内容に置き換わりました。前の内容は「%4」にあります。見比べて、要る記事をこの"
+                       "日記に書き写してください。")
+            .arg(MonthFile::FileName(m_month.Year(), m_month.Month()), m_month.Month(), days.join(QStringLiteral("、")),
+                QFileInfo(followed.holder).fileName()));
 }
 
 void FolderFollower::ReportConflictCopies()

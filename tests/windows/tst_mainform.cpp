@@ -92,6 +92,8 @@ private slots:
     void startUp_manyConflictCopies_namesTheFirstFewAndCountsTheRest();
     void monthWrittenInPlaceElsewhere_isShownOnlyOnceWhole();
     void syncToolsVersions_areFollowedAndNamedWhileTheWindowStaysActive();
+    void changeElsewhere_underAnOpenEntry_keepsItsPlaceAndWhatIsTyped_data();
+    void changeElsewhere_underAnOpenEntry_keepsItsPlaceAndWhatIsTyped();
     void unloadedMonth_refusesEditingInJapanese_data();
     void unloadedMonth_refusesEditingInJapanese();
     void prepareApplication_givesQtsOwnTextsInJapanese();
@@ -633,6 +635,76 @@ void TestMainForm::syncToolsVersions_areFollowedAndNamedWhileTheWindowStaysActiv
     QVERIFY2(window.messages.first().contains("「" + copy + "」: この日記にない記事がある日 3日、15日"),
         qPrintable(window.messages.first()));
     QTRY_VERIFY(!QFile::exists(lockCopy));
+}
+
+void TestMainForm::changeElsewhere_underAnOpenEntry_keepsItsPlaceAndWhatIsTyped_data()
+{
+    QTest::addColumn<QByteArray>("here");
+    QTest::addColumn<bool>("addEntry");
+    QTest::addColumn<QByteArray>("there");
+    // The titles right after the change, and what the month holds after typing and 保管しておわり.
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("saved");
+    const QByteArray keep = "<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>";
+    const QByteArray other = "<ARTICLE DATE=\"15\"><TEXT>other</TEXT></ARTICLE>";
+    QTest::newRow("blank 新規 on a day without entries")
+        << MonthXml("") << true << MonthXml(other) << QStringList({ "" }) << QString()
+        << QByteArray("<TEXT>other</TEXT>");
+    QTest::newRow("entry open, its text replaced")
+        << MonthXml(keep) << false << MonthXml(other) << QStringList({ "other" }) << QString("typed")
+        << QByteArray("<TEXT>othertyped</TEXT>");
+    QTest::newRow("entry open, another added before it")
+        << MonthXml(keep) << false << MonthXml("<ARTICLE DATE=\"15\"><TEXT>new</TEXT><TEXT>keep</TEXT></ARTICLE>")
+        << QStringList({ "new", "keep" }) << QString("typed") << QByteArray("<TEXT>new</TEXT><TEXT>keeptyped</TEXT>");
+}
+
+// Another program renames its version over the month while an entry is open and nothing is typed yet.
+void TestMainForm::changeElsewhere_underAnOpenEntry_keepsItsPlaceAndWhatIsTyped()
+{
+    QFETCH(QByteArray, here);
+    QFETCH(bool, addEntry);
+    QFETCH(QByteArray, there);
+    QFETCH(QStringList, titles);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, saved);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(MarchFile);
+    WriteFile(path, here);
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    if (addEntry) {
+        window.Click("BtnNew");
+    } else {
+        window.ClickTitle(0);
+        QTest::mouseClick(window.Editor()->viewport(), Qt::LeftButton);
+    }
+    WriteFile(path + ".tmp", there);
+    QCOMPARE(::rename(QFile::encodeName(path + ".tmp").constData(), QFile::encodeName(path).constData()), 0);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(window.ShowAndActivate());
+    QTRY_COMPARE(window.TitleTexts(), titles);
+    QCOMPARE(window.SelectedRow(), titles.size() - 1);
+    QVERIFY(!window.Editor()->isReadOnly());
+    window.Editor()->setFocus();
+    window.Editor()->moveCursor(QTextCursor::End);
+    window.Type(typed);
+    window.Click("BtnEnd");
+    const QByteArray month = ReadFile(path);
+    QVERIFY2(month.contains("<ARTICLE DATE=\"15\">" + saved + "</ARTICLE>"), month.constData());
+    QCOMPARE(month.count("<ARTICLE"), 1);
+    // Text the window showed that the other version lacks is named where it still is.
+    const QStringList copies = QDir(dir.path()).entryList({ MarchFile + ".conflict-*" });
+    const bool replaced = here.contains("keep") && !saved.contains("keep");
+    QCOMPARE(copies.size(), replaced ? 1 : 0);
+    QTRY_COMPARE(window.messages.size(), copies.size());
+    if (replaced)
+        QVERIFY2(window.messages.first().contains("3月15日") && window.messages.first().contains(copies.first())
+                && ReadFile(dir.filePath(copies.first())).contains("<TEXT>keep</TEXT>"),
+            qPrintable(window.messages.first()));
 }
 
 void TestMainForm::unloadedMonth_refusesEditingInJapanese_data()

@@ -29,6 +29,8 @@ FolderFollower::FolderFollower(DiaryMonth &month, DayView &dayView, WindowNotice
 {
     connect(m_watcher, &FolderWatcher::Settled, this, [this] { m_notices.Guard([this] { FollowFolder(); }); });
     connect(&m_month, &DiaryMonth::Loaded, this, [this] { m_watcher->WatchMonth(m_month.FilePath()); });
+    // A version that waited for the user to leave the open entry is taken once the day changes.
+    connect(&m_dayView, &DayView::DayShown, m_watcher, &FolderWatcher::Later);
 }
 
 void FolderFollower::FollowFolder()

@@ -9,6 +9,7 @@
 #include "store/monthmerge.h"
 #include "store/monthrules.h"
 #include "store/publicmod.h"
+#include "store/stillfile.h"
 #include "store/xml/xmldom.h"
 
 #include <QFile>
@@ -249,9 +250,13 @@ MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, con
     state.xmlDay = XmlNode();
     state.unsavedChanges = false;
     MonthFile::ReadResult result;
+    const QString path = MonthFile::FilePath(folder.Path(), year, month);
     try {
-        result = MonthFile::Read(state.xmlDoc, MonthFile::FilePath(folder.Path(), year, month));
+        StillFile::WaitWhileWritten(path);
+        result = MonthFile::Read(state.xmlDoc, path);
     } catch (const StoreError &error) {
+        // The month held is the one that failed, not the one before it.
+        state.xmlDoc.clear();
         throw StoreError(folder.Shown(error.message()));
     }
     result.keptAsidePath = folder.Shown(result.keptAsidePath);

@@ -4,6 +4,8 @@
 #include <QWheelEvent>
 #include <QtTest>
 
+#include <thread>
+
 using namespace DiaryFixture;
 
 namespace {
@@ -88,6 +90,7 @@ private slots:
     void sameMonthPick_savesNothing();
     void switch_failedSave_staysInTheMonth();
     void switch_intoUnreadableMonth_showsItsDayBeforeTheNotice();
+    void switch_intoMonthStillBeingWritten_readsItWhole();
     void unsavedChanges_setByChangesClearedBySaves_data();
     void unsavedChanges_setByChangesClearedBySaves();
     void markDays_marksDaysWithEntries_data();
@@ -486,6 +489,29 @@ void TestEntryEditing::switch_intoUnreadableMonth_showsItsDayBeforeTheNotice()
     window.Calendar()->setFocus();
     window.Pick(QDate(2026, 4, 9));
     QCOMPARE(shown, QStringList({ "" }));
+}
+
+// Another program writes April in pieces while the window goes there: April is read once it is whole.
+void TestEntryEditing::switch_intoMonthStillBeingWritten_readsItWhole()
+{
+    const QString april = Path("Diary20264.xml");
+    const QByteArray whole = MonthXml("<ARTICLE DATE=\"9\"><TEXT>written elsewhere</TEXT></ARTICLE>");
+    QFile file(april);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    QVERIFY(file.write(whole.left(20)) == 20);
+    std::thread writer([&file, &whole] {
+        for (qsizetype written = 20; written < whole.size(); written += 20) {
+            QThread::msleep(150);
+            file.write(whole.mid(written, 20));
+        }
+    });
+    Window &window = Open();
+    QVERIFY(window.ShowAndActivate());
+    window.Pick(QDate(2026, 4, 9));
+    writer.join();
+    QCOMPARE(window.TitleTexts(), QStringList({ "written elsewhere" }));
+    QVERIFY2(window.messages.isEmpty(), qPrintable(window.messages.join(u'\n')));
+    QCOMPARE(QDir(m_dir->path()).entryList({ "Diary20264*" }), QStringList({ "Diary20264.xml" }));
 }
 
 // A month whose 1st stands in the given grid cell, searched from 2026 on. This calendar always

@@ -1,0 +1,76 @@
+#include "store/stillfile.h"
+
+#include "base/storeerror.h"
+#include "store/folderwatcher.h"
+#include "store/monthfile.h"
+#include "store/xml/xmldom.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <sys/stat.h>
+
+#include <tuple>
+
+namespace StillFile {
+
+namespace {
+
+// A sync tool or an editor is done with a month within this; one that goes on is no longer a writer
+// to wait for but something to tell the user of.
+constexpr int LongestWaitMilliseconds = 10000;
+constexpr int LookEveryMilliseconds = 50;
+
+// What changes while a file is written: its size, its times, and the file itself when renamed over.
+using Look = std::tuple<bool, dev_t, ino_t, off_t, long, long, long, long>;
+
+Look LookAt(const QString &path)
+{
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    return { true, status.st_dev, status.st_ino, status.st_size, status.st_mtim.tv_sec, status.st_mtim.tv_nsec,
+        status.st_ctim.tv_sec, status.st_ctim.tv_nsec };
+}
+
+bool Readable(const QString &path)
+{
+    try {
+        const MonthFile::OnDisk now = MonthFile::Peek(path);
+        XmlDocument probe;
+        return !now.exists || probe.loadXml(now.bytes, nullptr);
+    } catch (const StoreError &) {
+        // Something other than a month file: the read that follows refuses it and says why.
+        return true;
+    }
+}
+
+}
+
+void WaitWhileWritten(const QString &path)
+{
+    if (Readable(path))
+        return;
+    QElapsedTimer waited;
+    waited.start();
+    QElapsedTimer still;
+    still.start();
+    Look last = LookAt(path);
+    while (still.elapsed() < FolderWatcher::QuietMilliseconds) {
+        if (waited.elapsed() > LongestWaitMilliseconds)
+            throw StoreError(QStringLiteral("ほかのプログラムが「%1」を書き続けています。同期ソフトなどの動きが"
+                                            "止まってから、もう一度この月を開いてください。")
+                                 .arg(QFileInfo(path).fileName()));
+        QThread::msleep(LookEveryMilliseconds);
+        if (const Look now = LookAt(path); now != last) {
+            last = now;
+            still.restart();
+        }
+    }
+}
+
+}

@@ -107,14 +107,17 @@ bool Prepare(const PublicMod &state, const QString &path, const std::optional<Di
     // The file is read whole only when it is not the one this program last read or wrote.
     const bool unchanged = MonthFile::Holds(path, Base(state));
     attempt.now = unchanged ? Base(state) : MonthFile::Peek(path);
-    if (!state.unsavedChanges && attempt.now.exists)
+    // A month with nothing unsaved never stands in place of a version that arrived meanwhile: when a
+    // try of its own displaced one, the merge below puts that version back whole.
+    const bool ownTry = displaced && attempt.now == MonthFile::OnDisk { true, displaced->written };
+    if (!state.unsavedChanges && attempt.now.exists && !ownTry)
         return false;
     if (unchanged || !attempt.now.exists)
         return true;
     QString reason;
     QByteArray there = attempt.now.bytes;
     // An unreadable displaced version stays kept as it is; the month's file is merged instead.
-    if (displaced && attempt.now == MonthFile::OnDisk { true, displaced->written }) {
+    if (ownTry) {
         there = ReadKept(displaced->path);
         attempt.mergedFrom = displaced->path;
         if (!attempt.merged.loadXml(there, nullptr)) {

@@ -4,6 +4,9 @@
 #include <QWheelEvent>
 #include <QtTest>
 
+#include <dlfcn.h>
+
+#include <functional>
 #include <thread>
 
 using namespace DiaryFixture;
@@ -58,6 +61,17 @@ void TurnWheel(QWidget *widget, int notches)
 
 }
 
+// What another program does while a save syncs the new file of a month.
+std::function<void()> WhileSaving;
+
+extern "C" int fsync(int fd)
+{
+    static const auto sync = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    if (WhileSaving && QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd)).endsWith(".tmp"))
+        std::exchange(WhileSaving, {})();
+    return sync(fd);
+}
+
 Q_DECLARE_METATYPE(FocusWay)
 Q_DECLARE_METATYPE(EditorExit)
 
@@ -87,6 +101,7 @@ private slots:
     void switch_savesExactlyTheMonthBeingLeft();
     void calendarClick_onNextMonthsDay_savesSwitchesAndMarks();
     void switch_intoMonthWithoutFile_andBack_leavesItsFile();
+    void switch_fromAMonthOnlyLookedAt_neverReplacesAVersionArrivingMeanwhile();
     void sameMonthPick_savesNothing();
     void switch_failedSave_staysInTheMonth();
     void switch_intoUnreadableMonth_showsItsDayBeforeTheNotice();
@@ -432,6 +447,24 @@ void TestEntryEditing::switch_intoMonthWithoutFile_andBack_leavesItsFile()
     QVERIFY(april.contains("<DIARY/>") || april.contains("<DIARY></DIARY>"));
     QCOMPARE(window.Month()->Year(), QString("2026"));
     QCOMPARE(window.Month()->Month(), QString("3"));
+}
+
+// March had no file when the window went there; the other computer's March arrives while the window,
+// leaving it, writes March's first file.
+void TestEntryEditing::switch_fromAMonthOnlyLookedAt_neverReplacesAVersionArrivingMeanwhile()
+{
+    const QByteArray there = MonthXml("<ARTICLE DATE=\"5\"><TEXT>from the other computer</TEXT></ARTICLE>");
+    Window &window = Open();
+    QVERIFY(window.ShowAndActivate());
+    WhileSaving = [this, &there] {
+        WriteFile(Path("other.xml"), there);
+        QCOMPARE(std::rename(qPrintable(Path("other.xml")), qPrintable(Path("Diary20263.xml"))), 0);
+    };
+    window.Pick(QDate(2026, 4, 9));
+    QVERIFY(!WhileSaving);
+    QVERIFY(ReadFile(Path("Diary20263.xml")).contains("<TEXT>from the other computer</TEXT>"));
+    QVERIFY2(window.messages.isEmpty(), qPrintable(window.messages.join(u'\n')));
+    QCOMPARE(QDir(m_dir->path()).entryList({ "Diary20263.xml.conflict-*" }), QStringList());
 }
 
 void TestEntryEditing::sameMonthPick_savesNothing()

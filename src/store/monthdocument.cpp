@@ -107,6 +107,7 @@ bool Prepare(const PublicMod &state, const QString &path, const std::optional<Di
     // The file is read whole only when it is not the one this program last read or wrote.
     const bool unchanged = MonthFile::Holds(path, Base(state));
     attempt.now = unchanged ? Base(state) : MonthFile::Peek(path);
+    outcome.madeAgain = state.baseExists && !attempt.now.exists;
     // A month with nothing unsaved never stands in place of a version that arrived meanwhile: when a
     // try of its own displaced one, the merge below puts that version back whole.
     const bool ownTry = displaced && attempt.now == MonthFile::OnDisk { true, displaced->written };

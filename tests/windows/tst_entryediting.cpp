@@ -102,6 +102,7 @@ private slots:
     void calendarClick_onNextMonthsDay_savesSwitchesAndMarks();
     void switch_intoMonthWithoutFile_andBack_leavesItsFile();
     void switch_fromAMonthOnlyLookedAt_neverReplacesAVersionArrivingMeanwhile();
+    void switch_fromAMonthDeletedElsewhere_writesItAgainAndSaysSo();
     void sameMonthPick_savesNothing();
     void switch_failedSave_staysInTheMonth();
     void switch_intoUnreadableMonth_showsItsDayBeforeTheNotice();
@@ -465,6 +466,22 @@ void TestEntryEditing::switch_fromAMonthOnlyLookedAt_neverReplacesAVersionArrivi
     QVERIFY(ReadFile(Path("Diary20263.xml")).contains("<TEXT>from the other computer</TEXT>"));
     QVERIFY2(window.messages.isEmpty(), qPrintable(window.messages.join(u'\n')));
     QCOMPARE(QDir(m_dir->path()).entryList({ "Diary20263.xml.conflict-*" }), QStringList());
+}
+
+void TestEntryEditing::switch_fromAMonthDeletedElsewhere_writesItAgainAndSaysSo()
+{
+    WriteFile(Path("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>march</TEXT></ARTICLE>"));
+    Window &window = Open();
+    QVERIFY(window.ShowAndActivate());
+    QVERIFY(QFile::remove(Path("Diary20263.xml")));
+    window.Pick(QDate(2026, 4, 9));
+    QVERIFY(ReadFile(Path("Diary20263.xml")).contains("<TEXT>march</TEXT>"));
+    QCOMPARE(window.messages.size(), 1);
+    QVERIFY2(window.messages.first().startsWith("「Diary20263.xml」は、") && window.messages.first().contains("削除"),
+        qPrintable(window.messages.first()));
+    window.Pick(QDate(2026, 3, 9));
+    window.Pick(QDate(2026, 4, 9));
+    QCOMPARE(window.messages.size(), 1);
 }
 
 void TestEntryEditing::sameMonthPick_savesNothing()

@@ -256,8 +256,7 @@ MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, con
     MonthFile::ReadResult result;
     const QString path = MonthFile::FilePath(folder.Path(), year, month);
     try {
-        StillFile::WaitWhileWritten(path);
-        result = MonthFile::Read(state.xmlDoc, path);
+        result = StillFile::Read(state.xmlDoc, path);
     } catch (const StoreError &error) {
         // The month held is the one that failed, not the one before it.
         state.xmlDoc.clear();

@@ -28,33 +28,15 @@ using Look = std::tuple<bool, dev_t, ino_t, off_t, long, long, long, long>;
 
 Look LookAt(const QString &path)
 {
-    struct stat status
-    {
-    };
+    struct stat status = {};
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         return {};
     return { true, status.st_dev, status.st_ino, status.st_size, status.st_mtim.tv_sec, status.st_mtim.tv_nsec,
         status.st_ctim.tv_sec, status.st_ctim.tv_nsec };
 }
 
-bool Readable(const QString &path)
+void WaitUntilStill(const QString &path)
 {
-    try {
-        const MonthFile::OnDisk now = MonthFile::Peek(path);
-        XmlDocument probe;
-        return !now.exists || probe.loadXml(now.bytes, nullptr);
-    } catch (const StoreError &) {
-        // Something other than a month file: the read that follows refuses it and says why.
-        return true;
-    }
-}
-
-}
-
-void WaitWhileWritten(const QString &path)
-{
-    if (Readable(path))
-        return;
     QElapsedTimer waited;
     waited.start();
     QElapsedTimer still;
@@ -71,6 +53,28 @@ void WaitWhileWritten(const QString &path)
             still.restart();
         }
     }
+}
+
+}
+
+MonthFile::ReadResult Read(XmlDocument &doc, const QString &path)
+{
+    MonthFile::OnDisk now;
+    try {
+        now = MonthFile::Peek(path);
+    } catch (const StoreError &) {
+        // Something that is no month file, or a file the system cannot read: the read says which.
+        return MonthFile::Read(doc, path);
+    }
+    if (now.exists && doc.loadXml(now.bytes, nullptr)) {
+        MonthFile::ReadResult loaded;
+        loaded.status = MonthFile::ReadResult::Status::Loaded;
+        loaded.bytes = now.bytes;
+        return loaded;
+    }
+    if (now.exists)
+        WaitUntilStill(path);
+    return MonthFile::Read(doc, path);
 }
 
 }

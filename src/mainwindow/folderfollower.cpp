@@ -61,8 +61,9 @@ void FolderFollower::FollowChangesElsewhere()
         // Told once: at every change the same message would come again as soon as it was closed.
         if (std::exchange(m_toldFailure, error.message()) != error.message())
             m_notices.TellUnasked(MessageKind::Action,
-                Words::WithDetail(QStringLiteral("ほかのプログラムが変えた月の内容を表示できません。この画面の内容は"
-                                                 "そのままです。"),
+                Words::WithDetail(QStringLiteral("ほかのプログラムが変えた「%1」を表示できません。この画面の内容は"
+                                                 "そのままです。原因を取り除くと、新しい内容を表示します。")
+                                      .arg(MonthFile::FileName(m_month.Year(), m_month.Month())),
                     error.message()));
         return;
     }

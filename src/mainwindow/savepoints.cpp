@@ -92,7 +92,12 @@ bool SavePoints::SaveLoadedMonth(const QString &whatNow)
     if (!m_month.IsLoaded())
         return true;
     try {
-        ReportSaved(m_month.Save());
+        // Typed text goes with the save; the editor then follows its entry into the month as saved.
+        m_dayView.WriteBack();
+        const std::optional<QString> open = m_dayView.OpenText();
+        const SaveOutcome outcome = m_month.Save();
+        m_dayView.ShowSaved(open);
+        ReportSaved(outcome);
         return true;
     } catch (const StoreError &error) {
         m_dayView.ReturnToShownDate();

@@ -85,6 +85,7 @@ private slots:
     void btnNew_onADayWithoutArticle_createsIt();
     void btnNew_twice_writesBackTheFirst();
     void btnNew_twoArticlesOfOneDay_addsToTheFirst();
+    void btnEnd_afterABlankNewEntry_keepsAnEntryArrivedThereAndAsksNothing();
     void btnDel_withoutSelection_doesNothing();
     void btnDel_onlyEntry_leavesTheEmptyArticle();
     void btnDel_rightAfterEditing_deletesTheEditedEntry();
@@ -184,6 +185,19 @@ void TestEntryEditing::btnNew_twoArticlesOfOneDay_addsToTheFirst()
     QVERIFY(
         ReadFile(Path("Diary20263.xml"))
             .contains("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>c</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>b</TEXT>"));
+}
+
+// Another program writes an entry for the day while the user's 新規 there is still blank.
+void TestEntryEditing::btnEnd_afterABlankNewEntry_keepsAnEntryArrivedThereAndAsksNothing()
+{
+    Window &window = Open();
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    WriteFile(Path("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>there</TEXT></ARTICLE>"));
+    window.answer = SaveAnswer::SaveAndQuit;
+    window.Click("BtnEnd");
+    QVERIFY(ReadFile(Path("Diary20263.xml")).contains("<ARTICLE DATE=\"9\"><TEXT>there</TEXT></ARTICLE>"));
+    QCOMPARE(window.questions, QStringList());
 }
 
 void TestEntryEditing::btnDel_withoutSelection_doesNothing()

@@ -81,9 +81,9 @@ void FolderFollower::ReportGoneText(const FollowedVersion &followed)
     for (const int day : followed.daysGone)
         days.append(QStringLiteral("%1日").arg(day));
     m_notices.TellUnasked(MessageKind::Action,
-        QStringLiteral("ほかのコンピューターかプログラムが「%1」を書き換えたため、%2月%3の記事で、この画面にあった"
-                       "内容が新しい内容に置き換わりました。前の内容は「%4」にあります。見比べて、要る記事をこの"
-                       "日記に書き写してください。")
+        QStringLiteral("ほかのコンピューターかプログラムが「%1」を書き換え、%2月%3の記事は新しい内容になりました。"
+                       "それまでこの画面にあった内容は「%4」に残っています。見比べて、要る記事をこの日記に"
+                       "書き写してください。")
             .arg(MonthFile::FileName(m_month.Year(), m_month.Month()), m_month.Month(), days.join(QStringLiteral("、")),
                 QFileInfo(followed.holder).fileName()));
 }

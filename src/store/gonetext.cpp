@@ -1,12 +1,12 @@
 #include "store/gonetext.h"
 
+#include "base/storeerror.h"
 #include "store/diarynames.h"
 #include "store/monthfile.h"
 #include "store/monthrules.h"
 #include "store/xml/xmldom.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -32,10 +32,15 @@ std::map<int, QStringList> TextsByDay(const XmlDocument &doc)
 
 bool HoldsAll(const QString &path, const QStringList &texts)
 {
-    QFile file(path);
     XmlDocument copy;
-    if (!file.open(QIODevice::ReadOnly) || !copy.loadXml(file.readAll(), nullptr))
+    try {
+        const MonthFile::OnDisk there = MonthFile::Peek(path);
+        if (!there.exists || !copy.loadXml(there.bytes, nullptr))
+            return false;
+    } catch (const StoreError &) {
+        // Not a file that could hold a month: the text is kept elsewhere.
         return false;
+    }
     QStringList held;
     for (const XmlNode &entry : copy.getElementsByTagName(DiaryNames::Text))
         held.append(entry.text());

@@ -69,6 +69,60 @@ ShownWork DayView::Shown() const
     return shown;
 }
 
+void DayView::ShowFollowed(int openEntry)
+{
+    if (openEntry < 0) {
+        ListDay();
+        return;
+    }
+    m_month.SelectDay(m_calendar.Day());
+    ReopenAt(openEntry);
+}
+
+std::optional<QString> DayView::OpenText() const
+{
+    const int position = Shown().openEntry;
+    return position < 0 ? std::nullopt : m_month.EntryText(position);
+}
+
+void DayView::ShowSaved(const std::optional<QString> &openText)
+{
+    // The day stays the one the month selects: during a month switch the calendar shows the next.
+    if (!openText)
+        return;
+    const std::vector<DayEntry> entries = m_month.DayEntries();
+    const auto holdsOpenText = [&openText](const DayEntry &entry) { return entry.text == *openText; };
+    // Its own place first: another entry of the same text may stand elsewhere in the day.
+    int position = SelectedIndex();
+    if (position < 0 || position >= int(entries.size()) || !holdsOpenText(entries[position]))
+        position = int(std::find_if(entries.cbegin(), entries.cend(), holdsOpenText) - entries.cbegin());
+    if (position < int(entries.size())) {
+        ReopenAt(position);
+        return;
+    }
+    m_editor.clear();
+    SetEditorOpen(false);
+    ShowTitles();
+}
+
+void DayView::ReopenAt(int position)
+{
+    ShowTitles();
+    {
+        const QSignalBlocker blocker(&m_titles);
+        m_titles.setCurrentRow(position);
+    }
+    m_month.SetCurText(position);
+    const QString text = TextCodec::DecodeText(m_month.EntryText(position).value_or(QString()));
+    if (m_editor.toPlainText() == text)
+        return;
+    const int cursorAt = m_editor.textCursor().position();
+    m_editor.setPlainText(text);
+    QTextCursor cursor = m_editor.textCursor();
+    cursor.setPosition(std::min(cursorAt, m_editor.document()->characterCount() - 1));
+    m_editor.setTextCursor(cursor);
+}
+
 void DayView::OpenRestored(const JournalContent &work)
 {
     if (work.openEntry < 0 || work.openEntry >= m_titles.count())

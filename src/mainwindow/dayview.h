@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class CalDiary;
 class DiaryMonth;
@@ -32,6 +33,16 @@ public:
     QDate ShownDate() const { return m_shownDate; }
     // The day shown and the editor's entry and text as the user sees them.
     ShownWork Shown() const;
+    // Shows the day afresh after the month took another program's version, with the entry that was
+    // open still open at openEntry (or none): the editor keeps the focus, the place of its cursor and
+    // the user's way of reading; only a text rewritten elsewhere changes under it.
+    void ShowFollowed(int openEntry);
+    // The stored text of the entry open in the editor, or none.
+    std::optional<QString> OpenText() const;
+    // Shows the day after a save, which drops blank entries and may merge another program's version
+    // of the day: the open entry stays open where that text now stands, and an entry dropped as blank
+    // is no longer open, so that the editor never stands for another entry that took its place.
+    void ShowSaved(const std::optional<QString> &openText);
     // Opens, in the day listed, the entry that was open when a journal's work was left, with the
     // editor's text then.
     void OpenRestored(const JournalContent &work);
@@ -56,6 +67,9 @@ protected:
 
 private:
     void ShowTitles();
+    // Lists the month's selected day with the entry at position open, the editor keeping its focus
+    // and cursor; its text changes only when the entry's did.
+    void ReopenAt(int position);
     void KeepEditedTitleSelected();
     // The editor is writable exactly while it stands for the highlighted title; its hint shows
     // only while it is not.

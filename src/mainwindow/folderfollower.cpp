@@ -66,6 +66,8 @@ FolderFollower::FolderFollower(DiaryMonth &month, DayView &dayView, WindowNotice
         m_namedCopies
             = WithCopiesOfSave(m_namedCopies, m_month.Folder().Path(), QFileInfo(m_month.FilePath()).fileName());
     });
+    // A version that waited for the user to leave the open entry is taken once the day changes.
+    connect(&m_dayView, &DayView::DayShown, m_watcher, &FolderWatcher::Later);
 }
 
 void FolderFollower::FollowFolder()
@@ -89,15 +91,38 @@ void FolderFollower::FollowChangesElsewhere()
     // nothing reloads under the user's hands.
     if (!m_month.IsLoaded() || m_month.HasUnsavedWork(m_dayView.Shown()))
         return;
+    std::optional<FollowedVersion> followed;
     try {
-        if (!m_month.Reload())
-            return;
-    } catch (const StoreError &) {
-        // The save point tells the user why the file cannot be read; told at every change, each
-        // closed message would bring the next.
+        followed = m_month.Reload(m_dayView.Shown());
+    } catch (const StoreError &error) {
+        // Told once: at every change the same message would come again as soon as it was closed.
+        if (std::exchange(m_toldFailure, error.message()) != error.message())
+            m_notices.TellUnasked(MessageKind::Action,
+                Words::WithDetail(QStringLiteral("ほかのプログラムが変えた「%1」を表示できません。この画面の内容は"
+                                                 "そのままです。原因を取り除くと、新しい内容を表示します。")
+                                      .arg(MonthFile::FileName(m_month.Year(), m_month.Month())),
+                    error.message()));
         return;
     }
-    m_dayView.ListDay();
+    m_toldFailure.clear();
+    if (!followed)
+        return;
+    m_dayView.ShowFollowed(followed->openEntry);
+    if (!followed->daysGone.empty())
+        ReportGoneText(*followed);
+}
+
+void FolderFollower::ReportGoneText(const FollowedVersion &followed)
+{
+    QStringList days;
+    for (const int day : followed.daysGone)
+        days.append(QStringLiteral("%1日").arg(day));
+    m_notices.TellUnasked(MessageKind::Action,
+        QStringLiteral("ほかのコンピューターかプログラムが「%1」を書き換え、%2月%3の記事は新しい内容になりました。"
+                       "それまでこの画面にあった内容は「%4」に残っています。見比べて、要る記事をこの日記に"
+                       "書き写してください。")
+            .arg(MonthFile::FileName(m_month.Year(), m_month.Month()), m_month.Month(), days.join(QStringLiteral("、")),
+                QFileInfo(followed.holder).fileName()));
 }
 
 void FolderFollower::ReportConflictCopies()

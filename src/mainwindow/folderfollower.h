@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QStringList>
 
+struct FollowedVersion;
 class DayView;
 class DiaryMonth;
 class FolderWatcher;
@@ -24,8 +25,10 @@ public:
 
 private:
     // The loaded month is read again when another program changed its file, the new file can be
-    // read and nothing is unsaved.
+    // read and nothing is unsaved; an open entry stays open where it stands.
     void FollowChangesElsewhere();
+    // Text the window showed that the followed version took out of the month: where it is now.
+    void ReportGoneText(const FollowedVersion &followed);
     // Sync tools' copies of months beside the month files, the other versions that saves on other
     // computers kept beside them, and the copies a save took in, each named once: those there at
     // start, then each as it appears.
@@ -37,4 +40,5 @@ private:
     WindowNotices &m_notices;
     FolderWatcher *m_watcher = nullptr;
     QStringList m_namedCopies;
+    QString m_toldFailure;
 };

@@ -92,7 +92,12 @@ bool SavePoints::SaveLoadedMonth(const QString &whatNow)
     if (!m_month.IsLoaded())
         return true;
     try {
-        ReportSaved(m_month.Save());
+        // Typed text goes with the save; the editor then follows its entry into the month as saved.
+        m_dayView.WriteBack();
+        const std::optional<QString> open = m_dayView.OpenText();
+        const SaveOutcome outcome = m_month.Save();
+        m_dayView.ShowSaved(open);
+        ReportSaved(outcome);
         return true;
     } catch (const StoreError &error) {
         m_dayView.ReturnToShownDate();
@@ -112,6 +117,12 @@ void SavePoints::ReportSaved(const SaveOutcome &outcome)
     if (!outcome.backupSkipped.isEmpty() && !std::exchange(m_toldBackupSkipped, true))
         m_notices.Tell(MessageKind::Action, outcome.backupSkipped);
     const QString name = MonthFile::FileName(m_month.Year(), m_month.Month());
+    if (outcome.madeAgain)
+        m_notices.Tell(MessageKind::Action,
+            QStringLiteral("「%1」は、ほかのコンピューターかプログラムで削除されていたため、この画面の内容で作り直して"
+                           "%2しました。この月を消すつもりだったときは、プログラムを終えてから、もう一度削除して"
+                           "ください。")
+                .arg(name, Words::Save));
     if (!outcome.keptAsidePaths.isEmpty())
         m_notices.Tell(MessageKind::Action,
             Words::WithDetail(QStringLiteral("ほかのプログラムが書き換えた「%1」を読み込めなかったため、それを「%2」"

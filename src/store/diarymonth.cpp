@@ -57,13 +57,15 @@ void DiaryMonth::Restore(const JournalContent &content)
     emit UnsavedStateChanged();
 }
 
-bool DiaryMonth::Reload()
+std::optional<FollowedVersion> DiaryMonth::Reload(const ShownWork &shown)
 {
-    if (!MonthDocument::ReloadMonth(*m_state, m_folder, m_year, m_month))
-        return false;
+    std::optional<FollowedVersion> followed
+        = MonthDocument::ReloadMonth(*m_state, m_folder, m_year, m_month, shown.day, shown.openEntry);
+    if (!followed)
+        return std::nullopt;
     emit Loaded();
     emit UnsavedStateChanged();
-    return true;
+    return followed;
 }
 
 SaveOutcome DiaryMonth::Save()

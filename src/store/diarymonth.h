@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/diaryfolder.h"
+#include "store/followedversion.h"
 #include "store/journalsnapshot.h"
 #include "store/monthentries.h"
 #include "store/monthfile.h"
@@ -46,9 +47,12 @@ public:
     // Takes the month and its state from a journal: the work is unsaved again, no day is selected, and
     // a save merges it with the file as it is by then. Throws StoreError when its month does not load.
     void Restore(const JournalContent &content);
-    // The month's file as it is now, once another program changed it; true when it took its place.
-    // A missing or unreadable file changes nothing and is left where it is. Throws StoreError.
-    bool Reload();
+    // The month's file as it is now, once another program changed it, when it took its place: where
+    // the entry open in shown stands now and what text the month lost. A missing or unreadable file
+    // changes nothing and is left where it is; a version that does not tell where the open entry
+    // stands waits until the window leaves it. The text lost is kept beside the month first, unless a
+    // copy there holds it. Throws StoreError.
+    std::optional<FollowedVersion> Reload(const ShownWork &shown);
     // Drops blank entries, then writes the month to its file, merged with another program's changes
     // to the file since it was loaded; a month with nothing unsaved whose file exists is left as it
     // is. Throws StoreError, whose message names every file the save kept beside the month.

@@ -2,14 +2,6 @@
 
 #include <QFileInfo>
 
-namespace {
-
-// Long enough to see a sync tool's rename and a write in pieces as one change, short enough that
-// the window follows at once to the eye.
-constexpr int QuietMilliseconds = 400;
-
-}
-
 FolderWatcher::FolderWatcher(const QString &folder, QObject *parent)
     : QObject(parent)
 {

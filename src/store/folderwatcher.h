@@ -13,6 +13,11 @@ class FolderWatcher : public QObject
 {
     Q_OBJECT
 public:
+    // How long a file must stay as it is before it is looked at: long enough to see a sync tool's
+    // rename and a write in pieces as one change, short enough that the window follows at once to
+    // the eye.
+    static constexpr int QuietMilliseconds = 400;
+
     explicit FolderWatcher(const QString &folder, QObject *parent = nullptr);
 
     // Watches the file at path for writes in place, instead of the one watched before. A file that

@@ -5,10 +5,12 @@
 #include "store/daysource.h"
 #include "store/diaryfolder.h"
 #include "store/diarynames.h"
+#include "store/gonetext.h"
 #include "store/monthmerge.h"
 #include "store/monthrules.h"
 #include "store/publicmod.h"
 #include "store/synccopymerge.h"
+#include "store/stillfile.h"
 #include "store/xml/xmldom.h"
 
 #include <QFile>
@@ -106,14 +108,18 @@ bool Prepare(const PublicMod &state, const QString &path, const std::optional<Di
     // The file is read whole only when it is not the one this program last read or wrote.
     const bool unchanged = MonthFile::Holds(path, Base(state));
     attempt.now = unchanged ? Base(state) : MonthFile::Peek(path);
-    if (!state.unsavedChanges && attempt.now.exists)
+    outcome.madeAgain = state.baseExists && !attempt.now.exists;
+    // A month with nothing unsaved never stands in place of a version that arrived meanwhile: when a
+    // try of its own displaced one, the merge below puts that version back whole.
+    const bool ownTry = displaced && attempt.now == MonthFile::OnDisk { true, displaced->written };
+    if (!state.unsavedChanges && attempt.now.exists && !ownTry)
         return false;
     if (unchanged || !attempt.now.exists)
         return true;
     QString reason;
     QByteArray there = attempt.now.bytes;
     // An unreadable displaced version stays kept as it is; the month's file is merged instead.
-    if (displaced && attempt.now == MonthFile::OnDisk { true, displaced->written }) {
+    if (ownTry) {
         there = ReadKept(displaced->path);
         attempt.mergedFrom = displaced->path;
         if (!attempt.merged.loadXml(there, nullptr)) {
@@ -212,6 +218,36 @@ QString KeptBeside(const SaveOutcome &outcome)
         .arg(names.join(QStringLiteral("」「")));
 }
 
+// The texts of the entries the window lists for a day: those of its first ARTICLE.
+QStringList ListedTexts(const XmlDocument &doc, int day)
+{
+    QStringList texts;
+    for (const XmlNode &article : doc.getElementsByTagName(DiaryNames::Article)) {
+        if (MonthRules::ArticleDay(article) != day)
+            continue;
+        for (const XmlNode &entry : article.childNodes())
+            texts.append(entry.text());
+        break;
+    }
+    return texts;
+}
+
+// Where the open entry stands in the new version of its day: where its text is, or at its own place
+// when the day kept its number of entries and the entry was rewritten there. An entry that went, or
+// one rewritten while others came or went, cannot be told apart from its neighbours.
+std::optional<int> FollowedPlace(const QStringList &before, const QStringList &after, int position)
+{
+    if (position >= before.size())
+        return std::nullopt;
+    if (position < after.size() && after[position] == before[position])
+        return position;
+    if (const qsizetype found = after.indexOf(before[position]); found >= 0)
+        return int(found);
+    if (after.size() == before.size())
+        return position;
+    return std::nullopt;
+}
+
 }
 
 MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month)
@@ -219,9 +255,12 @@ MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, con
     state.xmlDay = XmlNode();
     state.unsavedChanges = false;
     MonthFile::ReadResult result;
+    const QString path = MonthFile::FilePath(folder.Path(), year, month);
     try {
-        result = MonthFile::Read(state.xmlDoc, MonthFile::FilePath(folder.Path(), year, month));
+        result = StillFile::Read(state.xmlDoc, path);
     } catch (const StoreError &error) {
+        // The month held is the one that failed, not the one before it.
+        state.xmlDoc.clear();
         throw StoreError(folder.Shown(error.message()));
     }
     result.keptAsidePath = folder.Shown(result.keptAsidePath);
@@ -279,11 +318,12 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
     }
 }
 
-bool ReloadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month)
+std::optional<FollowedVersion> ReloadMonth(
+    PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month, int day, int position)
 {
     const QString path = MonthFile::FilePath(folder.Path(), year, month);
     if (MonthFile::Holds(path, Base(state)))
-        return false;
+        return std::nullopt;
     MonthFile::OnDisk now;
     try {
         now = MonthFile::Peek(path);
@@ -294,12 +334,28 @@ bool ReloadMonth(PublicMod &state, const DiaryFolder &folder, const QString &yea
     QString reason;
     // A file that went away may come back under the same name in a moment, as some editors save.
     if (!now.exists || now == Base(state) || !fresh.loadXml(now.bytes, &reason))
-        return false;
+        return std::nullopt;
+    FollowedVersion followed;
+    if (position >= 0) {
+        const std::optional<int> place
+            = FollowedPlace(ListedTexts(state.xmlDoc, day), ListedTexts(fresh, day), position);
+        if (!place)
+            return std::nullopt;
+        followed.openEntry = *place;
+    }
+    GoneText::Find(state.xmlDoc, fresh, followed);
+    try {
+        // Kept before the window shows the new version: what it showed must be somewhere to be named.
+        if (!followed.textsGone.isEmpty())
+            followed.holder = folder.Shown(GoneText::Holder(path, followed, state.xmlDoc));
+    } catch (const StoreError &error) {
+        throw StoreError(folder.Shown(error.message()));
+    }
     state.xmlDoc.swap(fresh);
     state.xmlDay = XmlNode();
     state.unsavedChanges = false;
     RememberBase(state, true, now.bytes);
-    return true;
+    return followed;
 }
 
 bool ChangedOnDisk(const PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/followedversion.h"
 #include "store/monthfile.h"
 #include "store/saveoutcome.h"
 
@@ -29,12 +30,16 @@ MonthFile::ReadResult LoadMonth(PublicMod &state, const DiaryFolder &folder, con
 // names every file the save kept beside the month.
 SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);
 
-// Takes the month's file as it is now in place of the loaded month, as LoadMonth does, and returns
-// true; returns false and leaves everything as it was when the file is what this program last read
-// or wrote, or is missing or unreadable: another program may be half-way through writing it, so
-// nothing is kept aside and a later save without unsaved work leaves the file alone. Throws
-// StoreError, in words for the user, when something other than a month file stands at its place.
-bool ReloadMonth(PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);
+// Takes the month's file as it is now in place of the loaded month, as LoadMonth does, and tells
+// where the entry open at position of day (or -1) now stands and what text the month lost; returns
+// none and leaves everything as it was when the file is what this program last read or wrote, or is
+// missing or unreadable (another program may be half-way through writing it, so nothing is kept aside
+// and a later save without unsaved work leaves the file alone), or when the new version does not tell
+// where the open entry stands: that version waits until the window leaves the entry. Text the new
+// version lacks is first made sure of in a file beside the month. Throws StoreError, in words for the
+// user, when something other than a month file stands at its place or that text cannot be kept.
+std::optional<FollowedVersion> ReloadMonth(
+    PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month, int day, int position);
 
 // Whether the month's file now differs from what this program last read or wrote.
 bool ChangedOnDisk(const PublicMod &state, const DiaryFolder &folder, const QString &year, const QString &month);

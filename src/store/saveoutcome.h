@@ -15,6 +15,9 @@ struct SaveOutcome
     // Versions on disk that could not be read, now at these paths.
     QStringList keptAsidePaths;
     QString keptAsideReason;
+    // The month's file had been deleted elsewhere since it was read or written here; the save made it
+    // again from the window's month.
+    bool madeAgain = false;
     // Why the replaced file could not stay as .bak; the month was saved all the same.
     QString backupSkipped;
 };

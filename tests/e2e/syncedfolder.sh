@@ -2,7 +2,8 @@
 # A diary folder kept in sync with another computer, on a fixed day (15 March 2026). While the
 # program runs, another program brings its version of the month, renamed over the month file as
 # sync tools write, or written in place with its size and time stamp put back. Without unsaved
-# work, activating the window shows the other version and 保管しておわり leaves it byte for byte.
+# work, the window shows the other version, says that the entries it showed were rewritten and keeps
+# them as a conflict copy, and 保管しておわり leaves the other version byte for byte.
 # With an entry typed on the 15th, where the other side changed the entry that was there,
 # 保管しておわり saves both sides' entries, each side's change in place, and keeps no copy beside.
 #
@@ -52,18 +53,16 @@ run()
     fi
     write_there "$1"
     if [ -z "${2:-}" ]; then
-        timeout 5 xdotool windowminimize "$window"
-        wait_for 5 "the window was not minimized" window_hidden
-        # Qt takes a focus that comes back within a moment for no change of the active window.
-        sleep 0.5
-        timeout 5 wmctrl -i -a "$window"
-        wait_for 5 "the window was not activated again" window_active "$window"
-        previous=
-        wait_for 5 "the window did not settle after its activation ($1)" settled ListTitle
-        [ "$previous" != "$shown" ] || fail "activating the window again did not show the other version ($1)"
+        wait_for 10 "following the other version ($1) showed no notice" notice_shown
+        wait_for 5 "the notice did not close ($1)" notice_closed
+        [ "$(region ListTitle)" != "$shown" ] || fail "the window did not show the other version ($1)"
         save_and_end "$1-untouched.png"
         cmp -s "$work/there.xml" "$portable/$month_file" || fail "保管しておわり changed the other version ($1)"
-        [ -z "$(besides)" ] || fail "保管しておわり without unsaved work left $(besides)($1)"
+        local kept
+        kept=$(compgen -G "$portable/$month_file.conflict-*")
+        [[ -n $kept && $kept != *$'\n'* && $(besides) == "./$(basename "$kept") " ]] ||
+            fail "following the other version ($1) did not keep the window's one copy: $(besides)"
+        grep -q '<TEXT>base</TEXT>.*<TEXT>kept</TEXT>' "$kept" || fail "the copy ($1) holds $(cat "$kept")"
         return
     fi
     click BtnEnd

@@ -4,6 +4,10 @@
 #include <QWheelEvent>
 #include <QtTest>
 
+#include <dlfcn.h>
+#include <functional>
+#include <thread>
+
 using namespace DiaryFixture;
 
 namespace {
@@ -56,6 +60,17 @@ void TurnWheel(QWidget *widget, int notches)
 
 }
 
+// What another program does while a save syncs the new file of a month.
+std::function<void()> WhileSaving;
+
+extern "C" int fsync(int fd)
+{
+    static const auto sync = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    if (WhileSaving && QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd)).endsWith(".tmp"))
+        std::exchange(WhileSaving, {})();
+    return sync(fd);
+}
+
 Q_DECLARE_METATYPE(FocusWay)
 Q_DECLARE_METATYPE(EditorExit)
 
@@ -70,6 +85,7 @@ private slots:
     void btnNew_onADayWithoutArticle_createsIt();
     void btnNew_twice_writesBackTheFirst();
     void btnNew_twoArticlesOfOneDay_addsToTheFirst();
+    void btnEnd_afterABlankNewEntry_keepsAnEntryArrivedThereAndAsksNothing();
     void btnDel_withoutSelection_doesNothing();
     void btnDel_onlyEntry_leavesTheEmptyArticle();
     void btnDel_rightAfterEditing_deletesTheEditedEntry();
@@ -86,9 +102,12 @@ private slots:
     void switch_savesExactlyTheMonthBeingLeft();
     void calendarClick_onNextMonthsDay_savesSwitchesAndMarks();
     void switch_intoMonthWithoutFile_andBack_leavesItsFile();
+    void switch_fromAMonthOnlyLookedAt_keepsWhatHappenedElsewhere_data();
+    void switch_fromAMonthOnlyLookedAt_keepsWhatHappenedElsewhere();
     void sameMonthPick_savesNothing();
     void switch_failedSave_staysInTheMonth();
     void switch_intoUnreadableMonth_showsItsDayBeforeTheNotice();
+    void switch_intoMonthStillBeingWritten_readsItWhole();
     void unsavedChanges_setByChangesClearedBySaves_data();
     void unsavedChanges_setByChangesClearedBySaves();
     void markDays_marksDaysWithEntries_data();
@@ -167,6 +186,19 @@ void TestEntryEditing::btnNew_twoArticlesOfOneDay_addsToTheFirst()
     QVERIFY(
         ReadFile(Path("Diary20263.xml"))
             .contains("<ARTICLE DATE=\"9\"><TEXT>a</TEXT><TEXT>c</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>b</TEXT>"));
+}
+
+// Another program writes an entry for the day while the user's 新規 there is still blank.
+void TestEntryEditing::btnEnd_afterABlankNewEntry_keepsAnEntryArrivedThereAndAsksNothing()
+{
+    Window &window = Open();
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    WriteFile(Path("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"9\"><TEXT>there</TEXT></ARTICLE>"));
+    window.answer = SaveAnswer::SaveAndQuit;
+    window.Click("BtnEnd");
+    QVERIFY(ReadFile(Path("Diary20263.xml")).contains("<ARTICLE DATE=\"9\"><TEXT>there</TEXT></ARTICLE>"));
+    QCOMPARE(window.questions, QStringList());
 }
 
 void TestEntryEditing::btnDel_withoutSelection_doesNothing()
@@ -449,6 +481,37 @@ void TestEntryEditing::switch_intoMonthWithoutFile_andBack_leavesItsFile()
     QCOMPARE(window.Month()->Month(), QString("3"));
 }
 
+void TestEntryEditing::switch_fromAMonthOnlyLookedAt_keepsWhatHappenedElsewhere_data()
+{
+    QTest::addColumn<QString>("notice");
+    // March had no file: the other computer's March arrives while the window, leaving, writes March's first.
+    QTest::newRow("a version arriving meanwhile") << QString();
+    QTest::newRow("deleted elsewhere") << QString("「Diary20263.xml」は、ほかのコンピューターかプログラムで削除");
+}
+
+void TestEntryEditing::switch_fromAMonthOnlyLookedAt_keepsWhatHappenedElsewhere()
+{
+    QFETCH(QString, notice);
+    const bool deleted = !notice.isEmpty();
+    const QByteArray march = MonthXml("<ARTICLE DATE=\"5\"><TEXT>march</TEXT></ARTICLE>");
+    if (deleted)
+        WriteFile(Path("Diary20263.xml"), march);
+    Window &window = Open();
+    QVERIFY(window.ShowAndActivate());
+    if (deleted)
+        QVERIFY(QFile::remove(Path("Diary20263.xml")));
+    else
+        WhileSaving = [this, &march] {
+            WriteFile(Path("other.xml"), march);
+            QCOMPARE(std::rename(qPrintable(Path("other.xml")), qPrintable(Path("Diary20263.xml"))), 0);
+        };
+    window.Pick(QDate(2026, 4, 9));
+    QVERIFY(!WhileSaving && ReadFile(Path("Diary20263.xml")).contains("<TEXT>march</TEXT>"));
+    QCOMPARE(window.messages.size(), notice.isEmpty() ? 0 : 1);
+    QVERIFY2(window.messages.value(0).startsWith(notice), qPrintable(window.messages.value(0)));
+    QCOMPARE(QDir(m_dir->path()).entryList({ "Diary20263.xml.conflict-*" }), QStringList());
+}
+
 void TestEntryEditing::sameMonthPick_savesNothing()
 {
     WriteFile(Path("Diary20263.xml"), MonthXml("<ARTICLE DATE=\"20\"><TEXT>twentieth</TEXT></ARTICLE>"));
@@ -504,6 +567,28 @@ void TestEntryEditing::switch_intoUnreadableMonth_showsItsDayBeforeTheNotice()
     window.Calendar()->setFocus();
     window.Pick(QDate(2026, 4, 9));
     QCOMPARE(shown, QStringList({ "" }));
+}
+
+// Another program writes April in pieces while the window goes there: April is read once it is whole.
+void TestEntryEditing::switch_intoMonthStillBeingWritten_readsItWhole()
+{
+    const QByteArray whole = MonthXml("<ARTICLE DATE=\"9\"><TEXT>written elsewhere</TEXT></ARTICLE>");
+    QFile file(Path("Diary20264.xml"));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    QVERIFY(file.write(whole.left(20)) == 20);
+    std::thread writer([&file, &whole] {
+        for (qsizetype written = 20; written < whole.size(); written += 20) {
+            QThread::msleep(150);
+            file.write(whole.mid(written, 20));
+        }
+    });
+    Window &window = Open();
+    QVERIFY(window.ShowAndActivate());
+    window.Pick(QDate(2026, 4, 9));
+    writer.join();
+    QCOMPARE(window.TitleTexts(), QStringList({ "written elsewhere" }));
+    QCOMPARE(window.messages, QStringList());
+    QCOMPARE(QDir(m_dir->path()).entryList({ "Diary20264*" }), QStringList({ "Diary20264.xml" }));
 }
 
 // A month whose 1st stands in the given grid cell, searched from 2026 on. This calendar always

@@ -93,6 +93,8 @@ private slots:
     void monthWrittenInPlaceElsewhere_isShownOnlyOnceWhole();
     void syncToolsVersions_areFollowedAndNamedWhileTheWindowStaysActive();
     void conflictCopies_ownSaveNamedOnce_syncCopyTakenInAndNamed();
+    void changeElsewhere_underAnOpenEntry_keepsItsPlaceAndWhatIsTyped_data();
+    void changeElsewhere_underAnOpenEntry_keepsItsPlaceAndWhatIsTyped();
     void unloadedMonth_refusesEditingInJapanese_data();
     void unloadedMonth_refusesEditingInJapanese();
     void prepareApplication_givesQtsOwnTextsInJapanese();
@@ -668,6 +670,49 @@ void TestMainForm::conflictCopies_ownSaveNamedOnce_syncCopyTakenInAndNamed()
     QVERIFY(ReadFile(dir.filePath("Diary20264.xml")).contains("offline"));
     QTRY_COMPARE(window.messages.size(), 3);
     QVERIFY2(window.messages.last().contains("「" + copy + ".merged」"), qPrintable(window.messages.last()));
+}
+
+void TestMainForm::changeElsewhere_underAnOpenEntry_keepsItsPlaceAndWhatIsTyped_data()
+{
+    QTest::addColumn<QByteArray>("there");
+    // The titles right after the change, and the 15th after typing "typed" and 保管しておわり.
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::newRow("its text replaced") << QByteArray("<TEXT>other</TEXT>") << QStringList({ "other" })
+                                       << QByteArray("<TEXT>othertyped</TEXT>");
+    QTest::newRow("another added before it")
+        << QByteArray("<TEXT>new</TEXT><TEXT>keep</TEXT>") << QStringList({ "new", "keep" })
+        << QByteArray("<TEXT>new</TEXT><TEXT>keeptyped</TEXT>");
+}
+
+// Another program renames its version over the month while the cursor is in the open entry "keep".
+void TestMainForm::changeElsewhere_underAnOpenEntry_keepsItsPlaceAndWhatIsTyped()
+{
+    QFETCH(QByteArray, there);
+    QFETCH(QStringList, titles);
+    QFETCH(QByteArray, saved);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(MarchFile);
+    WriteFile(path, MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
+    Window window(dir.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    window.ClickTitle(0);
+    QTest::mouseClick(window.Editor()->viewport(), Qt::LeftButton);
+    WriteFile(path + ".tmp", MonthXml("<ARTICLE DATE=\"15\">" + there + "</ARTICLE>"));
+    QCOMPARE(std::rename(qPrintable(path + ".tmp"), qPrintable(path)), 0);
+    QTRY_COMPARE(window.TitleTexts(), titles);
+    QVERIFY(window.SelectedRow() == titles.size() - 1 && !window.Editor()->isReadOnly() && window.Editor()->hasFocus());
+    window.Editor()->moveCursor(QTextCursor::End);
+    window.Type("typed");
+    // The text the window showed and the other version lacks is named where it still is.
+    const QStringList copies = QDir(dir.path()).entryList({ MarchFile + ".conflict-*" });
+    QCOMPARE(copies.size(), there.contains("keep") ? 0 : 1);
+    QTRY_COMPARE(window.messages.size(), copies.size());
+    QVERIFY(copies.isEmpty()
+        || (window.messages.first().contains("3月15日の記事") && window.messages.first().contains(copies.first())
+            && ReadFile(dir.filePath(copies.first())).contains("<TEXT>keep</TEXT>")));
+    window.Click("BtnEnd");
+    QVERIFY(ReadFile(path).contains("<DIARY><ARTICLE DATE=\"15\">" + saved + "</ARTICLE></DIARY>"));
 }
 
 void TestMainForm::unloadedMonth_refusesEditingInJapanese_data()

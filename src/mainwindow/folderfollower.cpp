@@ -114,6 +114,10 @@ void FolderFollower::FollowChangesElsewhere()
 
 void FolderFollower::ReportGoneText(const FollowedVersion &followed)
 {
+    // A copy this window just kept of its own text is named here, not again as another computer's.
+    const QString holder = QFileInfo(followed.holder).fileName();
+    if (!m_namedCopies.contains(holder))
+        m_namedCopies.append(holder);
     QStringList days;
     for (const int day : followed.daysGone)
         days.append(QStringLiteral("%1日").arg(day));
@@ -122,7 +126,7 @@ void FolderFollower::ReportGoneText(const FollowedVersion &followed)
                        "それまでこの画面にあった内容は「%4」に残っています。見比べて、要る記事をこの日記に"
                        "書き写してください。")
             .arg(MonthFile::FileName(m_month.Year(), m_month.Month()), m_month.Month(), days.join(QStringLiteral("、")),
-                QFileInfo(followed.holder).fileName()));
+                holder));
 }
 
 void FolderFollower::ReportConflictCopies()

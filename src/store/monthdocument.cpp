@@ -9,8 +9,8 @@
 #include "store/monthmerge.h"
 #include "store/monthrules.h"
 #include "store/publicmod.h"
-#include "store/synccopymerge.h"
 #include "store/stillfile.h"
+#include "store/synccopymerge.h"
 #include "store/xml/xmldom.h"
 
 #include <QFile>

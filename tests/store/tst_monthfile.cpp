@@ -14,6 +14,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -30,6 +32,30 @@ namespace {
 
 const char *const SaveForeverArgument = "--save-forever";
 const char *const SaveCutOffArgument = "--save-cut-off";
+const char *const SaveStepArgument = "--save-step";
+
+// In a save's child process: before the step-th call that names the month, another program renames
+// its version over it, and after the call the process is killed.
+struct
+{
+    int step = 0;
+    int calls = 0;
+    bool foreign = false;
+    bool kill = false;
+    QByteArray month;
+} Hook;
+
+template <typename Call> auto AtStep(const char *path, Call call)
+{
+    static const auto rename = reinterpret_cast<int (*)(const char *, const char *)>(dlsym(RTLD_NEXT, "rename"));
+    const bool now = Hook.step > 0 && QByteArray(path).startsWith(Hook.month) && ++Hook.calls == Hook.step;
+    if (now && Hook.foreign)
+        rename(Hook.month.left(Hook.month.lastIndexOf('/')) + "/other.xml", Hook.month);
+    const auto result = call();
+    if (now && Hook.kill)
+        raise(SIGKILL);
+    return result;
+}
 constexpr int Days = 31;
 constexpr int EntriesPerDay = 100;
 
@@ -104,6 +130,19 @@ void MonthOfSize(XmlDocument &doc, qint64 size)
     BuildMonth(doc, 1, 1, QString(size - doc.saveXml().size() + 1, u'a'));
 }
 
+int SaveStep(const QStringList &arguments)
+{
+    Hook = { arguments[1].toInt(), 0, arguments[2] == u'1', arguments[3] == u'1', QFile::encodeName(arguments[0]) };
+    XmlDocument doc;
+    BuildMonth(doc, 1, 1, QStringLiteral("v2"));
+    try {
+        MonthFile::Write(doc, arguments[0], MonthFile::OnDisk { true, Fixtures::ReadFile(arguments[0] + ".v1") });
+    } catch (const MonthFile::ChangedMeanwhile &) {
+        // Told to the caller, who merges; what is on disk is judged by the test.
+    }
+    return 0;
+}
+
 int SaveForever(const QString &path)
 {
     XmlDocument doc;
@@ -133,6 +172,35 @@ int SaveCutOff(const QString &path, rlim_t limit)
     return 0;
 }
 
+}
+
+extern "C" int rename(const char *from, const char *to)
+{
+    static const auto call = reinterpret_cast<int (*)(const char *, const char *)>(dlsym(RTLD_NEXT, "rename"));
+    return AtStep(from, [&] { return call(from, to); });
+}
+
+extern "C" int renameat2(int fromFolder, const char *from, int toFolder, const char *to, unsigned flags)
+{
+    static const auto call
+        = reinterpret_cast<int (*)(int, const char *, int, const char *, unsigned)>(dlsym(RTLD_NEXT, "renameat2"));
+    return AtStep(from, [&] { return call(fromFolder, from, toFolder, to, flags); });
+}
+
+extern "C" int unlink(const char *path)
+{
+    static const auto call = reinterpret_cast<int (*)(const char *)>(dlsym(RTLD_NEXT, "unlink"));
+    return AtStep(path, [&] { return call(path); });
+}
+
+extern "C" int open(const char *path, int flags, ...)
+{
+    static const auto call = reinterpret_cast<int (*)(const char *, int, ...)>(dlsym(RTLD_NEXT, "open"));
+    va_list rest;
+    va_start(rest, flags);
+    const mode_t mode = (flags & O_CREAT) != 0 ? va_arg(rest, mode_t) : 0;
+    va_end(rest);
+    return (flags & O_EXCL) != 0 ? AtStep(path, [&] { return call(path, flags, mode); }) : call(path, flags, mode);
 }
 
 class TestMonthFile : public QObject
@@ -165,6 +233,8 @@ private slots:
     void write_fileThatWouldNotReadBack_neverReplacesTheOldOne();
     void write_interruptedByKill_leavesAWholeFile();
     void write_cutOffInTheMiddle_leavesOldFile();
+    void write_renamedOverOrKilledAtEachStep_nextStartFindsEveryVersion_data();
+    void write_renamedOverOrKilledAtEachStep_nextStartFindsEveryVersion();
     void removeLeftovers_removesOnlyWhatSavesLeave_data();
     void removeLeftovers_removesOnlyWhatSavesLeave();
 
@@ -178,7 +248,8 @@ private:
 
 void TestMonthFile::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    // A folder on another file system (tests/store/filesystems.sh) where one is given.
+    m_dir = std::make_unique<QTemporaryDir>(qEnvironmentVariable("NOTERRA_TEST_FOLDER", QDir::tempPath()) + "/XXXXXX");
     QVERIFY(m_dir->isValid());
 }
 
@@ -616,31 +687,93 @@ void TestMonthFile::write_cutOffInTheMiddle_leavesOldFile()
     QVERIFY(left.size() == 1 && (left.front().permissions() & 0x0077) == 0);
 }
 
+void TestMonthFile::write_renamedOverOrKilledAtEachStep_nextStartFindsEveryVersion_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<bool>("foreign");
+    QTest::addColumn<bool>("kill");
+    QTest::newRow("undisturbed") << 0 << false << false;
+    for (int step = 1; step <= 7; ++step) {
+        QTest::addRow("renamed over before step %d", step) << step << true << false;
+        QTest::addRow("killed after step %d", step) << step << false << true;
+        QTest::addRow("renamed over and killed at step %d", step) << step << true << true;
+    }
+}
+
+void TestMonthFile::write_renamedOverOrKilledAtEachStep_nextStartFindsEveryVersion()
+{
+    QFETCH(int, step);
+    QFETCH(bool, foreign);
+    QFETCH(bool, kill);
+    XmlDocument doc;
+    BuildMonth(doc, 1, 1, QStringLiteral("v1"));
+    const QByteArray v1 = doc.saveXml(), other = QByteArray(v1).replace("v1", "other");
+    QVERIFY(Fixtures::WriteFile(MonthPath(), v1) && Fixtures::WriteFile(MonthPath() + ".v1", v1)
+        && Fixtures::WriteFile(m_dir->filePath("other.xml"), other));
+    QProcess saver;
+    saver.start(QCoreApplication::applicationFilePath(),
+        { QString::fromLatin1(SaveStepArgument), MonthPath(), QString::number(step), QString::number(foreign),
+            QString::number(kill) });
+    QVERIFY(saver.waitForFinished(60000));
+    QCOMPARE(MonthFile::RemoveLeftovers(m_dir->path()), QStringList());
+    const QByteArray month = Fixtures::ReadFile(MonthPath()), bak = Fixtures::ReadFile(MonthPath() + ".bak");
+    QCOMPARE(MonthFile::Read(doc, MonthPath()).status, MonthFile::ReadResult::Status::Loaded);
+    QVERIFY(!kill || month == v1 || month == other || month.contains("v2"));
+    QByteArray kept = month;
+    for (const QString &name : QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden)) {
+        QVERIFY2(QRegularExpression(QStringLiteral("^Diary20013\\.xml(\\.v1|\\.bak|\\.conflict-[-0-9]+)?$|^other"))
+                     .match(name)
+                     .hasMatch(),
+            qPrintable(name));
+        kept += name.contains(QStringLiteral(".conflict-")) ? Fixtures::ReadFile(m_dir->filePath(name)) : QByteArray();
+    }
+    // A step past the save's last leaves the other program's version unmoved.
+    foreign = foreign && !QFileInfo::exists(m_dir->filePath("other.xml"));
+    QVERIFY(foreign ? kept.contains(other) : (kept + bak).contains(v1));
+    QVERIFY(foreign || kill || (month.contains("v2") && bak == v1));
+}
+
 void TestMonthFile::removeLeftovers_removesOnlyWhatSavesLeave_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("link");
+    // %1 in name is the inode of the file that stands there, plus this.
+    QTest::addColumn<int>("inodeShift");
     QTest::addColumn<bool>("removed");
-    const QString cutOff = QStringLiteral("Diary20263.xml.0k3j5h2g9d8s1.tmp");
-    QTest::newRow("a cut-off save's file") << cutOff << false << true;
-    QTest::newRow("an older version's") << QStringLiteral("Diary202612.xml.k3j5h2g9d8s.tmp") << false << true;
-    QTest::newRow("a user's word") << QStringLiteral("Diary20263.xml.mine.tmp") << false << false;
-    QTest::newRow("month 13") << QStringLiteral("Diary202613.xml.0k3j5h2g9d8s1.tmp") << false << false;
-    QTest::newRow("a month's leading zero") << QStringLiteral("Diary202603.xml.0k3j5h2g9d8s1.tmp") << false << false;
-    QTest::newRow("beyond 64 bits") << QStringLiteral("Diary20263.xml.zzzzzzzzzzzzz.tmp") << false << false;
-    QTest::newRow("a symbolic link") << cutOff << true << false;
+    const QString cutOff = QStringLiteral("Diary20263.xml.noterra0123456789abcdef.tmp");
+    QTest::newRow("a cut-off save's file") << cutOff << false << 0 << true;
+    QTest::newRow("a cut-off conflict copy's file")
+        << QStringLiteral("Diary20263.xml.conflict-20260315-120000-2.noterra0123456789abcdef.tmp") << false << 0
+        << true;
+    QTest::newRow("renamed for the swap")
+        << QStringLiteral("Diary20263.xml.noterra0123456789abcdefi%1.tmp") << false << 0 << true;
+    QTest::newRow("another's version the swap handed over")
+        << QStringLiteral("Diary20263.xml.noterra0123456789abcdefi%1.tmp") << false << 1 << false;
+    for (const char *word : { "mine", "oldversion", "beforeedit", "workingcopy", "mybackup2025", "0000000000001",
+             "0k3j5h2g9d8s1", "noterra0123456789abcde", "noterra0123456789abcdefi0" })
+        QTest::addRow("a user's %s", word) << QStringLiteral("Diary20263.xml.%1.tmp").arg(word) << false << 0 << false;
+    QTest::newRow("month 13") << QStringLiteral("Diary202613.xml.noterra0123456789abcdef.tmp") << false << 0 << false;
+    QTest::newRow("a symbolic link") << cutOff << true << 0 << false;
 }
 
 void TestMonthFile::removeLeftovers_removesOnlyWhatSavesLeave()
 {
     QFETCH(QString, name);
     QFETCH(bool, link);
+    QFETCH(int, inodeShift);
     QFETCH(bool, removed);
-    const QString month = m_dir->filePath(QStringLiteral("Diary20263.xml")), path = m_dir->filePath(name);
+    const QString month = m_dir->filePath(QStringLiteral("Diary20263.xml")), made = m_dir->filePath("made");
     QVERIFY(Fixtures::WriteFile(month, Fixtures::Cp932Month()));
-    QVERIFY(link ? QFile::link(month, path) : Fixtures::WriteFile(path, "cut off"));
+    QVERIFY(link ? QFile::link(month, made) : Fixtures::WriteFile(made, "cut off"));
+    struct stat status;
+    QCOMPARE(::lstat(QFile::encodeName(made).constData(), &status), 0);
+    const QString path = m_dir->filePath(name.contains(u'%') ? name.arg(status.st_ino + inodeShift) : name);
+    QVERIFY(QFile::rename(made, path));
     QCOMPARE(MonthFile::RemoveLeftovers(m_dir->path()), QStringList());
-    QCOMPARE(QFileInfo(path).isSymLink() || QFileInfo::exists(path), !removed);
+    // What is not removed stays, or is kept as a conflict copy.
+    QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::System);
+    left.removeIf([&](const QString &file) { return Fixtures::ReadFile(m_dir->filePath(file)) != "cut off"; });
+    QCOMPARE(left.isEmpty() && !QFileInfo(path).isSymLink(), removed);
     QCOMPARE(Fixtures::ReadFile(month), Fixtures::Cp932Month());
 }
 
@@ -649,6 +782,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], SaveForeverArgument) == 0)
         return SaveForever(QString::fromLocal8Bit(argv[2]));
+    if (argc == 6 && qstrcmp(argv[1], SaveStepArgument) == 0)
+        return SaveStep(app.arguments().mid(2));
     if (argc == 4 && qstrcmp(argv[1], SaveCutOffArgument) == 0)
         return SaveCutOff(QString::fromLocal8Bit(argv[2]), rlim_t(QByteArray(argv[3]).toLongLong()));
     TestMonthFile test;

@@ -180,7 +180,8 @@ void TestMonthMerge::saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt()
     const uint seed
         = qEnvironmentVariable("NOTERRA_SEED", QString::number(QRandomGenerator::global()->generate())).toUInt();
     qInfo("seed %u (NOTERRA_SEED=%u repeats this run)", seed, seed);
-    QTemporaryDir dir;
+    // Also on a memory stick's file system (tests/store/filesystems.sh).
+    QTemporaryDir dir(qEnvironmentVariable("NOTERRA_TEST_FOLDER", QDir::tempPath()) + "/XXXXXX");
     const DiaryFolder folder(dir.path());
     const QString path = dir.filePath(QStringLiteral("Diary20013.xml"));
     DiaryMonth month(folder);

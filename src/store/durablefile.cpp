@@ -182,7 +182,20 @@ bool DurableFile::HoldsExactly(int fd, const QByteArray &bytes)
 
 void DurableFile::VerifyWritten() const
 {
-    if (!HoldsExactly(m_fd, m_written))
+    // Read through a descriptor of its own: a FAT driver through FUSE answers zeros to the one that
+    // wrote until it is closed.
+    const int fd = open(m_temporary.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        Fail(errno);
+    bool same = false;
+    try {
+        same = HoldsExactly(fd, m_written);
+    } catch (const StoreError &) {
+        close(fd);
+        throw;
+    }
+    close(fd);
+    if (!same)
         throw StoreError(QStringLiteral("書き込んだ内容をディスクから読み返すと違っていました。"));
 }
 
@@ -361,10 +374,11 @@ void DurableFile::KeepAsBackup(const QByteArray &old, bool sameBytes)
 
 void DurableFile::TakeOverOwnerAndMode(int fd) const
 {
-    // Only root may give a file away; anyone else keeps the file as their own.
-    if (fchown(fd, m_old.st_uid, m_old.st_gid) != 0 && errno != EPERM)
+    // Only root may give a file away; anyone else keeps the file as their own. A FAT stick through
+    // FUSE keeps neither owners nor modes and says so with ENOSYS: its files are all alike.
+    if (fchown(fd, m_old.st_uid, m_old.st_gid) != 0 && errno != EPERM && !Unsupported(errno))
         Fail(errno);
-    if (fchmod(fd, m_old.st_mode & 07777) != 0)
+    if (fchmod(fd, m_old.st_mode & 07777) != 0 && !Unsupported(errno))
         Fail(errno);
 }
 

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The save on the file systems of memory sticks and of disks shared with other systems, each on a loop
-# image made here and mounted as a desktop mounts it: FAT32, exFAT and NTFS through their FUSE drivers,
-# FAT32 also through the kernel where it has the driver. On each: a save with another program's rename
-# before each step and a kill after it, then saves against another program's renames. Skips (77), with
-# the reason, when none can be mounted. Arguments: tst_monthfile, tst_monthmerge.
+# The save on FAT32, exFAT and NTFS loop images mounted as a desktop mounts them (FUSE; the kernel's
+# FAT32 where it has one): renamed over or killed at each step, then against another program's renames.
+# Skips (77), with the reason, when none mounts. Arguments: tst_monthfile, tst_monthmerge.
 set -uo pipefail
 monthfile=$1 monthmerge=$2 work=$(mktemp -d) mounted=0 failed=0 loop=
 trap 'for p in "$work"/*/; do umount "$p" 2>/dev/null; done; [ -z "$loop" ] || losetup -d "$loop"; rm -rf "$work"' EXIT

@@ -184,8 +184,7 @@ void FolderFollower::RemoveLeftovers()
     const QStringList failures = MonthFile::RemoveLeftovers(m_month.Folder().Path());
     if (!failures.isEmpty())
         m_notices.Tell(MessageKind::Notice,
-            Words::WithDetail(QStringLiteral("途中で終わった%1の一時ファイルを片づけられませんでした。"
-                                             "日記には差し支えないので、手で削除してかまいません。")
-                                  .arg(Words::Save),
-                failures.join(u' ')));
+            QStringLiteral(
+                "途中で終わった%1が残したファイルを片づけられませんでした。それぞれ次のとおりにしてください。\n%2")
+                .arg(Words::Save, failures.join(u'\n')));
 }

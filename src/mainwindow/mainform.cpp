@@ -88,6 +88,9 @@ void MainForm::ConnectControls()
 
 void MainForm::Load()
 {
+    // A save cut off between its renames is put right first, so that the month the journal's work
+    // goes into is the one the work was written against.
+    m_follower->RemoveLeftovers();
     bool restored = false;
     try {
         restored = RestoreJournal();
@@ -95,7 +98,6 @@ void MainForm::Load()
         // The journal stays where it is; the diary opens as on any other day.
         m_notices->Error(error.message());
     }
-    m_follower->RemoveLeftovers();
     if (!restored) {
         CalDiary_->SetValue(m_today());
         try {

@@ -1,4 +1,5 @@
 #include "store/durablefile.h"
+#include "store/savenames.h"
 
 #include "base/storeerror.h"
 #include "base/systemreason.h"
@@ -24,14 +25,14 @@ namespace {
     throw StoreError(SystemReason::Of(errorNumber));
 }
 
-// Tries names beside target until create makes one that did not exist; false, with errno set,
-// when create fails for another reason.
-bool CreateBeside(const QByteArray &target, QByteArray *name, const std::function<bool(const QByteArray &)> &create)
+// Tries tags until create makes a name of the form nameFor gives that did not exist; false, with
+// errno set, when create fails for another reason.
+bool CreateBeside(QByteArray *tag, QByteArray *name, const std::function<QByteArray(const QByteArray &)> &nameFor,
+    const std::function<bool(const QByteArray &)> &create)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        // Always of one length, so that a name of this form is ours and no user's.
-        *name = target + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36).rightJustified(13, '0')
-            + ".tmp";
+        *tag = SaveNames::NewTag();
+        *name = nameFor(*tag);
         if (create(*name))
             return true;
         if (errno != EEXIST)
@@ -95,10 +96,12 @@ DurableFile::DurableFile(const QString &path, Kind kind)
     }
     // Private until it holds the new bytes, so that another account cannot open it on the way; a
     // new month keeps that mode, and a replaced one's is given only once the bytes are written.
-    const bool created = CreateBeside(m_target, &m_temporary, [this](const QByteArray &name) {
-        m_fd = open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        return m_fd >= 0;
-    });
+    const bool created = CreateBeside(
+        &m_tag, &m_temporary, [this](const QByteArray &tag) { return SaveNames::Temporary(m_target, tag); },
+        [this](const QByteArray &name) {
+            m_fd = open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            return m_fd >= 0;
+        });
     if (!created) {
         m_temporary.clear();
         Fail(errno);
@@ -133,7 +136,7 @@ void DurableFile::Write(const QByteArray &bytes)
         Fail(errno);
     WriteAll(m_fd, bytes);
     if (m_hasOld)
-        TakeOverOwnerAndMode();
+        TakeOverOwnerAndMode(m_fd);
     if (fsync(m_fd) != 0)
         Fail(errno);
     m_written = bytes;
@@ -179,12 +182,30 @@ bool DurableFile::HoldsExactly(int fd, const QByteArray &bytes)
 
 void DurableFile::VerifyWritten() const
 {
-    if (!HoldsExactly(m_fd, m_written))
+    // Read through a descriptor of its own: a FAT driver through FUSE answers zeros to the one that
+    // wrote until it is closed.
+    const int fd = open(m_temporary.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        Fail(errno);
+    bool same = false;
+    try {
+        same = HoldsExactly(fd, m_written);
+    } catch (const StoreError &) {
+        close(fd);
+        throw;
+    }
+    close(fd);
+    if (!same)
         throw StoreError(QStringLiteral("書き込んだ内容をディスクから読み返すと違っていました。"));
 }
 
 DurableFile::Committed DurableFile::Commit(const std::function<bool(int)> &isExpected)
 {
+    struct stat made
+    {
+    };
+    if (m_kind == Kind::Shared && fstat(m_fd, &made) != 0)
+        Fail(errno);
     if (close(std::exchange(m_fd, -1)) != 0 && errno != EINTR)
         Fail(errno);
     if (m_kind == Kind::Private) {
@@ -192,6 +213,12 @@ DurableFile::Committed DurableFile::Commit(const std::function<bool(int)> &isExp
             Fail(errno);
         return Done();
     }
+    // The swap leaves what stood at the path under the temporary name; a name that records the new
+    // file's inode tells the next start's clean-up that a file of another inode there is not ours.
+    const QByteArray marked = SaveNames::Marked(m_target, m_tag, made.st_ino);
+    if (rename(m_temporary.constData(), marked.constData()) != 0)
+        Fail(errno);
+    m_temporary = marked;
     // A check before a plain rename would leave a gap in which another program's version could be
     // renamed over the path and then replaced unseen; the swap hands that version over instead.
     if (renameat2(AT_FDCWD, m_temporary.constData(), AT_FDCWD, m_target.constData(), RENAME_EXCHANGE) == 0)
@@ -200,7 +227,7 @@ DurableFile::Committed DurableFile::Commit(const std::function<bool(int)> &isExp
     if (error == ENOENT)
         return CommitNew(isExpected);
     if (Unsupported(error))
-        return CommitByLink(isExpected);
+        return CommitBySettingAside(isExpected);
     Fail(error);
 }
 
@@ -218,6 +245,10 @@ DurableFile::Committed DurableFile::CommitNew(const std::function<bool(int)> &is
         return Done();
     const int error = errno;
     if (error == EEXIST && isExpected)
+        return Committed::Refused;
+    if (Unsupported(error) && WriteAtFreeName())
+        return DoneWithoutTemporary();
+    if (Unsupported(error) && isExpected)
         return Committed::Refused;
     if (error != EEXIST && !Unsupported(error))
         Fail(error);
@@ -240,45 +271,73 @@ DurableFile::Committed DurableFile::AfterExchange(const std::function<bool(int)>
     return Committed::ReplacedOther;
 }
 
-DurableFile::Committed DurableFile::CommitByLink(const std::function<bool(int)> &isExpected)
+DurableFile::Committed DurableFile::CommitBySettingAside(const std::function<bool(int)> &isExpected)
 {
-    // Without a swap, a link pins the file that the rename will replace, so that its bytes are judged
-    // and it becomes the .bak. A version renamed over the path between that look and the rename is
-    // still replaced unseen; only the swap closes that gap.
-    QByteArray pin;
-    const bool linked = CreateBeside(
-        m_target, &pin, [this](const QByteArray &name) { return ::link(m_target.constData(), name.constData()) == 0; });
-    const int error = errno;
-    if (!linked && error == ENOENT)
-        return CommitNew(isExpected);
+    // Without the swap (a FAT or exFAT memory stick, NTFS), the file at the path first moves to a name
+    // of this save's own, where nothing replaces it unseen, and is judged there; the new bytes then go
+    // into a file created at the freed name only if nothing has taken it since, which every file
+    // system can tell in one step. A cut-off save leaves names that the next start reads by their tag.
+    const QByteArray aside = SaveNames::SetAside(m_target, m_tag);
+    if (rename(m_target.constData(), aside.constData()) != 0) {
+        if (errno == ENOENT)
+            return CommitNew(isExpected);
+        Fail(errno);
+    }
     bool sameBytes = false;
-    if (!linked) {
-        if (!Judge(m_target, isExpected, &sameBytes))
-            return Committed::Refused;
-        // A FAT memory stick has no hard links; the system says so as a refused permission.
-        if (!sameBytes)
-            m_backupSkipped = error == EPERM || error == EOPNOTSUPP
-                ? QStringLiteral("このディスクではファイルを二つの名前で持てないか、その権限がありません。")
-                : SystemReason::Of(error);
-        if (rename(m_temporary.constData(), m_target.constData()) != 0)
+    const bool expected = Judge(aside, isExpected, &sameBytes);
+    // A temporary file beside the set-aside one tells the next start that the latter was expected.
+    if (!expected)
+        unlink(m_temporary.constData());
+    bool written = false;
+    try {
+        written = WriteAtFreeName();
+    } catch (const StoreError &) {
+        struct stat taken
+        {
+        };
+        if (lstat(m_target.constData(), &taken) != 0)
+            rename(aside.constData(), m_target.constData());
+        throw;
+    }
+    if (!written || !expected) {
+        // As after the swap, the version set aside waits for the caller to keep and merge. Also when
+        // another program's version took the path meanwhile: made while the path stood empty, it may
+        // lack what the one set aside holds.
+        m_stranded = aside;
+        DoneWithoutTemporary();
+        return Committed::ReplacedOther;
+    }
+    KeepAsBackup(aside, sameBytes);
+    return DoneWithoutTemporary();
+}
+
+bool DurableFile::WriteAtFreeName()
+{
+    const int fd = open(m_target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == EEXIST)
+        return false;
+    if (fd < 0)
+        Fail(errno);
+    try {
+        if (m_hasOld)
+            TakeOverOwnerAndMode(fd);
+        WriteAll(fd, m_written);
+        if (fsync(fd) != 0)
             Fail(errno);
-        return Done();
+    } catch (const StoreError &) {
+        // Only the file made here is removed, never one another program renamed over it since.
+        struct stat made
+        {
+        }, named {};
+        if (fstat(fd, &made) == 0 && lstat(m_target.constData(), &named) == 0 && made.st_ino == named.st_ino
+            && made.st_dev == named.st_dev)
+            unlink(m_target.constData());
+        close(fd);
+        throw;
     }
-    struct stat pinned
-    {
-    }, named {};
-    if (!Judge(pin, isExpected, &sameBytes) || stat(pin.constData(), &pinned) != 0
-        || stat(m_target.constData(), &named) != 0 || pinned.st_ino != named.st_ino || pinned.st_dev != named.st_dev) {
-        unlink(pin.constData());
-        return Committed::Refused;
-    }
-    if (rename(m_temporary.constData(), m_target.constData()) != 0) {
-        const int failed = errno;
-        unlink(pin.constData());
-        Fail(failed);
-    }
-    KeepAsBackup(pin, sameBytes);
-    return Done();
+    if (close(fd) != 0 && errno != EINTR)
+        Fail(errno);
+    return true;
 }
 
 bool DurableFile::Judge(const QByteArray &name, const std::function<bool(int)> &isExpected, bool *sameBytes) const
@@ -313,12 +372,13 @@ void DurableFile::KeepAsBackup(const QByteArray &old, bool sameBytes)
     unlink(old.constData());
 }
 
-void DurableFile::TakeOverOwnerAndMode()
+void DurableFile::TakeOverOwnerAndMode(int fd) const
 {
-    // Only root may give a file away; anyone else keeps the file as their own.
-    if (fchown(m_fd, m_old.st_uid, m_old.st_gid) != 0 && errno != EPERM)
+    // Only root may give a file away; anyone else keeps the file as their own. A FAT stick through
+    // FUSE keeps neither owners nor modes and says so with ENOSYS: its files are all alike.
+    if (fchown(fd, m_old.st_uid, m_old.st_gid) != 0 && errno != EPERM && !Unsupported(errno))
         Fail(errno);
-    if (fchmod(m_fd, m_old.st_mode & 07777) != 0)
+    if (fchmod(fd, m_old.st_mode & 07777) != 0 && !Unsupported(errno))
         Fail(errno);
 }
 
@@ -327,6 +387,14 @@ DurableFile::Committed DurableFile::Done()
     m_temporary.clear();
     SyncFolderOf(m_target);
     return Committed::Replaced;
+}
+
+DurableFile::Committed DurableFile::DoneWithoutTemporary()
+{
+    // Removed only now: until the path holds the new bytes and the replaced file has its name, the
+    // temporary file tells the next start how far a cut-off save came.
+    unlink(m_temporary.constData());
+    return Done();
 }
 
 QByteArray DurableFile::FolderOf(const QByteArray &path)

@@ -10,10 +10,13 @@
 // ones, and the new ones survive a power cut once Commit returns: they go to a temporary file
 // beside it, which is synced, and only then swapped with it in one step, and the folder is synced
 // after that. The swap hands over the file it replaced, so that a version another program put
-// there at the last moment is seen and kept instead of being lost. The replaced file's mode
-// carries over, and so do its owner and group where the process may set them; a new file is private
-// to its owner. When the bytes change, the replaced file stays as <name>.bak (one generation) where
-// it can; the previous version is a convenience, and what stands in its way never stops the save.
+// there at the last moment is seen and kept instead of being lost. A file system without the swap
+// (FAT, exFAT, NTFS through FUSE) gets the same by moving the old file aside first and creating the
+// new one at the freed name only if nothing took it; the name is empty for those moments, and a
+// kill then is put right at the next start (SaveLeftovers). The replaced file's mode carries over,
+// and so do its owner and group where the process may set them; a new file is private to its owner.
+// When the bytes change, the replaced file stays as <name>.bak (one generation) where it can; the
+// previous version is a convenience, and what stands in its way never stops the save.
 // Throws StoreError with the reason in Japanese; on any failure the old file stays as it was.
 // The one durable write of every file that must survive a crash: month files and the journal.
 class DurableFile
@@ -51,7 +54,9 @@ public:
         Replaced,
         // What stood at the path was not what the caller expected; it stays, and the new file goes.
         Refused,
-        // The new file replaced what the caller did not expect, which waits at Stranded().
+        // The new file replaced what the caller did not expect, which waits at Stranded(). Without the
+        // swap, also: another program's version took the path while the old file was set aside; it
+        // stays, and the old file waits at Stranded().
         ReplacedOther
     };
     // isExpected judges what the new file replaces: the open file, or -1 when there is none.
@@ -59,8 +64,8 @@ public:
     // After Commit: why the replaced file could not stay as <name>.bak, in words for the user;
     // empty when it did or when nothing was replaced.
     QString BackupSkipped() const { return m_backupSkipped; }
-    // After ReplacedOther: where the file that the new one replaced waits under a temporary name;
-    // the caller must keep it.
+    // After ReplacedOther: where the file that the new one replaced waits, under a name that the
+    // start's clean-up never removes; the caller must keep it.
     QString Stranded() const;
 
 private:
@@ -71,16 +76,19 @@ private:
     };
     DurableFile(const QString &path, Kind kind);
     void CreatePrivateTemporary();
-    void TakeOverOwnerAndMode();
+    void TakeOverOwnerAndMode(int fd) const;
     Committed CommitNew(const std::function<bool(int)> &isExpected);
     Committed AfterExchange(const std::function<bool(int)> &isExpected);
-    Committed CommitByLink(const std::function<bool(int)> &isExpected);
+    Committed CommitBySettingAside(const std::function<bool(int)> &isExpected);
+    bool WriteAtFreeName();
     bool Judge(const QByteArray &name, const std::function<bool(int)> &isExpected, bool *sameBytes) const;
     void KeepAsBackup(const QByteArray &old, bool sameBytes);
     Committed Done();
+    Committed DoneWithoutTemporary();
 
     Kind m_kind = Kind::Shared;
     QByteArray m_target;
+    QByteArray m_tag;
     QByteArray m_temporary;
     QByteArray m_stranded;
     QByteArray m_written;

@@ -5,6 +5,7 @@
 #include "base/words.h"
 #include "store/durablefile.h"
 #include "store/keptaside.h"
+#include "store/saveleftovers.h"
 #include "store/xml/xmldom.h"
 
 #include <QDir>
@@ -234,25 +235,7 @@ QStringList ConflictCopies(const QString &directory)
 
 QStringList RemoveLeftovers(const QString &directory)
 {
-    // A month as FileName spells it, then 13 base-36 digits of a 64-bit number; earlier versions
-    // wrote the number without leading zeros, and fewer than ten digits were all but impossible.
-    static const QRegularExpression leftover(
-        QStringLiteral("^Diary[1-9]\\d{0,3}(?:1[0-2]|[1-9])\\.xml\\.([0-9a-z]{13}|[1-9a-z][0-9a-z]{9,11})\\.tmp$"));
-    QStringList failures;
-    const QDir folder(directory);
-    for (const QString &name : folder.entryList({ QStringLiteral("Diary*.xml.*.tmp") }, QDir::Files | QDir::Hidden)) {
-        const QRegularExpressionMatch match = leftover.match(name);
-        bool number = false;
-        match.captured(1).toULongLong(&number, 36);
-        struct stat status;
-        const QString path = folder.filePath(name);
-        if (!number || ::lstat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
-            continue;
-        QFile file(path);
-        if (!file.remove())
-            failures.append(QStringLiteral("「%1」: %2").arg(name, SystemReason::Of(errno)));
-    }
-    return failures;
+    return SaveLeftovers::Resolve(directory);
 }
 
 QString KeepConflictCopy(const QString &path, const QByteArray &bytes)

@@ -68,10 +68,12 @@ private:
 // the other computer through the sync tool; by name, sorted. They are never read as months.
 QStringList ConflictCopies(const QString &directory);
 
-// Removes the temporary files that saves cut off by a kill or a power cut left beside the months
-// ("Diary202612.xml.<random>.tmp"); only the program holding the folder's lock may. Only regular
-// files of exactly the names saves make go; a user's "Diary20263.xml.mine.tmp" stays. Returns
-// what could not be removed, with the reason, in words for the user.
+// Brings back to one consistent state what saves cut off by a kill or a power cut left beside the
+// months: a month moved aside goes back, or becomes the .bak; another program's version becomes a
+// conflict copy; a save's own temporary files ("Diary202612.xml.noterra<16 hex digits>.tmp") go. Only
+// the program holding the folder's lock may, and before any month is read. A user's name such as
+// "Diary20263.xml.mine.tmp" is never touched. Returns what could not be done, each with what the user
+// should do, in words for the user.
 QStringList RemoveLeftovers(const QString &directory);
 
 // Loads path into doc. A missing file leaves doc empty. A file that exists but cannot be read

@@ -14,6 +14,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -30,6 +32,24 @@ namespace {
 
 const char *const SaveForeverArgument = "--save-forever";
 const char *const SaveCutOffArgument = "--save-cut-off";
+const char *const SaveStepArgument = "--save-step";
+
+// In a save's child process: before the step-th rename or creation that names the month, another
+// program renames its version over it, and after the call the process is killed.
+int Step = 0, Calls = 0;
+bool Foreign = false, Kill = false;
+QByteArray Month;
+
+template <typename Call> auto AtStep(const char *path, Call call)
+{
+    const bool now = Step > 0 && QByteArray(path).startsWith(Month) && ++Calls == Step;
+    if (now && Foreign)
+        rename(Month.left(Month.lastIndexOf('/')) + "/other.xml", Month);
+    const auto result = call();
+    if (now && Kill)
+        raise(SIGKILL);
+    return result;
+}
 constexpr int Days = 31;
 constexpr int EntriesPerDay = 100;
 
@@ -104,6 +124,20 @@ void MonthOfSize(XmlDocument &doc, qint64 size)
     BuildMonth(doc, 1, 1, QString(size - doc.saveXml().size() + 1, u'a'));
 }
 
+int SaveStep(const QStringList &arguments)
+{
+    std::tie(Step, Foreign, Kill, Month)
+        = std::tuple(arguments[1].toInt(), arguments[2] == u'1', arguments[3] == u'1', QFile::encodeName(arguments[0]));
+    XmlDocument doc;
+    BuildMonth(doc, 1, 1, QStringLiteral("v2"));
+    try {
+        MonthFile::Write(doc, arguments[0], MonthFile::OnDisk { true, Fixtures::ReadFile(arguments[0] + ".v1") });
+    } catch (const MonthFile::ChangedMeanwhile &) {
+        // What is on disk is judged by the test.
+    }
+    return 0;
+}
+
 int SaveForever(const QString &path)
 {
     XmlDocument doc;
@@ -133,6 +167,29 @@ int SaveCutOff(const QString &path, rlim_t limit)
     return 0;
 }
 
+}
+
+extern "C" int rename(const char *from, const char *to)
+{
+    static const auto call = reinterpret_cast<int (*)(const char *, const char *)>(dlsym(RTLD_NEXT, "rename"));
+    return AtStep(from, [&] { return call(from, to); });
+}
+
+extern "C" int renameat2(int fromFolder, const char *from, int toFolder, const char *to, unsigned flags)
+{
+    static const auto call
+        = reinterpret_cast<int (*)(int, const char *, int, const char *, unsigned)>(dlsym(RTLD_NEXT, "renameat2"));
+    return AtStep(from, [&] { return call(fromFolder, from, toFolder, to, flags); });
+}
+
+extern "C" int open(const char *path, int flags, ...)
+{
+    static const auto call = reinterpret_cast<int (*)(const char *, int, ...)>(dlsym(RTLD_NEXT, "open"));
+    va_list rest;
+    va_start(rest, flags);
+    const mode_t mode = (flags & O_CREAT) != 0 ? va_arg(rest, mode_t) : 0;
+    va_end(rest);
+    return (flags & O_EXCL) != 0 ? AtStep(path, [&] { return call(path, flags, mode); }) : call(path, flags, mode);
 }
 
 class TestMonthFile : public QObject
@@ -165,6 +222,8 @@ private slots:
     void write_fileThatWouldNotReadBack_neverReplacesTheOldOne();
     void write_interruptedByKill_leavesAWholeFile();
     void write_cutOffInTheMiddle_leavesOldFile();
+    void write_renamedOverOrKilledAtEachStep_nextStartFindsEveryVersion_data();
+    void write_renamedOverOrKilledAtEachStep_nextStartFindsEveryVersion();
     void removeLeftovers_removesOnlyWhatSavesLeave_data();
     void removeLeftovers_removesOnlyWhatSavesLeave();
 
@@ -616,18 +675,59 @@ void TestMonthFile::write_cutOffInTheMiddle_leavesOldFile()
     QVERIFY(left.size() == 1 && (left.front().permissions() & 0x0077) == 0);
 }
 
+void TestMonthFile::write_renamedOverOrKilledAtEachStep_nextStartFindsEveryVersion_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<bool>("foreign");
+    QTest::addColumn<bool>("kill");
+    QTest::newRow("undisturbed") << 0 << false << false;
+    for (int step = 1; step <= 8; ++step)
+        for (const auto &[what, foreign, kill] : { std::tuple("renamed over", true, false), { "killed", false, true },
+                 { "renamed over and killed", true, true } })
+            QTest::addRow("%s at step %d", what, step) << step << foreign << kill;
+}
+
+void TestMonthFile::write_renamedOverOrKilledAtEachStep_nextStartFindsEveryVersion()
+{
+    QFETCH(int, step);
+    QFETCH(bool, foreign);
+    QFETCH(bool, kill);
+    XmlDocument doc;
+    BuildMonth(doc, 1, 1, QStringLiteral("v1"));
+    const QByteArray v1 = doc.saveXml(), other = QByteArray(v1).replace("v1", "other");
+    QVERIFY(Fixtures::WriteFile(MonthPath(), v1) && Fixtures::WriteFile(MonthPath() + ".v1", v1)
+        && Fixtures::WriteFile(m_dir->filePath("other.xml"), other));
+    QProcess saver;
+    saver.start(QCoreApplication::applicationFilePath(),
+        { QString::fromLatin1(SaveStepArgument), MonthPath(), QString::number(step), QString::number(foreign),
+            QString::number(kill) });
+    QVERIFY(saver.waitForFinished(60000));
+    QCOMPARE(MonthFile::RemoveLeftovers(m_dir->path()), QStringList());
+    const QByteArray month = Fixtures::ReadFile(MonthPath()), bak = Fixtures::ReadFile(MonthPath() + ".bak");
+    QCOMPARE(MonthFile::Read(doc, MonthPath()).status, MonthFile::ReadResult::Status::Loaded);
+    QByteArray kept = month;
+    for (const QString &name : QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden)) {
+        QVERIFY2(!name.contains(QStringLiteral("noterra")), qPrintable(name));
+        kept += name.contains(QStringLiteral(".conflict-")) ? Fixtures::ReadFile(m_dir->filePath(name)) : QByteArray();
+    }
+    // A step past the save's last leaves the other program's version unmoved.
+    foreign = foreign && !QFileInfo::exists(m_dir->filePath("other.xml"));
+    QVERIFY(foreign ? kept.contains(other) : (kept + bak).contains(v1));
+    QVERIFY(foreign || kill || (month.contains("v2") && bak == v1));
+}
+
 void TestMonthFile::removeLeftovers_removesOnlyWhatSavesLeave_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("link");
     QTest::addColumn<bool>("removed");
-    const QString cutOff = QStringLiteral("Diary20263.xml.0k3j5h2g9d8s1.tmp");
+    const QString cutOff = QStringLiteral("Diary20263.xml.noterra0123456789abcdef.tmp");
     QTest::newRow("a cut-off save's file") << cutOff << false << true;
-    QTest::newRow("an older version's") << QStringLiteral("Diary202612.xml.k3j5h2g9d8s.tmp") << false << true;
-    QTest::newRow("a user's word") << QStringLiteral("Diary20263.xml.mine.tmp") << false << false;
-    QTest::newRow("month 13") << QStringLiteral("Diary202613.xml.0k3j5h2g9d8s1.tmp") << false << false;
-    QTest::newRow("a month's leading zero") << QStringLiteral("Diary202603.xml.0k3j5h2g9d8s1.tmp") << false << false;
-    QTest::newRow("beyond 64 bits") << QStringLiteral("Diary20263.xml.zzzzzzzzzzzzz.tmp") << false << false;
+    QTest::newRow("a copy's") << "Diary20263.xml.conflict-20260315-120000.noterra0123456789abcdef.tmp" << false << true;
+    for (const char *word : { "mine", "oldversion", "beforeedit", "workingcopy", "mybackup2025", "0000000000001",
+             "0k3j5h2g9d8s1", "noterra0123456789abcde", "noterra0123456789abcdefi0" })
+        QTest::addRow("a user's %s", word) << QStringLiteral("Diary20263.xml.%1.tmp").arg(word) << false << false;
+    QTest::newRow("month 13") << QStringLiteral("Diary202613.xml.noterra0123456789abcdef.tmp") << false << false;
     QTest::newRow("a symbolic link") << cutOff << true << false;
 }
 
@@ -649,6 +749,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], SaveForeverArgument) == 0)
         return SaveForever(QString::fromLocal8Bit(argv[2]));
+    if (argc == 6 && qstrcmp(argv[1], SaveStepArgument) == 0)
+        return SaveStep(app.arguments().mid(2));
     if (argc == 4 && qstrcmp(argv[1], SaveCutOffArgument) == 0)
         return SaveCutOff(QString::fromLocal8Bit(argv[2]), rlim_t(QByteArray(argv[3]).toLongLong()));
     TestMonthFile test;

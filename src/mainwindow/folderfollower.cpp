@@ -77,6 +77,8 @@ void FolderFollower::FollowChangesElsewhere()
 
 void FolderFollower::ReportGoneText(const FollowedVersion &followed)
 {
+    // This notice names the copy; it is not named again as one that appeared.
+    m_namedCopies.append(QFileInfo(followed.holder).fileName());
     QStringList days;
     for (const int day : followed.daysGone)
         days.append(QStringLiteral("%1日").arg(day));

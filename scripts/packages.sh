@@ -9,9 +9,11 @@ NOTERRA_RUNTIME_PACKAGES=(fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l
 NOTERRA_BENCH_PACKAGES=(libbenchmark-dev libx11-dev)
 # The end-to-end tests drive the real program on a virtual X server with a fixed date; one reads it
 # through the accessibility bus as a screen reader does, and two type Japanese through both input
-# method frameworks with their Mozc engines.
+# method frameworks with their Mozc engines. The save is also tested on FAT32, exFAT and NTFS images
+# mounted through FUSE.
 NOTERRA_E2E_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick faketime openbox wmctrl
-    procps dbus-daemon dbus-bin at-spi2-core python3-pyatspi ibus ibus-mozc mozc-server fcitx5 fcitx5-mozc fcitx5-frontend-qt6)
+    procps dbus-daemon dbus-bin at-spi2-core python3-pyatspi ibus ibus-mozc mozc-server fcitx5 fcitx5-mozc fcitx5-frontend-qt6
+    dosfstools fusefat exfatprogs exfat-fuse ntfs-3g)
 # The window tests run once more in a Japanese locale, made from this package's sources.
 NOTERRA_LOCALE_PACKAGES=(locales)
 # The formatting check (clang-format 14 on Debian 12; the check skips with other versions).

@@ -273,21 +273,17 @@ DurableFile::Committed DurableFile::AfterExchange(const std::function<bool(int)>
 
 DurableFile::Committed DurableFile::CommitBySettingAside(const std::function<bool(int)> &isExpected)
 {
-    // Without the swap (a FAT or exFAT memory stick, NTFS), the file at the path first moves to a name
-    // of this save's own, where nothing replaces it unseen, and is judged there; the new bytes then go
-    // into a file created at the freed name only if nothing has taken it since, which every file
-    // system can tell in one step. A cut-off save leaves names that the next start reads by their tag.
+    // Without the swap (a FAT or exFAT memory stick, NTFS), the file at the path moves to a name of
+    // this save's own, and the new bytes go at once into a file created at the freed name only if
+    // nothing took it, which every file system tells in one step; the old file is judged only then,
+    // as after the swap, so that the path stands empty for the shortest time. A cut-off save leaves
+    // names that the next start reads by their tag.
     const QByteArray aside = SaveNames::SetAside(m_target, m_tag);
     if (rename(m_target.constData(), aside.constData()) != 0) {
         if (errno == ENOENT)
             return CommitNew(isExpected);
         Fail(errno);
     }
-    bool sameBytes = false;
-    const bool expected = Judge(aside, isExpected, &sameBytes);
-    // A temporary file beside the set-aside one tells the next start that the latter was expected.
-    if (!expected)
-        unlink(m_temporary.constData());
     bool written = false;
     try {
         written = WriteAtFreeName();
@@ -299,16 +295,17 @@ DurableFile::Committed DurableFile::CommitBySettingAside(const std::function<boo
             rename(aside.constData(), m_target.constData());
         throw;
     }
-    if (!written || !expected) {
-        // As after the swap, the version set aside waits for the caller to keep and merge. Also when
-        // another program's version took the path meanwhile: made while the path stood empty, it may
-        // lack what the one set aside holds.
-        m_stranded = aside;
-        DoneWithoutTemporary();
-        return Committed::ReplacedOther;
+    bool sameBytes = false;
+    if (written && Judge(aside, isExpected, &sameBytes)) {
+        KeepAsBackup(aside, sameBytes);
+        return DoneWithoutTemporary();
     }
-    KeepAsBackup(aside, sameBytes);
-    return DoneWithoutTemporary();
+    // As after the swap, the version set aside waits for the caller to keep and merge. Also when
+    // another program's version took the path meanwhile: made while the path stood empty, it may lack
+    // what the one set aside holds.
+    m_stranded = aside;
+    DoneWithoutTemporary();
+    return Committed::ReplacedOther;
 }
 
 bool DurableFile::WriteAtFreeName()
@@ -319,9 +316,10 @@ bool DurableFile::WriteAtFreeName()
     if (fd < 0)
         Fail(errno);
     try {
+        // The bytes first: a reader that opens the new file finds it empty only for that one call.
+        WriteAll(fd, m_written);
         if (m_hasOld)
             TakeOverOwnerAndMode(fd);
-        WriteAll(fd, m_written);
         if (fsync(fd) != 0)
             Fail(errno);
     } catch (const StoreError &) {

@@ -69,25 +69,17 @@ void Resolver::ResolveSetAside(const CutOff &cut)
 {
     const QString target = m_folder.filePath(cut.target);
     const std::optional<QByteArray> month = BytesOf(target);
-    const bool missing = !month && !QFileInfo::exists(target) && !QFileInfo(target).isSymLink();
-    const QString putBack = QStringLiteral("この月の内容です。名前を「%1」に戻してください。").arg(cut.target);
-    if (missing) {
-        // Cut off between the two renames: the month goes back, and the journal brings the work again.
-        Move(cut.aside, cut.target, putBack);
-    } else if (!cut.temporary.isEmpty()) {
-        // The save had judged the set-aside file to be the one expected. A month that is the start of
-        // the new bytes was cut off while written, and the version before goes back over it.
-        const std::optional<QByteArray> written = BytesOf(m_folder.filePath(cut.temporary));
-        if (written && month && month->size() < written->size() && written->startsWith(*month))
-            Move(cut.aside, cut.target, putBack);
-        else
-            Move(cut.aside, cut.target + QStringLiteral(".bak"),
-                QStringLiteral("%1です。名前を「%2.bak」にしてください。").arg(Words::PreviousVersion, cut.target));
-    } else if (month && BytesOf(m_folder.filePath(cut.aside)) == month) {
+    const std::optional<QByteArray> written
+        = cut.temporary.isEmpty() ? std::nullopt : BytesOf(m_folder.filePath(cut.temporary));
+    // Cut off before the new file was whole: the month goes back, and the journal brings the work again.
+    if ((!month && !QFileInfo::exists(target) && !QFileInfo(target).isSymLink())
+        || (month && written && month->size() < written->size() && written->startsWith(*month)))
+        Move(cut.aside, cut.target, QStringLiteral("この月の内容です。名前を「%1」に戻してください。").arg(cut.target));
+    else if (month && BytesOf(m_folder.filePath(cut.aside)) == month)
         Remove(cut.aside);
-    } else {
+    else
+        // Not judged yet, or another program's: kept whole.
         KeepAsConflictCopy(cut.aside, cut.target);
-    }
     if (!cut.temporary.isEmpty())
         Remove(cut.temporary);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "mainwindow/savequestion.h"
-#include "store/diaryfolder.h"
-#include "store/monthrow.h"
+#include "store/folder/diaryfolder.h"
+#include "store/month/monthrow.h"
 #include "ui/messagebox.h"
-#include "ui/preparedsky.h"
+#include "ui/skyloader.h"
 
 #include <QDate>
 #include <QPointer>

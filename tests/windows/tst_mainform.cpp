@@ -1,10 +1,10 @@
 #include "diaryfixture.h"
 
-#include "base/storeerror.h"
 #include "mainwindow/sessionend.h"
 #include "smalldisk.h"
 #include "ui/application.h"
 #include "ui/skypicture.h"
+#include "usermessages/storeerror.h"
 
 #include <QLabel>
 #include <QtTest>

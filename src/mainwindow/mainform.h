@@ -89,7 +89,7 @@ private:
     void CalDiarySelectionChange(const QDate &first);
 
     Clock m_today;
-    PreparedSky m_sky;
+    SkyLoader m_sky;
     // The parts go before the controls they stand on, in the reverse of this order.
     std::unique_ptr<WindowNotices> m_notices;
     std::unique_ptr<DiaryMonth> m_month;

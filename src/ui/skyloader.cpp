@@ -2,15 +2,15 @@
 
 #include "ui/skypicture.h"
 
-PreparedSky::PreparedSky(qreal screenRatio)
+SkyLoader::SkyLoader(qreal screenRatio)
     : m_decoding(std::async(std::launch::async, SkyPicture::Load, screenRatio))
 {
 }
 
 // A window closed before its first paint still waits here for the decode it started.
-PreparedSky::~PreparedSky() = default;
+SkyLoader::~SkyLoader() = default;
 
-const QImage &PreparedSky::For(qreal screenRatio)
+const QImage &SkyLoader::For(qreal screenRatio)
 {
     if (m_decoding.valid())
         m_sky = m_decoding.get();

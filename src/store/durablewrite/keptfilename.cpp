@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 
-namespace KeptAside {
+namespace KeptFileName {
 
 QString NameFor(const QString &path, const QString &kind)
 {

@@ -118,7 +118,7 @@ void Resolver::Remove(const QString &name)
 void Resolver::KeepAsConflictCopy(const QString &name, const QString &target)
 {
     const QString copy
-        = QFileInfo(KeptAside::NameFor(m_folder.filePath(target), QStringLiteral(".conflict-"))).fileName();
+        = QFileInfo(KeptFileName::NameFor(m_folder.filePath(target), QStringLiteral(".conflict-"))).fileName();
     Move(name, copy, QStringLiteral("ほかのプログラムが書いた内容です。消さずに取っておいてください。"));
 }
 

@@ -173,7 +173,7 @@ bool JournalPlace::ProvablyHere(const JournalContent &work) const
 
 QString JournalPlace::SetAside(const QString &path) const
 {
-    const QString aside = KeptAside::NameFor(path, QStringLiteral(".unmatched-"));
+    const QString aside = KeptFileName::NameFor(path, QStringLiteral(".unmatched-"));
     if (!QFile::rename(path, aside))
         throw StoreError(QStringLiteral("以前のプログラムが残した%1「%2」を、別の名前にできませんでした。"
                                         "そのまま残っています。")

@@ -75,7 +75,7 @@ void MakePrivateFolder(const QString &path, const QByteArray &folder)
 Found KeepAside(const QString &path, const QString &reason)
 {
     QFile file(path);
-    const QString aside = KeptAside::NameFor(path, QStringLiteral(".damaged-"));
+    const QString aside = KeptFileName::NameFor(path, QStringLiteral(".damaged-"));
     if (!file.rename(aside)) {
         const int error = errno;
         throw StoreError(Words::WithDetail(QStringLiteral("前回の%1を読み込めず、別の名前にして残すこともできないため、"

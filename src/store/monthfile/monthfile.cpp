@@ -34,7 +34,7 @@ QString Failure(const QString &path, const QString &reason)
 // conflict copy.
 QString KeepStranded(const QString &path, const QString &stranded)
 {
-    const QString copy = KeptAside::NameFor(path, QStringLiteral(".conflict-"));
+    const QString copy = KeptFileName::NameFor(path, QStringLiteral(".conflict-"));
     QFile file(stranded);
     if (!file.rename(copy)) {
         const int error = errno;
@@ -148,7 +148,7 @@ QString FilePath(const QString &directory, const QString &year, const QString &m
 ReadResult KeepAside(const QString &path, const QString &reason)
 {
     QFile file(path);
-    const QString aside = KeptAside::NameFor(path, QStringLiteral(".unreadable-"));
+    const QString aside = KeptFileName::NameFor(path, QStringLiteral(".unreadable-"));
     if (!file.rename(aside)) {
         const int error = errno;
         throw StoreError(
@@ -240,7 +240,7 @@ QStringList RemoveLeftovers(const QString &directory)
 
 QString KeepConflictCopy(const QString &path, const QByteArray &bytes)
 {
-    const QString copy = KeptAside::NameFor(path, QStringLiteral(".conflict-"));
+    const QString copy = KeptFileName::NameFor(path, QStringLiteral(".conflict-"));
     try {
         DurableFile file(copy);
         file.Write(bytes);

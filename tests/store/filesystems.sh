@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The save on FAT32, exFAT and NTFS images mounted through FUSE (FAT32 also by the kernel where it can),
-# renamed over or killed at each step. Skips (77), with the reason, when none mounts. Argument: tst_monthfile.
+# renamed over or killed at each step, and saved over and over while another program writes the month.
+# Skips (77), with the reason, when none mounts. Arguments: tst_monthfile tst_monthmerge.
 set -uo pipefail
-monthfile=$1 work=$(mktemp -d) mounted=0 failed=0 loop=
+monthfile=$1 monthmerge=$2 work=$(mktemp -d) mounted=0 failed=0 loop=
 trap 'for p in "$work"/*/; do umount "$p" 2>/dev/null; done; [ -z "$loop" ] || losetup -d "$loop"; rm -rf "$work"' EXIT
 [ "$(id -u)" -eq 0 ] && [ -c /dev/fuse ] || { echo "SKIP: mounting loop images needs root and /dev/fuse" && exit 77; }
 # on <name> <driver> <mkfs…> -- <mount command, of $image on $point>
@@ -16,6 +17,8 @@ on()
         || { echo "SKIP $name: cannot mount: $(cat "$work/log")" && return; }
     echo "== $name: $(findmnt -no FSTYPE "$point")" && mounted=$((mounted + 1))
     TMPDIR=$point "$monthfile" write_renamedOverOrKilledAtEachStep_nextStartFindsEveryVersion | grep -v ^PASS || failed=1
+    TMPDIR=$point "$monthmerge" saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt | grep -E '^(FAIL|QINFO|Totals)' \
+        || failed=1
     umount "$point" && { [ -z "$loop" ] || losetup -d "$loop"; } && loop=
 }
 

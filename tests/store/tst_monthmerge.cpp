@@ -15,6 +15,8 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <map>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -47,6 +49,28 @@ QString NameOf(int fd)
     return QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
 }
 
+// Puts the file renamed at path as the month's other program does: in one swap, or on a disk without it
+// by moving what stands there aside and then taking the freed name only if nothing took it meanwhile,
+// as the save does. What it moved away is left at aside, read once everything has settled, with what
+// took its place. False when its version did not take the path.
+bool OtherProgramsRename(const QString &renamed, const QString &path, const QByteArray &bytes, const QString &aside,
+    QList<std::pair<QString, QByteArray>> &displaced)
+{
+    const QByteArray from = QFile::encodeName(renamed), to = QFile::encodeName(path), away = QFile::encodeName(aside);
+    if (renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
+        displaced.append({ aside, bytes });
+        return std::rename(from.constData(), away.constData()) == 0;
+    }
+    if (errno != EINVAL || std::rename(to.constData(), away.constData()) != 0)
+        return false;
+    const int fd = open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const bool put = fd >= 0 && write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    if (fd >= 0)
+        close(fd);
+    displaced.append({ aside, put ? bytes : QByteArray() });
+    return put;
+}
+
 }
 
 extern "C" int fsync(int fd)
@@ -69,6 +93,8 @@ private slots:
     void saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt();
     void saveMonth_syncToolsCopy_takenInWhenItOnlyAdds_data();
     void saveMonth_syncToolsCopy_takenInWhenItOnlyAdds();
+    void saveMonth_twoComputersThroughASyncTool_data();
+    void saveMonth_twoComputersThroughASyncTool();
 };
 
 void TestMonthMerge::saveMonth_changedElsewhere_mergedByEntry_data()
@@ -208,30 +234,32 @@ void TestMonthMerge::saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt()
     std::atomic<bool> saving = true;
     std::atomic<int> versions = 0;
     QByteArrayList written;
-    // A careless tool reads, adds an entry and writes back; what its rename replaces unread is its own loss.
+    // What the other program's renames took from the path unread, and what each put there instead.
+    QList<std::pair<QString, QByteArray>> displaced;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("other")));
+    // A careless tool reads, adds an entry and writes back, in place or by a rename; what its rename
+    // replaces unread is its own loss. It builds only on a whole month, as any program that reads the
+    // month's XML must: on a disk without the swap a save's new file is briefly empty.
     std::thread other([&, random = QRandomGenerator(seed ^ 1), renamed = dir.filePath("other.xml")]() mutable {
         for (int version = 0; saving; ++version) {
             QThread::usleep(random.bounded(100, 3000));
             QFile file(path);
-            if (!file.open(QIODevice::ReadWrite))
+            if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
                 continue;
             const QByteArray entry = "<TEXT>there" + QByteArray::number(version) + "</TEXT>", read = file.readAll();
-            const QByteArray bytes = QByteArray(read.contains("</DIARY>") ? read : Month({}))
-                                         .replace("</DIARY>", Day(random.bounded(1, 32), entry) + "</DIARY>");
+            if (!read.contains("</DIARY>"))
+                continue;
+            const QByteArray bytes
+                = QByteArray(read).replace("</DIARY>", Day(random.bounded(1, 32), entry) + "</DIARY>");
             if (random.bounded(2) == 0 && Fixtures::WriteFile(renamed, bytes)) {
-                if (renameat2(AT_FDCWD, qPrintable(renamed), AT_FDCWD, qPrintable(path), RENAME_EXCHANGE) != 0
-                    && std::rename(qPrintable(renamed), qPrintable(path)) != 0)
+                if (!OtherProgramsRename(
+                        renamed, path, bytes, dir.filePath(QStringLiteral("other/%1").arg(version)), displaced))
                     continue;
-                const QByteArray replaced
-                    = NameOf(file.handle()) == renamed ? QByteArray() : Fixtures::ReadFile(renamed);
-                written.removeIf([&](const QByteArray &old) { return replaced.contains(old) && !bytes.contains(old); });
-                written << entry;
-                ++versions;
-            } else if (file.resize(0) && file.write(bytes) == bytes.size() && file.flush()
-                && NameOf(file.handle()) == path) { // else it went into a file that a rename had replaced
-                written << entry;
-                ++versions;
-            }
+            } else if (!(file.resize(0) && file.write(bytes) == bytes.size() && file.flush()
+                           && NameOf(file.handle()) == path)) // else it went into a file that a rename had replaced
+                continue;
+            written << entry;
+            ++versions;
         }
     });
     QRandomGenerator random(seed);
@@ -253,6 +281,10 @@ void TestMonthMerge::saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt()
     }
     saving = false;
     other.join();
+    for (const auto &[file, instead] : displaced) {
+        const QByteArray replaced = Fixtures::ReadFile(file);
+        written.removeIf([&](const QByteArray &old) { return replaced.contains(old) && !instead.contains(old); });
+    }
     QVERIFY(written.size() > 50);
     QByteArray kept = Fixtures::ReadFile(path);
     for (const QString &file : named)
@@ -306,6 +338,95 @@ void TestMonthMerge::saveMonth_syncToolsCopy_takenInWhenItOnlyAdds()
     QCOMPARE(QFile::exists(copyPath), !takenIn);
     QCOMPARE(SyncCopyMerge::MergedCopies(dir.path()).size(), takenIn ? 1 : 0);
     QCOMPARE(Fixtures::ReadFile(copyPath + (takenIn ? ".merged" : "")), copy);
+}
+
+// A sync tool between two computers' folders, as such tools work: a version changed on one side only
+// is renamed over the other side's; when both changed, the first computer's wins and the second's
+// becomes a conflict copy under the tool's own name on both sides.
+class SyncTool
+{
+public:
+    SyncTool(const QString &first, const QString &second)
+        : m_folders { first, second }
+    {
+    }
+
+    void Sync()
+    {
+        const QString name = QStringLiteral("Diary20013.xml");
+        const QByteArray first = Fixtures::ReadFile(m_folders[0] + u'/' + name);
+        const QByteArray second = Fixtures::ReadFile(m_folders[1] + u'/' + name);
+        if (first == second)
+            return;
+        const bool firstChanged = first != m_last, secondChanged = second != m_last;
+        if (firstChanged && secondChanged) {
+            const QString copy
+                = QStringLiteral("Diary20013.sync-conflict-20010301-12000%1-ABCDEFG.xml").arg(++m_copies);
+            for (const QString &folder : m_folders)
+                QVERIFY(Fixtures::WriteFile(folder + u'/' + copy, second));
+        }
+        m_last = firstChanged ? first : second;
+        for (const QString &folder : m_folders) {
+            QVERIFY(Fixtures::WriteFile(folder + QStringLiteral("/.syncing.tmp"), m_last));
+            QVERIFY(std::rename(qPrintable(folder + QStringLiteral("/.syncing.tmp")), qPrintable(folder + u'/' + name))
+                == 0);
+        }
+    }
+
+private:
+    QString m_folders[2];
+    QByteArray m_last;
+    int m_copies = 0;
+};
+
+void TestMonthMerge::saveMonth_twoComputersThroughASyncTool_data()
+{
+    // "<computer> <day> <text>": an entry added; "<computer> save"; "<computer> follow": the window follows
+    // the month changed in its folder; "sync".
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QByteArrayList>("texts");
+    QTest::newRow("one day, an entry from each, in turn")
+        << QStringList { "A 15 a", "B 15 b", "A save", "sync", "B save", "sync" } << QByteArrayList { "a", "b" };
+    QTest::newRow("offline on other days, then a save on each") << QStringList { "A 3 a", "B 20 b", "A save", "B save",
+        "sync", "A follow", "A save", "sync", "B follow", "B save" }
+                                                                << QByteArrayList { "a", "b" };
+    QTest::newRow("a month only looked at on one")
+        << QStringList { "B 5 b", "B save", "sync", "A save", "sync" } << QByteArrayList { "b" };
+}
+
+void TestMonthMerge::saveMonth_twoComputersThroughASyncTool()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QByteArrayList, texts);
+    QTemporaryDir first, second;
+    SyncTool tool(first.path(), second.path());
+    std::map<QString, std::unique_ptr<DiaryMonth>> computers;
+    computers["A"] = std::make_unique<DiaryMonth>(DiaryFolder(first.path()));
+    computers["B"] = std::make_unique<DiaryMonth>(DiaryFolder(second.path()));
+    for (auto &[name, month] : computers)
+        month->Load(Year, March);
+    for (const QString &step : steps) {
+        const QStringList words = step.split(u' ');
+        if (words[0] == u"sync") {
+            tool.Sync();
+        } else if (words[1] == u"follow") {
+            computers[words[0]]->Reload(ShownWork {});
+        } else if (words[1] == u"save") {
+            const SaveOutcome outcome = computers[words[0]]->Save();
+            QVERIFY2(outcome.conflictPaths.isEmpty() && outcome.conflictDays.empty(), qPrintable(step));
+        } else {
+            DiaryMonth &month = *computers[words[0]];
+            month.SelectDay(words[1].toInt());
+            QVERIFY(month.SetEntryText(month.AppendEntry(Fixtures::FakeCalendar(words[1].toInt())), words[2]));
+        }
+    }
+    for (const QTemporaryDir *folder : { &first, &second }) {
+        const QByteArray saved = Fixtures::ReadFile(folder->filePath(QStringLiteral("Diary20013.xml")));
+        for (const QByteArray &text : texts)
+            QVERIFY2(saved.contains("<TEXT>" + text + "</TEXT>"), saved);
+        for (const QString &left : QDir(folder->path()).entryList({ QStringLiteral("*conflict-*.xml") }, QDir::Files))
+            QVERIFY2(false, qPrintable(left + QStringLiteral(" left for the user to copy by hand")));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMonthMerge)

@@ -1,7 +1,12 @@
 #include "store/durablewrite/keptfilename.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 
 namespace KeptFileName {
 
@@ -12,6 +17,24 @@ QString NameFor(const QString &path, const QString &kind)
     for (int number = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++number)
         candidate = base + u'-' + QString::number(number);
     return candidate;
+}
+
+QString MoveAside(const QString &file, const QString &path, const QString &kind)
+{
+    const QByteArray from = QFile::encodeName(file);
+    for (;;) {
+        const QString aside = NameFor(path, kind);
+        const QByteArray to = QFile::encodeName(aside);
+        if (renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+            return aside;
+        // A name taken since it was chosen: the next one. A disk that cannot refuse to replace (FAT,
+        // exFAT, NTFS through FUSE) gets the name just found free.
+        if (errno == EEXIST)
+            continue;
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            return {};
+        return std::rename(from.constData(), to.constData()) == 0 ? aside : QString();
+    }
 }
 
 }

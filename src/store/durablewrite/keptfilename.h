@@ -9,5 +9,9 @@ namespace KeptFileName {
 // path + kind + the time, e.g. "Diary20263.xml.unreadable-20260315-120000", with "-2", "-3" … after
 // it when that name is taken, so that nothing kept earlier is overwritten.
 QString NameFor(const QString &path, const QString &kind);
+// Gives file the name NameFor(path, kind) in one rename of the file system, never by a copy: another
+// program may still be writing into it, and a copy would miss what it writes next while removing the
+// old name could take a file put there meanwhile. Returns the new name, or an empty one with errno set.
+QString MoveAside(const QString &file, const QString &path, const QString &kind);
 
 }

@@ -173,8 +173,8 @@ bool JournalPlace::ProvablyHere(const JournalContent &work) const
 
 QString JournalPlace::SetAside(const QString &path) const
 {
-    const QString aside = KeptFileName::NameFor(path, QStringLiteral(".unmatched-"));
-    if (!QFile::rename(path, aside))
+    const QString aside = KeptFileName::MoveAside(path, path, QStringLiteral(".unmatched-"));
+    if (aside.isEmpty())
         throw StoreError(QStringLiteral("以前のプログラムが残した%1「%2」を、別の名前にできませんでした。"
                                         "そのまま残っています。")
                              .arg(Words::Journal, QDir::toNativeSeparators(path)));

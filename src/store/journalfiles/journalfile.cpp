@@ -74,9 +74,8 @@ void MakePrivateFolder(const QString &path, const QByteArray &folder)
 
 Found KeepAside(const QString &path, const QString &reason)
 {
-    QFile file(path);
-    const QString aside = KeptFileName::NameFor(path, QStringLiteral(".damaged-"));
-    if (!file.rename(aside)) {
+    const QString aside = KeptFileName::MoveAside(path, path, QStringLiteral(".damaged-"));
+    if (aside.isEmpty()) {
         const int error = errno;
         throw StoreError(Words::WithDetail(QStringLiteral("前回の%1を読み込めず、別の名前にして残すこともできないため、"
                                                           "そのままにしてあります。フォルダー「%2」に書き込めるか"

@@ -285,8 +285,12 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
         for (int tries = 1;; ++tries) {
             folder.VerifyInPlace();
             Attempt attempt;
-            if (!Prepare(state, path, displaced, attempt, outcome))
+            if (!Prepare(state, path, displaced, attempt, outcome)) {
+                // Nothing to write: a copy whose every entry the month's file already holds is merged.
+                if (MonthFile::Holds(path, Base(state)))
+                    SyncCopyMerge::SetAside(copiesTakenIn);
                 return outcome;
+            }
             try {
                 const MonthFile::WriteResult written
                     = MonthFile::Write(attempt.isMerged ? attempt.merged : state.xmlDoc, path, attempt.now);

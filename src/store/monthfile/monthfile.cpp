@@ -34,9 +34,8 @@ QString Failure(const QString &path, const QString &reason)
 // conflict copy.
 QString KeepStranded(const QString &path, const QString &stranded)
 {
-    const QString copy = KeptFileName::NameFor(path, QStringLiteral(".conflict-"));
-    QFile file(stranded);
-    if (!file.rename(copy)) {
+    const QString copy = KeptFileName::MoveAside(stranded, path, QStringLiteral(".conflict-"));
+    if (copy.isEmpty()) {
         const int error = errno;
         throw StoreError(Words::WithDetail(QStringLiteral("ほかのプログラムが書いた内容を「%1」に残しました。"
                                                           "消さずに取っておいてください。")
@@ -147,9 +146,8 @@ QString FilePath(const QString &directory, const QString &year, const QString &m
 
 ReadResult KeepAside(const QString &path, const QString &reason)
 {
-    QFile file(path);
-    const QString aside = KeptFileName::NameFor(path, QStringLiteral(".unreadable-"));
-    if (!file.rename(aside)) {
+    const QString aside = KeptFileName::MoveAside(path, path, QStringLiteral(".unreadable-"));
+    if (aside.isEmpty()) {
         const int error = errno;
         throw StoreError(
             Words::WithDetail(QStringLiteral("「%1」を読み込めず、別の名前にして残すこともできないため、"

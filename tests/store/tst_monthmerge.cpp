@@ -161,6 +161,9 @@ void TestMonthMerge::saveMonth_changedElsewhere_mergedByEntry_data()
     row("unreadable there, then the disk fails", base, tea, "<DIARY><ARTICLE", {}, {}, "<DIARY><ARTICLE", "EIO");
     row("changed twice there while saving; here edited back", base, { "4 set 1 Tea", "4 set 1 Milk" },
         Month(Rain + Juice), Month(Snow + Tea), {}, {}, Month(Snow + Tea));
+    // The version kept when it was displaced is the one copy named, not copied again.
+    row("changed there differently while saving", base, tea, base, Month(Rain + Tea), { 4 }, Month(Rain + Juice),
+        Month(Rain + Juice));
 }
 
 void TestMonthMerge::saveMonth_changedElsewhere_mergedByEntry()

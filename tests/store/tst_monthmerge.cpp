@@ -49,16 +49,25 @@ QString NameOf(int fd)
     return QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
 }
 
+// A version the other program's rename took from the month's path, with what took its place, and the
+// number of saves done by then: a save still running then may yet be writing into it.
+struct Displaced
+{
+    QString file;
+    QByteArray instead;
+    int savesDone;
+};
+
 // Puts the file renamed at path as the month's other program does: in one swap, or on a disk without it
 // by moving what stands there aside and then taking the freed name only if nothing took it meanwhile,
-// as the save does. What it moved away is left at aside, read once everything has settled, with what
-// took its place. False when its version did not take the path.
+// as the save does. What it moved away is left at aside, to be read once the save running then is done.
+// False when its version did not take the path.
 bool OtherProgramsRename(const QString &renamed, const QString &path, const QByteArray &bytes, const QString &aside,
-    QList<std::pair<QString, QByteArray>> &displaced)
+    QList<Displaced> &displaced, int savesDone)
 {
     const QByteArray from = QFile::encodeName(renamed), to = QFile::encodeName(path), away = QFile::encodeName(aside);
     if (renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
-        displaced.append({ aside, bytes });
+        displaced.append({ aside, bytes, savesDone });
         return std::rename(from.constData(), away.constData()) == 0;
     }
     if (errno != EINVAL || std::rename(to.constData(), away.constData()) != 0)
@@ -67,7 +76,7 @@ bool OtherProgramsRename(const QString &renamed, const QString &path, const QByt
     const bool put = fd >= 0 && write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
     if (fd >= 0)
         close(fd);
-    displaced.append({ aside, put ? bytes : QByteArray() });
+    displaced.append({ aside, put ? bytes : QByteArray(), savesDone });
     return put;
 }
 
@@ -237,15 +246,27 @@ void TestMonthMerge::saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt()
     std::atomic<bool> saving = true;
     std::atomic<int> versions = 0;
     QByteArrayList written;
-    // What the other program's renames took from the path unread, and what each put there instead.
-    QList<std::pair<QString, QByteArray>> displaced;
+    std::atomic<int> savesDone = 0;
+    QList<Displaced> displaced;
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("other")));
+    // What the other program's renames took from the path unread is its own loss, not the save's.
+    const auto forgetDisplaced = [&](int before) {
+        displaced.removeIf([&](const Displaced &gone) {
+            if (gone.savesDone >= before)
+                return false;
+            const QByteArray replaced = Fixtures::ReadFile(gone.file);
+            written.removeIf(
+                [&](const QByteArray &old) { return replaced.contains(old) && !gone.instead.contains(old); });
+            return QFile::remove(gone.file);
+        });
+    };
     // A careless tool reads, adds an entry and writes back, in place or by a rename; what its rename
     // replaces unread is its own loss. It builds only on a whole month, as any program that reads the
     // month's XML must: on a disk without the swap a save's new file is briefly empty.
     std::thread other([&, random = QRandomGenerator(seed ^ 1), renamed = dir.filePath("other.xml")]() mutable {
         for (int version = 0; saving; ++version) {
             QThread::usleep(random.bounded(100, 3000));
+            forgetDisplaced(savesDone);
             QFile file(path);
             if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
                 continue;
@@ -255,8 +276,8 @@ void TestMonthMerge::saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt()
             const QByteArray bytes
                 = QByteArray(read).replace("</DIARY>", Day(random.bounded(1, 32), entry) + "</DIARY>");
             if (random.bounded(2) == 0 && Fixtures::WriteFile(renamed, bytes)) {
-                if (!OtherProgramsRename(
-                        renamed, path, bytes, dir.filePath(QStringLiteral("other/%1").arg(version)), displaced))
+                if (!OtherProgramsRename(renamed, path, bytes, dir.filePath(QStringLiteral("other/%1").arg(version)),
+                        displaced, savesDone))
                     continue;
             } else if (!(file.resize(0) && file.write(bytes) == bytes.size() && file.flush()
                            && NameOf(file.handle()) == path)) // else it went into a file that a rename had replaced
@@ -281,13 +302,11 @@ void TestMonthMerge::saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt()
             for (const QString &file : QDir(dir.path()).entryList(QDir::Files))
                 named << (error.message().contains(file) ? dir.filePath(file) : QString());
         }
+        ++savesDone;
     }
     saving = false;
     other.join();
-    for (const auto &[file, instead] : displaced) {
-        const QByteArray replaced = Fixtures::ReadFile(file);
-        written.removeIf([&](const QByteArray &old) { return replaced.contains(old) && !instead.contains(old); });
-    }
+    forgetDisplaced(savesDone + 1);
     QVERIFY(written.size() > 50);
     QByteArray kept = Fixtures::ReadFile(path);
     for (const QString &file : named)

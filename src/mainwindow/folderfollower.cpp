@@ -89,11 +89,11 @@ void FolderFollower::FollowChangesElsewhere()
 {
     // Work not yet saved, also text typed and not yet written back, is merged at the save point;
     // nothing reloads under the user's hands.
-    if (!m_month.IsLoaded() || m_month.HasUnsavedWork(m_dayView.Shown()))
+    if (!m_month.IsLoaded() || m_month.HasUnsavedWork())
         return;
     std::optional<FollowedVersion> followed;
     try {
-        followed = m_month.Reload(m_dayView.Shown());
+        followed = m_month.Reload();
     } catch (const StoreError &error) {
         // Told once: at every change the same message would come again as soon as it was closed.
         if (std::exchange(m_toldFailure, error.message()) != error.message())

@@ -47,12 +47,11 @@ void MainForm::CreateParts(const DiaryFolder &folder)
     m_month = std::make_unique<DiaryMonth>(folder, this);
     m_month->setObjectName(QStringLiteral("DiaryMonth"));
     m_dayView = std::make_unique<DayView>(*m_month, *CalDiary_, *ListTitle, *TxtText, *m_notices, this);
-    m_journal = std::make_unique<WorkJournal>(
-        *m_month, [this] { return m_dayView->Shown(); }, this);
+    m_journal = std::make_unique<WorkJournal>(*m_month, this);
     m_savePoints = std::make_unique<SavePoints>(*m_month, *CalDiary_, *m_dayView, *m_journal, *m_notices, *this);
     m_follower = std::make_unique<FolderFollower>(*m_month, *m_dayView, *m_notices, this);
     m_listOwner = std::make_unique<ListWindowOwner>(*m_month, *m_savePoints, *m_notices, [this] { OpenSearch(); });
-    m_searchOwner = std::make_unique<SearchWindowOwner>(*m_month, *CalDiary_, *m_dayView, *m_savePoints, *m_notices);
+    m_searchOwner = std::make_unique<SearchWindowOwner>(*m_month, *m_dayView, *m_savePoints, *m_notices);
 }
 
 void MainForm::ConnectControls()

@@ -57,10 +57,10 @@ void DiaryMonth::Restore(const JournalContent &content)
     emit UnsavedStateChanged();
 }
 
-std::optional<FollowedVersion> DiaryMonth::Reload(const ShownWork &shown)
+std::optional<FollowedVersion> DiaryMonth::Reload()
 {
     std::optional<FollowedVersion> followed
-        = MonthDocument::ReloadMonth(*m_state, m_folder, m_year, m_month, shown.day, shown.openEntry);
+        = MonthDocument::ReloadMonth(*m_state, m_folder, m_year, m_month, m_screen.day, m_screen.openEntry);
     if (!followed)
         return std::nullopt;
     emit Loaded();
@@ -113,28 +113,33 @@ bool DiaryMonth::IsLoaded() const
     return !m_state->xmlDoc.documentElement().isNull();
 }
 
-bool DiaryMonth::HasUnsavedWork(const ShownWork &shown) const
+void DiaryMonth::Show(const OnScreen &screen)
+{
+    m_screen = screen;
+}
+
+bool DiaryMonth::HasUnsavedWork() const
 {
     if (!IsLoaded())
         return false;
     if (m_state->unsavedChanges)
         return true;
     // Text typed since the last write-back counts as much as the month's own changes.
-    const std::optional<QString> stored = EntryText(shown.openEntry);
-    return stored && *stored != TextCodec::EncodeText(shown.editorText);
+    const std::optional<QString> stored = EntryText(m_screen.openEntry);
+    return stored && *stored != TextCodec::EncodeText(m_screen.editorText);
 }
 
-std::optional<JournalSnapshot> DiaryMonth::UnsavedWork(const ShownWork &shown) const
+std::optional<JournalSnapshot> DiaryMonth::UnsavedWork() const
 {
-    if (!HasUnsavedWork(shown))
+    if (!HasUnsavedWork())
         return std::nullopt;
     JournalContent content;
     content.year = m_year;
     content.month = m_month;
-    content.day = shown.day;
-    if (shown.openEntry >= 0) {
-        content.openEntry = shown.openEntry;
-        content.editorText = shown.editorText;
+    content.day = m_screen.day;
+    if (m_screen.openEntry >= 0) {
+        content.openEntry = m_screen.openEntry;
+        content.editorText = m_screen.editorText;
     }
     content.baseExists = m_state->baseExists;
     content.baseBytes = m_state->baseBytes;
@@ -266,5 +271,15 @@ std::vector<MonthRow> DiaryMonth::Rows() const
 
 std::vector<MonthEntries::EntryRow> DiaryMonth::Entries() const
 {
-    return MonthEntries::Of(m_state->xmlDoc);
+    std::vector<MonthEntries::EntryRow> entries = MonthEntries::Of(m_state->xmlDoc);
+    // The open entry as typed, before it is written back: those of the selected day's ARTICLE, the
+    // first of its day, which is the one listed.
+    const std::optional<int> day = m_state->xmlDay.isNull() ? std::nullopt : MonthRules::ArticleDay(m_state->xmlDay);
+    if (!day || m_screen.openEntry < 0)
+        return entries;
+    for (MonthEntries::EntryRow &entry : entries) {
+        if (entry.day == *day && entry.position == m_screen.openEntry)
+            entry.text = TextCodec::EncodeText(m_screen.editorText);
+    }
+    return entries;
 }

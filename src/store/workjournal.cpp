@@ -9,10 +9,9 @@ constexpr int PauseMilliseconds = 2000;
 constexpr int LongestMilliseconds = 10000;
 }
 
-WorkJournal::WorkJournal(const DiaryMonth &month, Shown shown, QObject *parent)
+WorkJournal::WorkJournal(const DiaryMonth &month, QObject *parent)
     : QObject(parent)
     , m_month(month)
-    , m_shown(std::move(shown))
     , m_place(std::make_shared<JournalPlace>(month.Folder()))
     , m_writer(new JournalWriter([place = m_place] { return place->Path(); }, this))
 {
@@ -56,7 +55,7 @@ void WorkJournal::Typed()
 
 std::optional<JournalSnapshot> WorkJournal::Work() const
 {
-    return m_month.UnsavedWork(m_shown());
+    return m_month.UnsavedWork();
 }
 
 void WorkJournal::Now()

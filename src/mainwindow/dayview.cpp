@@ -100,8 +100,8 @@ void DayView::ShowSaved(const std::optional<QString> &openText)
     // The day stays the one the month selects: during a month switch the calendar shows the next.
     if (!openText)
         return;
-    const std::vector<DayEntry> entries = m_month.DayEntries();
-    const auto holdsOpenText = [&openText](const DayEntry &entry) { return entry.text == *openText; };
+    const std::vector<MonthRow> entries = m_month.DayEntries();
+    const auto holdsOpenText = [&openText](const MonthRow &entry) { return entry.text == *openText; };
     // Its own place first: another entry of the same text may stand elsewhere in the day.
     int position = SelectedIndex();
     if (position < 0 || position >= int(entries.size()) || !holdsOpenText(entries[position]))
@@ -151,8 +151,8 @@ void DayView::OpenRestored(const JournalContent &work)
 void DayView::ShowTitles()
 {
     QStringList titles;
-    for (const DayEntry &entry : m_month.DayEntries())
-        titles.append(entry.title);
+    for (const MonthRow &entry : m_month.DayEntries())
+        titles.append(TextCodec::MakeTitle(entry.text));
     const QSignalBlocker blocker(&m_titles);
     m_titles.clear();
     m_titles.addItems(titles);

@@ -3,7 +3,6 @@
 #include "store/diaryfolder.h"
 #include "store/followedversion.h"
 #include "store/journalsnapshot.h"
-#include "store/monthentries.h"
 #include "store/monthfile.h"
 #include "store/monthrow.h"
 #include "store/onscreen.h"
@@ -17,24 +16,16 @@
 #include <vector>
 
 struct JournalContent;
-struct PublicMod;
 class DaySource;
-
-// One entry of the selected day: its text in stored form and the title the title list shows.
-struct DayEntry
-{
-    QString text;
-    QString title;
-};
+class DiaryMonthPrivate;
 
 // The loaded month of one diary folder in the diary's own terms: which month it is, its days,
 // entries, titles and the edits on them, and its file. Windows speak to the month through it and
 // never see the XML document, which stays the one source of truth: nothing here is a copy. The day
 // view hands it what is on screen (the open entry's text as typed), so that every reader asks the
-// month alone and none looks into the editor. A month
-// goes into its own file only: whoever holds it never names the month again. Who must hear of its
-// unsaved work (the journal) listens to UnsavedStateChanged. It is a QObject so that tests reach it
-// through the window's object tree.
+// month alone and none looks into the editor. A month goes into its own file only: whoever holds it
+// never names the month again. Who must hear of its unsaved work (the journal) listens to
+// UnsavedStateChanged. It is a QObject so that tests reach it through the window's object tree.
 class DiaryMonth : public QObject
 {
     Q_OBJECT
@@ -78,14 +69,12 @@ public:
     std::optional<JournalSnapshot> UnsavedWork() const;
     // The whole month as its file would hold it, blank entries included.
     QByteArray Bytes() const;
-    // Whether the month's file in folder already holds all of a journal's work as a save writes it:
-    // the save was done and only the journal's removal was cut off.
-    static bool AlreadySaved(const JournalContent &work, const DiaryFolder &folder);
 
     // Makes the first ARTICLE of that day the selected day, or none when the day has no ARTICLE.
     void SelectDay(int day);
     bool HasSelectedDay() const;
-    std::vector<DayEntry> DayEntries() const;
+    // The entries of the selected day, as its title list shows them.
+    std::vector<MonthRow> DayEntries() const;
     // The stored text of the selected day's entry at position, or none when there is no such entry.
     std::optional<QString> EntryText(int position) const;
     // Appends an empty entry to the selected day, first adding the day's ARTICLE for the
@@ -104,7 +93,7 @@ public:
     std::vector<MonthRow> Rows() const;
     // Every entry the title list can show, as it stands on screen: unsaved edits and the open
     // entry's text as typed included.
-    std::vector<MonthEntries::EntryRow> Entries() const;
+    std::vector<MonthRow> Entries() const;
 
 signals:
     // The month's unsaved work may have changed: an edit, a load, a reload, a restore, a save that
@@ -116,9 +105,5 @@ signals:
     void Loaded();
 
 private:
-    DiaryFolder m_folder;
-    QString m_year;
-    QString m_month;
-    std::unique_ptr<PublicMod> m_state;
-    OnScreen m_screen;
+    std::unique_ptr<DiaryMonthPrivate> d;
 };

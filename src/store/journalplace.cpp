@@ -3,7 +3,6 @@
 #include "base/storeerror.h"
 #include "base/words.h"
 #include "store/diaryid.h"
-#include "store/diarymonth.h"
 #include "store/journalfile.h"
 #include "store/journalmark.h"
 #include "store/keptaside.h"
@@ -37,8 +36,9 @@ QByteArray BornIdentity(const DiaryFolder &folder)
 
 }
 
-JournalPlace::JournalPlace(DiaryFolder folder)
+JournalPlace::JournalPlace(DiaryFolder folder, AlreadySaved alreadySaved)
     : m_folder(std::move(folder))
+    , m_alreadySaved(std::move(alreadySaved))
     , m_identity(BornIdentity(m_folder))
 {
 }
@@ -63,7 +63,7 @@ JournalPlace::Found JournalPlace::Find()
         if (tie == Tie::None)
             continue;
         // A save that was done, cut off before its journal went: the work is in the month already.
-        if (tie == Tie::Ours && DiaryMonth::AlreadySaved(*work, m_folder)) {
+        if (tie == Tie::Ours && m_alreadySaved(*work, m_folder)) {
             JournalFile::Remove(path);
         } else if (tie == Tie::Ours && !found.content) {
             tied.append(path);

@@ -127,7 +127,7 @@ void TestWorkJournal::restoredWork_isKeptUntilSaved()
     Settle(journal);
     QCOMPARE(Journals().size(), 1);
     QCOMPARE(month.Month(), QStringLiteral("3"));
-    QCOMPARE(month.Rows().back().title, QStringLiteral("kept"));
+    QCOMPARE(month.Rows().back().text, QStringLiteral("kept"));
     month.Save();
     Settle(journal);
     QCOMPARE(Journals(), QStringList());
@@ -193,7 +193,7 @@ void TestWorkJournal::idFileChanged_workStillComesBack()
     journal.Adopt(found.path);
     Edit(month, QStringLiteral("more"));
     Settle(journal);
-    QVERIFY(month.Rows().front().title == "kept" && Journals().size() == 1);
+    QVERIFY(month.Rows().front().text == "kept" && Journals().size() == 1);
     // The program never rewrites or removes an id file it did not just make.
     QVERIFY(
         (state == "-" || Fixtures::ReadFile(IdFile()) == left) && QFileInfo(IdFile()).isDir() == (state == "folder"));
@@ -231,7 +231,7 @@ void TestWorkJournal::lastWriteFailed_keepsThePreviousAndIsToldOnce()
     QVERIFY2(
         found.notices.size() == 1 && found.notices.front().contains(u"最後の"), qPrintable(found.notices.join(u'\n')));
     month.Restore(*found.content);
-    QVERIFY(month.Rows().back().title == "first" && journal.Find().notices.isEmpty());
+    QVERIFY(month.Rows().back().text == "first" && journal.Find().notices.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestWorkJournal)

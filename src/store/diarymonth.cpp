@@ -13,14 +13,17 @@
 
 namespace {
 
-// The entries of an ARTICLE, each as a row of the day that ARTICLE names.
-void AddRowsOf(const XmlNode &article, std::vector<MonthRow> &rows)
+// The entries of an ARTICLE, each as a row of the day that ARTICLE names; the entry open on screen,
+// when it is one of them, with its text as typed.
+void AddRowsOf(const XmlNode &article, std::vector<MonthRow> &rows, const OnScreen *screen = nullptr)
 {
     const QString dayText = article.getAttribute(DiaryNames::Date);
     const std::optional<int> day = MonthRules::ArticleDay(article);
     int position = 0;
-    for (const XmlNode &entry : article.childNodes())
-        rows.push_back({ dayText, day, position++, entry.text() });
+    for (const XmlNode &entry : article.childNodes()) {
+        const bool open = screen && position == screen->openEntry;
+        rows.push_back({ dayText, day, position++, open ? TextCodec::EncodeText(screen->editorText) : entry.text() });
+    }
 }
 
 }
@@ -228,7 +231,7 @@ std::vector<MonthRow> DiaryMonth::Rows() const
 {
     std::vector<MonthRow> rows;
     for (const XmlNode &article : d->publicMod.xmlDoc.getElementsByTagName(DiaryNames::Article))
-        AddRowsOf(article, rows);
+        AddRowsOf(article, rows, article == d->publicMod.xmlDay ? &d->screen : nullptr);
     return rows;
 }
 

@@ -25,7 +25,9 @@ class DiaryMonthPrivate;
 // view hands it what is on screen (the open entry's text as typed), so that every reader asks the
 // month alone and none looks into the editor. A month goes into its own file only: whoever holds it
 // never names the month again. Who must hear of its unsaved work (the journal) listens to
-// UnsavedStateChanged. It is a QObject so that tests reach it through the window's object tree.
+// UnsavedStateChanged. Its state, the edits on the document and the save with its merge are its
+// private part's (DiaryMonthPrivate, MonthSave); this face emits what they change. It is a QObject so
+// that tests reach it through the window's object tree.
 class DiaryMonth : public QObject
 {
     Q_OBJECT
@@ -73,7 +75,7 @@ public:
     // Makes the first ARTICLE of that day the selected day, or none when the day has no ARTICLE.
     void SelectDay(int day);
     bool HasSelectedDay() const;
-    // The entries of the selected day, as its title list shows them.
+    // The entries of the selected day as the document holds them: the open entry as last written back.
     std::vector<MonthRow> DayEntries() const;
     // The stored text of the selected day's entry at position, or none when there is no such entry.
     std::optional<QString> EntryText(int position) const;
@@ -89,7 +91,8 @@ public:
 
     // The days of the month that have at least one entry, each once.
     QList<int> DaysWithEntries() const;
-    // Every entry of the month, ARTICLE by ARTICLE in document order.
+    // Every entry of the month, ARTICLE by ARTICLE in document order, as it stands on screen: the
+    // open entry's text as typed included.
     std::vector<MonthRow> Rows() const;
     // Every entry the title list can show, as it stands on screen: unsaved edits and the open
     // entry's text as typed included.

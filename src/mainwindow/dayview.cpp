@@ -18,10 +18,9 @@
 
 #include <algorithm>
 
-DayView::DayView(DiaryMonth &month, CalDiary &calendar, QListWidget &titles, QPlainTextEdit &editor,
-    WindowNotices &notices, QObject *parent)
-    : QObject(parent)
-    , m_month(month)
+DayView::DayView(
+    DiaryMonth &month, CalDiary &calendar, QListWidget &titles, QPlainTextEdit &editor, WindowNotices &notices)
+    : m_month(month)
     , m_calendar(calendar)
     , m_titles(titles)
     , m_editor(editor)

@@ -22,8 +22,8 @@ class DayView : public QObject
 {
     Q_OBJECT
 public:
-    DayView(DiaryMonth &month, CalDiary &calendar, QListWidget &titles, QPlainTextEdit &editor, WindowNotices &notices,
-        QObject *parent = nullptr);
+    // The main window owns it; it has no parent in the object tree.
+    DayView(DiaryMonth &month, CalDiary &calendar, QListWidget &titles, QPlainTextEdit &editor, WindowNotices &notices);
 
     // Shows the titles of the calendar's selected day, none selected, the editor empty.
     void ListDay();

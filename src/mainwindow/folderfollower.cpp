@@ -53,9 +53,8 @@ QStringList WithCopiesOfSave(QStringList named, const QString &directory, const 
 
 }
 
-FolderFollower::FolderFollower(DiaryMonth &month, DayView &dayView, WindowNotices &notices, QObject *parent)
-    : QObject(parent)
-    , m_month(month)
+FolderFollower::FolderFollower(DiaryMonth &month, DayView &dayView, WindowNotices &notices)
+    : m_month(month)
     , m_dayView(dayView)
     , m_notices(notices)
     , m_watcher(new FolderWatcher(month.Folder().Path(), this))

@@ -89,17 +89,23 @@ MonthSave::MonthSave(DiaryMonthPrivate &month)
 {
 }
 
+QStringList MonthSave::TakeInSyncCopies()
+{
+    std::vector<int> days;
+    const QStringList copies = SyncCopyMerge::TakeIn(m_month.publicMod.xmlDoc, m_path, days);
+    if (!days.empty())
+        m_month.unsavedChanges = true;
+    m_month.changedDays.insert(days.cbegin(), days.cend());
+    return copies;
+}
+
 SaveOutcome MonthSave::Run()
 {
     // Only a failed load leaves no root; writing then would replace a month file with nothing.
     if (m_month.publicMod.xmlDoc.documentElement().isNull())
         throw StoreError(QStringLiteral("この月は読み込めなかったため、保存しません。"));
     m_month.DropBlankEntries();
-    std::vector<int> daysTakenIn;
-    const QStringList copiesTakenIn = SyncCopyMerge::TakeIn(m_month.publicMod.xmlDoc, m_path, daysTakenIn);
-    if (!daysTakenIn.empty())
-        m_month.unsavedChanges = true;
-    m_month.changedDays.insert(daysTakenIn.cbegin(), daysTakenIn.cend());
+    const QStringList copiesTakenIn = TakeInSyncCopies();
     try {
         std::optional<Displaced> displaced;
         for (int tries = 1;; ++tries) {

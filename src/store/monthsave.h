@@ -23,6 +23,9 @@ private:
     struct Attempt;
     struct Displaced;
 
+    // The entries of sync tools' copies that the month lacks, as changes of this program's; returns
+    // the copies whose entries the month now all holds.
+    QStringList TakeInSyncCopies();
     bool Prepare(const std::optional<Displaced> &displaced, Attempt &attempt);
     void Adopt(Attempt &attempt, const QByteArray &written);
     SaveOutcome Finish(Attempt &attempt, const MonthFile::WriteResult &written);

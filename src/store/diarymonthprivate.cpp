@@ -8,7 +8,6 @@
 #include "store/journalcontent.h"
 #include "store/monthrules.h"
 #include "store/stillfile.h"
-#include "store/textcodec.h"
 #include "store/yearmonth.h"
 
 namespace {
@@ -57,25 +56,6 @@ std::optional<int> FollowedPlace(const QStringList &before, const QStringList &a
 DiaryMonthPrivate::DiaryMonthPrivate(DiaryFolder folder)
     : folder(std::move(folder))
 {
-}
-
-bool DiaryMonthPrivate::AlreadySaved(const JournalContent &work, const DiaryFolder &folder)
-{
-    DiaryMonthPrivate probe(folder);
-    try {
-        probe.Restore(work);
-        probe.SelectDay(work.day);
-        // The editor's text counts as the restored window writes it back.
-        if (const XmlNode open = probe.EntryAt(work.openEntry); !open.isNull())
-            probe.SetEntryText(open, TextCodec::EncodeText(work.editorText));
-        probe.DropBlankEntries();
-        const MonthFile::OnDisk now = MonthFile::Peek(probe.FilePath());
-        XmlDocument disk;
-        return now.exists && disk.loadXml(now.bytes, nullptr) && probe.publicMod.xmlDoc.sameContent(disk);
-    } catch (const StoreError &) {
-        // A month that cannot be read or compared is no proof that the work is saved.
-        return false;
-    }
 }
 
 QString DiaryMonthPrivate::FilePath() const

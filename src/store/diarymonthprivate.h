@@ -24,10 +24,6 @@ class DiaryMonthPrivate
 public:
     explicit DiaryMonthPrivate(DiaryFolder folder);
 
-    // Whether the month's file in folder already holds all of a journal's work as a save writes it:
-    // the save was done and only the journal's removal was cut off.
-    static bool AlreadySaved(const JournalContent &work, const DiaryFolder &folder);
-
     QString FilePath() const;
     // The month's file into the document, or an empty month (declaration and empty DIARY) when there
     // is none or it cannot be read; no day is selected afterwards. The result tells whether an

@@ -1,9 +1,9 @@
 #include "store/workjournal.h"
 
 #include "store/diarymonth.h"
-#include "store/diarymonthprivate.h"
 #include "store/journalmark.h"
 #include "store/journalwriter.h"
+#include "store/savedwork.h"
 
 namespace {
 constexpr int PauseMilliseconds = 2000;
@@ -13,7 +13,7 @@ constexpr int LongestMilliseconds = 10000;
 WorkJournal::WorkJournal(const DiaryMonth &month, QObject *parent)
     : QObject(parent)
     , m_month(month)
-    , m_place(std::make_shared<JournalPlace>(month.Folder(), &DiaryMonthPrivate::AlreadySaved))
+    , m_place(std::make_shared<JournalPlace>(month.Folder(), &SavedWork::AlreadySaved))
     , m_writer(new JournalWriter([place = m_place] { return place->Path(); }, this))
 {
     connect(m_writer, &JournalWriter::Failed, this, &WorkJournal::Failed);

@@ -111,8 +111,12 @@ SaveOutcome MonthSave::Run()
         for (int tries = 1;; ++tries) {
             m_month.folder.VerifyInPlace();
             Attempt attempt;
-            if (!Prepare(displaced, attempt))
+            if (!Prepare(displaced, attempt)) {
+                // Nothing to write: a copy whose every entry the month's file already holds is merged.
+                if (MonthFile::Holds(m_path, m_month.Base()))
+                    SyncCopyMerge::SetAside(copiesTakenIn);
                 return m_outcome;
+            }
             try {
                 const MonthFile::WriteResult written = MonthFile::Write(
                     attempt.isMerged ? attempt.merged : m_month.publicMod.xmlDoc, m_path, attempt.now);

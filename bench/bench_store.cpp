@@ -1,6 +1,6 @@
 #include "store/folder/diaryfolder.h"
-#include "store/month/monthdocument.h"
-#include "store/month/publicmod.h"
+#include "store/month/diarymonthprivate.h"
+#include "store/month/monthsave.h"
 #include "store/monthfile/monthfile.h"
 #include "store/text/textcodec.h"
 
@@ -33,34 +33,48 @@ QString Entry(int day, int number)
     return text.left(200);
 }
 
-void AddEntries(PublicMod &state, int perDay)
+void Load(DiaryMonthPrivate &state, const QString &month)
 {
-    XmlNode diary = state.xmlDoc.documentElement();
+    state.year = Year;
+    state.month = month;
+    state.Load();
+}
+
+void Save(DiaryMonthPrivate &state, const QString &month)
+{
+    state.month = month;
+    MonthSave(state).Run();
+}
+
+void AddEntries(DiaryMonthPrivate &state, int perDay)
+{
+    XmlNode diary = state.publicMod.xmlDoc.documentElement();
     for (int day = 1; day <= 31; ++day) {
-        XmlNode article = diary.appendChild(state.xmlDoc.createElement(QStringLiteral("ARTICLE")));
+        XmlNode article = diary.appendChild(state.publicMod.xmlDoc.createElement(QStringLiteral("ARTICLE")));
         article.setAttribute(QStringLiteral("DATE"), QString::number(day));
         for (int number = 0; number < perDay; ++number)
-            article.appendChild(state.xmlDoc.createElement(QStringLiteral("TEXT"))).setText(Entry(day, number));
+            article.appendChild(state.publicMod.xmlDoc.createElement(QStringLiteral("TEXT")))
+                .setText(Entry(day, number));
     }
 }
 
 void WriteGeneratedMonth()
 {
-    PublicMod state;
-    MonthDocument::LoadMonth(state, DiaryFolder(directory->path()), Year, Source);
+    DiaryMonthPrivate state { DiaryFolder(directory->path()) };
+    Load(state, Source);
     AddEntries(state, 100);
-    MonthDocument::SaveMonth(state, DiaryFolder(directory->path()), Year, Source);
+    Save(state, Source);
 }
 
 // Each save changes one entry, as a real one does, so that every save also keeps the previous version.
-void SaveChangingOneEntry(benchmark::State &timing, PublicMod &state, const QString &month)
+void SaveChangingOneEntry(benchmark::State &timing, DiaryMonthPrivate &state, const QString &month)
 {
-    XmlNode first = state.xmlDoc.getElementsByTagName(QStringLiteral("TEXT")).front();
+    XmlNode first = state.publicMod.xmlDoc.getElementsByTagName(QStringLiteral("TEXT")).front();
     const QString text = first.text();
     int round = 0;
     for (auto _ : timing) {
-        MonthDocument::SetEntryText(state, first, text + QString::number(++round % 2));
-        MonthDocument::SaveMonth(state, DiaryFolder(directory->path()), Year, month);
+        state.SetEntryText(first, text + QString::number(++round % 2));
+        Save(state, month);
     }
 }
 
@@ -71,9 +85,9 @@ QByteArray SourcePath()
 
 void LoadMonth(benchmark::State &timing)
 {
-    PublicMod state;
+    DiaryMonthPrivate state { DiaryFolder(directory->path()) };
     for (auto _ : timing)
-        MonthDocument::LoadMonth(state, DiaryFolder(directory->path()), Year, Source);
+        Load(state, Source);
 }
 
 void SaveMonth(benchmark::State &timing)
@@ -81,26 +95,26 @@ void SaveMonth(benchmark::State &timing)
     // A month saved into its own file, as the program does; a copy, so that the source stays as it is.
     QFile::copy(
         MonthFile::FilePath(directory->path(), Year, Source), MonthFile::FilePath(directory->path(), Year, Target));
-    PublicMod state;
-    MonthDocument::LoadMonth(state, DiaryFolder(directory->path()), Year, Target);
+    DiaryMonthPrivate state { DiaryFolder(directory->path()) };
+    Load(state, Target);
     SaveChangingOneEntry(timing, state, Target);
 }
 
 // An ordinary month: one entry a day.
 void SaveOrdinaryMonth(benchmark::State &timing)
 {
-    PublicMod state;
-    MonthDocument::LoadMonth(state, DiaryFolder(directory->path()), Year, Ordinary);
+    DiaryMonthPrivate state { DiaryFolder(directory->path()) };
+    Load(state, Ordinary);
     AddEntries(state, 1);
     SaveChangingOneEntry(timing, state, Ordinary);
 }
 
 void MakeTitlePass(benchmark::State &timing)
 {
-    PublicMod state;
-    MonthDocument::LoadMonth(state, DiaryFolder(directory->path()), Year, Source);
+    DiaryMonthPrivate state { DiaryFolder(directory->path()) };
+    Load(state, Source);
     for (auto _ : timing) {
-        for (const XmlNode &entry : state.xmlDoc.getElementsByTagName(QStringLiteral("TEXT")))
+        for (const XmlNode &entry : state.publicMod.xmlDoc.getElementsByTagName(QStringLiteral("TEXT")))
             benchmark::DoNotOptimize(TextCodec::MakeTitle(entry.text()));
     }
 }

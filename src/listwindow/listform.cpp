@@ -2,6 +2,7 @@
 
 #include "listwindow/articlelistmodel.h"
 #include "listwindow/listowner.h"
+#include "store/text/textcodec.h"
 #include "ui/application.h"
 #include "ui/formlayout.h"
 #include "ui/japanesefonts.h"
@@ -117,7 +118,7 @@ void ListForm::FillList()
     const int month = m_owner->LoadedMonth().toInt();
     std::vector<ArticleRow> rows;
     for (MonthRow &row : m_owner->LoadedRows())
-        rows.push_back({ std::move(row.dayText), std::move(row.title), row.day, year, month });
+        rows.push_back({ std::move(row.dayText), TextCodec::MakeTitle(row.text), row.day, year, month });
     m_rows->Append(std::move(rows));
 }
 

@@ -18,10 +18,9 @@
 
 #include <algorithm>
 
-DayView::DayView(DiaryMonth &month, CalDiary &calendar, QListWidget &titles, QPlainTextEdit &editor,
-    WindowNotices &notices, QObject *parent)
-    : QObject(parent)
-    , m_month(month)
+DayView::DayView(
+    DiaryMonth &month, CalDiary &calendar, QListWidget &titles, QPlainTextEdit &editor, WindowNotices &notices)
+    : m_month(month)
     , m_calendar(calendar)
     , m_titles(titles)
     , m_editor(editor)
@@ -31,7 +30,11 @@ DayView::DayView(DiaryMonth &month, CalDiary &calendar, QListWidget &titles, QPl
     // The hint disappears from the screen once there is text; a screen reader keeps it.
     m_editor.setAccessibleDescription(m_editor.placeholderText());
     m_editor.installEventFilter(this);
-    connect(&m_editor, &QPlainTextEdit::textChanged, this, &DayView::Typed);
+    // An input method's open conversion changes the text as well: the month hears of it too.
+    connect(&m_editor, &QPlainTextEdit::textChanged, this, [this] {
+        TellMonth();
+        emit Typed();
+    });
 }
 
 void DayView::ListDay()
@@ -45,6 +48,7 @@ void DayView::ListDay()
     m_month.SelectDay(m_calendar.Day());
     if (m_month.HasSelectedDay())
         ShowTitles();
+    TellMonth();
     emit DayShown();
 }
 
@@ -59,14 +63,19 @@ void DayView::ReturnToShownDate()
     m_calendar.SetValue(m_shownDate);
 }
 
-ShownWork DayView::Shown() const
+OnScreen DayView::Screen() const
 {
-    ShownWork shown;
+    OnScreen shown;
     shown.day = m_shownDate.day();
     shown.openEntry = m_editor.isReadOnly() ? -1 : SelectedIndex();
     if (shown.openEntry >= 0)
         shown.editorText = EditorText::Shown(m_editor);
     return shown;
+}
+
+void DayView::TellMonth()
+{
+    m_month.Show(Screen());
 }
 
 void DayView::ShowFollowed(int openEntry)
@@ -81,7 +90,7 @@ void DayView::ShowFollowed(int openEntry)
 
 std::optional<QString> DayView::OpenText() const
 {
-    const int position = Shown().openEntry;
+    const int position = Screen().openEntry;
     return position < 0 ? std::nullopt : m_month.EntryText(position);
 }
 
@@ -90,8 +99,8 @@ void DayView::ShowSaved(const std::optional<QString> &openText)
     // The day stays the one the month selects: during a month switch the calendar shows the next.
     if (!openText)
         return;
-    const std::vector<DayEntry> entries = m_month.DayEntries();
-    const auto holdsOpenText = [&openText](const DayEntry &entry) { return entry.text == *openText; };
+    const std::vector<MonthRow> entries = m_month.DayEntries();
+    const auto holdsOpenText = [&openText](const MonthRow &entry) { return entry.text == *openText; };
     // Its own place first: another entry of the same text may stand elsewhere in the day.
     int position = SelectedIndex();
     if (position < 0 || position >= int(entries.size()) || !holdsOpenText(entries[position]))
@@ -103,6 +112,7 @@ void DayView::ShowSaved(const std::optional<QString> &openText)
     m_editor.clear();
     SetEditorOpen(false);
     ShowTitles();
+    TellMonth();
 }
 
 void DayView::ReopenAt(int position)
@@ -114,13 +124,14 @@ void DayView::ReopenAt(int position)
     }
     m_month.SetCurText(position);
     const QString text = TextCodec::DecodeText(m_month.EntryText(position).value_or(QString()));
-    if (m_editor.toPlainText() == text)
-        return;
-    const int cursorAt = m_editor.textCursor().position();
-    m_editor.setPlainText(text);
-    QTextCursor cursor = m_editor.textCursor();
-    cursor.setPosition(std::min(cursorAt, m_editor.document()->characterCount() - 1));
-    m_editor.setTextCursor(cursor);
+    if (m_editor.toPlainText() != text) {
+        const int cursorAt = m_editor.textCursor().position();
+        m_editor.setPlainText(text);
+        QTextCursor cursor = m_editor.textCursor();
+        cursor.setPosition(std::min(cursorAt, m_editor.document()->characterCount() - 1));
+        m_editor.setTextCursor(cursor);
+    }
+    TellMonth();
 }
 
 void DayView::OpenRestored(const JournalContent &work)
@@ -130,6 +141,7 @@ void DayView::OpenRestored(const JournalContent &work)
     m_titles.setCurrentRow(work.openEntry);
     if (m_editor.toPlainText() != work.editorText)
         m_editor.setPlainText(work.editorText);
+    TellMonth();
     // The editor does not have the focus, so no focus-out would write its text back before
     // 保管しておわり saved the month without it; written back now, the title shows it too.
     WriteBack();
@@ -138,8 +150,8 @@ void DayView::OpenRestored(const JournalContent &work)
 void DayView::ShowTitles()
 {
     QStringList titles;
-    for (const DayEntry &entry : m_month.DayEntries())
-        titles.append(entry.title);
+    for (const MonthRow &entry : m_month.DayEntries())
+        titles.append(TextCodec::MakeTitle(entry.text));
     const QSignalBlocker blocker(&m_titles);
     m_titles.clear();
     m_titles.addItems(titles);
@@ -158,14 +170,12 @@ void DayView::TitleSelected()
     const int position = SelectedIndex();
     if (position < 0) {
         KeepEditedTitleSelected();
-        return;
+    } else if (const std::optional<QString> text = m_month.EntryText(position)) {
+        m_month.SetCurText(position);
+        m_editor.setPlainText(TextCodec::DecodeText(*text));
+        SetEditorOpen(true);
     }
-    const std::optional<QString> text = m_month.EntryText(position);
-    if (!text)
-        return;
-    m_month.SetCurText(position);
-    m_editor.setPlainText(TextCodec::DecodeText(*text));
-    SetEditorOpen(true);
+    TellMonth();
 }
 
 void DayView::KeepEditedTitleSelected()
@@ -232,6 +242,7 @@ void DayView::AddEntry()
     m_titles.addItem(QStringLiteral("<新規>"));
     m_titles.setCurrentRow(position);
     m_month.SetCurText(position);
+    TellMonth();
     m_editor.setFocus(Qt::OtherFocusReason);
 }
 
@@ -248,6 +259,7 @@ void DayView::RemoveEntry()
     m_editor.clear();
     SetEditorOpen(false);
     ShowTitles();
+    TellMonth();
 }
 
 void DayView::MarkDays()
@@ -267,6 +279,7 @@ bool DayView::SelectMatch(int position, int begin, int length)
     cursor.setPosition(std::clamp(begin + length, 0, last), QTextCursor::KeepAnchor);
     m_editor.setTextCursor(cursor);
     m_editor.ensureCursorVisible();
+    TellMonth();
     return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/month/shownwork.h"
+#include "store/month/onscreen.h"
 
 #include <QDate>
 #include <QObject>
@@ -15,14 +15,15 @@ class WindowNotices;
 struct JournalContent;
 
 // The day view: the titles of the calendar's selected day, the entry in the editor, and the edits
-// on them, written back into the loaded month. It owns no control: the main window makes them and
-// keeps their design names. It never saves the month and never switches it.
+// on them, written back into the loaded month. It tells the month what is on screen at every
+// change, keystrokes included, so that no one else looks into the editor. It owns no control: the
+// main window makes them and keeps their design names. It never saves the month and never switches it.
 class DayView : public QObject
 {
     Q_OBJECT
 public:
-    DayView(DiaryMonth &month, CalDiary &calendar, QListWidget &titles, QPlainTextEdit &editor, WindowNotices &notices,
-        QObject *parent = nullptr);
+    // The main window owns it; it has no parent in the object tree.
+    DayView(DiaryMonth &month, CalDiary &calendar, QListWidget &titles, QPlainTextEdit &editor, WindowNotices &notices);
 
     // Shows the titles of the calendar's selected day, none selected, the editor empty.
     void ListDay();
@@ -31,8 +32,6 @@ public:
     // The calendar goes back to the day shown, after a month switch that did not happen.
     void ReturnToShownDate();
     QDate ShownDate() const { return m_shownDate; }
-    // The day shown and the editor's entry and text as the user sees them.
-    ShownWork Shown() const;
     // Shows the day afresh after the month took another program's version, with the entry that was
     // open still open at openEntry (or none): the editor keeps the focus, the place of its cursor and
     // the user's way of reading; only a text rewritten elsewhere changes under it.
@@ -66,6 +65,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The day shown and the editor's entry and text as the user sees them.
+    OnScreen Screen() const;
+    // Hands the month what is on screen now; every handling that changes it ends here.
+    void TellMonth();
     void ShowTitles();
     // Lists the month's selected day with the entry at position open, the editor keeping its focus
     // and cursor; its text changes only when the entry's did.

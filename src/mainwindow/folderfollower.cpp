@@ -53,9 +53,8 @@ QStringList WithCopiesOfSave(QStringList named, const QString &directory, const 
 
 }
 
-FolderFollower::FolderFollower(DiaryMonth &month, DayView &dayView, WindowNotices &notices, QObject *parent)
-    : QObject(parent)
-    , m_month(month)
+FolderFollower::FolderFollower(DiaryMonth &month, DayView &dayView, WindowNotices &notices)
+    : m_month(month)
     , m_dayView(dayView)
     , m_notices(notices)
     , m_watcher(new FolderWatcher(month.Folder().Path(), this))
@@ -89,11 +88,11 @@ void FolderFollower::FollowChangesElsewhere()
 {
     // Work not yet saved, also text typed and not yet written back, is merged at the save point;
     // nothing reloads under the user's hands.
-    if (!m_month.IsLoaded() || m_month.HasUnsavedWork(m_dayView.Shown()))
+    if (!m_month.IsLoaded() || m_month.HasUnsavedWork())
         return;
     std::optional<FollowedVersion> followed;
     try {
-        followed = m_month.Reload(m_dayView.Shown());
+        followed = m_month.Reload();
     } catch (const StoreError &error) {
         // Told once: at every change the same message would come again as soon as it was closed.
         if (std::exchange(m_toldFailure, error.message()) != error.message())

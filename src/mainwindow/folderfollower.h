@@ -17,7 +17,8 @@ class FolderFollower : public QObject
 {
     Q_OBJECT
 public:
-    FolderFollower(DiaryMonth &month, DayView &dayView, WindowNotices &notices, QObject *parent = nullptr);
+    // The main window owns it; it has no parent in the object tree.
+    FolderFollower(DiaryMonth &month, DayView &dayView, WindowNotices &notices);
 
     void FollowFolder();
     // Temporary files of saves that were cut off, left beside the months.

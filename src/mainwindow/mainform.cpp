@@ -40,19 +40,33 @@ MainForm::MainForm(const DiaryFolder &folder, Clock today, QWidget *parent)
     m_notices->Guard([this] { Load(); });
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm()
+{
+    // Each goes before what it stands on: the other windows before the owners they ask through,
+    // the parts in the reverse of their making, the journal before the month it reads, and the
+    // month before the controls, which go with the window.
+    delete m_searchForm;
+    delete m_listForm;
+    m_searchOwner.reset();
+    m_listOwner.reset();
+    m_follower.reset();
+    m_savePoints.reset();
+    delete m_journal;
+    m_dayView.reset();
+    delete m_month;
+    m_notices.reset();
+}
 
 void MainForm::CreateParts(const DiaryFolder &folder)
 {
-    m_month = std::make_unique<DiaryMonth>(folder, this);
+    m_month = new DiaryMonth(folder, this);
     m_month->setObjectName(QStringLiteral("DiaryMonth"));
-    m_dayView = std::make_unique<DayView>(*m_month, *CalDiary_, *ListTitle, *TxtText, *m_notices, this);
-    m_journal = std::make_unique<WorkJournal>(
-        *m_month, [this] { return m_dayView->Shown(); }, this);
+    m_dayView = std::make_unique<DayView>(*m_month, *CalDiary_, *ListTitle, *TxtText, *m_notices);
+    m_journal = new WorkJournal(*m_month, this);
     m_savePoints = std::make_unique<SavePoints>(*m_month, *CalDiary_, *m_dayView, *m_journal, *m_notices, *this);
-    m_follower = std::make_unique<FolderFollower>(*m_month, *m_dayView, *m_notices, this);
+    m_follower = std::make_unique<FolderFollower>(*m_month, *m_dayView, *m_notices);
     m_listOwner = std::make_unique<ListWindowOwner>(*m_month, *m_savePoints, *m_notices, [this] { OpenSearch(); });
-    m_searchOwner = std::make_unique<SearchWindowOwner>(*m_month, *CalDiary_, *m_dayView, *m_savePoints, *m_notices);
+    m_searchOwner = std::make_unique<SearchWindowOwner>(*m_month, *m_dayView, *m_savePoints, *m_notices);
 }
 
 void MainForm::ConnectControls()
@@ -74,9 +88,9 @@ void MainForm::ConnectControls()
     connect(CalDiary_, &CalDiary::SelectionChanged, this,
         [this](const QDate &first) { m_notices->Guard([this, first] { CalDiarySelectionChange(first); }); });
     connect(CalDiary_, &CalDiary::Clicked, this, [this] { m_notices->Guard([this] { m_dayView->MarkDays(); }); });
-    connect(m_dayView.get(), &DayView::Typed, m_journal.get(), &WorkJournal::Typed);
-    connect(m_dayView.get(), &DayView::DayShown, m_journal.get(), &WorkJournal::Follow);
-    connect(m_journal.get(), &WorkJournal::Failed, this, [this](const QString &reason) {
+    connect(m_dayView.get(), &DayView::Typed, m_journal, &WorkJournal::Typed);
+    connect(m_dayView.get(), &DayView::DayShown, m_journal, &WorkJournal::Follow);
+    connect(m_journal, &WorkJournal::Failed, this, [this](const QString &reason) {
         m_notices->TellUnasked(MessageKind::Action,
             Words::WithDetail(QStringLiteral("%1を書けませんでした。いまプログラムが急に終わると、%2していない内容は"
                                              "失われます。ほかの月へ移るか「保管しておわり」で%2すれば、"

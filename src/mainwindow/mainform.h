@@ -90,11 +90,13 @@ private:
 
     Clock m_today;
     SkyLoader m_sky;
-    // The parts go before the controls they stand on, in the reverse of this order.
+    // The window's parts are its own, in the reverse of this order; the month and its journal are
+    // children of the window (tests reach them through its object tree). The destructor says in
+    // which order they all go.
     std::unique_ptr<WindowNotices> m_notices;
-    std::unique_ptr<DiaryMonth> m_month;
+    DiaryMonth *m_month = nullptr;
     std::unique_ptr<DayView> m_dayView;
-    std::unique_ptr<WorkJournal> m_journal;
+    WorkJournal *m_journal = nullptr;
     std::unique_ptr<SavePoints> m_savePoints;
     std::unique_ptr<FolderFollower> m_follower;
     std::unique_ptr<ListWindowOwner> m_listOwner;

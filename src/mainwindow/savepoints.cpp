@@ -149,7 +149,7 @@ void SavePoints::ReportSaved(const SaveOutcome &outcome)
 bool SavePoints::UnsavedWorkSettled(const std::function<bool()> &mayAsk)
 {
     m_dayView.WriteBack();
-    if (!m_month.HasUnsavedWork(m_dayView.Shown()) || !mayAsk())
+    if (!m_month.HasUnsavedWork() || !mayAsk())
         return true;
     switch (AskBeforeQuitting()) {
     case SaveAnswer::SaveAndQuit:

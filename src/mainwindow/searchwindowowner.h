@@ -2,20 +2,18 @@
 
 #include "searchwindow/searchowner.h"
 
-class CalDiary;
 class DayView;
 class DiaryMonth;
 class SavePoints;
 class WindowNotices;
 
-// What the search window asks of the main window: the loaded month as it stands on screen, unsaved
-// work and the editor's text included, and a found entry shown through the ordinary month switch.
+// What the search window asks of the main window: the loaded month as it stands on screen, as the
+// month itself tells it, and a found entry shown through the ordinary month switch.
 // The search window reaches the main window through this alone; the main window opens it.
 class SearchWindowOwner : public SearchOwner
 {
 public:
-    SearchWindowOwner(
-        DiaryMonth &month, CalDiary &calendar, DayView &dayView, SavePoints &savePoints, WindowNotices &notices);
+    SearchWindowOwner(DiaryMonth &month, DayView &dayView, SavePoints &savePoints, WindowNotices &notices);
 
     std::optional<ShownMonth> SearchedMonth() const override;
     bool OpenEntry(const QDate &date, int position, int matchBegin, int matchLength) override;
@@ -23,7 +21,6 @@ public:
 
 private:
     DiaryMonth &m_month;
-    CalDiary &m_calendar;
     DayView &m_dayView;
     SavePoints &m_savePoints;
     WindowNotices &m_notices;

@@ -24,7 +24,7 @@ struct ShownMonth
 {
     int year = 0;
     int month = 0;
-    std::vector<MonthEntries::EntryRow> entries;
+    std::vector<MonthRow> entries;
 };
 
 // What one search has found so far. Hits come newest first; each batch continues the one before.

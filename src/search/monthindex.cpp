@@ -5,23 +5,22 @@
 
 #include <algorithm>
 
-MonthIndex::MonthIndex(
-    int year, int month, const MonthEntries::FileStamp &stamp, std::vector<MonthEntries::EntryRow> entries)
+MonthIndex::MonthIndex(int year, int month, const MonthEntries::FileStamp &stamp, std::vector<MonthRow> entries)
     : m_year(year)
     , m_month(month)
     , m_stamp(stamp)
 {
     std::stable_sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) { return a.day > b.day; });
-    for (const MonthEntries::EntryRow &row : entries)
+    for (const MonthRow &row : entries)
         m_characters += row.text.size();
     m_folded.reserve(m_characters + qsizetype(entries.size()));
     m_entries.reserve(entries.size());
-    for (MonthEntries::EntryRow &row : entries) {
+    for (MonthRow &row : entries) {
         const auto begin = qint32(m_folded.size());
         TextFold::AppendFolded(row.text, m_folded);
         // Text converted from the file's bytes has room for as many characters as it had bytes.
         row.text.squeeze();
-        m_entries.push_back({ std::move(row.text), begin, qint32(m_folded.size()), row.position, qint8(row.day) });
+        m_entries.push_back({ std::move(row.text), begin, qint32(m_folded.size()), row.position, qint8(*row.day) });
         // No word holds the separator, so no match runs from one entry into the next.
         m_folded += QChar(TextFold::Separator);
     }

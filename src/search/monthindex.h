@@ -15,7 +15,7 @@ class SearchQuery;
 class MonthIndex
 {
 public:
-    MonthIndex(int year, int month, const MonthEntries::FileStamp &stamp, std::vector<MonthEntries::EntryRow> entries);
+    MonthIndex(int year, int month, const MonthEntries::FileStamp &stamp, std::vector<MonthRow> entries);
 
     int Year() const { return m_year; }
     int Month() const { return m_month; }

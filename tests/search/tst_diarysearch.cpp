@@ -87,7 +87,7 @@ void TestDiarySearch::secondSearch_readsMonthsAsTheyAreNow()
     } else if (change == u"unreadable") {
         Write(month, "<DIARY><ARTICLE DATE=\"7\"><TEXT>omega");
     } else if (change == u"shown") {
-        shown = ShownMonth { 2024, 7, { { 7, 0, QStringLiteral("omega") } } };
+        shown = ShownMonth { 2024, 7, { { QStringLiteral("7"), 7, 0, QStringLiteral("omega") } } };
     } else {
         QVERIFY(QFile::rename(month, folder.filePath(change)));
         Write(folder.filePath(change), Omega);

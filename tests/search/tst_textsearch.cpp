@@ -65,9 +65,9 @@ void TestTextSearch::search_findsEntriesAndFirstPlace()
     QFETCH(QStringList, entries);
     QFETCH(QString, typed);
     QFETCH(QList<int>, found);
-    std::vector<MonthEntries::EntryRow> rows;
+    std::vector<MonthRow> rows;
     for (const QString &text : entries)
-        rows.push_back({ 7, int(rows.size()), text });
+        rows.push_back({ QString(), 7, int(rows.size()), text });
     const MonthIndex month(2026, 12, {}, rows);
     const SearchQuery query(typed);
     std::vector<int> hits;

@@ -1,7 +1,7 @@
 #include "smalldisk.h"
 #include "store/folder/diaryfolder.h"
-#include "store/month/monthdocument.h"
-#include "store/month/publicmod.h"
+#include "store/month/diarymonthprivate.h"
+#include "store/month/monthsave.h"
 #include "store/monthfile/monthrules.h"
 #include "storefixtures.h"
 #include "usermessages/storeerror.h"
@@ -48,41 +48,54 @@ private:
         return m_dir->filePath(QStringLiteral("Diary2001") + month + ".xml");
     }
 
+    MonthFile::ReadResult Load(const QString &month)
+    {
+        m_month->year = Year;
+        m_month->month = month;
+        return m_month->Load();
+    }
+    void Save(const QString &month)
+    {
+        m_month->year = Year;
+        m_month->month = month;
+        MonthSave(*m_month).Run();
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<PublicMod> m_state;
+    std::unique_ptr<DiaryMonthPrivate> m_month;
 };
 
 void TestMonthDocument::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_state = std::make_unique<PublicMod>();
+    m_month = std::make_unique<DiaryMonthPrivate>(Folder());
 }
 
 void TestMonthDocument::loadMonth_withoutFile_isDeclarationAndEmptyDiary()
 {
     QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
-    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
-    m_state->xmlDay = m_state->xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE")).front();
-    m_state->curText = 1;
+    Load(March);
+    m_month->publicMod.xmlDay = m_month->publicMod.xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE")).front();
+    m_month->publicMod.curText = 1;
 
-    const auto result = MonthDocument::LoadMonth(*m_state, Folder(), Year, April);
+    const auto result = Load(April);
     QCOMPARE(result.status, MonthFile::ReadResult::Status::Missing);
-    QCOMPARE(m_state->xmlDoc.saveXml(), Fixtures::Declaration("Shift_JIS") + "<DIARY/>\n");
-    QVERIFY(m_state->xmlDay.isNull());
-    QCOMPARE(m_state->curText, 1);
+    QCOMPARE(m_month->publicMod.xmlDoc.saveXml(), Fixtures::Declaration("Shift_JIS") + "<DIARY/>\n");
+    QVERIFY(m_month->publicMod.xmlDay.isNull());
+    QCOMPARE(m_month->publicMod.curText, 1);
     QVERIFY(!QFileInfo::exists(MonthPath(April)));
 }
 
 void TestMonthDocument::loadMonth_validFile_isTheFileAndForgetsTheDay()
 {
     QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
-    MonthDocument::LoadMonth(*m_state, Folder(), Year, April);
-    MonthDocument::AddArticle(*m_state, FakeCalendar(1));
-    const auto result = MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
+    Load(April);
+    m_month->AddArticle(FakeCalendar(1));
+    const auto result = Load(March);
     QCOMPARE(result.status, MonthFile::ReadResult::Status::Loaded);
-    QVERIFY(m_state->xmlDay.isNull());
-    MonthDocument::SaveMonth(*m_state, Folder(), Year, April);
+    QVERIFY(m_month->publicMod.xmlDay.isNull());
+    Save(April);
     QCOMPARE(Fixtures::ReadFile(MonthPath(April)), Fixtures::Cp932Month());
 }
 
@@ -90,14 +103,14 @@ void TestMonthDocument::loadMonth_unreadableFile_keptAsideAndStartsEmpty()
 {
     const QByteArray broken = Fixtures::Cp932Month().chopped(10);
     QVERIFY(Fixtures::WriteFile(MonthPath(March), broken));
-    const auto result = MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
+    const auto result = Load(March);
     QCOMPARE(result.status, MonthFile::ReadResult::Status::KeptAside);
     QVERIFY(!result.reason.isEmpty());
     QCOMPARE(QFileInfo(result.keptAsidePath).dir(), QDir(m_dir->path()));
     QVERIFY(QFileInfo(result.keptAsidePath).fileName().startsWith(QStringLiteral("Diary20013.xml.unreadable-")));
-    QCOMPARE(m_state->xmlDoc.saveXml(), Fixtures::Declaration("Shift_JIS") + "<DIARY/>\n");
+    QCOMPARE(m_month->publicMod.xmlDoc.saveXml(), Fixtures::Declaration("Shift_JIS") + "<DIARY/>\n");
 
-    MonthDocument::SaveMonth(*m_state, Folder(), Year, March);
+    Save(March);
     QCOMPARE(Fixtures::ReadFile(result.keptAsidePath), broken);
     QVERIFY(Fixtures::ReadFile(MonthPath(March)).endsWith("<DIARY/>\n"));
 }
@@ -121,20 +134,21 @@ void TestMonthDocument::saveMonth_dropsBlankEntriesOnly()
 {
     QFETCH(QStringList, entries);
     QFETCH(QStringList, kept);
-    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
-    MonthDocument::AddArticle(*m_state, FakeCalendar(3));
+    Load(March);
+    m_month->AddArticle(FakeCalendar(3));
     for (const QString &text : entries) {
-        XmlNode entry = m_state->xmlDay.appendChild(m_state->xmlDoc.createElement(QStringLiteral("TEXT")));
+        XmlNode entry
+            = m_month->publicMod.xmlDay.appendChild(m_month->publicMod.xmlDoc.createElement(QStringLiteral("TEXT")));
         if (!text.isNull())
             entry.setText(text);
     }
-    const XmlNode day = m_state->xmlDay;
+    const XmlNode day = m_month->publicMod.xmlDay;
 
-    MonthDocument::SaveMonth(*m_state, Folder(), Year, March);
-    QCOMPARE(m_state->xmlDay, day);
-    QCOMPARE(Fixtures::EntryTexts(m_state->xmlDay), kept);
-    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
-    const std::vector<XmlNode> articles = m_state->xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE"));
+    Save(March);
+    QCOMPARE(m_month->publicMod.xmlDay, day);
+    QCOMPARE(Fixtures::EntryTexts(m_month->publicMod.xmlDay), kept);
+    Load(March);
+    const std::vector<XmlNode> articles = m_month->publicMod.xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE"));
     QCOMPARE(articles.size(), 1u);
     QCOMPARE(Fixtures::EntryTexts(articles.front()), kept);
 }
@@ -144,9 +158,9 @@ void TestMonthDocument::saveMonth_blankEntryInsideEntry_isDroppedOnce()
     QVERIFY(Fixtures::WriteFile(MonthPath(March),
         "<DIARY><ARTICLE DATE=\"1\"><TEXT> <TEXT> </TEXT></TEXT>"
         "<TEXT>x<TEXT> </TEXT></TEXT></ARTICLE></DIARY>"));
-    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
-    m_state->unsavedChanges = true; // a month left untouched is not written again
-    MonthDocument::SaveMonth(*m_state, Folder(), Year, March);
+    Load(March);
+    m_month->unsavedChanges = true; // a month left untouched is not written again
+    Save(March);
     QCOMPARE(Fixtures::ReadFile(MonthPath(March)),
         QByteArray("<DIARY><ARTICLE DATE=\"1\"><TEXT>x</TEXT></ARTICLE></DIARY>\n"));
 }
@@ -154,19 +168,20 @@ void TestMonthDocument::saveMonth_blankEntryInsideEntry_isDroppedOnce()
 void TestMonthDocument::saveMonth_twice_writesTheSameBytes()
 {
     QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
-    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
-    MonthDocument::AddArticle(*m_state, FakeCalendar(20));
-    m_state->xmlDay.appendChild(m_state->xmlDoc.createElement(QStringLiteral("TEXT"))).setText(QStringLiteral(u"晴れ"));
-    MonthDocument::SaveMonth(*m_state, Folder(), Year, March);
+    Load(March);
+    m_month->AddArticle(FakeCalendar(20));
+    m_month->publicMod.xmlDay.appendChild(m_month->publicMod.xmlDoc.createElement(QStringLiteral("TEXT")))
+        .setText(QStringLiteral(u"晴れ"));
+    Save(March);
     const QByteArray first = Fixtures::ReadFile(MonthPath(March));
-    MonthDocument::SaveMonth(*m_state, Folder(), Year, March);
+    Save(March);
     QCOMPARE(Fixtures::ReadFile(MonthPath(March)), first);
     QVERIFY(first.contains("<ARTICLE DATE=\"20\"><TEXT>\x90\xB0\x82\xEA</TEXT></ARTICLE>"));
 }
 
 void TestMonthDocument::saveMonth_withoutLoadedMonth_refusesToWrite()
 {
-    QVERIFY_THROWS_EXCEPTION(StoreError, MonthDocument::SaveMonth(*m_state, Folder(), Year, March));
+    QVERIFY_THROWS_EXCEPTION(StoreError, Save(March));
     QVERIFY(!QFileInfo::exists(MonthPath(March)));
 }
 
@@ -175,35 +190,35 @@ void TestMonthDocument::saveMonth_diskUnmountedUnderTheFolder_failsAndWritesNowh
     SmallDisk disk(m_dir->path(), 1 << 20);
     if (!disk.mounted())
         QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs to unmount: %1").arg(disk.error())));
-    const DiaryFolder folder(m_dir->path());
-    MonthDocument::LoadMonth(*m_state, folder, Year, March);
-    MonthDocument::AddArticle(*m_state, FakeCalendar(9));
-    MonthDocument::SaveMonth(*m_state, folder, Year, March);
+    m_month = std::make_unique<DiaryMonthPrivate>(Folder());
+    Load(March);
+    m_month->AddArticle(FakeCalendar(9));
+    Save(March);
     QVERIFY(QFileInfo::exists(MonthPath(March)));
     // A pulled memory stick: the open folder still reaches the detached disk, its name the empty mount point.
     QCOMPARE(umount2(QFile::encodeName(m_dir->path()).constData(), MNT_DETACH), 0);
-    MonthDocument::AddArticle(*m_state, FakeCalendar(10));
+    m_month->AddArticle(FakeCalendar(10));
     try {
-        MonthDocument::SaveMonth(*m_state, folder, Year, March);
+        Save(March);
         QFAIL("a save into an unmounted disk succeeded");
     } catch (const StoreError &error) {
         QVERIFY2(error.message().contains(m_dir->path()), qPrintable(error.message()));
     }
-    QVERIFY(m_state->unsavedChanges);
+    QVERIFY(m_month->unsavedChanges);
     QVERIFY(QDir(m_dir->path()).isEmpty());
 }
 
 void TestMonthDocument::addArticle_ninth_isLastChildAndTheDay()
 {
     QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
-    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
-    MonthDocument::AddArticle(*m_state, FakeCalendar(9));
-    const std::vector<XmlNode> articles = m_state->xmlDoc.documentElement().childNodes();
+    Load(March);
+    m_month->AddArticle(FakeCalendar(9));
+    const std::vector<XmlNode> articles = m_month->publicMod.xmlDoc.documentElement().childNodes();
     QCOMPARE(articles.size(), 3u);
-    QCOMPARE(articles.back(), m_state->xmlDay);
-    QCOMPARE(m_state->xmlDay.nodeName(), QStringLiteral("ARTICLE"));
-    QCOMPARE(m_state->xmlDay.getAttribute(QStringLiteral("DATE")), QStringLiteral("9"));
-    QVERIFY(!m_state->xmlDay.hasChildNodes());
+    QCOMPARE(articles.back(), m_month->publicMod.xmlDay);
+    QCOMPARE(m_month->publicMod.xmlDay.nodeName(), QStringLiteral("ARTICLE"));
+    QCOMPARE(m_month->publicMod.xmlDay.getAttribute(QStringLiteral("DATE")), QStringLiteral("9"));
+    QVERIFY(!m_month->publicMod.xmlDay.hasChildNodes());
 }
 
 void TestMonthDocument::unsavedChanges_followChangesAndSaves_data()
@@ -226,33 +241,32 @@ void TestMonthDocument::unsavedChanges_followChangesAndSaves()
     QFETCH(QStringList, steps);
     QFETCH(bool, unsaved);
     QVERIFY(Fixtures::WriteFile(MonthPath(March), Fixtures::Cp932Month()));
-    m_state->unsavedChanges = true;
-    MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
-    m_state->xmlDay = m_state->xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE")).front();
-    const XmlNode entry = m_state->xmlDay.childNodes().front();
+    m_month->unsavedChanges = true;
+    Load(March);
+    m_month->publicMod.xmlDay = m_month->publicMod.xmlDoc.getElementsByTagName(QStringLiteral("ARTICLE")).front();
+    const XmlNode entry = m_month->publicMod.xmlDay.childNodes().front();
     for (const QString &step : steps) {
         if (step == "add article")
-            MonthDocument::AddArticle(*m_state, FakeCalendar(20));
+            m_month->AddArticle(FakeCalendar(20));
         else if (step == "append")
-            MonthDocument::AppendEntry(*m_state, FakeCalendar(12));
+            m_month->AppendEntry(FakeCalendar(12));
         else if (step == "write same")
-            MonthDocument::SetEntryText(*m_state, entry, Fixtures::Entries().front());
+            m_month->SetEntryText(entry, Fixtures::Entries().front());
         else if (step == "write other")
-            MonthDocument::SetEntryText(*m_state, entry, QStringLiteral(u"雨"));
+            m_month->SetEntryText(entry, QStringLiteral(u"雨"));
         else if (step == "remove")
-            MonthDocument::RemoveEntry(*m_state, entry);
+            m_month->RemoveEntry(entry);
         else if (step == "save")
-            MonthDocument::SaveMonth(*m_state, Folder(), Year, March);
+            Save(March);
         else if (step == "fail to save")
-            QVERIFY_THROWS_EXCEPTION(StoreError,
-                MonthDocument::SaveMonth(
-                    *m_state, DiaryFolder(m_dir->filePath(QStringLiteral("missing"))), Year, March));
+            // The folder gone from its place, as a pulled memory stick takes it.
+            QVERIFY_THROWS_EXCEPTION(StoreError, m_dir->remove() ? Save(March) : void());
         else if (step == "load")
-            MonthDocument::LoadMonth(*m_state, Folder(), Year, March);
+            Load(March);
         else
             QFAIL(qPrintable("unknown step " + step));
     }
-    QCOMPARE(m_state->unsavedChanges, unsaved);
+    QCOMPARE(m_month->unsavedChanges, unsaved);
 }
 
 void TestMonthDocument::articleDay_data()
@@ -278,7 +292,7 @@ void TestMonthDocument::articleDay()
 {
     QFETCH(QString, date);
     QFETCH(int, day);
-    XmlNewNode article = m_state->xmlDoc.createElement(QStringLiteral("ARTICLE"));
+    XmlNewNode article = m_month->publicMod.xmlDoc.createElement(QStringLiteral("ARTICLE"));
     if (!date.isNull())
         article.node().setAttribute(QStringLiteral("DATE"), date);
     const std::optional<int> read = MonthRules::ArticleDay(article.node());

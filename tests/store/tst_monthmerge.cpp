@@ -432,7 +432,7 @@ void TestMonthMerge::saveMonth_twoComputersThroughASyncTool()
         if (words[0] == u"sync") {
             tool.Sync();
         } else if (words[1] == u"follow") {
-            computers[words[0]]->Reload(ShownWork {});
+            computers[words[0]]->Reload();
         } else if (words[1] == u"save") {
             const SaveOutcome outcome = computers[words[0]]->Save();
             QVERIFY2(outcome.conflictPaths.isEmpty() && outcome.conflictDays.empty(), qPrintable(step));

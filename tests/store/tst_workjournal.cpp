@@ -48,7 +48,7 @@ private:
     {
         DiaryMonth month(folder);
         month.Load(QStringLiteral("2001"), QStringLiteral("3"));
-        WorkJournal journal(month, [] { return ShownWork(); });
+        WorkJournal journal(month);
         Edit(month, text);
         Settle(journal);
     }
@@ -87,8 +87,7 @@ void TestWorkJournal::follows_unsavedState()
     QFETCH(bool, journaled);
     DiaryMonth month { DiaryFolder(m_diary->path()) };
     month.Load(QStringLiteral("2001"), QStringLiteral("3"));
-    ShownWork shown;
-    WorkJournal journal(month, [&shown] { return shown; });
+    WorkJournal journal(month);
     for (const QString &step : steps) {
         if (step == "edit" || step == "edit again")
             Edit(month, step);
@@ -97,7 +96,7 @@ void TestWorkJournal::follows_unsavedState()
         else if (step == "drop")
             journal.Dropped();
         else if (step == "type")
-            shown = ShownWork { 3, 0, QStringLiteral("typed, not yet written back") };
+            month.Show(OnScreen { 3, 0, QStringLiteral("typed, not yet written back") });
         else if (step == "now")
             journal.Now();
         else if (step == "load April")
@@ -115,12 +114,12 @@ void TestWorkJournal::restoredWork_isKeptUntilSaved()
     {
         DiaryMonth month(folder);
         month.Load(QStringLiteral("2001"), QStringLiteral("3"));
-        WorkJournal journal(month, [] { return ShownWork(); });
+        WorkJournal journal(month);
         Edit(month, QStringLiteral("kept"));
         Settle(journal);
     }
     DiaryMonth month(folder);
-    WorkJournal journal(month, [] { return ShownWork(); });
+    WorkJournal journal(month);
     const JournalPlace::Found found = journal.Find();
     QVERIFY(found.content);
     month.Restore(*found.content);
@@ -128,7 +127,7 @@ void TestWorkJournal::restoredWork_isKeptUntilSaved()
     Settle(journal);
     QCOMPARE(Journals().size(), 1);
     QCOMPARE(month.Month(), QStringLiteral("3"));
-    QCOMPARE(month.Rows().back().title, QStringLiteral("kept"));
+    QCOMPARE(month.Rows().back().text, QStringLiteral("kept"));
     month.Save();
     Settle(journal);
     QCOMPARE(Journals(), QStringList());
@@ -139,7 +138,7 @@ void TestWorkJournal::unwritableStateFolder_failsOnce()
     QVERIFY(Fixtures::WriteFile(m_state.filePath(QStringLiteral("noterra")), "not a folder"));
     DiaryMonth month { DiaryFolder(m_diary->path()) };
     month.Load(QStringLiteral("2001"), QStringLiteral("3"));
-    WorkJournal journal(month, [] { return ShownWork(); });
+    WorkJournal journal(month);
     QSignalSpy failed(&journal, &WorkJournal::Failed);
     Edit(month, QStringLiteral("one"));
     Settle(journal);
@@ -187,14 +186,14 @@ void TestWorkJournal::idFileChanged_workStillComesBack()
         QVERIFY(Fixtures::WriteFile(IdFile(), state.replace("{id}", id).replace("{ID}", id.toUpper())));
     const QByteArray left = Fixtures::ReadFile(IdFile());
     DiaryMonth month(folder);
-    WorkJournal journal(month, [] { return ShownWork(); });
+    WorkJournal journal(month);
     const JournalPlace::Found found = journal.Find();
     QVERIFY2(found.content && found.notices.isEmpty(), qPrintable(found.notices.join(u'\n')));
     month.Restore(*found.content);
     journal.Adopt(found.path);
     Edit(month, QStringLiteral("more"));
     Settle(journal);
-    QVERIFY(month.Rows().front().title == "kept" && Journals().size() == 1);
+    QVERIFY(month.Rows().front().text == "kept" && Journals().size() == 1);
     // The program never rewrites or removes an id file it did not just make.
     QVERIFY(
         (state == "-" || Fixtures::ReadFile(IdFile()) == left) && QFileInfo(IdFile()).isDir() == (state == "folder"));
@@ -208,7 +207,7 @@ void TestWorkJournal::copyOfTheFolder_isToldWhereTheWorkWasWritten()
     Crash(DiaryFolder(m_diary->path()), QStringLiteral("original"));
     QVERIFY(QFile::copy(IdFile(), copyDir.filePath(QStringLiteral(".noterra.id"))));
     DiaryMonth month { DiaryFolder(copyDir.path()) };
-    WorkJournal journal(month, [] { return ShownWork(); });
+    WorkJournal journal(month);
     const QString notice = journal.Find().notices.join(u'\n');
     QVERIFY2(notice.contains(m_diary->path()) && notice.contains(Journals().front()), qPrintable(notice));
     QVERIFY(journal.Find().notices.isEmpty() && m_diary->remove() && journal.Find().writtenFor == m_diary->path());
@@ -220,7 +219,7 @@ void TestWorkJournal::lastWriteFailed_keepsThePreviousAndIsToldOnce()
     const DiaryFolder folder(m_diary->path());
     Crash(folder, QStringLiteral("first"));
     DiaryMonth month(folder);
-    WorkJournal journal(month, [] { return ShownWork(); });
+    WorkJournal journal(month);
     month.Restore(*journal.Find().content);
     // Something in the way of the temporary file that the journal's write replaces.
     const QString blocker = m_state.filePath(QStringLiteral("noterra/") + Journals().front() + ".tmp");
@@ -232,7 +231,7 @@ void TestWorkJournal::lastWriteFailed_keepsThePreviousAndIsToldOnce()
     QVERIFY2(
         found.notices.size() == 1 && found.notices.front().contains(u"最後の"), qPrintable(found.notices.join(u'\n')));
     month.Restore(*found.content);
-    QVERIFY(month.Rows().back().title == "first" && journal.Find().notices.isEmpty());
+    QVERIFY(month.Rows().back().text == "first" && journal.Find().notices.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestWorkJournal)

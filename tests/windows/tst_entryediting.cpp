@@ -647,7 +647,7 @@ void TestEntryEditing::unsavedChanges_setByChangesClearedBySaves()
         else
             QFAIL(qPrintable("unknown step " + step));
     }
-    QCOMPARE(window.Month()->HasUnsavedWork({}), unsaved);
+    QCOMPARE(window.Month()->HasUnsavedWork(), unsaved);
     QVERIFY(window.messages.isEmpty());
 }
 

@@ -30,6 +30,7 @@ class TestSearchForm : public QObject
 private slots:
     void conversionThenCommit_searchesCommittedWordsAndReturnOpensFirstMatch();
     void ctrlFInListWindow_bringsSearchBackWithWordsSelected();
+    void lateCommitInTheEditor_isSearchedBeforeItIsWrittenBack();
 };
 
 void TestSearchForm::conversionThenCommit_searchesCommittedWordsAndReturnOpensFirstMatch()
@@ -82,6 +83,25 @@ void TestSearchForm::ctrlFInListWindow_bringsSearchBackWithWordsSelected()
     QVERIFY(WaitActive(form));
     QCOMPARE(QApplication::focusWidget(), field);
     QCOMPARE(field->selectedText(), QStringLiteral("rain"));
+}
+
+// Some input methods commit into the editor after its window lost the activation: the text is on
+// screen, not yet in its entry, and the search finds it all the same.
+void TestSearchForm::lateCommitInTheEditor_isSearchedBeforeItIsWrittenBack()
+{
+    QTemporaryDir directory;
+    Window window(directory.path(), QDate(2026, 3, 15));
+    QVERIFY(window.ShowAndActivate());
+    window.Click("BtnNew");
+    window.Type("lunch ");
+    QWidget *form = OpenSearch(window);
+    QVERIFY(form);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("noodles"));
+    QCoreApplication::sendEvent(window.Editor(), &commit);
+    QCOMPARE(window.StoredText(0), QStringLiteral("lunch "));
+    QTest::keyClicks(form->findChild<QLineEdit *>(QStringLiteral("TxtSearch")), "noodles");
+    QTRY_COMPARE(form->findChild<QListView *>(QStringLiteral("ListResult"))->model()->rowCount(), 1);
 }
 
 QTEST_MAIN(TestSearchForm)

@@ -4,7 +4,6 @@
 #include "store/folder/diaryid.h"
 #include "store/journal/journalmark.h"
 #include "store/journalfiles/journalfile.h"
-#include "store/month/diarymonth.h"
 #include "store/monthfile/monthfile.h"
 #include "usermessages/storeerror.h"
 #include "usermessages/words.h"
@@ -37,8 +36,9 @@ QByteArray BornIdentity(const DiaryFolder &folder)
 
 }
 
-JournalPlace::JournalPlace(DiaryFolder folder)
+JournalPlace::JournalPlace(DiaryFolder folder, AlreadySaved alreadySaved)
     : m_folder(std::move(folder))
+    , m_alreadySaved(std::move(alreadySaved))
     , m_identity(BornIdentity(m_folder))
 {
 }
@@ -63,7 +63,7 @@ JournalPlace::Found JournalPlace::Find()
         if (tie == Tie::None)
             continue;
         // A save that was done, cut off before its journal went: the work is in the month already.
-        if (tie == Tie::Ours && DiaryMonth::AlreadySaved(*work, m_folder)) {
+        if (tie == Tie::Ours && m_alreadySaved(*work, m_folder)) {
             JournalFile::Remove(path);
         } else if (tie == Tie::Ours && !found.content) {
             tied.append(path);

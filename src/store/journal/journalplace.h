@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -20,7 +21,11 @@
 class JournalPlace
 {
 public:
-    explicit JournalPlace(DiaryFolder folder);
+    // Whether the month's file in folder already holds all of a journal's work as a save writes it:
+    // the save was done and only the journal's removal was cut off. The month knows how it saves.
+    using AlreadySaved = std::function<bool(const JournalContent &work, const DiaryFolder &folder)>;
+
+    JournalPlace(DiaryFolder folder, AlreadySaved alreadySaved);
 
     struct Found
     {
@@ -72,6 +77,7 @@ private:
     void Decide();
 
     const DiaryFolder m_folder;
+    const AlreadySaved m_alreadySaved;
     const QByteArray m_identity;
     std::mutex m_mutex;
     bool m_decided = false;

@@ -3,17 +3,17 @@
 #include "store/journal/journalmark.h"
 #include "store/journal/journalwriter.h"
 #include "store/month/diarymonth.h"
+#include "store/month/savedwork.h"
 
 namespace {
 constexpr int PauseMilliseconds = 2000;
 constexpr int LongestMilliseconds = 10000;
 }
 
-WorkJournal::WorkJournal(const DiaryMonth &month, Shown shown, QObject *parent)
+WorkJournal::WorkJournal(const DiaryMonth &month, QObject *parent)
     : QObject(parent)
     , m_month(month)
-    , m_shown(std::move(shown))
-    , m_place(std::make_shared<JournalPlace>(month.Folder()))
+    , m_place(std::make_shared<JournalPlace>(month.Folder(), &SavedWork::AlreadySaved))
     , m_writer(new JournalWriter([place = m_place] { return place->Path(); }, this))
 {
     connect(m_writer, &JournalWriter::Failed, this, &WorkJournal::Failed);
@@ -56,7 +56,7 @@ void WorkJournal::Typed()
 
 std::optional<JournalSnapshot> WorkJournal::Work() const
 {
-    return m_month.UnsavedWork(m_shown());
+    return m_month.UnsavedWork();
 }
 
 void WorkJournal::Now()

@@ -2,11 +2,9 @@
 
 #include "store/journal/journalplace.h"
 #include "store/journalfiles/journalsnapshot.h"
-#include "store/month/shownwork.h"
 
 #include <QObject>
 #include <QTimer>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -21,10 +19,8 @@ class WorkJournal : public QObject
 {
     Q_OBJECT
 public:
-    // What the window shows of the month beyond its document, asked at each write.
-    using Shown = std::function<ShownWork()>;
-
-    WorkJournal(const DiaryMonth &month, Shown shown, QObject *parent = nullptr);
+    // The month is all it reads: what is on screen included, the month holds it.
+    explicit WorkJournal(const DiaryMonth &month, QObject *parent = nullptr);
 
     // The journal of the work that a run of this diary left unsaved, if any, and what the user must
     // hear of. Throws StoreError.
@@ -57,7 +53,6 @@ private:
     void Remove();
 
     const DiaryMonth &m_month;
-    Shown m_shown;
     std::shared_ptr<JournalPlace> m_place;
     JournalWriter *m_writer = nullptr;
     QTimer m_soon;

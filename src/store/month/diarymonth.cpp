@@ -1,24 +1,36 @@
 #include "store/month/diarymonth.h"
 
-#include "store/folder/diaryfolder.h"
 #include "store/journalfiles/journalcontent.h"
-#include "store/journalfiles/journalsnapshot.h"
-#include "store/month/monthdocument.h"
-#include "store/month/publicmod.h"
+#include "store/month/diarymonthprivate.h"
+#include "store/month/monthentries.h"
+#include "store/month/monthsave.h"
 #include "store/monthfile/diarynames.h"
 #include "store/monthfile/monthrules.h"
 #include "store/text/textcodec.h"
-#include "store/text/yearmonth.h"
-#include "store/xml/xmldom.h"
 #include "usermessages/storeerror.h"
-#include "usermessages/words.h"
 
 #include <algorithm>
 
+namespace {
+
+// The entries of an ARTICLE, each as a row of the day that ARTICLE names; the entry open on screen,
+// when it is one of them, with its text as typed.
+void AddRowsOf(const XmlNode &article, std::vector<MonthRow> &rows, const OnScreen *screen = nullptr)
+{
+    const QString dayText = article.getAttribute(DiaryNames::Date);
+    const std::optional<int> day = MonthRules::ArticleDay(article);
+    int position = 0;
+    for (const XmlNode &entry : article.childNodes()) {
+        const bool open = screen && position == screen->openEntry;
+        rows.push_back({ dayText, day, position++, open ? TextCodec::EncodeText(screen->editorText) : entry.text() });
+    }
+}
+
+}
+
 DiaryMonth::DiaryMonth(DiaryFolder folder, QObject *parent)
     : QObject(parent)
-    , m_folder(std::move(folder))
-    , m_state(std::make_unique<PublicMod>())
+    , d(std::make_unique<DiaryMonthPrivate>(std::move(folder)))
 {
 }
 
@@ -26,11 +38,11 @@ DiaryMonth::~DiaryMonth() = default;
 
 MonthFile::ReadResult DiaryMonth::Load(const QString &year, const QString &month)
 {
-    m_year = year;
-    m_month = month;
+    d->year = year;
+    d->month = month;
     MonthFile::ReadResult result;
     try {
-        result = MonthDocument::LoadMonth(*m_state, m_folder, m_year, m_month);
+        result = d->Load();
     } catch (const StoreError &) {
         emit UnsavedStateChanged();
         throw;
@@ -42,25 +54,14 @@ MonthFile::ReadResult DiaryMonth::Load(const QString &year, const QString &month
 
 void DiaryMonth::Restore(const JournalContent &content)
 {
-    QString reason;
-    m_state->xmlDay = XmlNode();
-    if (!m_state->xmlDoc.loadXml(content.monthBytes, &reason))
-        throw StoreError(
-            Words::WithDetail(QStringLiteral("前回の%1にある月を読み込めませんでした。").arg(Words::Journal), reason));
-    m_year = YearMonth::YearText(content.year.toInt());
-    m_month = YearMonth::MonthText(content.month.toInt());
-    m_state->baseExists = content.baseExists;
-    m_state->baseBytes = content.baseBytes;
-    m_state->changedDays = std::set<int>(content.changedDays.cbegin(), content.changedDays.cend());
-    m_state->unsavedChanges = true;
+    d->Restore(content);
     emit Loaded();
     emit UnsavedStateChanged();
 }
 
-std::optional<FollowedVersion> DiaryMonth::Reload(const ShownWork &shown)
+std::optional<FollowedVersion> DiaryMonth::Reload()
 {
-    std::optional<FollowedVersion> followed
-        = MonthDocument::ReloadMonth(*m_state, m_folder, m_year, m_month, shown.day, shown.openEntry);
+    std::optional<FollowedVersion> followed = d->Reload();
     if (!followed)
         return std::nullopt;
     emit Loaded();
@@ -72,7 +73,7 @@ SaveOutcome DiaryMonth::Save()
 {
     SaveOutcome outcome;
     try {
-        outcome = MonthDocument::SaveMonth(*m_state, m_folder, m_year, m_month);
+        outcome = MonthSave(*d).Run();
     } catch (const StoreError &) {
         // Saving drops blank entries and may merge before it fails: the work is no longer as it was.
         emit UnsavedStateChanged();
@@ -85,166 +86,140 @@ SaveOutcome DiaryMonth::Save()
 
 bool DiaryMonth::ChangedOnDisk() const
 {
-    return MonthDocument::ChangedOnDisk(*m_state, m_folder, m_year, m_month);
+    return !MonthFile::Holds(d->FilePath(), d->Base()) && MonthFile::Peek(d->FilePath()) != d->Base();
 }
 
 const DiaryFolder &DiaryMonth::Folder() const
 {
-    return m_folder;
+    return d->folder;
 }
 
 QString DiaryMonth::Year() const
 {
-    return m_year;
+    return d->year;
 }
 
 QString DiaryMonth::Month() const
 {
-    return m_month;
+    return d->month;
 }
 
 QString DiaryMonth::FilePath() const
 {
-    return MonthFile::FilePath(m_folder.Path(), m_year, m_month);
+    return d->FilePath();
 }
 
 bool DiaryMonth::IsLoaded() const
 {
-    return !m_state->xmlDoc.documentElement().isNull();
+    return !d->publicMod.xmlDoc.documentElement().isNull();
 }
 
-bool DiaryMonth::HasUnsavedWork(const ShownWork &shown) const
+void DiaryMonth::Show(const OnScreen &screen)
+{
+    d->screen = screen;
+}
+
+bool DiaryMonth::HasUnsavedWork() const
 {
     if (!IsLoaded())
         return false;
-    if (m_state->unsavedChanges)
+    if (d->unsavedChanges)
         return true;
     // Text typed since the last write-back counts as much as the month's own changes.
-    const std::optional<QString> stored = EntryText(shown.openEntry);
-    return stored && *stored != TextCodec::EncodeText(shown.editorText);
+    const std::optional<QString> stored = EntryText(d->screen.openEntry);
+    return stored && *stored != TextCodec::EncodeText(d->screen.editorText);
 }
 
-std::optional<JournalSnapshot> DiaryMonth::UnsavedWork(const ShownWork &shown) const
+std::optional<JournalSnapshot> DiaryMonth::UnsavedWork() const
 {
-    if (!HasUnsavedWork(shown))
+    if (!HasUnsavedWork())
         return std::nullopt;
     JournalContent content;
-    content.year = m_year;
-    content.month = m_month;
-    content.day = shown.day;
-    if (shown.openEntry >= 0) {
-        content.openEntry = shown.openEntry;
-        content.editorText = shown.editorText;
+    content.year = d->year;
+    content.month = d->month;
+    content.day = d->screen.day;
+    if (d->screen.openEntry >= 0) {
+        content.openEntry = d->screen.openEntry;
+        content.editorText = d->screen.editorText;
     }
-    content.baseExists = m_state->baseExists;
-    content.baseBytes = m_state->baseBytes;
-    content.changedDays.assign(m_state->changedDays.cbegin(), m_state->changedDays.cend());
+    content.baseExists = d->baseExists;
+    content.baseBytes = d->baseBytes;
+    content.changedDays.assign(d->changedDays.cbegin(), d->changedDays.cend());
     // A copy of the document costs a small part of writing it out, which the journal's thread does.
     auto month = std::make_shared<XmlDocument>();
-    month->copyFrom(m_state->xmlDoc);
+    month->copyFrom(d->publicMod.xmlDoc);
     return JournalSnapshot(std::move(content), std::move(month));
 }
 
 QByteArray DiaryMonth::Bytes() const
 {
-    return m_state->xmlDoc.saveXml();
-}
-
-bool DiaryMonth::AlreadySaved(const JournalContent &work, const DiaryFolder &folder)
-{
-    DiaryMonth probe(folder);
-    try {
-        probe.Restore(work);
-        probe.SelectDay(work.day);
-        // The editor's text counts as the restored window writes it back.
-        if (work.openEntry >= 0)
-            probe.SetEntryText(work.openEntry, TextCodec::EncodeText(work.editorText));
-        MonthDocument::DropBlankEntries(*probe.m_state);
-        const MonthFile::OnDisk now = MonthFile::Peek(probe.FilePath());
-        XmlDocument disk;
-        return now.exists && disk.loadXml(now.bytes, nullptr) && probe.m_state->xmlDoc.sameContent(disk);
-    } catch (const StoreError &) {
-        // A month that cannot be read or compared is no proof that the work is saved.
-        return false;
-    }
+    return d->publicMod.xmlDoc.saveXml();
 }
 
 void DiaryMonth::SelectDay(int day)
 {
-    m_state->xmlDay = XmlNode();
-    for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
-        // An ARTICLE whose DATE is no number comes from another tool; it names no day.
-        if (MonthRules::ArticleDay(article) == day) {
-            m_state->xmlDay = article;
-            return;
-        }
-    }
+    d->SelectDay(day);
 }
 
 bool DiaryMonth::HasSelectedDay() const
 {
-    return !m_state->xmlDay.isNull();
+    return !d->publicMod.xmlDay.isNull();
 }
 
-std::vector<DayEntry> DiaryMonth::DayEntries() const
+std::vector<MonthRow> DiaryMonth::DayEntries() const
 {
-    std::vector<DayEntry> entries;
-    if (m_state->xmlDay.isNull())
-        return entries;
-    for (const XmlNode &entry : m_state->xmlDay.childNodes()) {
-        QString text = entry.text();
-        QString title = TextCodec::MakeTitle(text);
-        entries.push_back({ std::move(text), std::move(title) });
-    }
+    std::vector<MonthRow> entries;
+    if (!d->publicMod.xmlDay.isNull())
+        AddRowsOf(d->publicMod.xmlDay, entries);
     return entries;
 }
 
 std::optional<QString> DiaryMonth::EntryText(int position) const
 {
-    const XmlNode entry = MonthDocument::EntryAt(*m_state, position);
+    const XmlNode entry = d->EntryAt(position);
     return entry.isNull() ? std::nullopt : std::optional<QString>(entry.text());
 }
 
 int DiaryMonth::AppendEntry(const DaySource &calendar)
 {
-    MonthDocument::AppendEntry(*m_state, calendar);
+    d->AppendEntry(calendar);
     emit UnsavedStateChanged();
-    return int(m_state->xmlDay.childNodes().size()) - 1;
+    return int(d->publicMod.xmlDay.childNodes().size()) - 1;
 }
 
 bool DiaryMonth::SetEntryText(int position, const QString &text)
 {
-    const XmlNode entry = MonthDocument::EntryAt(*m_state, position);
+    const XmlNode entry = d->EntryAt(position);
     if (entry.isNull())
         return false;
-    if (MonthDocument::SetEntryText(*m_state, entry, text))
+    if (d->SetEntryText(entry, text))
         emit UnsavedStateChanged();
     return true;
 }
 
 void DiaryMonth::RemoveEntry(int position)
 {
-    const XmlNode entry = MonthDocument::EntryAt(*m_state, position);
+    const XmlNode entry = d->EntryAt(position);
     if (entry.isNull())
         return;
-    MonthDocument::RemoveEntry(*m_state, entry);
+    d->RemoveEntry(entry);
     emit UnsavedStateChanged();
 }
 
 qint32 DiaryMonth::CurText() const
 {
-    return m_state->curText;
+    return d->publicMod.curText;
 }
 
 void DiaryMonth::SetCurText(qint32 position)
 {
-    m_state->curText = position;
+    d->publicMod.curText = position;
 }
 
 QList<int> DiaryMonth::DaysWithEntries() const
 {
     QList<int> days;
-    for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
+    for (const XmlNode &article : d->publicMod.xmlDoc.getElementsByTagName(DiaryNames::Article)) {
         const std::optional<int> day = MonthRules::ArticleDay(article);
         if (day && article.hasChildNodes() && std::find(days.cbegin(), days.cend(), *day) == days.cend())
             days.push_back(*day);
@@ -255,16 +230,22 @@ QList<int> DiaryMonth::DaysWithEntries() const
 std::vector<MonthRow> DiaryMonth::Rows() const
 {
     std::vector<MonthRow> rows;
-    for (const XmlNode &article : m_state->xmlDoc.getElementsByTagName(DiaryNames::Article)) {
-        const QString dayText = article.getAttribute(DiaryNames::Date);
-        const std::optional<int> day = MonthRules::ArticleDay(article);
-        for (const XmlNode &entry : article.childNodes())
-            rows.push_back({ dayText, day, TextCodec::MakeTitle(entry.text()) });
-    }
+    for (const XmlNode &article : d->publicMod.xmlDoc.getElementsByTagName(DiaryNames::Article))
+        AddRowsOf(article, rows, article == d->publicMod.xmlDay ? &d->screen : nullptr);
     return rows;
 }
 
-std::vector<MonthEntries::EntryRow> DiaryMonth::Entries() const
+std::vector<MonthRow> DiaryMonth::Entries() const
 {
-    return MonthEntries::Of(m_state->xmlDoc);
+    std::vector<MonthRow> entries = MonthEntries::Of(d->publicMod.xmlDoc);
+    // The open entry as typed, before it is written back: one of the selected day's ARTICLE, the
+    // first of its day, which is the one listed.
+    const std::optional<int> day = d->SelectedDay();
+    if (!day || d->screen.openEntry < 0)
+        return entries;
+    for (MonthRow &entry : entries) {
+        if (entry.day == day && entry.position == d->screen.openEntry)
+            entry.text = TextCodec::EncodeText(d->screen.editorText);
+    }
+    return entries;
 }

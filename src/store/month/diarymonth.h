@@ -3,10 +3,9 @@
 #include "store/folder/diaryfolder.h"
 #include "store/journalfiles/journalsnapshot.h"
 #include "store/merge/followedversion.h"
-#include "store/month/monthentries.h"
 #include "store/month/monthrow.h"
+#include "store/month/onscreen.h"
 #include "store/month/saveoutcome.h"
-#include "store/month/shownwork.h"
 #include "store/monthfile/monthfile.h"
 
 #include <QList>
@@ -17,22 +16,18 @@
 #include <vector>
 
 struct JournalContent;
-struct PublicMod;
 class DaySource;
-
-// One entry of the selected day: its text in stored form and the title the title list shows.
-struct DayEntry
-{
-    QString text;
-    QString title;
-};
+class DiaryMonthPrivate;
 
 // The loaded month of one diary folder in the diary's own terms: which month it is, its days,
 // entries, titles and the edits on them, and its file. Windows speak to the month through it and
-// never see the XML document, which stays the one source of truth: nothing here is a copy. A month
-// goes into its own file only: whoever holds it never names the month again. Who must hear of its
-// unsaved work (the journal) listens to UnsavedStateChanged. It is a QObject so that tests reach it
-// through the window's object tree.
+// never see the XML document, which stays the one source of truth: nothing here is a copy. The day
+// view hands it what is on screen (the open entry's text as typed), so that every reader asks the
+// month alone and none looks into the editor. A month goes into its own file only: whoever holds it
+// never names the month again. Who must hear of its unsaved work (the journal) listens to
+// UnsavedStateChanged. Its state, the edits on the document and the save with its merge are its
+// private part's (DiaryMonthPrivate, MonthSave); this face emits what they change. It is a QObject so
+// that tests reach it through the window's object tree.
 class DiaryMonth : public QObject
 {
     Q_OBJECT
@@ -48,11 +43,11 @@ public:
     // a save merges it with the file as it is by then. Throws StoreError when its month does not load.
     void Restore(const JournalContent &content);
     // The month's file as it is now, once another program changed it, when it took its place: where
-    // the entry open in shown stands now and what text the month lost. A missing or unreadable file
+    // the entry open on screen stands now and what text the month lost. A missing or unreadable file
     // changes nothing and is left where it is; a version that does not tell where the open entry
     // stands waits until the window leaves it. The text lost is kept beside the month first, unless a
     // copy there holds it. Throws StoreError.
-    std::optional<FollowedVersion> Reload(const ShownWork &shown);
+    std::optional<FollowedVersion> Reload();
     // Drops blank entries, then writes the month to its file, merged with another program's changes
     // to the file since it was loaded; a month with nothing unsaved whose file exists is left as it
     // is. Throws StoreError, whose message names every file the save kept beside the month.
@@ -66,21 +61,22 @@ public:
     QString FilePath() const;
     // False only after a load that failed outright: such a month must be neither edited nor saved.
     bool IsLoaded() const;
+    // What the user now sees beyond the document; the day view tells it at every change, keystrokes
+    // included, and nothing here calls back into the window for it.
+    void Show(const OnScreen &screen);
     // Whether closing now would lose work: the month's own changes, or an editor text that differs
     // from its entry. An editor whose entry a save dropped as blank holds nothing to write back.
-    bool HasUnsavedWork(const ShownWork &shown) const;
+    bool HasUnsavedWork() const;
     // What the journal keeps: the unsaved state of the month and of the window, or none.
-    std::optional<JournalSnapshot> UnsavedWork(const ShownWork &shown) const;
+    std::optional<JournalSnapshot> UnsavedWork() const;
     // The whole month as its file would hold it, blank entries included.
     QByteArray Bytes() const;
-    // Whether the month's file in folder already holds all of a journal's work as a save writes it:
-    // the save was done and only the journal's removal was cut off.
-    static bool AlreadySaved(const JournalContent &work, const DiaryFolder &folder);
 
     // Makes the first ARTICLE of that day the selected day, or none when the day has no ARTICLE.
     void SelectDay(int day);
     bool HasSelectedDay() const;
-    std::vector<DayEntry> DayEntries() const;
+    // The entries of the selected day as the document holds them: the open entry as last written back.
+    std::vector<MonthRow> DayEntries() const;
     // The stored text of the selected day's entry at position, or none when there is no such entry.
     std::optional<QString> EntryText(int position) const;
     // Appends an empty entry to the selected day, first adding the day's ARTICLE for the
@@ -95,10 +91,12 @@ public:
 
     // The days of the month that have at least one entry, each once.
     QList<int> DaysWithEntries() const;
-    // Every entry of the month, ARTICLE by ARTICLE in document order.
+    // Every entry of the month, ARTICLE by ARTICLE in document order, as it stands on screen: the
+    // open entry's text as typed included.
     std::vector<MonthRow> Rows() const;
-    // Every entry the title list can show, as it stands now, unsaved edits included.
-    std::vector<MonthEntries::EntryRow> Entries() const;
+    // Every entry the title list can show, as it stands on screen: unsaved edits and the open
+    // entry's text as typed included.
+    std::vector<MonthRow> Entries() const;
 
 signals:
     // The month's unsaved work may have changed: an edit, a load, a reload, a restore, a save that
@@ -110,8 +108,5 @@ signals:
     void Loaded();
 
 private:
-    DiaryFolder m_folder;
-    QString m_year;
-    QString m_month;
-    std::unique_ptr<PublicMod> m_state;
+    std::unique_ptr<DiaryMonthPrivate> d;
 };

@@ -75,9 +75,9 @@ MonthRead ReadOpen(int descriptor)
 
 }
 
-std::vector<EntryRow> Of(const XmlDocument &doc)
+std::vector<MonthRow> Of(const XmlDocument &doc)
 {
-    std::vector<EntryRow> rows;
+    std::vector<MonthRow> rows;
     std::set<int> seen;
     for (const XmlNode &article : doc.getElementsByTagName(DiaryNames::Article)) {
         const std::optional<int> day = MonthRules::ArticleDay(article);
@@ -85,7 +85,7 @@ std::vector<EntryRow> Of(const XmlDocument &doc)
             continue;
         int position = 0;
         for (const XmlNode &entry : article.childNodes())
-            rows.push_back({ *day, position++, entry.text() });
+            rows.push_back({ article.getAttribute(DiaryNames::Date), day, position++, entry.text() });
     }
     return rows;
 }

@@ -1,7 +1,6 @@
 #include "store/month/synccopymerge.h"
 
 #include "store/merge/monthmerge.h"
-#include "store/month/publicmod.h"
 #include "store/monthfile/monthfile.h"
 #include "store/xml/xmldom.h"
 #include "usermessages/storeerror.h"
@@ -33,7 +32,7 @@ QStringList CopiesOf(const QString &path)
 
 }
 
-QStringList TakeIn(PublicMod &state, const QString &path)
+QStringList TakeIn(XmlDocument &month, const QString &path, std::vector<int> &days)
 {
     QStringList taken;
     for (const QString &copyPath : CopiesOf(path)) {
@@ -46,13 +45,11 @@ QStringList TakeIn(PublicMod &state, const QString &path)
             // Not a month that can be read: the list of copies names it with the reason.
             continue;
         }
-        const std::optional<std::vector<int>> days = MonthMerge::TakeInCopy(state.xmlDoc, copy);
-        if (!days)
+        const std::optional<std::vector<int>> got = MonthMerge::TakeInCopy(month, copy);
+        if (!got)
             continue;
         taken.append(copyPath);
-        if (!days->empty())
-            state.unsavedChanges = true;
-        state.changedDays.insert(days->cbegin(), days->cend());
+        days.insert(days.end(), got->cbegin(), got->cend());
     }
     return taken;
 }

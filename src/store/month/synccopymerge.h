@@ -2,7 +2,9 @@
 
 #include <QStringList>
 
-struct PublicMod;
+#include <vector>
+
+class XmlDocument;
 
 // Sync tools' copies of the loaded month ("Diary202612.sync-conflict-….xml"), made when both
 // computers saved it while they did not meet: at a save point the entries of a copy that the month
@@ -10,10 +12,10 @@ struct PublicMod;
 // month otherwise (an entry changed on one side) is left for the user, as every copy was before.
 namespace SyncCopyMerge {
 
-// Takes the entries of each such copy of the month at path into state's month, as changes of this
-// program's on the days they go to; returns the copies whose entries the month now all holds. A copy
-// that cannot be read is left alone: it is named to the user as it is.
-QStringList TakeIn(PublicMod &state, const QString &path);
+// Takes the entries of each such copy of the month at path into month, adding to days the days they
+// went to, which are changes of this program's; returns the copies whose entries the month now all
+// holds. A copy that cannot be read is left alone: it is named to the user as it is.
+QStringList TakeIn(XmlDocument &month, const QString &path, std::vector<int> &days);
 
 // Once the month holding them is written: each copy becomes "<copy>.merged", which neither a save
 // nor the user's list of copies to look into takes again, and which the user may delete.

@@ -1,3 +1,4 @@
+#include "queuedevents.h"
 #include "smalldisk.h"
 #include "store/diaryfolder.h"
 #include "store/diarymonth.h"
@@ -146,7 +147,7 @@ void TestWorkJournal::unwritableStateFolder_failsOnce()
     QTRY_COMPARE(failed.size(), 1);
     Edit(month, QStringLiteral("two"));
     Settle(journal);
-    QTest::qWait(20);
+    QVERIFY(QueuedEventsHandled());
     QCOMPARE(failed.size(), 1);
 }
 

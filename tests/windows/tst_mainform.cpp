@@ -1,4 +1,5 @@
 #include "diaryfixture.h"
+#include "queuedevents.h"
 
 #include "base/storeerror.h"
 #include "mainwindow/sessionend.h"
@@ -469,7 +470,7 @@ void TestMainForm::journal_ofWorkAlreadySaved_goesWithoutAWord()
     WriteFile(journal, bytes);
     Window window(dir.path(), QDate(2026, 3, 1));
     QVERIFY(window.ShowAndActivate());
-    QTest::qWait(50);
+    QVERIFY(QueuedEventsHandled());
     QCOMPARE(window.messages, QStringList());
     QCOMPARE(Journals(state), QStringList());
 }

@@ -15,7 +15,7 @@ if(NOTERRA_CLANG_TREE)
     set(sanitizer_environment "ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1"
         "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 
-    add_test(NAME clang_tidy COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/clang-tidy.sh ${NOTERRA_CLANG_TREE} ${cores})
+    add_test(NAME clang_tidy COMMAND python3 ${PROJECT_SOURCE_DIR}/scripts/clang-tidy.py ${NOTERRA_CLANG_TREE} ${cores})
     set_tests_properties(clang_tidy PROPERTIES TIMEOUT 1800 FIXTURES_REQUIRED clang_tree)
 endif()
 

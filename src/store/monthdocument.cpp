@@ -290,7 +290,7 @@ SaveOutcome SaveMonth(PublicMod &state, const DiaryFolder &folder, const QString
             try {
                 const MonthFile::WriteResult written
                     = MonthFile::Write(attempt.isMerged ? attempt.merged : state.xmlDoc, path, attempt.now);
-                const SaveOutcome saved = Finish(state, folder, path, attempt, written, outcome);
+                SaveOutcome saved = Finish(state, folder, path, attempt, written, outcome);
                 SyncCopyMerge::SetAside(copiesTakenIn);
                 return saved;
             } catch (const MonthFile::ChangedMeanwhile &changed) {

@@ -34,7 +34,7 @@ QString Failure(const QString &path, const QString &reason)
 // conflict copy.
 QString KeepStranded(const QString &path, const QString &stranded)
 {
-    const QString copy = KeptAside::NameFor(path, QStringLiteral(".conflict-"));
+    QString copy = KeptAside::NameFor(path, QStringLiteral(".conflict-"));
     QFile file(stranded);
     if (!file.rename(copy)) {
         const int error = errno;
@@ -48,7 +48,7 @@ QString KeepStranded(const QString &path, const QString &stranded)
 
 // A month file is far smaller; anything larger is no month of this diary, and reading it whole could
 // take all memory.
-constexpr qint64 Megabyte = 1024 * 1024;
+constexpr qint64 Megabyte = qint64(1024) * 1024;
 constexpr qint64 LargestMonthFile = 256 * Megabyte;
 
 // Throws, in words for the user, unless what stands at path is a regular file of a month's size:
@@ -240,7 +240,7 @@ QStringList RemoveLeftovers(const QString &directory)
 
 QString KeepConflictCopy(const QString &path, const QByteArray &bytes)
 {
-    const QString copy = KeptAside::NameFor(path, QStringLiteral(".conflict-"));
+    QString copy = KeptAside::NameFor(path, QStringLiteral(".conflict-"));
     try {
         DurableFile file(copy);
         file.Write(bytes);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need, builds with the tests and benchmarks and runs the tests. CTest's
+# Installs what the build and the tests need, builds with the tests and benchmarks and runs the tests, and
+# beside them the checks of a Clang build with the sanitizers, fuzz targets and clang-tidy. CTest's
 # summary is the last thing printed and its exit code is this script's.
 set -euo pipefail
 

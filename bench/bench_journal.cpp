@@ -1,7 +1,7 @@
-#include "store/journalcontent.h"
-#include "store/journalfile.h"
-#include "store/journalformat.h"
-#include "store/journalwriter.h"
+#include "store/journal/journalwriter.h"
+#include "store/journalfiles/journalcontent.h"
+#include "store/journalfiles/journalfile.h"
+#include "store/journalfiles/journalformat.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

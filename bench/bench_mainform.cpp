@@ -1,8 +1,8 @@
 #include "calendar/caldiary.h"
 #include "calendar/calendargrid.h"
 #include "mainwindow/mainform.h"
-#include "store/diarymonth.h"
-#include "store/workjournal.h"
+#include "store/journal/workjournal.h"
+#include "store/month/diarymonth.h"
 
 #include <QFile>
 #include <QFocusEvent>

@@ -1,5 +1,5 @@
 #include "search/diarysearch.h"
-#include "store/monthfile.h"
+#include "store/monthfile/monthfile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
-#include "store/diaryfolder.h"
-#include "store/monthdocument.h"
-#include "store/monthfile.h"
-#include "store/publicmod.h"
-#include "store/textcodec.h"
+#include "store/folder/diaryfolder.h"
+#include "store/month/monthdocument.h"
+#include "store/month/publicmod.h"
+#include "store/monthfile/monthfile.h"
+#include "store/text/textcodec.h"
 
 #include <QCoreApplication>
 #include <QFile>

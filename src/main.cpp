@@ -1,11 +1,11 @@
-#include "base/storeerror.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/programend.h"
-#include "store/folderlock.h"
-#include "store/programfolder.h"
+#include "store/folder/folderlock.h"
+#include "store/folder/programfolder.h"
 #include "ui/application.h"
 #include "ui/messagebox.h"
 #include "ui/singlewindow.h"
+#include "usermessages/storeerror.h"
 
 #include <QApplication>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/monthrow.h"
+#include "store/month/monthrow.h"
 
 #include <QString>
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "calendar/caldiary.h"
-#include "store/daysource.h"
+#include "store/month/daysource.h"
 
 // The calendar's selected day as the store asks for it: the calendar knows nothing of the diary,
 // so the window that ties the two together lends it to the store.

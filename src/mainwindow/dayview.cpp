@@ -1,14 +1,14 @@
 #include "mainwindow/dayview.h"
 
-#include "base/words.h"
 #include "calendar/caldiary.h"
 #include "mainwindow/calendardaysource.h"
 #include "mainwindow/editortext.h"
 #include "mainwindow/windownotices.h"
-#include "store/diarymonth.h"
-#include "store/journalcontent.h"
-#include "store/monthfile.h"
-#include "store/textcodec.h"
+#include "store/journalfiles/journalcontent.h"
+#include "store/month/diarymonth.h"
+#include "store/monthfile/monthfile.h"
+#include "store/text/textcodec.h"
+#include "usermessages/words.h"
 
 #include <QEvent>
 #include <QListWidget>

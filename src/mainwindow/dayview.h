@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/shownwork.h"
+#include "store/month/shownwork.h"
 
 #include <QDate>
 #include <QObject>

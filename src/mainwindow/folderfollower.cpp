@@ -1,15 +1,15 @@
 #include "mainwindow/folderfollower.h"
 
-#include "base/storeerror.h"
-#include "base/words.h"
 #include "mainwindow/dayview.h"
 #include "mainwindow/windownotices.h"
-#include "store/conflictcopy.h"
-#include "store/diarymonth.h"
-#include "store/folderlock.h"
-#include "store/folderwatcher.h"
-#include "store/monthfile.h"
-#include "store/synccopymerge.h"
+#include "store/folder/folderlock.h"
+#include "store/folder/folderwatcher.h"
+#include "store/month/diarymonth.h"
+#include "store/month/synccopymerge.h"
+#include "store/monthfile/conflictcopy.h"
+#include "store/monthfile/monthfile.h"
+#include "usermessages/storeerror.h"
+#include "usermessages/words.h"
 
 #include <QApplication>
 #include <QFileInfo>

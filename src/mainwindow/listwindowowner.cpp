@@ -2,7 +2,7 @@
 
 #include "mainwindow/savepoints.h"
 #include "mainwindow/windownotices.h"
-#include "store/diarymonth.h"
+#include "store/month/diarymonth.h"
 
 #include <QDate>
 

@@ -1,7 +1,5 @@
 #include "mainwindow/mainform.h"
 
-#include "base/storeerror.h"
-#include "base/words.h"
 #include "calendar/caldiary.h"
 #include "listwindow/listform.h"
 #include "mainwindow/dayview.h"
@@ -11,12 +9,14 @@
 #include "mainwindow/searchwindowowner.h"
 #include "mainwindow/windownotices.h"
 #include "searchwindow/searchform.h"
-#include "store/diarymonth.h"
-#include "store/journalcontent.h"
-#include "store/textcodec.h"
-#include "store/workjournal.h"
-#include "store/yearmonth.h"
+#include "store/journal/workjournal.h"
+#include "store/journalfiles/journalcontent.h"
+#include "store/month/diarymonth.h"
+#include "store/text/textcodec.h"
+#include "store/text/yearmonth.h"
 #include "ui/application.h"
+#include "usermessages/storeerror.h"
+#include "usermessages/words.h"
 
 #include <QCloseEvent>
 #include <QListWidget>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "mainwindow/savequestion.h"
-#include "store/diaryfolder.h"
-#include "store/monthrow.h"
+#include "store/folder/diaryfolder.h"
+#include "store/month/monthrow.h"
 #include "ui/messagebox.h"
-#include "ui/preparedsky.h"
+#include "ui/skyloader.h"
 
 #include <QDate>
 #include <QPointer>
@@ -89,7 +89,7 @@ private:
     void CalDiarySelectionChange(const QDate &first);
 
     Clock m_today;
-    PreparedSky m_sky;
+    SkyLoader m_sky;
     // The parts go before the controls they stand on, in the reverse of this order.
     std::unique_ptr<WindowNotices> m_notices;
     std::unique_ptr<DiaryMonth> m_month;

@@ -1,13 +1,13 @@
 #include "mainwindow/savepoints.h"
 
-#include "base/storeerror.h"
-#include "base/words.h"
 #include "calendar/caldiary.h"
 #include "mainwindow/dayview.h"
 #include "mainwindow/windownotices.h"
-#include "store/diarymonth.h"
-#include "store/workjournal.h"
-#include "store/yearmonth.h"
+#include "store/journal/workjournal.h"
+#include "store/month/diarymonth.h"
+#include "store/text/yearmonth.h"
+#include "usermessages/storeerror.h"
+#include "usermessages/words.h"
 
 #include <QFileInfo>
 #include <QScopedValueRollback>

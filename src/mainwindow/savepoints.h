@@ -1,7 +1,7 @@
 #pragma once
 
 #include "mainwindow/savequestion.h"
-#include "store/saveoutcome.h"
+#include "store/month/saveoutcome.h"
 
 #include <QString>
 #include <functional>

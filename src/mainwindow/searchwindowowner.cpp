@@ -5,9 +5,9 @@
 #include "mainwindow/dayview.h"
 #include "mainwindow/savepoints.h"
 #include "mainwindow/windownotices.h"
-#include "store/diarymonth.h"
-#include "store/textcodec.h"
-#include "store/yearmonth.h"
+#include "store/month/diarymonth.h"
+#include "store/text/textcodec.h"
+#include "store/text/yearmonth.h"
 
 SearchWindowOwner::SearchWindowOwner(
     DiaryMonth &month, CalDiary &calendar, DayView &dayView, SavePoints &savePoints, WindowNotices &notices)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "search/monthindex.h"
-#include "store/monthentries.h"
+#include "store/month/monthentries.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/monthentries.h"
+#include "store/month/monthentries.h"
 
 #include <QString>
 

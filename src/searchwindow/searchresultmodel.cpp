@@ -1,6 +1,6 @@
 #include "searchwindow/searchresultmodel.h"
 
-#include "store/textcodec.h"
+#include "store/text/textcodec.h"
 
 #include <QPoint>
 

@@ -1,6 +1,6 @@
 #include "ui/endsignals.h"
 
-#include "base/systemreason.h"
+#include "usermessages/systemreason.h"
 
 #include <QSocketNotifier>
 

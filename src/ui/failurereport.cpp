@@ -1,7 +1,7 @@
 #include "ui/failurereport.h"
 
-#include "base/storeerror.h"
-#include "base/words.h"
+#include "usermessages/storeerror.h"
+#include "usermessages/words.h"
 
 #include <exception>
 #include <new>

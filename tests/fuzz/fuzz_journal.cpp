@@ -1,4 +1,4 @@
-#include "store/journalformat.h"
+#include "store/journalfiles/journalformat.h"
 
 #include <QCryptographicHash>
 

@@ -1,5 +1,5 @@
-#include "base/storeerror.h"
 #include "store/xml/xmldom.h"
+#include "usermessages/storeerror.h"
 
 #include <cstdint>
 #include <cstdlib>

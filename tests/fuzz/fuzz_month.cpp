@@ -1,6 +1,6 @@
 #include "search/monthindex.h"
 #include "search/searchquery.h"
-#include "store/monthentries.h"
+#include "store/month/monthentries.h"
 
 #include <QFile>
 #include <QTemporaryDir>

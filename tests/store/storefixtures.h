@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/daysource.h"
+#include "store/month/daysource.h"
 #include "store/xml/xmldom.h"
 
 #include <QByteArray>

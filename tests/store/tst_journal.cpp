@@ -1,10 +1,10 @@
 #include "queuedevents.h"
-#include "store/journalfile.h"
-#include "store/journalformat.h"
-#include "store/journalwriter.h"
-#include "store/runtimelock.h"
+#include "store/folder/runtimelock.h"
+#include "store/journal/journalwriter.h"
+#include "store/journalfiles/journalfile.h"
+#include "store/journalfiles/journalformat.h"
 
-#include "base/storeerror.h"
+#include "usermessages/storeerror.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,10 +1,10 @@
-#include "base/storeerror.h"
 #include "smalldisk.h"
-#include "store/diaryfolder.h"
-#include "store/monthdocument.h"
-#include "store/monthrules.h"
-#include "store/publicmod.h"
+#include "store/folder/diaryfolder.h"
+#include "store/month/monthdocument.h"
+#include "store/month/publicmod.h"
+#include "store/monthfile/monthrules.h"
 #include "storefixtures.h"
+#include "usermessages/storeerror.h"
 
 #include <QDir>
 #include <QTemporaryDir>

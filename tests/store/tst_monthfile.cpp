@@ -1,9 +1,9 @@
-#include "base/storeerror.h"
 #include "smalldisk.h"
-#include "store/monthfile.h"
+#include "store/monthfile/monthfile.h"
+#include "store/text/yearmonth.h"
 #include "store/xml/xmldom.h"
-#include "store/yearmonth.h"
 #include "storefixtures.h"
+#include "usermessages/storeerror.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "store/diaryfolder.h"
-#include "store/diarymonth.h"
-#include "store/monthfile.h"
-#include "store/synccopymerge.h"
+#include "store/folder/diaryfolder.h"
+#include "store/month/diarymonth.h"
+#include "store/month/synccopymerge.h"
+#include "store/monthfile/monthfile.h"
 #include "storefixtures.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "store/textcodec.h"
+#include "store/text/textcodec.h"
 
 #include <QtTest>
 

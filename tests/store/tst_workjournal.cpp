@@ -1,8 +1,8 @@
 #include "queuedevents.h"
 #include "smalldisk.h"
-#include "store/diaryfolder.h"
-#include "store/diarymonth.h"
-#include "store/workjournal.h"
+#include "store/folder/diaryfolder.h"
+#include "store/journal/workjournal.h"
+#include "store/month/diarymonth.h"
 #include "storefixtures.h"
 
 #include <QDir>

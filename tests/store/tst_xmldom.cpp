@@ -1,6 +1,6 @@
-#include "base/storeerror.h"
 #include "store/xml/xmldom.h"
 #include "storefixtures.h"
+#include "usermessages/storeerror.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

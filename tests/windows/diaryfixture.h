@@ -4,7 +4,7 @@
 #include "calendar/calendargrid.h"
 #include "listwindow/listform.h"
 #include "mainwindow/mainform.h"
-#include "store/diarymonth.h"
+#include "store/month/diarymonth.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -1,5 +1,5 @@
-#include "base/storeerror.h"
 #include "ui/failurereport.h"
+#include "usermessages/storeerror.h"
 
 #include <QtTest>
 #include <new>

@@ -1,11 +1,11 @@
 #include "diaryfixture.h"
 #include "queuedevents.h"
 
-#include "base/storeerror.h"
 #include "mainwindow/sessionend.h"
 #include "smalldisk.h"
 #include "ui/application.h"
 #include "ui/skypicture.h"
+#include "usermessages/storeerror.h"
 
 #include <QLabel>
 #include <QtTest>

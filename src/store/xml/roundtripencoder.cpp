@@ -1,8 +1,8 @@
 #include "store/xml/roundtripencoder.h"
 
-#include "base/storeerror.h"
-#include "base/systemreason.h"
-#include "base/words.h"
+#include "usermessages/storeerror.h"
+#include "usermessages/systemreason.h"
+#include "usermessages/words.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,10 +1,10 @@
 #include "store/xml/xmldom.h"
 
-#include "base/storeerror.h"
 #include "store/xml/roundtripencoder.h"
 #include "store/xml/xmlcompare.h"
 #include "store/xml/xmllibrary.h"
 #include "store/xml/xmlwriter.h"
+#include "usermessages/storeerror.h"
 
 #include <QRegularExpression>
 

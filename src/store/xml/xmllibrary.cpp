@@ -1,8 +1,8 @@
 #include "store/xml/xmllibrary.h"
 
-#include "base/storeerror.h"
 #include "store/xml/xmldom.h"
 #include "store/xml/xmlerrortext.h"
+#include "usermessages/storeerror.h"
 
 #include <mutex>
 

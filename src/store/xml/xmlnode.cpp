@@ -1,7 +1,7 @@
 #include "store/xml/xmldom.h"
 
-#include "base/storeerror.h"
 #include "store/xml/xmllibrary.h"
+#include "usermessages/storeerror.h"
 
 using namespace XmlLibrary;
 

@@ -1,9 +1,9 @@
 #include "store/xml/xmlwriter.h"
 
-#include "base/storeerror.h"
-#include "base/words.h"
 #include "store/xml/roundtripencoder.h"
 #include "store/xml/xmllibrary.h"
+#include "usermessages/storeerror.h"
+#include "usermessages/words.h"
 
 #include <libxml/encoding.h>
 #include <libxml/xmlsave.h>

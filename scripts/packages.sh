@@ -18,6 +18,10 @@ NOTERRA_E2E_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick faket
 NOTERRA_LOCALE_PACKAGES=(locales)
 # The formatting check (clang-format 14 on Debian 12; the check skips with other versions).
 NOTERRA_CHECK_PACKAGES=(clang-format)
+# The Clang build of the test command: warnings as errors, AddressSanitizer, UndefinedBehaviorSanitizer,
+# libFuzzer and clang-tidy. The unversioned names follow each suite's default Clang; the runtimes of
+# the sanitizers and libFuzzer are the package noterra_clang_runtime names.
+NOTERRA_CLANG_PACKAGES=(clang clang-tidy)
 # The test run in a fresh chroot of another Debian suite (scripts/test-in-debian.sh).
 NOTERRA_CHROOT_PACKAGES=(debootstrap debian-archive-keyring)
 
@@ -45,4 +49,17 @@ noterra_ensure_packages()
     local apt=(env DEBIAN_FRONTEND=noninteractive apt-get -q -o DPkg::Lock::Timeout=300)
     "${as_root[@]}" "${apt[@]}" update </dev/null
     "${as_root[@]}" "${apt[@]}" install -y --no-install-recommends "${missing[@]}" </dev/null
+}
+
+# The package with Clang's sanitizer and libFuzzer runtimes: unversioned where the suite has it
+# (Debian 12 and 13), else the one of the installed clang's version.
+noterra_clang_runtime()
+{
+    local version
+    if apt-cache show libclang-rt-dev >/dev/null 2>&1 || noterra_is_installed libclang-rt-dev; then
+        echo libclang-rt-dev
+        return
+    fi
+    version=$(clang --version 2>/dev/null | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
+    echo "libclang-rt-${version:-14}-dev"
 }

@@ -28,8 +28,8 @@ int EquinoxDay(int year, double before1980, double from1980)
 {
     const double drift = 0.242194 * (year - 1980);
     if (year < 1980)
-        return int(before1980 + drift - (year - 1983) / 4);
-    return int(from1980 + drift - (year - 1980) / 4);
+        return int(before1980 + drift - (year - 1983) / 4); // NOLINT(bugprone-integer-division): on purpose
+    return int(from1980 + drift - (year - 1980) / 4); // NOLINT(bugprone-integer-division): on purpose
 }
 
 void AddFixedDays(int year, Holidays &days)

@@ -9,7 +9,7 @@ class WindowNotices;
 // What the list window asks of the main window: the loaded month's rows, and a row it chooses moves
 // the main window to that day through the ordinary month switch. The list window reaches the main
 // window through this alone; the main window opens it.
-class ListWindowOwner : public ListOwner
+class ListWindowOwner final : public ListOwner
 {
 public:
     ListWindowOwner(

@@ -10,7 +10,7 @@ class WindowNotices;
 // What the search window asks of the main window: the loaded month as it stands on screen, as the
 // month itself tells it, and a found entry shown through the ordinary month switch.
 // The search window reaches the main window through this alone; the main window opens it.
-class SearchWindowOwner : public SearchOwner
+class SearchWindowOwner final : public SearchOwner
 {
 public:
     SearchWindowOwner(DiaryMonth &month, DayView &dayView, SavePoints &savePoints, WindowNotices &notices);

@@ -17,6 +17,7 @@ std::vector<ListedMonth> List(const QString &folder)
     DIR *directory = ::opendir(QFile::encodeName(folder).constData());
     if (directory == nullptr)
         return months;
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): unsafe only on a directory stream shared between threads.
     while (const dirent *item = ::readdir(directory)) {
         if (std::strncmp(item->d_name, "Diary", 5) != 0)
             continue;

@@ -198,8 +198,12 @@ def check_list(table, shots):
     wait_until(10, "the day sort did not put the 4th first",
                lambda: headers.getAccessibleAt(0, 0).name == "4" and headers.getAccessibleAt(1, 0).name == "20")
     before = selected_cell(table).name
+    second = {headers.getAccessibleAt(1, column).name for column in range(2)}
+    start = len(events)
     key("Down")
-    pump(1.5)
+    wait_until(10, lambda: f"Down in the list did not move to the 20th's row; heard {events[start:]}",
+               lambda: any(kind in ("focus:", "object:state-changed:focused") and detail == 1 and name in second
+                           for kind, detail, name in events[start:]))
     expect(selected_cell(table).name, before, "the main window's day after Down in the list")
     start = len(events)
     key("Return")

@@ -22,6 +22,11 @@ export XDG_STATE_HOME=$work/state
 start_display
 
 journals() { compgen -G "$XDG_STATE_HOME/noterra/*.journal"; }
+journal_holds()
+{
+    local journal
+    journal=$(journals | head -n1) && grep -qF -- "$1" "$journal"
+}
 # The diary's id comes with its first journal and stays; the folder is otherwise as it was.
 entries() { (cd "$portable" && find . -mindepth 1 ! -name .noterra.id | sort | tr '\n' ' '); }
 notice_painted() { [ "$(import -window "$notice" -format %k info: 2>/dev/null || echo 0)" -gt 20 ]; }
@@ -83,8 +88,7 @@ restored()
 }
 
 type_new_entry "Tea at the harbour"
-sleep 3
-journals >/dev/null || fail "3 s after the last key the journal did not exist"
+wait_for 10 "10 s after the last key the journal did not hold the entry" journal_holds "Tea at the harbour"
 kill -KILL "$app"
 reap "SIGKILL did not end the program"
 left_unsaved SIGKILL
@@ -99,7 +103,7 @@ program_ends "a close with nothing unsaved did not end the program"
 ! journals >/dev/null || fail "a clean close left a journal: $(journals)"
 
 type_new_entry "Rain over the bridge"
-sleep 3
+wait_for 10 "10 s after the last key the journal did not hold the entry" journal_holds "Rain over the bridge"
 kill -KILL "$app"
 reap "SIGKILL did not end the program"
 left_unsaved "SIGKILL in March"

@@ -57,8 +57,10 @@ find_words()
 # Return opens the current result; the main window is then activated to type into its editor.
 open_and_replace()
 {
+    local before
+    before=$(region Client)
     timeout 5 xdotool key Return
-    sleep 0.5
+    wait_for 10 "Return did not open the result in the main window" region_changed Client "$before"
     timeout 5 wmctrl -i -a "$window"
     wait_for 5 "the main window was not activated" window_active "$window"
     timeout 5 xdotool type --delay 30 -- "$1"

@@ -58,6 +58,9 @@ void TestTextSearch::search_findsEntriesAndFirstPlace_data()
     QTest::newRow("every entry that has it")
         << QStringList { QStringLiteral(u"雨"), QStringLiteral(u"晴れ"), QStringLiteral(u"大雨") }
         << QStringLiteral(u"雨") << QList<int> { 0, 2 } << 0 << 1;
+    QTest::newRow("a word twice in one entry finds it once")
+        << QStringList { QStringLiteral(u"雨のち雨"), QStringLiteral(u"晴れ") } << QStringLiteral(u"雨")
+        << QList<int> { 0 } << 0 << 1;
 }
 
 void TestTextSearch::search_findsEntriesAndFirstPlace()

@@ -1,3 +1,4 @@
+#include "queuedevents.h"
 #include "store/folder/runtimelock.h"
 #include "store/journal/journalwriter.h"
 #include "store/journalfiles/journalfile.h"
@@ -233,7 +234,7 @@ void TestJournal::writer_failure_isReportedOncePerRun()
     writer.Post("bytes");
     QVERIFY(!writer.Flush());
     QTRY_COMPARE(failed.count(), 2);
-    QTest::qWait(50);
+    QVERIFY(QueuedEventsHandled());
     QCOMPARE(failed.count(), 2);
 }
 

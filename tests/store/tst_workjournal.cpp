@@ -1,3 +1,4 @@
+#include "queuedevents.h"
 #include "smalldisk.h"
 #include "store/folder/diaryfolder.h"
 #include "store/journal/workjournal.h"
@@ -145,7 +146,7 @@ void TestWorkJournal::unwritableStateFolder_failsOnce()
     QTRY_COMPARE(failed.size(), 1);
     Edit(month, QStringLiteral("two"));
     Settle(journal);
-    QTest::qWait(20);
+    QVERIFY(QueuedEventsHandled());
     QCOMPARE(failed.size(), 1);
 }
 

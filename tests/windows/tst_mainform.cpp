@@ -1,7 +1,9 @@
 #include "diaryfixture.h"
+#include "queuedevents.h"
 
 #include "mainwindow/sessionend.h"
 #include "smalldisk.h"
+#include "store/folder/folderwatcher.h"
 #include "ui/application.h"
 #include "ui/skypicture.h"
 #include "usermessages/storeerror.h"
@@ -469,7 +471,7 @@ void TestMainForm::journal_ofWorkAlreadySaved_goesWithoutAWord()
     WriteFile(journal, bytes);
     Window window(dir.path(), QDate(2026, 3, 1));
     QVERIFY(window.ShowAndActivate());
-    QTest::qWait(50);
+    QVERIFY(QueuedEventsHandled());
     QCOMPARE(window.messages, QStringList());
     QCOMPARE(Journals(state), QStringList());
 }
@@ -591,6 +593,9 @@ void TestMainForm::monthWrittenInPlaceElsewhere_isShownOnlyOnceWhole()
     WriteFile(path, MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
     Window window(dir.path(), QDate(2026, 3, 15));
     QVERIFY(window.ShowAndActivate());
+    auto *watcher = window.form->findChild<FolderWatcher *>();
+    QVERIFY(watcher);
+    QSignalSpy looked(watcher, &FolderWatcher::Settled);
     const QByteArray there = MonthXml("<ARTICLE DATE=\"15\"><TEXT>there</TEXT><TEXT>more</TEXT></ARTICLE>");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -600,7 +605,9 @@ void TestMainForm::monthWrittenInPlaceElsewhere_isShownOnlyOnceWhole()
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
     QVERIFY(window.ShowAndActivate());
-    QTest::qWait(1500);
+    // The window has looked at the half-written month once the folder was quiet after the write.
+    QTRY_VERIFY_WITH_TIMEOUT(!looked.isEmpty(), 30000);
+    QVERIFY(QueuedEventsHandled());
     QCOMPARE(window.TitleTexts(), QStringList({ "keep" }));
     QVERIFY2(window.messages.isEmpty(), qPrintable(window.messages.join(u'\n')));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ MarchFile }));

@@ -57,7 +57,7 @@ QByteArray ResolvedLink(const QByteArray &path)
     char *resolved = realpath(path.constData(), nullptr);
     if (resolved == nullptr)
         Fail(errno);
-    const QByteArray target(resolved);
+    QByteArray target(resolved);
     std::free(resolved);
     return target;
 }

@@ -136,13 +136,13 @@ QByteArrayList Copies(const QByteArray &folderPath)
 
 QByteArray Make(const QByteArray &folderPath)
 {
-    if (const QByteArray id = Read(folderPath); !id.isEmpty())
+    if (QByteArray id = Read(folderPath); !id.isEmpty())
         return id;
-    const QByteArray id = NewId();
+    QByteArray id = NewId();
     if (WriteNew(folderPath, id))
         return id;
     // Another program's id written meanwhile is taken; whatever else stands there stays as it is.
-    if (const QByteArray other = Read(folderPath); !other.isEmpty())
+    if (QByteArray other = Read(folderPath); !other.isEmpty())
         return other;
     Fail(EEXIST);
 }

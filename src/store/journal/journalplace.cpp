@@ -26,7 +26,7 @@ QByteArray BornIdentity(const DiaryFolder &folder)
     struct statx info
     {
     };
-    const QByteArray identity = folder.Identity().toLatin1();
+    QByteArray identity = folder.Identity().toLatin1();
     if (statx(AT_FDCWD, QFile::encodeName(folder.Path()).constData(), 0, STATX_BTIME, &info) != 0
         || (info.stx_mask & STATX_BTIME) == 0)
         return identity;

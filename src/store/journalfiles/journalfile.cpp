@@ -88,7 +88,7 @@ Found KeepAside(const QString &path, const QString &reason)
 
 QString HomeFolder()
 {
-    const QString home = qEnvironmentVariable("HOME");
+    QString home = qEnvironmentVariable("HOME");
     if (QDir::isAbsolutePath(home))
         return home;
     // Started without HOME (a service, a cleared environment): the account's own entry says.

@@ -23,7 +23,7 @@ std::vector<int> Align(const QStringList &base, const QStringList &side)
     const int rows = baseSize - head - tail;
     const int columns = sideSize - head - tail;
     // The longest common subsequence of what lies between, from the end.
-    std::vector<int> length((rows + 1) * (columns + 1), 0);
+    std::vector<int> length(size_t(rows + 1) * size_t(columns + 1), 0);
     const auto at = [columns](int row, int column) { return row * (columns + 1) + column; };
     for (int row = rows - 1; row >= 0; --row) {
         for (int column = columns - 1; column >= 0; --column)

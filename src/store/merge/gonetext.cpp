@@ -76,7 +76,7 @@ QString Holder(const QString &path, const FollowedVersion &followed, const XmlDo
             copies.append(copy);
     }
     for (const QString &copy : copies) {
-        const QString copyPath = month.absoluteDir().filePath(copy);
+        QString copyPath = month.absoluteDir().filePath(copy);
         if (HoldsAll(copyPath, followed.textsGone))
             return copyPath;
     }

@@ -19,7 +19,7 @@ namespace MonthEntries {
 namespace {
 
 // The size above which the program refuses to load a month; a search does not read more either.
-constexpr qint64 LargestMonthFile = 256 * 1024 * 1024;
+constexpr qint64 LargestMonthFile = qint64(256) * 1024 * 1024;
 
 FileStamp StampFrom(const struct stat &status)
 {

@@ -34,7 +34,7 @@ QString Failure(const QString &path, const QString &reason)
 // conflict copy.
 QString KeepStranded(const QString &path, const QString &stranded)
 {
-    const QString copy = KeptFileName::MoveAside(stranded, path, QStringLiteral(".conflict-"));
+    QString copy = KeptFileName::MoveAside(stranded, path, QStringLiteral(".conflict-"));
     if (copy.isEmpty()) {
         const int error = errno;
         throw StoreError(Words::WithDetail(QStringLiteral("ほかのプログラムが書いた内容を「%1」に残しました。"
@@ -47,7 +47,7 @@ QString KeepStranded(const QString &path, const QString &stranded)
 
 // A month file is far smaller; anything larger is no month of this diary, and reading it whole could
 // take all memory.
-constexpr qint64 Megabyte = 1024 * 1024;
+constexpr qint64 Megabyte = qint64(1024) * 1024;
 constexpr qint64 LargestMonthFile = 256 * Megabyte;
 
 // Throws, in words for the user, unless what stands at path is a regular file of a month's size:
@@ -238,7 +238,7 @@ QStringList RemoveLeftovers(const QString &directory)
 
 QString KeepConflictCopy(const QString &path, const QByteArray &bytes)
 {
-    const QString copy = KeptFileName::NameFor(path, QStringLiteral(".conflict-"));
+    QString copy = KeptFileName::NameFor(path, QStringLiteral(".conflict-"));
     try {
         DurableFile file(copy);
         file.Write(bytes);

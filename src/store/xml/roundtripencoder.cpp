@@ -9,6 +9,7 @@
 
 namespace {
 
+// NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open says that it failed by this value.
 const iconv_t NoConverter = reinterpret_cast<iconv_t>(-1);
 constexpr size_t IconvFailed = static_cast<size_t>(-1);
 constexpr char32_t PlaneSize = 0x10000;

@@ -102,7 +102,7 @@ xmlNodePtr Checked(void *node)
 
 QByteArray CheckedName(const QString &name)
 {
-    const QByteArray utf8 = name.toUtf8();
+    QByteArray utf8 = name.toUtf8();
     if (xmlValidateName(BAD_CAST utf8.constData(), 0) != 0)
         throw StoreError(QStringLiteral("「%1」は XML の名前として使えません。").arg(name));
     return utf8;

@@ -34,7 +34,7 @@ QString XmlNode::text() const
     if (only != nullptr && (only->type == XML_TEXT_NODE || only->type == XML_CDATA_SECTION_NODE))
         return FromXml(only->content);
     xmlChar *content = xmlNodeGetContent(node);
-    const QString text = FromXml(content);
+    QString text = FromXml(content);
     xmlFree(content);
     return text;
 }
@@ -58,7 +58,7 @@ void XmlNode::setText(const QString &text)
 QString XmlNode::getAttribute(const QString &name) const
 {
     xmlChar *value = xmlGetNoNsProp(Checked(m_node), BAD_CAST name.toUtf8().constData());
-    const QString text = FromXml(value);
+    QString text = FromXml(value);
     xmlFree(value);
     return text;
 }

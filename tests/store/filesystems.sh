@@ -17,8 +17,9 @@ on()
         || { echo "SKIP $name: cannot mount: $(cat "$work/log")" && return; }
     echo "== $name: $(findmnt -no FSTYPE "$point")" && mounted=$((mounted + 1))
     TMPDIR=$point "$monthfile" write_renamedOverOrKilledAtEachStep_nextStartFindsEveryVersion | grep -v ^PASS || failed=1
-    TMPDIR=$point "$monthmerge" saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt | grep -E '^(FAIL|QINFO|Totals)' \
-        || failed=1
+    # fusefat serves one request at a time: saves against a program writing all the while take minutes each.
+    [ "$driver" = fusefat ] || TMPDIR=$point "$monthmerge" saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt \
+        | grep -E '^(FAIL|QINFO|Totals)' || failed=1
     umount "$point" && { [ -z "$loop" ] || losetup -d "$loop"; } && loop=
 }
 

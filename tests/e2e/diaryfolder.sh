@@ -211,11 +211,15 @@ for holder in "$folder/sleeper:another-boot" "$work/elsewhere/noterra:$(cat /pro
     took_over "the stale sign of ${holder%:*}" stale-sign
 done
 # A folder the program may only read opens, and the program writes nothing into it.
-# shellcheck disable=SC2016 # the inner shell expands its own arguments
-QT_QPA_PLATFORM=xcb unshare --mount sh -c 'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" && exec "$0"' \
-    "$folder/noterra" "$folder" >>"$program_log" 2>&1 &
-app=$!
-started+=("$app")
-took_over "a read-only folder" read-only ""
+read_only="not tested: a read-only folder, since this machine lets no test make one (unshare --mount as root)"
+if unshare --mount true 2>/dev/null; then
+    # shellcheck disable=SC2016 # the inner shell expands its own arguments
+    QT_QPA_PLATFORM=xcb unshare --mount sh -c 'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" && exec "$0"' \
+        "$folder/noterra" "$folder" >>"$program_log" 2>&1 &
+    app=$!
+    started+=("$app")
+    took_over "a read-only folder" read-only ""
+    read_only="a read-only folder opened"
+fi
 
-echo "PASS: the month in a Shift_JIS-named folder was saved there; a second program brought the first to the front, also once its lock was deleted, or was refused; the first left a lock not its own; the locks of a killed program, of a power cut, of another computer and of a number another program now has were taken over; a read-only folder opened; $unknown_folder; screenshots in $shots"
+echo "PASS: the month in a Shift_JIS-named folder was saved there; a second program brought the first to the front, also once its lock was deleted, or was refused; the first left a lock not its own; the locks of a killed program, of a power cut, of another computer and of a number another program now has were taken over; $read_only; $unknown_folder; screenshots in $shots"

@@ -14,14 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList parts
         = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size)).split(QLatin1Char('\n'));
     const SearchQuery query(parts.front());
-    std::vector<MonthEntries::EntryRow> rows;
+    std::vector<MonthRow> rows;
     for (qsizetype at = 1; at < parts.size(); ++at)
-        rows.push_back({ 7, int(at - 1), parts[at] });
+        rows.push_back({ QStringLiteral("7"), 7, int(at - 1), parts[at] });
     const MonthIndex month(2026, 12, {}, rows);
     std::vector<int> found;
     month.Search(query, found);
     std::vector<int> expected;
-    for (const MonthEntries::EntryRow &row : rows) {
+    for (const MonthRow &row : rows) {
         if (!query.IsEmpty() && query.Matches(TextFold::Folded(row.text)))
             expected.push_back(row.position);
     }

@@ -1,3 +1,4 @@
+#include "store/durablewrite/swaptrial.h"
 #include "store/folder/diaryfolder.h"
 #include "store/month/diarymonth.h"
 #include "store/month/synccopymerge.h"
@@ -66,11 +67,12 @@ bool OtherProgramsRename(const QString &renamed, const QString &path, const QByt
     QList<Displaced> &displaced, int savesDone)
 {
     const QByteArray from = QFile::encodeName(renamed), to = QFile::encodeName(path), away = QFile::encodeName(aside);
-    if (renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
+    const bool swaps = SwapTrial::Works(to);
+    if (swaps && renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
         displaced.append({ aside, bytes, savesDone });
         return std::rename(from.constData(), away.constData()) == 0;
     }
-    if (errno != EINVAL || std::rename(to.constData(), away.constData()) != 0)
+    if ((swaps && errno != EINVAL) || std::rename(to.constData(), away.constData()) != 0)
         return false;
     const int fd = open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     const bool put = fd >= 0 && write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();

@@ -1,5 +1,6 @@
 #include "store/durablewrite/durablefile.h"
 #include "store/durablewrite/savenames.h"
+#include "store/durablewrite/swaptrial.h"
 
 #include "usermessages/storeerror.h"
 #include "usermessages/systemreason.h"
@@ -221,6 +222,8 @@ DurableFile::Committed DurableFile::Commit(const std::function<bool(int)> &isExp
     m_temporary = marked;
     // A check before a plain rename would leave a gap in which another program's version could be
     // renamed over the path and then replaced unseen; the swap hands that version over instead.
+    if (!SwapTrial::Works(m_target))
+        return CommitBySettingAside(isExpected);
     if (renameat2(AT_FDCWD, m_temporary.constData(), AT_FDCWD, m_target.constData(), RENAME_EXCHANGE) == 0)
         return AfterExchange(isExpected);
     const int error = errno;

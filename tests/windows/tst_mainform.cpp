@@ -593,9 +593,10 @@ void TestMainForm::monthWrittenInPlaceElsewhere_isShownOnlyOnceWhole()
     WriteFile(path, MonthXml("<ARTICLE DATE=\"15\"><TEXT>keep</TEXT></ARTICLE>"));
     Window window(dir.path(), QDate(2026, 3, 15));
     QVERIFY(window.ShowAndActivate());
-    auto *watcher = window.form->findChild<FolderWatcher *>();
-    QVERIFY(watcher);
-    QSignalSpy looked(watcher, &FolderWatcher::Settled);
+    // A watcher of the test's own hears the folder as the window's does, with the same quiet time.
+    FolderWatcher watcher(dir.path());
+    watcher.WatchMonth(path);
+    QSignalSpy looked(&watcher, &FolderWatcher::Settled);
     const QByteArray there = MonthXml("<ARTICLE DATE=\"15\"><TEXT>there</TEXT><TEXT>more</TEXT></ARTICLE>");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));

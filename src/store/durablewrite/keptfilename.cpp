@@ -23,7 +23,7 @@ QString MoveAside(const QString &file, const QString &path, const QString &kind)
 {
     const QByteArray from = QFile::encodeName(file);
     for (;;) {
-        const QString aside = NameFor(path, kind);
+        QString aside = NameFor(path, kind);
         const QByteArray to = QFile::encodeName(aside);
         if (renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
             return aside;

@@ -92,7 +92,7 @@ MonthSave::MonthSave(DiaryMonthPrivate &month)
 QStringList MonthSave::TakeInSyncCopies()
 {
     std::vector<int> days;
-    const QStringList copies = SyncCopyMerge::TakeIn(m_month.publicMod.xmlDoc, m_path, days);
+    QStringList copies = SyncCopyMerge::TakeIn(m_month.publicMod.xmlDoc, m_path, days);
     if (!days.empty())
         m_month.unsavedChanges = true;
     m_month.changedDays.insert(days.cbegin(), days.cend());
@@ -120,7 +120,7 @@ SaveOutcome MonthSave::Run()
             try {
                 const MonthFile::WriteResult written = MonthFile::Write(
                     attempt.isMerged ? attempt.merged : m_month.publicMod.xmlDoc, m_path, attempt.now);
-                const SaveOutcome saved = Finish(attempt, written);
+                SaveOutcome saved = Finish(attempt, written);
                 SyncCopyMerge::SetAside(copiesTakenIn);
                 return saved;
             } catch (const MonthFile::ChangedMeanwhile &changed) {

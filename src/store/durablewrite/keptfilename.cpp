@@ -27,8 +27,8 @@ QString MoveAside(const QString &file, const QString &path, const QString &kind)
         const QByteArray to = QFile::encodeName(aside);
         if (renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
             return aside;
-        // A name taken since it was chosen: the next one. A disk that cannot refuse to replace (FAT,
-        // exFAT, NTFS through FUSE) gets the name just found free.
+        // A name taken since it was chosen: the next one. A file system that does not know the flag
+        // gets the name just found free.
         if (errno == EEXIST)
             continue;
         if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)

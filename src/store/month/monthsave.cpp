@@ -117,31 +117,32 @@ SaveOutcome MonthSave::Run()
                     SyncCopyMerge::SetAside(copiesTakenIn);
                 return m_outcome;
             }
+            MonthFile::WriteResult written;
             try {
-                const MonthFile::WriteResult written = MonthFile::Write(
+                written = MonthFile::Write(
                     attempt.isMerged ? attempt.merged : m_month.publicMod.xmlDoc, m_path, attempt.now);
-                SaveOutcome saved = Finish(attempt, written);
-                SyncCopyMerge::SetAside(copiesTakenIn);
-                return saved;
-            } catch (const MonthFile::ChangedMeanwhile &changed) {
-                // The other program replaced the version this try merged with: a copy made of it goes.
-                if (!attempt.conflictPath.isEmpty() && attempt.conflictPath != attempt.mergedFrom)
-                    QFile::remove(attempt.conflictPath);
-                displaced.reset();
-                if (!changed.KeptPath().isEmpty()) {
-                    m_outcome.conflictPaths.append(changed.KeptPath());
-                    displaced = Displaced { changed.KeptPath(), changed.Written() };
+                if (!written.changedMeanwhile) {
+                    SaveOutcome saved = Finish(attempt, written);
+                    SyncCopyMerge::SetAside(copiesTakenIn);
+                    return saved;
                 }
-                if (tries == SaveAttempts)
-                    throw StoreError(
-                        QStringLiteral("ほかのプログラムが「%1」を書き換え続けています。同期ソフトなどの動きが"
-                                       "止まってから、もう一度%2してください。")
-                            .arg(MonthFile::FileName(m_month.year, m_month.month), Words::Save));
             } catch (const StoreError &) {
                 if (!attempt.conflictPath.isEmpty() && !m_outcome.conflictPaths.contains(attempt.conflictPath))
                     m_outcome.conflictPaths.append(attempt.conflictPath);
                 throw;
             }
+            // The other program replaced the version this try merged with: a copy made of it goes.
+            if (!attempt.conflictPath.isEmpty() && attempt.conflictPath != attempt.mergedFrom)
+                QFile::remove(attempt.conflictPath);
+            displaced.reset();
+            if (!written.keptPath.isEmpty()) {
+                m_outcome.conflictPaths.append(written.keptPath);
+                displaced = Displaced { written.keptPath, written.bytes };
+            }
+            if (tries == SaveAttempts)
+                throw StoreError(QStringLiteral("ほかのプログラムが「%1」を書き換え続けています。同期ソフトなどの動きが"
+                                                "止まってから、もう一度%2してください。")
+                                     .arg(MonthFile::FileName(m_month.year, m_month.month), Words::Save));
         }
     } catch (const StoreError &error) {
         throw StoreError(m_month.folder.Shown(KeptBeside(m_outcome) + error.message()));

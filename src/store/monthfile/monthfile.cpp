@@ -269,12 +269,11 @@ WriteResult Write(const XmlDocument &doc, const QString &path, const std::option
             return fd < 0 ? !expected->exists : expected->exists && DurableFile::HoldsExactly(fd, expected->bytes);
         };
         const DurableFile::Committed committed = file.Commit(expected ? isExpected : std::function<bool(int)>());
-        if (committed == DurableFile::Committed::Refused)
-            throw ChangedMeanwhile();
-        if (committed == DurableFile::Committed::ReplacedOther)
-            throw ChangedMeanwhile(KeepStranded(path, file.Stranded()), bytes);
         WriteResult result;
         result.bytes = bytes;
+        result.changedMeanwhile = committed != DurableFile::Committed::Replaced;
+        if (committed == DurableFile::Committed::ReplacedOther)
+            result.keptPath = KeepStranded(path, file.Stranded());
         if (!file.BackupSkipped().isEmpty())
             result.backupSkipped = Words::WithDetail(
                 QStringLiteral("「%1」は保存しました。ただ、%2を「%1.bak」として残せませんでした。"
@@ -282,8 +281,6 @@ WriteResult Write(const XmlDocument &doc, const QString &path, const std::option
                     .arg(QFileInfo(path).fileName(), Words::PreviousVersion),
                 file.BackupSkipped());
         return result;
-    } catch (const ChangedMeanwhile &) {
-        throw;
     } catch (const StoreError &error) {
         throw StoreError(Failure(path, error.message()));
     }

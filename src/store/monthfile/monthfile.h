@@ -41,27 +41,6 @@ struct OnDisk
     bool operator==(const OnDisk &) const = default;
 };
 
-// A month file changed by another program between the check before a save and its final step.
-// Either the month still holds that program's version, or the new file replaced it in the same
-// step that showed the change: the month then holds Written(), and the version it replaced is
-// kept whole at KeptPath() as a conflict copy, to be merged again.
-class ChangedMeanwhile : public StoreError
-{
-public:
-    explicit ChangedMeanwhile(const QString &keptPath = {}, const QByteArray &written = {})
-        : StoreError(QStringLiteral("保存する直前に、ほかのプログラムが月のファイルを書き換えました。"))
-        , m_keptPath(keptPath)
-        , m_written(written)
-    {
-    }
-    QString KeptPath() const { return m_keptPath; }
-    QByteArray Written() const { return m_written; }
-
-private:
-    QString m_keptPath;
-    QByteArray m_written;
-};
-
 // Files beside the months that sync tools make when both sides changed a month
 // ("Diary202612.sync-conflict-….xml", "Diary202612 (conflicted copy ….).xml"), and the other
 // version a save kept beside a month ("Diary202612.xml.conflict-YYYYMMDD-HHMMSS"), which reaches
@@ -100,6 +79,11 @@ QString KeepConflictCopy(const QString &path, const QByteArray &bytes);
 
 struct WriteResult
 {
+    // Whether what stood at path was not what was expected. Either nothing was written, or the bytes
+    // were and the other program's version they displaced is kept at keptPath: the caller merges and
+    // writes again.
+    bool changedMeanwhile = false;
+    QString keptPath;
     QByteArray bytes;
     // Why the replaced file could not stay as <name>.bak, told in words for the user; the month was
     // saved all the same. Empty when it stayed or nothing was replaced.
@@ -110,7 +94,7 @@ struct WriteResult
 // before it replaces the old file; the old file stays whole on any failure, and when the bytes
 // change it stays beside the new one as <name>.bak where it can. With an expectation, what stands at
 // path when it is replaced must be exactly what was expected, no file or a file of those bytes;
-// otherwise ChangedMeanwhile is thrown. Throws StoreError with the reason in
+// otherwise the result says the month changed meanwhile. Throws StoreError with the reason in
 // Japanese.
 WriteResult Write(const XmlDocument &doc, const QString &path, const std::optional<OnDisk> &expected = std::nullopt);
 

@@ -692,8 +692,9 @@ void TestMonthFile::write_renamedOverOrKilledAtEachStep_nextStartFindsEveryVersi
     XmlDocument doc;
     BuildMonth(doc, 1, 1, QStringLiteral("v1"));
     const QByteArray v1 = doc.saveXml(), other = QByteArray(v1).replace("v1", "other");
+    // A .bak from the save before, which a file system that will not rename over a name keeps.
     QVERIFY(Fixtures::WriteFile(MonthPath(), v1) && Fixtures::WriteFile(MonthPath() + ".v1", v1)
-        && Fixtures::WriteFile(m_dir->filePath("other.xml"), other));
+        && Fixtures::WriteFile(m_dir->filePath("other.xml"), other) && Fixtures::WriteFile(MonthPath() + ".bak", "v0"));
     QProcess saver;
     saver.start(QCoreApplication::applicationFilePath(),
         { QString::fromLatin1(SaveStepArgument), MonthPath(), QString::number(step), QString::number(foreign),

@@ -1,4 +1,5 @@
 #include "store/durablewrite/durablefile.h"
+#include "store/durablewrite/keptfilename.h"
 #include "store/durablewrite/savenames.h"
 #include "store/durablewrite/swaptrial.h"
 
@@ -366,7 +367,7 @@ void DurableFile::KeepAsBackup(const QByteArray &old, bool sameBytes)
 {
     // Unchanged bytes leave the .bak of the version before. The rename replaces the previous .bak in
     // one step, so a .bak is always a whole file.
-    if (!sameBytes && rename(old.constData(), (m_target + ".bak").constData()) == 0)
+    if (!sameBytes && KeptFileName::Replace(QFile::decodeName(old), QFile::decodeName(m_target + ".bak")))
         return;
     if (!sameBytes)
         m_backupSkipped = SystemReason::Of(errno);

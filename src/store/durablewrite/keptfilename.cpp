@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace KeptFileName {
 
@@ -35,6 +36,16 @@ QString MoveAside(const QString &file, const QString &path, const QString &kind)
             return {};
         return std::rename(from.constData(), to.constData()) == 0 ? aside : QString();
     }
+}
+
+bool Replace(const QString &file, const QString &kept)
+{
+    const QByteArray from = QFile::encodeName(file), to = QFile::encodeName(kept);
+    if (std::rename(from.constData(), to.constData()) == 0)
+        return true;
+    if (errno != EEXIST || (unlink(to.constData()) != 0 && errno != ENOENT))
+        return false;
+    return std::rename(from.constData(), to.constData()) == 0;
 }
 
 }

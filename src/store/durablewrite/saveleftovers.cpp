@@ -49,6 +49,7 @@ public:
 private:
     void ResolveSetAside(const CutOff &cut);
     void ResolveTemporary(const CutOff &cut);
+    void PutBack(const CutOff &cut);
     void Move(const QString &from, const QString &to, const QString &whatToDo);
     void Remove(const QString &name);
     void KeepAsConflictCopy(const QString &name, const QString &target);
@@ -74,7 +75,7 @@ void Resolver::ResolveSetAside(const CutOff &cut)
     // Cut off before the new file was whole: the month goes back, and the journal brings the work again.
     if ((!month && !QFileInfo::exists(target) && !QFileInfo(target).isSymLink())
         || (month && written && month->size() < written->size() && written->startsWith(*month)))
-        Move(cut.aside, cut.target, QStringLiteral("この月の内容です。名前を「%1」に戻してください。").arg(cut.target));
+        PutBack(cut);
     else if (month && BytesOf(m_folder.filePath(cut.aside)) == month)
         Remove(cut.aside);
     else
@@ -97,6 +98,15 @@ void Resolver::ResolveTemporary(const CutOff &cut)
         Remove(cut.temporary);
     else
         KeepAsConflictCopy(cut.temporary, cut.target);
+}
+
+void Resolver::PutBack(const CutOff &cut)
+{
+    // What stands at the month's name is the save's own cut-off file, empty or part-written.
+    if (!KeptFileName::Replace(m_folder.filePath(cut.aside), m_folder.filePath(cut.target)))
+        m_failures.append(Words::WithDetail(
+            QStringLiteral("「%1」: この月の内容です。名前を「%2」に戻してください。").arg(cut.aside, cut.target),
+            SystemReason::Of(errno)));
 }
 
 void Resolver::Move(const QString &from, const QString &to, const QString &whatToDo)

@@ -1,5 +1,6 @@
 #include "store/month/monthsave.h"
 
+#include "store/durablewrite/keptfilename.h"
 #include "store/merge/monthmerge.h"
 #include "store/month/diarymonthprivate.h"
 #include "store/month/synccopymerge.h"
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -215,8 +215,7 @@ SaveOutcome MonthSave::Finish(Attempt &attempt, const MonthFile::WriteResult &wr
     // A kept version merged without a conflict is all in the month now. It is what the month held
     // before the save's last try, so it, not that try's own file, is the previous version.
     if (!attempt.mergedFrom.isEmpty() && attempt.conflictPath.isEmpty()) {
-        const QByteArray backup = QFile::encodeName(m_path + QStringLiteral(".bak"));
-        if (std::rename(QFile::encodeName(attempt.mergedFrom).constData(), backup.constData()) == 0
+        if (KeptFileName::Replace(attempt.mergedFrom, m_path + QStringLiteral(".bak"))
             || QFile::remove(attempt.mergedFrom))
             outcome.conflictPaths.removeAll(attempt.mergedFrom);
     }

@@ -17,9 +17,15 @@ on()
         || { echo "SKIP $name: cannot mount: $(cat "$work/log")" && return; }
     echo "== $name: $(findmnt -no FSTYPE "$point")" && mounted=$((mounted + 1))
     TMPDIR=$point "$monthfile" write_renamedOverOrKilledAtEachStep_nextStartFindsEveryVersion | grep -v ^PASS || failed=1
-    # fusefat serves one request at a time: saves against a program writing all the while take minutes each.
-    [ "$driver" = fusefat ] || TMPDIR=$point "$monthmerge" saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt \
-        | grep -E '^(FAIL|QINFO|Totals)' || failed=1
+    # fusefat serves one request at a time, so it gets a third of the saves; before version 0.3 (Debian 12,
+    # which does not answer -V) it spins for ever once two programs write at once.
+    local saves=300
+    if [ "$driver" = fusefat ]; then
+        saves=100 && fusefat -V 2>&1 | grep -q version \
+            || { echo "SKIP saves against another program: this fusefat hangs under two writers" && saves=0; }
+    fi
+    [ "$saves" -eq 0 ] || NOTERRA_SAVES=$saves TMPDIR=$point "$monthmerge" \
+        saveMonth_anotherProgramWritingAtRandom_losesNothingOfIt | grep -E '^(FAIL|QINFO|Totals)' || failed=1
     umount "$point" && { [ -z "$loop" ] || losetup -d "$loop"; } && loop=
 }
 

@@ -106,6 +106,8 @@ private slots:
     void saveMonth_syncToolsCopy_takenInWhenItOnlyAdds();
     void saveMonth_twoComputersThroughASyncTool_data();
     void saveMonth_twoComputersThroughASyncTool();
+    void reload_openEntry_followedToItsPlaceOrWaitsUntilLeft_data();
+    void reload_openEntry_followedToItsPlaceOrWaitsUntilLeft();
 };
 
 void TestMonthMerge::saveMonth_changedElsewhere_mergedByEntry_data()
@@ -453,6 +455,44 @@ void TestMonthMerge::saveMonth_twoComputersThroughASyncTool()
         for (const QString &left : QDir(folder->path()).entryList({ QStringLiteral("*conflict-*.xml") }, QDir::Files))
             QVERIFY2(false, qPrintable(left + QStringLiteral(" left for the user to copy by hand")));
     }
+}
+
+
+void TestMonthMerge::reload_openEntry_followedToItsPlaceOrWaitsUntilLeft_data()
+{
+    QTest::addColumn<QByteArray>("there");
+    // Where the open entry "Milk" (the 4th, second) stands after the reload; -1: the version waits.
+    QTest::addColumn<int>("openAfter");
+    QTest::newRow("its text changed") << Month(Rain + Juice) << 1;
+    QTest::newRow("an entry added before it")
+        << Month(Rain + Day(4, "<TEXT>new</TEXT><TEXT>a&amp;b</TEXT><TEXT>Milk</TEXT>")) << 2;
+    QTest::newRow("gone, and the day's other entry too") << Month(Rain + Day(4, "<TEXT>x</TEXT>")) << -1;
+}
+
+// A version that does not tell where the open entry went is taken only once the user leaves the day.
+void TestMonthMerge::reload_openEntry_followedToItsPlaceOrWaitsUntilLeft()
+{
+    QFETCH(QByteArray, there);
+    QFETCH(int, openAfter);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Diary20013.xml"));
+    QVERIFY(Fixtures::WriteFile(path, Month(Rain + Milk)));
+    const DiaryFolder folder(dir.path());
+    DiaryMonth month(folder);
+    month.Load(Year, March);
+    month.SelectDay(4);
+    month.Show(OnScreen { 4, 1, QStringLiteral("Milk") });
+    QVERIFY(Fixtures::WriteFile(path, there));
+    std::optional<FollowedVersion> followed = month.Reload();
+    QCOMPARE(followed ? followed->openEntry : -1, openAfter);
+    if (!followed) {
+        QCOMPARE(month.EntryText(1), QStringLiteral("Milk"));
+        month.SelectDay(12);
+        month.Show(OnScreen { 12, -1, {} });
+        QVERIFY(month.Reload());
+    }
+    month.SelectDay(4);
+    QCOMPARE(month.EntryText(0), there.contains("new") ? QStringLiteral("new") : openAfter < 0 ? "x" : "a&b");
 }
 
 QTEST_GUILESS_MAIN(TestMonthMerge)

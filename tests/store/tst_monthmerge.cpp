@@ -457,7 +457,6 @@ void TestMonthMerge::saveMonth_twoComputersThroughASyncTool()
     }
 }
 
-
 void TestMonthMerge::reload_openEntry_followedToItsPlaceOrWaitsUntilLeft_data()
 {
     QTest::addColumn<QByteArray>("there");

@@ -182,7 +182,7 @@ void FolderFollower::RemoveLeftovers()
 {
     const QStringList failures = MonthFile::RemoveLeftovers(m_month.Folder().Path());
     if (!failures.isEmpty())
-        m_notices.Tell(MessageKind::Notice,
+        m_notices.Tell(MessageKind::Action,
             QStringLiteral(
                 "途中で終わった%1が残したファイルを片づけられませんでした。それぞれ次のとおりにしてください。\n%2")
                 .arg(Words::Save, failures.join(u'\n')));

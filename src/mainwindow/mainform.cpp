@@ -130,7 +130,7 @@ bool MainForm::RestoreJournal()
 {
     const JournalPlace::Found found = m_journal->Find();
     for (const QString &notice : found.notices)
-        m_notices->Tell(found.folderUnusable ? MessageKind::Action : MessageKind::Notice, notice);
+        m_notices->Tell(MessageKind::Action, notice);
     if (!found.content)
         return false;
     const JournalContent &work = *found.content;

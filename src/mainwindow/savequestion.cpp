@@ -1,22 +1,19 @@
 #include "mainwindow/savequestion.h"
 
-#include "ui/japanesebreaks.h"
+#include "ui/messagedialog.h"
 
-#include <QMessageBox>
 #include <QPushButton>
 
 SaveAnswer AskToSave(QWidget *parent, const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, title, JapaneseBreaks::Kept(text), QMessageBox::NoButton, parent);
-    QPushButton *save = box.addButton(QStringLiteral("保管しておわり"), QMessageBox::AcceptRole);
-    QPushButton *discard = box.addButton(QStringLiteral("保管せずにおわる"), QMessageBox::DestructiveRole);
-    QPushButton *cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
-    box.setDefaultButton(cancel);
-    box.setEscapeButton(cancel);
+    MessageDialog box(QStyle::SP_MessageBoxQuestion, title, text, parent);
+    QPushButton *save = box.AddButton(QStringLiteral("保管しておわり"), QDialogButtonBox::AcceptRole);
+    QPushButton *discard = box.AddButton(QStringLiteral("保管せずにおわる"), QDialogButtonBox::DestructiveRole);
+    box.AddButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole)->setDefault(true);
     box.exec();
-    if (box.clickedButton() == save)
+    if (box.Clicked() == save)
         return SaveAnswer::SaveAndQuit;
-    if (box.clickedButton() == discard)
+    if (box.Clicked() == discard)
         return SaveAnswer::QuitWithoutSaving;
     return SaveAnswer::Cancel;
 }

@@ -20,7 +20,7 @@ void WindowNotices::Tell(MessageKind kind, const QString &text)
         m_pending.append({ kind, text });
         return;
     }
-    const QString title = kind == MessageKind::Failure ? QStringLiteral("エラー") : QStringLiteral("お知らせ");
+    const QString title = MessageBox::TitleOf(kind);
     if (m_sink)
         m_sink(kind, title, text);
     else

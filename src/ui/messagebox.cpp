@@ -1,11 +1,11 @@
 #include "ui/messagebox.h"
 
-#include "ui/japanesebreaks.h"
+#include "ui/messagedialog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QMessageBox>
+#include <QPushButton>
 
 namespace MessageBox {
 
@@ -41,25 +41,38 @@ private:
     QElapsedTimer m_age;
 };
 
-QMessageBox::Icon IconOf(MessageKind kind)
+}
+
+QStyle::StandardPixmap IconOf(MessageKind kind)
 {
     switch (kind) {
     case MessageKind::Notice:
-        return QMessageBox::Information;
+        return QStyle::SP_MessageBoxInformation;
     case MessageKind::Action:
-        return QMessageBox::Warning;
+        return QStyle::SP_MessageBoxWarning;
     case MessageKind::Failure:
         break;
     }
-    return QMessageBox::Critical;
+    return QStyle::SP_MessageBoxCritical;
 }
 
+QString TitleOf(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Notice:
+        return QStringLiteral("お知らせ");
+    case MessageKind::Action:
+        return QStringLiteral("ご確認ください");
+    case MessageKind::Failure:
+        break;
+    }
+    return QStringLiteral("エラー");
 }
 
 void Show(QWidget *parent, MessageKind kind, const QString &title, const QString &text)
 {
-    QMessageBox box(IconOf(kind), title, JapaneseBreaks::Kept(text), QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::PlainText);
+    MessageDialog box(IconOf(kind), title, text, parent);
+    box.AddButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
     const KeyGuard guard(&box);
     box.exec();
 }

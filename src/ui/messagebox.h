@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStyle>
 
 class QWidget;
 
@@ -18,6 +19,9 @@ enum class MessageKind
 // box nor closes it unread.
 namespace MessageBox {
 
+QStyle::StandardPixmap IconOf(MessageKind kind);
+// お知らせ only where nothing is asked of the user.
+QString TitleOf(MessageKind kind);
 void Show(QWidget *parent, MessageKind kind, const QString &title, const QString &text);
 
 }

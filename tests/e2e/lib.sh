@@ -249,11 +249,11 @@ click_and_watch()
     click "$target"
     wait_for 5 "$message" region_changed "$watched" "$before"
 }
-# Sets notice to a notice (お知らせ) that the program shows, if there is one.
+# Sets notice to a notice (お知らせ, or ご確認ください when it asks something of the user) that the program shows.
 notice_shown()
 {
     check_running
-    notice=$(LC_ALL=C.UTF-8 xdotool search --all --onlyvisible --pid "$app" --name '^お知らせ$' 2>/dev/null |
+    notice=$(LC_ALL=C.UTF-8 xdotool search --all --onlyvisible --pid "$app" --name '^(お知らせ|ご確認ください)$' 2>/dev/null |
         head -n1)
     [ -n "$notice" ]
 }

@@ -63,8 +63,9 @@ struct Window
     explicit Window(const QString &directory, const QDate &today)
         : form(std::make_unique<MainForm>(DiaryFolder(directory), [today] { return today; }))
     {
-        form->SetMessageSink([this](MessageKind kind, const QString &, const QString &text) {
+        form->SetMessageSink([this](MessageKind kind, const QString &title, const QString &text) {
             kinds.append(kind);
+            titles.append(title);
             messages.append(text);
         });
         form->SetSaveQuestion([this](const QString &, const QString &text) {
@@ -143,6 +144,7 @@ struct Window
     std::unique_ptr<MainForm> form;
     QStringList messages;
     QList<MessageKind> kinds;
+    QStringList titles;
     QStringList questions;
     // How the question about unsaved work is answered: by default 保管せずにおわる, so that a test
     // that closes its window ends it without saving.

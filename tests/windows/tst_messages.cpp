@@ -1,9 +1,13 @@
 #include "diaryfixture.h"
-#include "ui/japanesebreaks.h"
 #include "ui/japanesefonts.h"
+#include "ui/japaneselines.h"
 #include "ui/messagebox.h"
+#include "ui/messagedialog.h"
+#include "ui/messagetext.h"
 #include "ui/typingpause.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QRegularExpression>
@@ -47,6 +51,51 @@ static QString Fault(const QString &text)
     return {};
 }
 
+// What no line may split (words, dates, a button's caption), start with or end with.
+static QString Broken(const QString &text, const QList<JapaneseLines::Span> &lines, const QFont &font, qreal width)
+{
+    static const QStringList words
+        = { "置けません", "足りません", "おわります", "取って", "おいて", "この月", "作れないため", "コンピューター",
+              "シンボリックリンク", "2026年12月7日", "2027年1月1日", "「保管しておわり」", "ください。" };
+    for (const JapaneseLines::Span &line : lines) {
+        const QString shown = text.mid(line.start, line.length);
+        if (QFontMetricsF(font).horizontalAdvance(shown.trimmed()) > width + 0.5)
+            return QStringLiteral("clipped: ") + shown;
+        if (line.start == 0 || text.at(line.start - 1) == u'\n' || line.length == 0)
+            continue;
+        if (QStringView(u"。、」）ーっゃょ").contains(shown.front()) || text.at(line.start - 1) == u'「')
+            return QStringLiteral("broken at: ") + shown;
+        for (const QString &word : words) {
+            const qsizetype at = text.lastIndexOf(word, line.start - 1);
+            if (at >= 0 && at + word.size() > line.start)
+                return QStringLiteral("split: ") + word;
+        }
+    }
+    return {};
+}
+
+// The lines Qt alone makes of a text, for comparison.
+static QList<JapaneseLines::Span> QtLines(const QString &text, const QFont &font, qreal width)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+        line.setLineWidth(width);
+    layout.endLayout();
+    QList<JapaneseLines::Span> lines;
+    for (int index = 0; index < layout.lineCount(); ++index)
+        lines.append({ layout.lineAt(index).textStart(), layout.lineAt(index).textLength() });
+    return lines;
+}
+
+// Box widths at 100 % and at 200 %, where the same screen is half as wide in the window's pixels.
+static QList<qreal> BoxWidths(const QString &text, const QFont &font)
+{
+    const qreal natural = QFontMetricsF(font).horizontalAdvance(text);
+    return { MessageDialog::TextWidth(font, natural, 1920), MessageDialog::TextWidth(font, natural, 960),
+        MessageDialog::TextWidth(font, natural, 640) };
+}
+
 // Every message the window shows, read as a new user reads it: the icon says whether anything is
 // asked of them, the words are Japanese and the diary's own, and it is said in a few sentences.
 class TestMessages : public QObject
@@ -58,6 +107,7 @@ private slots:
     void situation_toldInFewJapaneseSentencesWithItsIcon();
     void lines_breakWhereJapaneseBreaks_data();
     void lines_breakWhereJapaneseBreaks();
+    void box_showsTheSentenceAsWrittenWithinTheScreen();
     void notice_waitsUntilTypingRests();
     void box_ignoresKeysForItsFirstMoment();
 };
@@ -71,7 +121,7 @@ void TestMessages::situation_toldInFewJapaneseSentencesWithItsIcon_data()
     QTest::newRow("damaged journal") << Situation([](const QString &folder, Window *window) {
         if (!window)
             KilledWithWork(folder, true);
-    }) << 1 << MessageKind::Notice << QStringList({ "元に戻せませんでした" });
+    }) << 1 << MessageKind::Action << QStringList({ "元に戻せませんでした" });
     QTest::newRow("work back and a sync tool's copy, one window") << Situation(
         [](const QString &folder, Window *window) {
             if (!window) {
@@ -111,35 +161,17 @@ void TestMessages::situation_toldInFewJapaneseSentencesWithItsIcon()
     situation(dir.path(), &window);
     QTRY_COMPARE(window.messages.size(), told);
     QCOMPARE(window.kinds.last(), kind);
-    for (const QString &text : window.messages)
+    QCOMPARE(window.titles.last(), MessageBox::TitleOf(kind));
+    const QFont font = JapaneseFonts::UiFont();
+    for (const QString &text : window.messages) {
         QVERIFY2(Fault(text).isEmpty(), qPrintable(Fault(text) + u'\n' + text));
+        for (const qreal width : BoxWidths(text, font)) {
+            const QString broken = Broken(text, JapaneseLines::Fit(text, QFontMetricsF(font), width), font, width);
+            QVERIFY2(broken.isEmpty(), qPrintable(broken + u'\n' + text));
+        }
+    }
     for (const QString &part : says)
         QVERIFY2(window.messages.last().contains(part), qPrintable(window.messages.last()));
-}
-
-// Breaks that split a word: a katakana word, a date, a sentence's end from the kana before it.
-static int SplitWords(const QString &text, const QFont &font, qreal width)
-{
-    const auto isKatakana = [](QChar c) { return (c >= u'ァ' && c <= u'ヺ') || c == u'ー'; };
-    const auto isDateUnit = [](QChar c) { return QStringView(u"年月日").contains(c); };
-    QTextLayout layout(text, font);
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
-        line.setLineWidth(width);
-    layout.endLayout();
-    int splits = 0;
-    for (int index = 1; index < layout.lineCount(); ++index) {
-        const QTextLine line = layout.lineAt(index);
-        const QString before = text.left(line.textStart()).remove(QChar(0x2060));
-        const QString after = text.mid(line.textStart()).remove(QChar(0x2060));
-        const QChar last = before.back(), first = after.front();
-        const qsizetype end = after.indexOf(u'。');
-        const bool inCaption = before.lastIndexOf(u'「') > before.lastIndexOf(u'」') && after.indexOf(u'」') < 10;
-        splits += inCaption || QStringView(u"。、」）").contains(first) || (isKatakana(last) && isKatakana(first))
-            || (last.isDigit() && (first.isDigit() || isDateUnit(first))) || (isDateUnit(last) && first.isDigit())
-            || (end > 0 && end <= 2);
-    }
-    return splits;
 }
 
 void TestMessages::lines_breakWhereJapaneseBreaks_data()
@@ -149,23 +181,64 @@ void TestMessages::lines_breakWhereJapaneseBreaks_data()
     QTest::newRow("dates, sentence ends") << "2026年12月7日に書いていた2026年12月の内容を元に戻し、2027年1月1日を開いて"
                                              "います。保存してください。読み込めません。中身を確かめてください。";
     QTest::newRow("captions") << "ほかの月へ移るか「保管しておわり」で保存するか、「保管せずにおわる」を選ぶ。";
+    QTest::newRow("kana of a word") << "書きかけの控えをフォルダー「/tmp」に置けません。ディスクの空きが足りません。"
+                                       "保存してからおわりますか？消さずに取っておいてください。この月にとどまります。"
+                                       "日記のフォルダー「/tmp」に「.noterra.lock」を作れないため、開けません。";
+    QTest::newRow("long path") << "前回の書きかけの控えが壊れていたため、元に戻せませんでした。壊れた書きかけの控えは"
+                                  "「/home/someone/.local/state/noterra/1f0c6a2e-damaged-2026-12-07T09-15-00.journal」"
+                                  "として残してあります。\n詳細: 書きかけの控えの中身が、書いたときと違います。";
 }
 
 void TestMessages::lines_breakWhereJapaneseBreaks()
 {
     QFETCH(QString, text);
-    const QString kept = JapaneseBreaks::Kept(text);
     const QFont font = JapaneseFonts::UiFont();
-    // The joiners take no room: the line reads as before.
-    QCOMPARE(qRound(QFontMetricsF(font).horizontalAdvance(kept)), qRound(QFontMetricsF(font).horizontalAdvance(text)));
     const qreal character = QFontMetricsF(font).horizontalAdvance(u'あ');
-    int unguarded = 0;
-    for (qreal width = 8 * character; width < 40 * character; width += character / 3) {
-        unguarded += SplitWords(text, font, width);
-        QVERIFY2(SplitWords(kept, font, width) == 0, qPrintable(QString::number(width)));
+    QList<qreal> widths = BoxWidths(text, font);
+    for (qreal width = 14 * character; width < 40 * character; width += character / 3)
+        widths.append(width);
+    int qtBroken = 0;
+    for (const qreal width : widths) {
+        qtBroken += !Broken(text, QtLines(text, font, width), font, width).isEmpty();
+        const QList<JapaneseLines::Span> lines = JapaneseLines::Fit(text, QFontMetricsF(font), width);
+        const QString broken = Broken(text, lines, font, width);
+        QVERIFY2(broken.isEmpty(), qPrintable(QStringLiteral("%1 at %2").arg(broken).arg(width)));
+        qsizetype next = 0; // nothing lost or added
+        for (const JapaneseLines::Span &line : lines) {
+            QCOMPARE(line.start, next);
+            next = line.start + line.length;
+            next += next < text.size() && text.at(next) == u'\n';
+        }
+        QCOMPARE(next, text.size());
     }
-    // Without the joiners Qt splits such words: the check above can fail.
-    QVERIFY(unguarded > 0);
+    // Qt alone breaks these texts badly: the check above can fail.
+    QVERIFY(qtBroken > 0);
+}
+
+void TestMessages::box_showsTheSentenceAsWrittenWithinTheScreen()
+{
+    const QString text = QStringLiteral("「/home/someone/.local/state/noterra/1f0c6a2e-damaged-2026-12-07.journal」を"
+                                        "残してあります。\n詳細: 中身が違います。");
+    MessageDialog box(MessageBox::IconOf(MessageKind::Action), MessageBox::TitleOf(MessageKind::Action), text, nullptr);
+    box.AddButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QVERIFY(box.frameGeometry().width() <= box.screen()->availableGeometry().width());
+    QVERIFY(box.Text()->Lines().size() > 2);
+    const QString broken = Broken(text, box.Text()->Lines(), box.Text()->font(), box.Text()->width());
+    QVERIFY2(broken.isEmpty(), qPrintable(broken));
+    QCOMPARE(QAccessible::queryAccessibleInterface(box.Text())->text(QAccessible::Name), text);
+    QTest::keySequence(&box, QKeySequence::Copy);
+    QCOMPARE(QApplication::clipboard()->text(), text);
+    // A selection dragged across a line's end copies the words as written.
+    const QList<JapaneseLines::Span> lines = box.Text()->Lines();
+    const qreal spacing = QFontMetricsF(box.Text()->font()).lineSpacing();
+    QTest::mousePress(box.Text(), Qt::LeftButton, {}, QPoint(0, qRound(spacing / 2)));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(box.Text()->width(), spacing * 1.5), box.Text()->mapToGlobal(QPointF()),
+        Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(box.Text(), &drag);
+    QTest::keySequence(box.Text(), QKeySequence::Copy);
+    QCOMPARE(QApplication::clipboard()->text(), text.left(lines.at(1).start + lines.at(1).length));
 }
 
 void TestMessages::notice_waitsUntilTypingRests()

@@ -7,6 +7,7 @@ namespace JapaneseBreaks {
 namespace {
 
 constexpr qsizetype ShortQuote = 12;
+constexpr qsizetype LongWord = 20;
 // Kana words that go with the word after them.
 constexpr std::array<QStringView, 6> Prefixes = { u"この", u"その", u"あの", u"どの", u"お", u"ご" };
 // Verbs that help a て-form and start a phrase of their own.
@@ -87,8 +88,8 @@ bool InShortQuote(const QString &text, qsizetype at)
     return close >= 0 && close - open <= ShortQuote;
 }
 
-// A run of Latin letters, digits and signs is one word; one holding a / is a path, which breaks
-// after each / and before a . or -, so that a long file name wraps instead of being cut off.
+// A run of Latin letters, digits and signs is one word; a path, or a word as long as a file name,
+// breaks after each / and before a . or -, so that it wraps where it is easiest to read on.
 bool PathBreak(const QString &text, qsizetype at)
 {
     const auto inWord = [](QChar c) { return !IsSpace(c) && !IsJapanese(c) && c != u'\n'; };
@@ -99,7 +100,7 @@ bool PathBreak(const QString &text, qsizetype at)
     while (end < text.size() && inWord(text.at(end)))
         ++end;
     const QStringView word = QStringView(text).mid(start, end - start);
-    if (!word.contains(u'/') && !word.contains(u'\\'))
+    if (!word.contains(u'/') && !word.contains(u'\\') && word.size() < LongWord)
         return false;
     const QChar before = text.at(at - 1), after = text.at(at);
     if (before == u'/' || before == u'\\')

@@ -19,7 +19,8 @@ constexpr int Chrome = 120;
 }
 
 MessageDialog::MessageDialog(QStyle::StandardPixmap icon, const QString &title, const QString &text, QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent,
+        Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_text(new MessageText(text, this))
     , m_buttons(new QDialogButtonBox(Qt::Horizontal, this))
 {

@@ -54,9 +54,9 @@ static QString Fault(const QString &text)
 // What no line may split (words, dates, a button's caption), start with or end with.
 static QString Broken(const QString &text, const QList<JapaneseLines::Span> &lines, const QFont &font, qreal width)
 {
-    static const QStringList words
-        = { "置けません", "足りません", "おわります", "取って", "おいて", "この月", "作れないため", "コンピューター",
-              "シンボリックリンク", "2026年12月7日", "2027年1月1日", "「保管しておわり」", "ください。" };
+    static const QStringList words = { "置けません", "足りません", "おわります", "取って", "おいて", "この月",
+        "作れないため", "コンピューター", "シンボリックリンク", "2026年12月7日", "2027年1月1日", "someone", "noterra",
+        "journal", "Diary202611", "conflict", "「保管しておわり」", "ください。" };
     for (const JapaneseLines::Span &line : lines) {
         const QString shown = text.mid(line.start, line.length);
         if (QFontMetricsF(font).horizontalAdvance(shown.trimmed()) > width + 0.5)
@@ -184,9 +184,11 @@ void TestMessages::lines_breakWhereJapaneseBreaks_data()
     QTest::newRow("kana of a word") << "書きかけの控えをフォルダー「/tmp」に置けません。ディスクの空きが足りません。"
                                        "保存してからおわりますか？消さずに取っておいてください。この月にとどまります。"
                                        "日記のフォルダー「/tmp」に「.noterra.lock」を作れないため、開けません。";
-    QTest::newRow("long path") << "前回の書きかけの控えが壊れていたため、元に戻せませんでした。壊れた書きかけの控えは"
-                                  "「/home/someone/.local/state/noterra/1f0c6a2e-damaged-2026-12-07T09-15-00.journal」"
-                                  "として残してあります。\n詳細: 書きかけの控えの中身が、書いたときと違います。";
+    QTest::newRow("long path")
+        << "前回の書きかけの控えが壊れていたため、元に戻せませんでした。壊れた書きかけの控えは"
+           "「/home/someone/.local/state/noterra/1f0c6a2e-damaged-2026-12-07T09-15-00.journal」"
+           "として残してあります。\n詳細: 書きかけの控えの中身が、書いたときと違います。\n\n"
+           "「Diary202611.sync-conflict-20261207-091500-ABCDEFGHIJ.xml」: この日記にない記事がある日 11月5日";
 }
 
 void TestMessages::lines_breakWhereJapaneseBreaks()

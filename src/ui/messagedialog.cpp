@@ -2,6 +2,7 @@
 
 #include "ui/messagetext.h"
 
+#include <QAccessibleWidget>
 #include <QFontMetricsF>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -16,14 +17,24 @@ constexpr qreal LineCharacters = 30;
 // The icon, the margins and the window's frame beside the text.
 constexpr int Chrome = 120;
 
+// A screen reader reads the box as an alert, as it does the desktop's own boxes.
+QAccessibleInterface *AccessibleOf(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("MessageDialog"))
+        return nullptr;
+    return new QAccessibleWidget(qobject_cast<QWidget *>(object), QAccessible::AlertMessage);
+}
+
 }
 
 MessageDialog::MessageDialog(QStyle::StandardPixmap icon, const QString &title, const QString &text, QWidget *parent)
     : QDialog(parent,
         Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-    , m_text(new MessageText(text, this))
-    , m_buttons(new QDialogButtonBox(Qt::Horizontal, this))
 {
+    static const bool accessible = (QAccessible::installFactory(AccessibleOf), true);
+    Q_UNUSED(accessible);
+    m_text = new MessageText(text, this);
+    m_buttons = new QDialogButtonBox(Qt::Horizontal, this);
     setWindowTitle(title);
     setAccessibleDescription(text);
     auto *iconLabel = new QLabel(this);

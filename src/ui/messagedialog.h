@@ -27,7 +27,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    MessageText *m_text;
-    QDialogButtonBox *m_buttons;
+    MessageText *m_text = nullptr;
+    QDialogButtonBox *m_buttons = nullptr;
     QAbstractButton *m_clicked = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "ui/messagetext.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetricsF>
@@ -7,10 +8,25 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+
+// A screen reader reads it as text, as it does a label.
+QAccessibleInterface *AccessibleOf(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("MessageText"))
+        return nullptr;
+    return new QAccessibleWidget(qobject_cast<QWidget *>(object), QAccessible::StaticText);
+}
+
+}
+
 MessageText::MessageText(const QString &text, QWidget *parent)
     : QWidget(parent)
     , m_text(text)
 {
+    // Before the name is set: setting it makes the interface, once a screen reader listens.
+    static const bool accessible = (QAccessible::installFactory(AccessibleOf), true);
+    Q_UNUSED(accessible);
     setAccessibleName(text);
     setFocusPolicy(Qt::ClickFocus);
     setCursor(Qt::IBeamCursor);

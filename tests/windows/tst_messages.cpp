@@ -230,6 +230,8 @@ void TestMessages::box_showsTheSentenceAsWrittenWithinTheScreen()
     const QString broken = Broken(text, box.Text()->Lines(), box.Text()->font(), box.Text()->width());
     QVERIFY2(broken.isEmpty(), qPrintable(broken));
     QCOMPARE(QAccessible::queryAccessibleInterface(box.Text())->text(QAccessible::Name), text);
+    QCOMPARE(QAccessible::queryAccessibleInterface(box.Text())->role(), QAccessible::StaticText);
+    QCOMPARE(QAccessible::queryAccessibleInterface(&box)->role(), QAccessible::AlertMessage);
     QTest::keySequence(&box, QKeySequence::Copy);
     QCOMPARE(QApplication::clipboard()->text(), text);
     // A selection dragged across a line's end copies the words as written.

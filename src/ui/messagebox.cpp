@@ -72,7 +72,7 @@ QString TitleOf(MessageKind kind)
 void Show(QWidget *parent, MessageKind kind, const QString &title, const QString &text)
 {
     MessageDialog box(IconOf(kind), title, text, parent);
-    box.AddButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    box.SetDefaultButton(box.AddButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole));
     const KeyGuard guard(&box);
     box.exec();
 }

@@ -60,6 +60,12 @@ QPushButton *MessageDialog::AddButton(const QString &caption, QDialogButtonBox::
     return m_buttons->addButton(caption, role);
 }
 
+void MessageDialog::SetDefaultButton(QPushButton *button)
+{
+    button->setDefault(true);
+    button->setFocus();
+}
+
 qreal MessageDialog::TextWidth(const QFont &font, qreal naturalWidth, qreal availableWidth)
 {
     const qreal comfortable = QFontMetricsF(font).horizontalAdvance(u'あ') * LineCharacters;

@@ -17,6 +17,8 @@ public:
     MessageDialog(QStyle::StandardPixmap icon, const QString &title, const QString &text, QWidget *parent);
 
     QPushButton *AddButton(const QString &caption, QDialogButtonBox::ButtonRole role);
+    // The button Return presses, with the focus when the box opens.
+    void SetDefaultButton(QPushButton *button);
     // The button that closed the box; none when it was closed otherwise (Esc, the close box).
     QAbstractButton *Clicked() const { return m_clicked; }
     MessageText *Text() const { return m_text; }

@@ -18,7 +18,7 @@ constexpr qreal LineCharacters = 30;
 constexpr int Chrome = 120;
 
 // A screen reader reads the box as an alert, as it does the desktop's own boxes.
-QAccessibleInterface *AccessibleOf(const QString &className, QObject *object)
+QAccessibleInterface *BoxAccessible(const QString &className, QObject *object)
 {
     if (className != QLatin1String("MessageDialog"))
         return nullptr;
@@ -31,7 +31,7 @@ MessageDialog::MessageDialog(QStyle::StandardPixmap icon, const QString &title, 
     : QDialog(parent,
         Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
-    static const bool accessible = (QAccessible::installFactory(AccessibleOf), true);
+    static const bool accessible = (QAccessible::installFactory(BoxAccessible), true);
     Q_UNUSED(accessible);
     m_text = new MessageText(text, this);
     m_buttons = new QDialogButtonBox(Qt::Horizontal, this);

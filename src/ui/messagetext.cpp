@@ -11,7 +11,7 @@
 namespace {
 
 // A screen reader reads it as text, as it does a label.
-QAccessibleInterface *AccessibleOf(const QString &className, QObject *object)
+QAccessibleInterface *TextAccessible(const QString &className, QObject *object)
 {
     if (className != QLatin1String("MessageText"))
         return nullptr;
@@ -25,7 +25,7 @@ MessageText::MessageText(const QString &text, QWidget *parent)
     , m_text(text)
 {
     // Before the name is set: setting it makes the interface, once a screen reader listens.
-    static const bool accessible = (QAccessible::installFactory(AccessibleOf), true);
+    static const bool accessible = (QAccessible::installFactory(TextAccessible), true);
     Q_UNUSED(accessible);
     setAccessibleName(text);
     setFocusPolicy(Qt::ClickFocus);
@@ -37,7 +37,7 @@ void MessageText::SetLineWidth(qreal width)
 {
     const QFontMetricsF metrics(font());
     m_lines = JapaneseLines::Fit(m_text, metrics, width);
-    setFixedSize(qCeil(width), qCeil(metrics.lineSpacing() * m_lines.size()));
+    setFixedSize(qCeil(width), qCeil(metrics.lineSpacing() * qreal(m_lines.size())));
     update();
 }
 

@@ -145,6 +145,15 @@ void TestMessages::situation_toldInFewJapaneseSentencesWithItsIcon_data()
         else if (QTest::qWaitFor([window] { return !window->messages.isEmpty(); }))
             window->Click("BtnNew");
     }) << 2 << MessageKind::Action << QStringList({ "編集できません" });
+    QTest::newRow("the other side's copy") << Situation([](const QString &folder, Window *window) {
+        if (!window)
+            WriteFile(folder + "/Diary20263.xml.conflict-20260314-101500",
+                MonthXml("<ARTICLE DATE=\"3\"><TEXT>a</TEXT></ARTICLE>"));
+    }) << 1 << MessageKind::Action << QStringList({ "もう一方の内容のコピー", "3日" });
+    QTest::newRow("a month that cannot be read") << Situation([](const QString &folder, Window *window) {
+        if (!window)
+            WriteFile(folder + "/Diary20263.xml", "<DIARY><ARTICLE");
+    }) << 1 << MessageKind::Action << QStringList({ "Diary20263.xml" });
 }
 
 void TestMessages::situation_toldInFewJapaneseSentencesWithItsIcon()

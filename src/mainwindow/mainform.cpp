@@ -66,7 +66,7 @@ void MainForm::CreateParts(const DiaryFolder &folder)
     m_savePoints = std::make_unique<SavePoints>(*m_month, *CalDiary_, *m_dayView, *m_journal, *m_notices, *this);
     m_follower = std::make_unique<FolderFollower>(*m_month, *m_dayView, *m_notices);
     m_listOwner = std::make_unique<ListWindowOwner>(*m_month, *m_savePoints, *m_notices, [this] { OpenSearch(); });
-    m_searchOwner = std::make_unique<SearchWindowOwner>(*m_month, *m_dayView, *m_savePoints, *m_notices);
+    m_searchOwner = std::make_unique<SearchWindowOwner>(*m_month, *m_dayView, *m_savePoints, *m_notices, *TxtText);
 }
 
 void MainForm::ConnectControls()

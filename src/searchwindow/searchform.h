@@ -32,6 +32,7 @@ protected:
 private:
     void CreateControls();
     void ConnectControls();
+    void PlaceBesideOwner();
     void StartSearch();
     void ShowBatch(const SearchBatch &batch);
     void ShowCount(const SearchBatch &batch);

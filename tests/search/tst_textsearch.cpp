@@ -1,5 +1,6 @@
 #include "search/matchplaces.h"
 #include "search/monthindex.h"
+#include "search/resultline.h"
 #include "search/searchquery.h"
 
 #include <QtTest>
@@ -14,6 +15,8 @@ class TestTextSearch : public QObject
 private slots:
     void search_findsEntriesAndFirstPlace_data();
     void search_findsEntriesAndFirstPlace();
+    void resultLine_cutsOnlyBetweenWholeCharacters_data();
+    void resultLine_cutsOnlyBetweenWholeCharacters();
 };
 
 void TestTextSearch::search_findsEntriesAndFirstPlace_data()
@@ -85,6 +88,29 @@ void TestTextSearch::search_findsEntriesAndFirstPlace()
     QVERIFY(!places.empty());
     QTEST(places.front().begin, "begin");
     QTEST(places.front().length, "length");
+}
+
+void TestTextSearch::resultLine_cutsOnlyBetweenWholeCharacters_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QPoint>("mark");
+    const QString kana = QStringLiteral(u"あ").repeated(11);
+    QTest::newRow("begins inside a character outside the BMP")
+        << QStringLiteral(u"い𠮷") + kana + QStringLiteral(u"雨")
+        << QStringLiteral(u"…𠮷") + kana + QStringLiteral(u"雨") << QPoint(14, 1);
+    QTest::newRow("ends inside a character outside the BMP")
+        << QStringLiteral(u"雨") + kana.repeated(14) + QStringLiteral(u"ああああ𠮷")
+        << QStringLiteral(u"雨") + kana.repeated(14) + QStringLiteral(u"ああああ") << QPoint(0, 1);
+}
+
+void TestTextSearch::resultLine_cutsOnlyBetweenWholeCharacters()
+{
+    QFETCH(QString, stored);
+    const ResultLine::Line line = ResultLine::Around(stored, SearchQuery(QStringLiteral(u"雨")));
+    QTEST(line.text, "line");
+    QCOMPARE(line.marks.size(), 1);
+    QTEST(line.marks.value(0), "mark");
 }
 
 QTEST_APPLESS_MAIN(TestTextSearch)

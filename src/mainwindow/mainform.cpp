@@ -177,8 +177,11 @@ void MainForm::BtnListClick()
 void MainForm::OpenSearch()
 {
     // Made at the first Ctrl+F, so that nothing is read for searching before.
-    if (!m_searchForm)
+    if (!m_searchForm) {
         m_searchForm = new SearchForm(m_searchOwner.get(), m_month->Folder().Path(), this);
+        connect(m_month, &DiaryMonth::Saved, m_searchForm, &SearchForm::SearchAgain);
+        connect(m_month, &DiaryMonth::Loaded, m_searchForm, &SearchForm::SearchAgain);
+    }
     m_searchForm->Reopen();
 }
 

@@ -1,6 +1,7 @@
 #include "searchwindow/searchform.h"
 
 #include "search/diarysearch.h"
+#include "search/monthfileswatcher.h"
 #include "search/searchquery.h"
 #include "searchwindow/searchowner.h"
 #include "searchwindow/searchplacement.h"
@@ -39,6 +40,8 @@ SearchForm::SearchForm(SearchOwner *owner, const QString &folder, QWidget *paren
     setWindowIcon(WindowIcon(QStringLiteral("list")));
     CreateControls();
     ConnectControls();
+    // Other programs add, rename, replace and rewrite month files while the window is open.
+    connect(new MonthFilesWatcher(folder, this), &MonthFilesWatcher::Settled, this, &SearchForm::SearchAgain);
     ShowBatch({ true, true, {}, 0, 0, 0, {} });
 }
 
@@ -107,6 +110,13 @@ void SearchForm::Reopen()
     activateWindow();
     TxtSearch->setFocus(Qt::ShortcutFocusReason);
     TxtSearch->selectAll();
+}
+
+void SearchForm::SearchAgain()
+{
+    // Words still being typed are searched at the pause; only the months changed are read again.
+    if (isVisible() && !m_pause->isActive() && !TxtSearch->text().isEmpty())
+        m_owner->Guard([this] { StartSearch(); });
 }
 
 void SearchForm::PlaceBesideOwner()

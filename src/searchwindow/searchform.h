@@ -24,6 +24,8 @@ public:
 
     // Shows the window in front with the typed words selected, so that new ones replace them.
     void Reopen();
+    // The diary changed (a save, a merge, a month loaded afresh): the results shown follow it.
+    void SearchAgain();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -40,6 +40,8 @@ private slots:
     void conversionThenCommit_searchesCommittedWordsAndReturnOpensFirstMatch();
     void ctrlFInListWindow_bringsSearchBackWithWordsSelected();
     void lateCommitInTheEditor_isSearchedBeforeItIsWrittenBack();
+    void diaryChangedElsewhere_resultsFollowWithoutActivation_data();
+    void diaryChangedElsewhere_resultsFollowWithoutActivation();
 };
 
 void TestSearchForm::placement_besideMainWindowNeverOverEditor_data()
@@ -144,6 +146,41 @@ void TestSearchForm::lateCommitInTheEditor_isSearchedBeforeItIsWrittenBack()
     QCOMPARE(window.StoredText(0), QStringLiteral("lunch "));
     QTest::keyClicks(form->findChild<QLineEdit *>(QStringLiteral("TxtSearch")), "noodles");
     QTRY_COMPARE(form->findChild<QListView *>(QStringLiteral("ListResult"))->model()->rowCount(), 1);
+}
+
+void TestSearchForm::diaryChangedElsewhere_resultsFollowWithoutActivation_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("entry saved at a month switch") << "saved";
+    QTest::newRow("month file added by another program") << "added";
+    QTest::newRow("month file rewritten in place") << "rewritten";
+}
+
+// The search window stays open, not active, while the user works in the main window.
+void TestSearchForm::diaryChangedElsewhere_resultsFollowWithoutActivation()
+{
+    QFETCH(QString, change);
+    QTemporaryDir directory;
+    const QString month = directory.filePath(QStringLiteral("Diary20245.xml"));
+    if (change == u"rewritten")
+        WriteFile(month, MonthXml("<ARTICLE DATE=\"5\"><TEXT>alpha</TEXT></ARTICLE>"));
+    Window window(directory.path(), QDate(2026, 3, 15));
+    QWidget *form = OpenSearch(window);
+    QVERIFY(form);
+    QTest::keyClicks(form->findChild<QLineEdit *>(QStringLiteral("TxtSearch")), "omega");
+    auto *count = form->findChild<QLabel *>(QStringLiteral("LblCount"));
+    QTRY_COMPARE(count->text(), QStringLiteral(u"見つかりませんでした。"));
+    QVERIFY(window.ShowAndActivate());
+    if (change == u"saved") {
+        window.Click("BtnNew");
+        window.Type("omega");
+        window.Pick(QDate(2026, 2, 1));
+        QCOMPARE(window.Calendar()->Value(), QDate(2026, 2, 1));
+    } else {
+        WriteFile(month, MonthXml("<ARTICLE DATE=\"5\"><TEXT>omega</TEXT></ARTICLE>"));
+    }
+    QTRY_COMPARE(form->findChild<QListView *>(QStringLiteral("ListResult"))->model()->rowCount(), 1);
+    QVERIFY(!form->isActiveWindow());
 }
 
 QTEST_MAIN(TestSearchForm)

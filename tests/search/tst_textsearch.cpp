@@ -47,6 +47,18 @@ void TestTextSearch::search_findsEntriesAndFirstPlace_data()
     QTest::newRow("backslash without n is text") << one(u"C:\\dir") << QStringLiteral("c:\\DIR") << first << 0 << 6;
     QTest::newRow("voiced mark after a line break stays")
         << one(u"か\\n\u3099") << QStringLiteral(u"が") << QList<int>() << 0 << 0;
+    QTest::newRow("kanji variant 髙") << one(u"昨日髙橋さん") << QStringLiteral(u"高橋") << first << 2 << 2;
+    QTest::newRow("kanji variant in the query") << one(u"高橋さん") << QStringLiteral(u"髙橋") << first << 0 << 2;
+    QTest::newRow("kanji variant 﨑") << one(u"山﨑さん") << QStringLiteral(u"山崎") << first << 0 << 2;
+    QTest::newRow("kanji variant 邊") << one(u"渡邊") << QStringLiteral(u"渡辺") << first << 0 << 2;
+    QTest::newRow("kanji variant beyond the BMP") << one(u"𠮷野家で") << QStringLiteral(u"吉野家") << first << 0 << 4;
+    QTest::newRow("ヶ between kanji") << one(u"自由ヶ丘駅") << QStringLiteral(u"自由が丘") << first << 0 << 4;
+    QTest::newRow("kana iteration mark") << one(u"いすゞの車") << QStringLiteral(u"いすず") << first << 0 << 3;
+    QTest::newRow("kanji iteration mark") << one(u"街の人々") << QStringLiteral(u"人人") << first << 2 << 2;
+    QTest::newRow("circled digit") << one(u"①番線") << QStringLiteral(u"1番") << first << 0 << 2;
+    QTest::newRow("parenthesized ideograph") << one(u"㈱山田") << QStringLiteral(u"(株)") << first << 0 << 1;
+    QTest::newRow("square word") << one(u"5㍉") << QStringLiteral(u"ミリ") << first << 1 << 1;
+    QTest::newRow("zero-width space inside") << one(u"東\u200B京") << QStringLiteral(u"東京") << first << 0 << 3;
     QTest::newRow("two words in any order")
         << one(u"公園で犬と散歩") << QStringLiteral(u"散歩 公園") << first << 0 << 2;
     QTest::newRow("full-width space parts words")

@@ -206,7 +206,8 @@ private:
         if (m_length == 0 || m_previousEnd != i)
             Put(c, i, i + 1);
         else if (m_length > 1 && QChar::isLowSurrogate(m_out[m_length - 1]))
-            PutAll(QStringView(m_out + m_length - 2, 2), i, i + 1);
+            // A copy: making room may move the folded text.
+            PutAll(QString(reinterpret_cast<const QChar *>(m_out + m_length - 2), 2), i, i + 1);
         else
             Put(m_out[m_length - 1], i, i + 1);
     }

@@ -55,6 +55,8 @@ void TestTextSearch::search_findsEntriesAndFirstPlace_data()
     QTest::newRow("ヶ between kanji") << one(u"自由ヶ丘駅") << QStringLiteral(u"自由が丘") << first << 0 << 4;
     QTest::newRow("kana iteration mark") << one(u"いすゞの車") << QStringLiteral(u"いすず") << first << 0 << 3;
     QTest::newRow("kanji iteration mark") << one(u"街の人々") << QStringLiteral(u"人人") << first << 2 << 2;
+    QTest::newRow("iteration mark after a kanji beyond the BMP")
+        << one(u"𩸽々") << QStringLiteral(u"𩸽𩸽") << first << 0 << 3;
     QTest::newRow("circled digit") << one(u"①番線") << QStringLiteral(u"1番") << first << 0 << 2;
     QTest::newRow("parenthesized ideograph") << one(u"㈱山田") << QStringLiteral(u"(株)") << first << 0 << 1;
     QTest::newRow("square word") << one(u"5㍉") << QStringLiteral(u"ミリ") << first << 1 << 1;

@@ -15,6 +15,8 @@ class TestTextSearch : public QObject
 private slots:
     void search_findsEntriesAndFirstPlace_data();
     void search_findsEntriesAndFirstPlace();
+    void date_narrowsResults_data();
+    void date_narrowsResults();
     void resultLine_cutsOnlyBetweenWholeCharacters_data();
     void resultLine_cutsOnlyBetweenWholeCharacters();
 };
@@ -102,6 +104,39 @@ void TestTextSearch::search_findsEntriesAndFirstPlace()
     QVERIFY(!places.empty());
     QTEST(places.front().begin, "begin");
     QTEST(places.front().length, "length");
+}
+
+void TestTextSearch::date_narrowsResults_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("found");
+    const auto days = [](const char *list) { return QString::fromLatin1(list).split(u' '); };
+    QTest::newRow("year and month") << QStringLiteral(u"2024年3月 雨") << days("2024-3-6 2024-3-5");
+    QTest::newRow("day") << QStringLiteral(u"雨 2024年3月5日") << days("2024-3-5");
+    QTest::newRow("month and day of every year, alone") << QStringLiteral(u"3月5日") << days("2024-3-5 2023-3-5");
+    QTest::newRow("slashes") << QStringLiteral(u"2024/3/6") << days("2024-3-6");
+    QTest::newRow("full-width digits") << QStringLiteral(u"２０２４年３月５日") << days("2024-3-5");
+    QTest::newRow("year alone") << QStringLiteral(u"2019年") << days("2019-5-1 2019-4-30");
+    QTest::newRow("era") << QStringLiteral(u"平成31年4月30日") << days("2019-4-30");
+    QTest::newRow("era, month") << QStringLiteral(u"令和6年3月") << days("2024-3-6 2024-3-5");
+    QTest::newRow("first year of an era") << QStringLiteral(u"令和元年 雨") << days("2019-5-1");
+    QTest::newRow("no such month is a word") << QStringLiteral(u"13月") << QStringList();
+}
+
+void TestTextSearch::date_narrowsResults()
+{
+    QFETCH(QString, typed);
+    const SearchQuery query(typed);
+    QStringList found;
+    for (const auto &[year, month, day, text] : { std::tuple(2024, 3, 6, u"雨"), std::tuple(2024, 3, 5, u"大雨"),
+             std::tuple(2023, 3, 5, u"晴れ"), std::tuple(2019, 5, 1, u"雨"), std::tuple(2019, 4, 30, u"雨") }) {
+        const MonthIndex index(year, month, {}, { { QString(), day, 0, QString::fromUtf16(text) } });
+        std::vector<int> hits;
+        index.Search(query, hits);
+        for (const int hit : hits)
+            found.append(QStringLiteral("%1-%2-%3").arg(year).arg(month).arg(index.Day(hit)));
+    }
+    QTEST(found, "found");
 }
 
 void TestTextSearch::resultLine_cutsOnlyBetweenWholeCharacters_data()

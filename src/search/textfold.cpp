@@ -164,6 +164,8 @@ private:
             RepeatKanji(c, i);
         else if (c == 0x309D || c == 0x309E || c == 0x30FD || c == 0x30FE)
             RepeatKana(c, i);
+        else if (QChar::isSurrogate(c))
+            Put(c, i, i + 1);
         else
             Put(BetweenKanji(i) ? Ga : AsHiragana(c), i, i + 1);
         return i;

@@ -152,20 +152,19 @@ private:
         const bool nextIsN = i + 1 < m_stored.size() && m_stored[i + 1] == u'n';
         if (c == u'\n' || c == u'\r' || IsZeroWidth(c) || (c == u'\\' && nextIsN))
             return c == u'\\' ? i + 1 : i;
-        if (c == u'\\')
+        if (QChar::isHighSurrogate(c) && i + 1 < m_stored.size() && m_stored[i + 1].isLowSurrogate())
+            return Beyond(i);
+        // A backslash without an n is text, and so is half a character beyond the BMP.
+        if (c == u'\\' || QChar::isSurrogate(c))
             Put(c, i, i + 1);
         else if (IsSoundMark(c))
             JoinSoundMark(c, i);
-        else if (QChar::isHighSurrogate(c) && i + 1 < m_stored.size() && m_stored[i + 1].isLowSurrogate())
-            return Beyond(i);
         else if (const auto expanded = m_forms.expanded.constFind(c); expanded != m_forms.expanded.cend())
             PutAll(*expanded, i, i + 1);
         else if (c == 0x3005 || c == 0x303B)
             RepeatKanji(c, i);
         else if (c == 0x309D || c == 0x309E || c == 0x30FD || c == 0x30FE)
             RepeatKana(c, i);
-        else if (QChar::isSurrogate(c))
-            Put(c, i, i + 1);
         else
             Put(BetweenKanji(i) ? Ga : AsHiragana(c), i, i + 1);
         return i;

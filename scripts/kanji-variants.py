@@ -9,8 +9,9 @@ import bz2
 import sys
 
 folder = sys.argv[1] if len(sys.argv) > 1 else "/usr/share/unicode"
-# Traditional forms Unihan lists only as variants of simplified Chinese characters.
-BY_HAND = ["辺邊邉"]
+# Traditional forms of names that Unihan lists only as variants of simplified Chinese characters or
+# of another character; they are taken first.
+BY_HAND = ["辺邊邉", "浜濱濵", "沢澤"]
 
 
 def fields(name):
@@ -32,7 +33,8 @@ def code_points(value, sure_only=False):
     return found
 
 
-japanese, common, pairs = set(), set(), []
+japanese, common = set(), set()
+pairs = [(ord(family[0]), ord(c)) for family in BY_HAND for c in family[1:]]
 for code, field, value in fields("Unihan_Readings"):
     if field in ("kJapaneseOn", "kJapaneseKun"):
         japanese.add(code)
@@ -48,8 +50,6 @@ for wanted, sure_only in (("kZVariant", False), ("kSemanticVariant", True), ("kS
                           ("kSemanticVariant", False)):
     pairs += [(code, target) for code, field, value in variants if field == wanted
               for target in code_points(value, sure_only)]
-for family in BY_HAND:
-    pairs += [(ord(family[0]), ord(c)) for c in family[1:]]
 
 parent = {}
 

@@ -53,6 +53,7 @@ void TestTextSearch::search_findsEntriesAndFirstPlace_data()
     QTest::newRow("kanji variant in the query") << one(u"高橋さん") << QStringLiteral(u"髙橋") << first << 0 << 2;
     QTest::newRow("kanji variant 﨑") << one(u"山﨑さん") << QStringLiteral(u"山崎") << first << 0 << 2;
     QTest::newRow("kanji variant 邊") << one(u"渡邊") << QStringLiteral(u"渡辺") << first << 0 << 2;
+    QTest::newRow("kanji variant 濱, not 瀕") << one(u"瀕死 濱田") << QStringLiteral(u"浜田") << first << 3 << 2;
     QTest::newRow("kanji variant beyond the BMP") << one(u"𠮷野家で") << QStringLiteral(u"吉野家") << first << 0 << 4;
     QTest::newRow("ヶ between kanji") << one(u"自由ヶ丘駅") << QStringLiteral(u"自由が丘") << first << 0 << 4;
     QTest::newRow("kana iteration mark") << one(u"いすゞの車") << QStringLiteral(u"いすず") << first << 0 << 3;

@@ -66,7 +66,7 @@ void MainForm::CreateParts(const DiaryFolder &folder)
     m_savePoints = std::make_unique<SavePoints>(*m_month, *CalDiary_, *m_dayView, *m_journal, *m_notices, *this);
     m_follower = std::make_unique<FolderFollower>(*m_month, *m_dayView, *m_notices);
     m_listOwner = std::make_unique<ListWindowOwner>(*m_month, *m_savePoints, *m_notices, [this] { OpenSearch(); });
-    m_searchOwner = std::make_unique<SearchWindowOwner>(*m_month, *m_dayView, *m_savePoints, *m_notices);
+    m_searchOwner = std::make_unique<SearchWindowOwner>(*m_month, *m_dayView, *m_savePoints, *m_notices, *TxtText);
 }
 
 void MainForm::ConnectControls()
@@ -177,8 +177,11 @@ void MainForm::BtnListClick()
 void MainForm::OpenSearch()
 {
     // Made at the first Ctrl+F, so that nothing is read for searching before.
-    if (!m_searchForm)
+    if (!m_searchForm) {
         m_searchForm = new SearchForm(m_searchOwner.get(), m_month->Folder().Path(), this);
+        connect(m_month, &DiaryMonth::Saved, m_searchForm, &SearchForm::SearchAgain);
+        connect(m_month, &DiaryMonth::Loaded, m_searchForm, &SearchForm::SearchAgain);
+    }
     m_searchForm->Reopen();
 }
 

@@ -3,6 +3,7 @@
 #include "searchwindow/searchowner.h"
 
 class DayView;
+class QWidget;
 class DiaryMonth;
 class SavePoints;
 class WindowNotices;
@@ -13,10 +14,12 @@ class WindowNotices;
 class SearchWindowOwner final : public SearchOwner
 {
 public:
-    SearchWindowOwner(DiaryMonth &month, DayView &dayView, SavePoints &savePoints, WindowNotices &notices);
+    SearchWindowOwner(
+        DiaryMonth &month, DayView &dayView, SavePoints &savePoints, WindowNotices &notices, QWidget &editor);
 
     std::optional<ShownMonth> SearchedMonth() const override;
     bool OpenEntry(const QDate &date, int position, int matchBegin, int matchLength) override;
+    QRect EditorArea() const override;
     void Guard(const std::function<void()> &handling) override;
 
 private:
@@ -24,4 +27,5 @@ private:
     DayView &m_dayView;
     SavePoints &m_savePoints;
     WindowNotices &m_notices;
+    QWidget &m_editor;
 };

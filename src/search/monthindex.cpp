@@ -27,8 +27,10 @@ MonthIndex::MonthIndex(int year, int month, const MonthEntries::FileStamp &stamp
     m_folded.squeeze();
 }
 
-bool MonthIndex::HasOtherWords(const SearchQuery &query, const Entry &entry) const
+bool MonthIndex::MatchesBeyondLead(const SearchQuery &query, const Entry &entry) const
 {
+    if (query.Date() && !query.Date()->CoversDay(m_year, m_month, entry.day))
+        return false;
     const QStringView folded = QStringView(m_folded).sliced(entry.foldedBegin, entry.foldedEnd - entry.foldedBegin);
     for (qsizetype word = 0; word < query.Words().size(); ++word) {
         if (word != query.LeadWord() && !folded.contains(query.Words()[word]))
@@ -39,8 +41,16 @@ bool MonthIndex::HasOtherWords(const SearchQuery &query, const Entry &entry) con
 
 void MonthIndex::Search(const SearchQuery &query, std::vector<int> &found) const
 {
-    if (query.IsEmpty())
+    if (query.IsEmpty() || (query.Date() && !query.Date()->CoversMonth(m_year, m_month)))
         return;
+    if (query.Words().isEmpty()) {
+        // A date alone lists the period's entries.
+        for (size_t entry = 0; entry < m_entries.size(); ++entry) {
+            if (query.Date()->CoversDay(m_year, m_month, m_entries[entry].day))
+                found.push_back(int(entry));
+        }
+        return;
+    }
     const QString &lead = query.Words()[query.LeadWord()];
     const qsizetype offset = query.LeadCharacter();
     const QChar scanned = lead[offset];
@@ -54,7 +64,7 @@ void MonthIndex::Search(const SearchQuery &query, std::vector<int> &found) const
             continue;
         while (m_entries[entry].foldedEnd <= start)
             ++entry;
-        if (HasOtherWords(query, m_entries[entry]))
+        if (MatchesBeyondLead(query, m_entries[entry]))
             found.push_back(int(entry));
         if (++entry == m_entries.size())
             break;

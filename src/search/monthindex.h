@@ -25,7 +25,8 @@ public:
     int Position(int entry) const { return m_entries[size_t(entry)].position; }
     const QString &Text(int entry) const { return m_entries[size_t(entry)].text; }
 
-    // Appends the entries in which every word of query occurs, newest day first.
+    // Appends the entries in which every word of query occurs and whose day lies in its date, newest
+    // day first.
     void Search(const SearchQuery &query, std::vector<int> &found) const;
     // What the month holds in memory, and the length of its entries' stored texts.
     qsizetype Bytes() const;
@@ -40,7 +41,8 @@ private:
         qint32 position;
         qint8 day;
     };
-    bool HasOtherWords(const SearchQuery &query, const Entry &entry) const;
+    // Whether the entry's day lies in the query's date and the entry holds every word but the lead.
+    bool MatchesBeyondLead(const SearchQuery &query, const Entry &entry) const;
 
     int m_year;
     int m_month;

@@ -25,6 +25,12 @@ SearchQuery::SearchQuery(const QString &typed)
     // Folding makes a full-width space an ASCII one and joins a half-width voiced mark to its kana.
     m_words = TextFold::Folded(typed).split(u' ', Qt::SkipEmptyParts);
     m_words.removeDuplicates();
+    // The first date typed narrows; one typed after it is a word as any other.
+    for (qsizetype word = 0; word < m_words.size() && !m_date; ++word) {
+        m_date = SearchDate::Read(m_words[word]);
+        if (m_date)
+            m_words.removeAt(word);
+    }
     int best = -1;
     for (qsizetype word = 0; word < m_words.size(); ++word) {
         for (qsizetype at = 0; at < m_words[word].size(); ++at) {

@@ -1,19 +1,24 @@
 #pragma once
 
+#include "search/searchdate.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
 // What the user typed into the search field, as folded words: an entry is found when every word
-// occurs in it, in any order. Spaces, ASCII or full-width, part the words.
+// occurs in it, in any order, and its day lies in the date among them, if any. Spaces, ASCII or
+// full-width, part the words.
 class SearchQuery
 {
 public:
     SearchQuery() = default;
     explicit SearchQuery(const QString &typed);
 
-    bool IsEmpty() const { return m_words.isEmpty(); }
+    bool IsEmpty() const { return m_words.isEmpty() && !m_date; }
+    // The words to look for, dates left out; none when a date alone was typed.
     const QStringList &Words() const { return m_words; }
+    const std::optional<SearchDate> &Date() const { return m_date; }
     // The word to look for first, and the character of it to scan for: the one likely rarest in a
     // diary, so that the scan stops as seldom as it can.
     qsizetype LeadWord() const { return m_lead; }
@@ -23,6 +28,7 @@ public:
 
 private:
     QStringList m_words;
+    std::optional<SearchDate> m_date;
     qsizetype m_lead = 0;
     qsizetype m_leadCharacter = 0;
 };

@@ -1,84 +1,58 @@
 #include "search/textfold.h"
 
+#include "search/characterforms.h"
+
 #include <array>
-#include <memory>
 
 namespace TextFold {
 
 namespace {
 
-using Table = std::array<char16_t, 0x10000>;
+using CharacterForms::Context;
 
-constexpr char16_t IdeographicSpace = 0x3000;
-constexpr char16_t WaveDash = 0x301C;
-constexpr char16_t FirstKatakana = 0x30A1;
-constexpr char16_t LastKatakana = 0x30F6;
-constexpr char16_t KatakanaToHiragana = 0x60;
-constexpr char16_t FirstWidthForm = 0xFF00;
-constexpr char16_t LastWidthForm = 0xFFEF;
 constexpr char16_t VoicedMark = 0x309B;
 constexpr char16_t SemiVoicedMark = 0x309C;
-// What the table gives for a character that folds by what stands around it. No character folds to
-// it: it is the separator between entries.
-constexpr char16_t SpecialCharacter = Separator;
+constexpr char16_t CombiningVoicedMark = 0x3099;
+constexpr char16_t Ga = 0x304C;
 
 bool IsVoicedMark(char16_t c)
 {
-    return c == 0x3099 || c == VoicedMark || c == 0xFF9E;
+    return c == CombiningVoicedMark || c == VoicedMark || c == 0xFF9E;
 }
 
-// The half-width and full-width forms fold by their compatibility mapping, where it is one character.
-char16_t Narrowed(char16_t c)
+bool IsSoundMark(char16_t c)
 {
-    if (c == IdeographicSpace || c == u'\t')
-        return u' ';
-    // Converters of Shift_JIS disagree whether 0x8160 is the wave dash or the full-width tilde.
-    if (c == WaveDash)
-        return u'~';
-    if (c < FirstWidthForm || c > LastWidthForm)
-        return c;
-    const QString compatible = QString(QChar(c)).normalized(QString::NormalizationForm_KC);
-    return compatible.size() == 1 ? compatible.at(0).unicode() : c;
+    return IsVoicedMark(c) || c == 0x309A || c == SemiVoicedMark || c == 0xFF9F;
 }
 
-char16_t Hiragana(char16_t c)
+// Characters that take no room on screen, which a pasted text may hold inside a word.
+bool IsZeroWidth(char16_t c)
 {
-    if (c >= FirstKatakana && c <= LastKatakana)
-        return c - KatakanaToHiragana;
-    // The iteration marks ヽ and ヾ.
-    if (c == 0x30FD || c == 0x30FE)
-        return c - KatakanaToHiragana;
-    return c;
+    return (c >= 0x200B && c <= 0x200D) || c == 0x2060 || c == 0xFEFF;
 }
 
-std::unique_ptr<Table> MakeTable()
+// A kanji, or a character beyond the BMP, which in a diary is nearly always one.
+bool IsKanji(char16_t c)
 {
-    auto table = std::make_unique<Table>();
-    for (char32_t c = 0; c < 0x10000; ++c) {
-        const auto unit = char16_t(c);
-        if (QChar::isSurrogate(c)) {
-            (*table)[c] = unit;
-            continue;
-        }
-        const char16_t folded = char16_t(QChar::toCaseFolded(char32_t(Hiragana(Narrowed(unit)))));
-        (*table)[c] = folded == Separator ? char16_t(QChar::ReplacementCharacter) : folded;
-    }
-    for (const char16_t c : { u'\\', u'\n', u'\r', u'\u3099', u'\u309A', u'\u309B', u'\u309C', u'\uFF9E', u'\uFF9F' })
-        (*table)[c] = SpecialCharacter;
-    return table;
+    return (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF)
+        || QChar::isSurrogate(c);
 }
 
-const Table &Folding()
+// ヶ, ケ, ヵ and ガ elsewhere fold as all katakana do.
+char16_t AsHiragana(char16_t c)
 {
-    static const std::unique_ptr<Table> table = MakeTable();
-    return *table;
+    return c >= 0x30A1 ? char16_t(c - 0x60) : c;
+}
+
+bool IsHiragana(char16_t c)
+{
+    return c >= 0x3041 && c <= 0x3096;
 }
 
 // The kana that a voiced or semi-voiced sound mark makes of c, or 0 when it makes none.
 char16_t Joined(char16_t c, char16_t mark)
 {
-    const QString pair = QString(QChar(c)) + QChar(mark);
-    const QString composed = pair.normalized(QString::NormalizationForm_C);
+    const QString composed = (QString(QChar(c)) + QChar(mark)).normalized(QString::NormalizationForm_C);
     return composed.size() == 1 ? composed.at(0).unicode() : 0;
 }
 
@@ -93,7 +67,7 @@ const Joining &Joins()
     static const Joining joins = [] {
         Joining made;
         for (char16_t c = 0; c < 0x100; ++c) {
-            made.voiced[c] = Joined(char16_t(0x3000 + c), 0x3099);
+            made.voiced[c] = Joined(char16_t(0x3000 + c), CombiningVoicedMark);
             made.semiVoiced[c] = Joined(char16_t(0x3000 + c), 0x309A);
         }
         return made;
@@ -109,47 +83,152 @@ char16_t JoinedWith(char16_t previous, char16_t mark)
     return IsVoicedMark(mark) ? joins.voiced[previous - 0x3000] : joins.semiVoiced[previous - 0x3000];
 }
 
-// One pass for both forms. A stored line break is a backslash and an n, read from the left as the
-// codec reads it; lone CR and LF come from other tools and break lines as well.
-// One pass for both forms. Most characters only go through the table; those it gives as 0 need a
-// look around them. A stored line break is a backslash and an n, read from the left as the codec
-// reads it; lone CR and LF come from other tools and break lines as well.
-template <typename Place> void Fold(QStringView stored, QString &folded, Place place)
+// The kana ゝ or ゞ repeats: the one before, without its sound mark, and with a voiced one for ゞ.
+char16_t Repeated(char16_t previous, bool voiced)
 {
-    const Table &table = Folding();
-    const qsizetype start = folded.size();
-    folded.resize(start + stored.size());
-    char16_t *out = reinterpret_cast<char16_t *>(folded.data()) + start;
-    qsizetype length = 0;
-    qsizetype previousEnd = -1;
-    const qsizetype size = stored.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = stored[i].unicode();
-        char16_t next = table[c];
-        if (next == SpecialCharacter) {
-            if (c == u'\n' || c == u'\r')
-                continue;
-            if (c == u'\\') {
-                if (i + 1 < size && stored[i + 1] == u'n') {
-                    ++i;
-                    continue;
-                }
-                next = c;
-            } else if (const char16_t joined = length > 0 && previousEnd == i ? JoinedWith(out[length - 1], c) : 0) {
-                out[length - 1] = joined;
-                place.Extend(i + 1);
-                previousEnd = i + 1;
-                continue;
-            } else {
-                next = IsVoicedMark(c) ? VoicedMark : SemiVoicedMark;
-            }
-        }
-        out[length++] = next;
-        place.Add(i, i + 1);
-        previousEnd = i + 1;
-    }
-    folded.truncate(start + length);
+    const QString parts = QString(QChar(previous)).normalized(QString::NormalizationForm_D);
+    const char16_t plain = parts.at(0).unicode();
+    const char16_t joined = voiced ? JoinedWith(plain, CombiningVoicedMark) : 0;
+    return joined ? joined : plain;
 }
+
+// One pass for both forms. Most characters only go through the table; those it gives as Context
+// need a look around them or fold into other than one character. A stored line break is a
+// backslash and an n, read from the left as the codec reads it; lone CR and LF come from other
+// tools and break lines as well.
+template <typename Place> class Folder
+{
+public:
+    Folder(QStringView stored, QString &folded, Place place)
+        : m_stored(stored)
+        , m_folded(folded)
+        , m_start(folded.size())
+        , m_place(place)
+    {
+        m_folded.resize(m_start + stored.size());
+        m_out = reinterpret_cast<char16_t *>(m_folded.data()) + m_start;
+    }
+
+    void Run()
+    {
+        const std::array<char16_t, 0x10000> &single = m_forms.single;
+        const qsizetype size = m_stored.size();
+        for (qsizetype i = 0; i < size; ++i) {
+            const char16_t c = m_stored[i].unicode();
+            const char16_t folded = single[c];
+            if (folded == Context)
+                i = InContext(i);
+            else
+                Put(folded, i, i + 1);
+        }
+        m_folded.truncate(m_start + m_length);
+    }
+
+private:
+    void Put(char16_t c, qsizetype begin, qsizetype end)
+    {
+        m_out[m_length++] = c;
+        m_place.Add(begin, end);
+        m_previousEnd = end;
+    }
+
+    // Where text stored from begin to end folds into more than one character: room is made for it
+    // and for the rest of the stored text, which folds into at most one character each.
+    void PutAll(QStringView text, qsizetype begin, qsizetype end)
+    {
+        const qsizetype needed = m_start + m_length + text.size() + (m_stored.size() - end);
+        if (needed > m_folded.size()) {
+            m_folded.resize(needed);
+            m_out = reinterpret_cast<char16_t *>(m_folded.data()) + m_start;
+        }
+        for (const QChar c : text)
+            Put(c.unicode(), begin, end);
+    }
+
+    // Folds the character at i by what stands around it; gives the last stored position it took.
+    qsizetype InContext(qsizetype i)
+    {
+        const char16_t c = m_stored[i].unicode();
+        const bool nextIsN = i + 1 < m_stored.size() && m_stored[i + 1] == u'n';
+        if (c == u'\n' || c == u'\r' || IsZeroWidth(c) || (c == u'\\' && nextIsN))
+            return c == u'\\' ? i + 1 : i;
+        if (QChar::isHighSurrogate(c) && i + 1 < m_stored.size() && m_stored[i + 1].isLowSurrogate())
+            return Beyond(i);
+        // A backslash without an n is text, and so is half a character beyond the BMP.
+        if (c == u'\\' || QChar::isSurrogate(c))
+            Put(c, i, i + 1);
+        else if (IsSoundMark(c))
+            JoinSoundMark(c, i);
+        else if (const auto expanded = m_forms.expanded.constFind(c); expanded != m_forms.expanded.cend())
+            PutAll(*expanded, i, i + 1);
+        else if (c == 0x3005 || c == 0x303B)
+            RepeatKanji(c, i);
+        else if (c == 0x309D || c == 0x309E || c == 0x30FD || c == 0x30FE)
+            RepeatKana(c, i);
+        else
+            Put(BetweenKanji(i) ? Ga : AsHiragana(c), i, i + 1);
+        return i;
+    }
+
+    // ゝ and ヽ repeat the kana before them, ゞ and ヾ voiced: いすゞ is いすず.
+    void RepeatKana(char16_t c, qsizetype i)
+    {
+        const bool voiced = c == 0x309E || c == 0x30FE;
+        if (m_length > 0 && m_previousEnd == i && IsHiragana(m_out[m_length - 1]))
+            Put(Repeated(m_out[m_length - 1], voiced), i, i + 1);
+        else
+            Put(voiced ? 0x309E : 0x309D, i, i + 1);
+    }
+
+    void JoinSoundMark(char16_t c, qsizetype i)
+    {
+        if (const char16_t joined = m_length > 0 && m_previousEnd == i ? JoinedWith(m_out[m_length - 1], c) : 0) {
+            m_out[m_length - 1] = joined;
+            m_place.Extend(i + 1);
+            m_previousEnd = i + 1;
+            return;
+        }
+        Put(IsVoicedMark(c) ? VoicedMark : SemiVoicedMark, i, i + 1);
+    }
+
+    qsizetype Beyond(qsizetype i)
+    {
+        const char32_t c = QChar::surrogateToUcs4(m_stored[i], m_stored[i + 1]);
+        if (const auto form = m_forms.beyond.constFind(c); form != m_forms.beyond.cend())
+            PutAll(*form, i, i + 2);
+        else
+            PutAll(m_stored.sliced(i, 2), i, i + 2);
+        return i + 1;
+    }
+
+    // 々 repeats the kanji before it, one beyond the BMP included.
+    void RepeatKanji(char16_t c, qsizetype i)
+    {
+        if (m_length == 0 || m_previousEnd != i)
+            Put(c, i, i + 1);
+        else if (m_length > 1 && QChar::isLowSurrogate(m_out[m_length - 1]))
+            // A copy: making room may move the folded text.
+            PutAll(QString(reinterpret_cast<const QChar *>(m_out + m_length - 2), 2), i, i + 1);
+        else
+            Put(m_out[m_length - 1], i, i + 1);
+    }
+
+    // ヶ, ケ, ヵ, が and ガ between kanji are one in place names: 自由が丘, 自由ヶ丘, 霞ケ関.
+    bool BetweenKanji(qsizetype i) const
+    {
+        return i > 0 && i + 1 < m_stored.size() && IsKanji(m_stored[i - 1].unicode())
+            && IsKanji(m_stored[i + 1].unicode());
+    }
+
+    const CharacterForms::Forms &m_forms = CharacterForms::Get();
+    QStringView m_stored;
+    QString &m_folded;
+    qsizetype m_start;
+    Place m_place;
+    char16_t *m_out = nullptr;
+    qsizetype m_length = 0;
+    qsizetype m_previousEnd = -1;
+};
 
 struct NoPlaces
 {
@@ -173,13 +252,13 @@ struct Places
 QString Folded(QStringView stored)
 {
     QString folded;
-    Fold(stored, folded, NoPlaces());
+    Folder(stored, folded, NoPlaces()).Run();
     return folded;
 }
 
 void AppendFolded(QStringView stored, QString &folded)
 {
-    Fold(stored, folded, NoPlaces());
+    Folder(stored, folded, NoPlaces()).Run();
 }
 
 Placed FoldedWithPlaces(QStringView stored)
@@ -187,7 +266,7 @@ Placed FoldedWithPlaces(QStringView stored)
     Placed placed;
     placed.begins.reserve(size_t(stored.size()));
     placed.ends.reserve(size_t(stored.size()));
-    Fold(stored, placed.folded, Places { placed });
+    Folder(stored, placed.folded, Places { placed }).Run();
     return placed;
 }
 

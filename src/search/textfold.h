@@ -5,9 +5,11 @@
 
 #include <vector>
 
-// The form in which an entry and a searched word are compared: full-width and half-width forms,
-// upper and lower case, and katakana and hiragana are one, a half-width or combining voiced sound
-// mark joins the kana before it, and line breaks are gone, so that a phrase may run across them.
+// The form in which an entry and a searched word are compared: compatibility forms (full-width and
+// half-width, ①, ㈱), upper and lower case, katakana and hiragana, and the variant forms of a kanji
+// are one; a half-width or combining voiced sound mark joins the kana before it; iteration marks
+// stand for what they repeat, ヶ and が between kanji are one, characters that take no room and
+// line breaks are gone, so that a phrase may run across them.
 // Texts come in stored form, where a line break is a backslash and an n. Pure functions.
 namespace TextFold {
 
@@ -16,7 +18,8 @@ QString Folded(QStringView stored);
 void AppendFolded(QStringView stored, QString &folded);
 
 // Folded, and for each folded character the stored characters it came from: begins[i] up to
-// ends[i]. A joined voiced sound mark makes one character of two.
+// ends[i]. A joined voiced sound mark makes one character of two; each character that one
+// stored character folds into comes from that one.
 struct Placed
 {
     QString folded;

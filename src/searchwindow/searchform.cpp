@@ -1,8 +1,10 @@
 #include "searchwindow/searchform.h"
 
 #include "search/diarysearch.h"
+#include "search/monthfileswatcher.h"
 #include "search/searchquery.h"
 #include "searchwindow/searchowner.h"
+#include "searchwindow/searchplacement.h"
 #include "searchwindow/searchresultdelegate.h"
 #include "searchwindow/searchresultmodel.h"
 #include "ui/application.h"
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 
@@ -37,6 +40,8 @@ SearchForm::SearchForm(SearchOwner *owner, const QString &folder, QWidget *paren
     setWindowIcon(WindowIcon(QStringLiteral("list")));
     CreateControls();
     ConnectControls();
+    // Other programs add, rename, replace and rewrite month files while the window is open.
+    connect(new MonthFilesWatcher(folder, this), &MonthFilesWatcher::Settled, this, &SearchForm::SearchAgain);
     ShowBatch({ true, true, {}, 0, 0, 0, {} });
 }
 
@@ -98,11 +103,29 @@ void SearchForm::ConnectControls()
 
 void SearchForm::Reopen()
 {
+    if (!isVisible())
+        PlaceBesideOwner();
     show();
     raise();
     activateWindow();
     TxtSearch->setFocus(Qt::ShortcutFocusReason);
     TxtSearch->selectAll();
+}
+
+void SearchForm::SearchAgain()
+{
+    // Words still being typed are searched at the pause; only the months changed are read again.
+    if (isVisible() && !m_pause->isActive() && !TxtSearch->text().isEmpty())
+        m_owner->Guard([this] { StartSearch(); });
+}
+
+void SearchForm::PlaceBesideOwner()
+{
+    const QWidget *owner = parentWidget();
+    // Not yet shown, the window's frame is not known: its decorations are taken to be the owner's.
+    const QSize decorations = owner->frameGeometry().size() - owner->geometry().size();
+    move(SearchPlacement::Beside(
+        owner->frameGeometry(), m_owner->EditorArea(), size() + decorations, owner->screen()->availableGeometry()));
 }
 
 bool SearchForm::eventFilter(QObject *watched, QEvent *event)
@@ -208,11 +231,13 @@ void SearchForm::OpenCurrent()
     if (!current.isValid() || !m_results->Date(current.row()).isValid())
         return;
     const MatchPlaces::Place place = m_results->FirstPlace(current.row());
-    // An entry that is gone or moved since the search is looked for again.
-    if (!m_owner->OpenEntry(
+    // On success the main window comes forward with the entry.
+    if (m_owner->OpenEntry(
             m_results->Date(current.row()), m_results->Position(current.row()), place.begin, place.length))
-        StartSearch();
-    // A message about a failed month switch takes the activation; the user goes on here.
+        return;
+    // An entry that is gone or moved since the search is looked for again. A message about a failed
+    // month switch takes the activation; the user goes on here.
+    StartSearch();
     if (!isActiveWindow())
         activateWindow();
 }

@@ -24,6 +24,8 @@ public:
 
     // Shows the window in front with the typed words selected, so that new ones replace them.
     void Reopen();
+    // The diary changed (a save, a merge, a month loaded afresh): the results shown follow it.
+    void SearchAgain();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -32,6 +34,7 @@ protected:
 private:
     void CreateControls();
     void ConnectControls();
+    void PlaceBesideOwner();
     void StartSearch();
     void ShowBatch(const SearchBatch &batch);
     void ShowCount(const SearchBatch &batch);

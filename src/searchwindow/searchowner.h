@@ -6,6 +6,7 @@
 #include <optional>
 
 class QDate;
+class QRect;
 
 // What the search window asks of the window that opens it: the loaded month as it stands on screen,
 // unsaved work and the editor's text included, which is searched instead of its file; opening a
@@ -17,9 +18,12 @@ public:
     // None when the loaded month could not be loaded: its file is then searched, or named unreadable.
     virtual std::optional<ShownMonth> SearchedMonth() const = 0;
     // Goes to date as a calendar click would, shows the entry at position of that day with the
-    // text from matchBegin for matchLength selected; false when the window stays where it was (the
+    // text from matchBegin for matchLength selected and in view, the window in front and active with
+    // the editor focused, so that typing goes into the entry; false when the window stays where it was (the
     // month being left could not be saved) or the day no longer has that entry.
     virtual bool OpenEntry(const QDate &date, int position, int matchBegin, int matchLength) = 0;
+    // The editor's place on the desktop, which the search window keeps clear of.
+    virtual QRect EditorArea() const = 0;
     virtual void Guard(const std::function<void()> &handling) = 0;
 
 protected:

@@ -1,16 +1,9 @@
 #include "searchwindow/searchresultmodel.h"
 
+#include "search/resultline.h"
 #include "store/text/textcodec.h"
 
-#include <QPoint>
-
 namespace {
-
-// Enough of what comes before the first word for the reader to see where it stands.
-constexpr int LeadingCharacters = 12;
-// More than the widest row shows; the row cuts the line where it ends.
-constexpr int LineCharacters = 160;
-const QString Ellipsis = QStringLiteral("…");
 
 QString DateText(const QDate &date)
 {
@@ -73,9 +66,9 @@ QVariant SearchResultModel::data(const QModelIndex &index, int role) const
     case Qt::AccessibleTextRole:
         return dateText + u' ' + TextCodec::MakeTitle(hit.month->Text(hit.entry));
     case LineRole:
-        return LineAround(index.row()).text;
+        return ResultLine::Around(hit.month->Text(hit.entry), m_query).text;
     case MarksRole:
-        return QVariant::fromValue(LineAround(index.row()).marks);
+        return QVariant::fromValue(ResultLine::Around(hit.month->Text(hit.entry), m_query).marks);
     default:
         return {};
     }
@@ -107,25 +100,4 @@ int SearchResultModel::RowOf(const QDate &date, int position) const
             return row;
     }
     return -1;
-}
-
-SearchResultModel::Line SearchResultModel::LineAround(int row) const
-{
-    const SearchHit &hit = m_hits[size_t(row)];
-    const QString &stored = hit.month->Text(hit.entry);
-    const std::vector<MatchPlaces::Place> places = MatchPlaces::Of(stored, m_query);
-    const int first = places.empty() ? 0 : places.front().begin;
-    const int start = qMax(0, first - LeadingCharacters);
-    Line line;
-    line.text = TextCodec::DecodeText(stored).mid(start, LineCharacters);
-    // The line is one line; a phrase found across a line break reads on across a space.
-    line.text.replace(u'\n', u' ');
-    const int shift = start > 0 ? int(Ellipsis.size()) - start : -start;
-    if (start > 0)
-        line.text.prepend(Ellipsis);
-    for (const MatchPlaces::Place &place : places) {
-        if (place.begin + shift < line.text.size())
-            line.marks.append(QPoint(place.begin + shift, place.length));
-    }
-    return line;
 }

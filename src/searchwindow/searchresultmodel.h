@@ -43,13 +43,6 @@ public:
     int RowOf(const QDate &date, int position) const;
 
 private:
-    struct Line
-    {
-        QString text;
-        QList<QPoint> marks;
-    };
-    Line LineAround(int row) const;
-
     SearchQuery m_expected;
     SearchQuery m_query;
     std::vector<SearchHit> m_hits;

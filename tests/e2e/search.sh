@@ -3,9 +3,10 @@
 # of several years: July 2024 has an entry written in full-width letters, and beside the months
 # lie a .bak of a newer month and a month file that cannot be read, which both hold the word too.
 # BtnNew starts an entry of the 15th and "xyzzy plugh" is typed; unsaved, it is found by Ctrl+F
-# and "PLUGH", and Return opens it with the word selected, which "Z" then replaces. Ctrl+F again
-# and the half-width "abc" finds July 2024's entry; Return takes the main window there (saving
-# March) with "ＡＢＣ" selected, which "Q" replaces. Esc closes the search window and BtnEnd saves:
+# and "PLUGH" in a search window that keeps clear of the editor, and Return opens it with the word
+# selected and the main window active, so that "Z" typed at once replaces it. Ctrl+F again and the
+# half-width "abc" finds July 2024's entry; Return takes the main window there (saving March) with
+# "ＡＢＣ" selected, which "Q" replaces. Esc closes the search window and BtnEnd saves:
 # both months hold the replaced words, so each Return opened the right entry with the first match
 # selected; a .bak or the unreadable file read as a month would have come first.
 #
@@ -47,6 +48,7 @@ find_words()
     wait_for 5 "Ctrl+F mapped no window titled 検索" search_window
     wait_for 5 "the search window was not activated" window_active "$search"
     read -r search_left search_top < <(client_origin "$search")
+    editor_clear || fail "the search window at $search_left,$search_top covers the editor"
     local before
     before=$(region SearchForm)
     timeout 5 xdotool type --delay 30 -- "$1"
@@ -54,15 +56,22 @@ find_words()
     previous=
     wait_for 5 "the results for $1 did not settle" settled SearchForm
 }
-# Return opens the current result; the main window is then activated to type into its editor.
+# Whether the search window's client area and the main window's editor do not overlap.
+editor_clear()
+{
+    local x y width height
+    read -r x y width height <<<"${control[TxtText]}"
+    ((search_left >= left + x + width || left + x >= search_left + 440 ||
+        search_top >= top + y + height || top + y >= search_top + 384))
+}
+# Return opens the current result, and the main window comes forward to be typed into.
 open_and_replace()
 {
     local before
     before=$(region Client)
     timeout 5 xdotool key Return
     wait_for 10 "Return did not open the result in the main window" region_changed Client "$before"
-    timeout 5 wmctrl -i -a "$window"
-    wait_for 5 "the main window was not activated" window_active "$window"
+    wait_for 5 "opening the result did not activate the main window" window_active "$window"
     timeout 5 xdotool type --delay 30 -- "$1"
 }
 
@@ -75,6 +84,10 @@ printf '<DIARY><ARTICLE DATE="1"><TEXT>abc xyzzy plugh' >"$portable/Diary20259.x
 
 start_display
 start_program
+# On this 1024-pixel screen the two windows fit side by side once the main window is at the left.
+timeout 5 xdotool windowmove "$window" 0 0
+wait_for 5 "the main window was not moved" eval '[ "$(client_origin "$window")" != "$left $top" ]'
+read -r left top < <(client_origin "$window")
 click BtnNew
 timeout 5 xdotool type --delay 30 -- "xyzzy plugh"
 find_words PLUGH

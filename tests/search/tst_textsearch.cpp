@@ -1,5 +1,6 @@
 #include "search/matchplaces.h"
 #include "search/monthindex.h"
+#include "search/resultline.h"
 #include "search/searchquery.h"
 
 #include <QtTest>
@@ -14,6 +15,10 @@ class TestTextSearch : public QObject
 private slots:
     void search_findsEntriesAndFirstPlace_data();
     void search_findsEntriesAndFirstPlace();
+    void date_narrowsResults_data();
+    void date_narrowsResults();
+    void resultLine_cutsOnlyBetweenWholeCharacters_data();
+    void resultLine_cutsOnlyBetweenWholeCharacters();
 };
 
 void TestTextSearch::search_findsEntriesAndFirstPlace_data()
@@ -44,6 +49,21 @@ void TestTextSearch::search_findsEntriesAndFirstPlace_data()
     QTest::newRow("backslash without n is text") << one(u"C:\\dir") << QStringLiteral("c:\\DIR") << first << 0 << 6;
     QTest::newRow("voiced mark after a line break stays")
         << one(u"か\\n\u3099") << QStringLiteral(u"が") << QList<int>() << 0 << 0;
+    QTest::newRow("kanji variant 髙") << one(u"昨日髙橋さん") << QStringLiteral(u"高橋") << first << 2 << 2;
+    QTest::newRow("kanji variant in the query") << one(u"高橋さん") << QStringLiteral(u"髙橋") << first << 0 << 2;
+    QTest::newRow("kanji variant 﨑") << one(u"山﨑さん") << QStringLiteral(u"山崎") << first << 0 << 2;
+    QTest::newRow("kanji variant 邊") << one(u"渡邊") << QStringLiteral(u"渡辺") << first << 0 << 2;
+    QTest::newRow("kanji variant 濱, not 瀕") << one(u"瀕死 濱田") << QStringLiteral(u"浜田") << first << 3 << 2;
+    QTest::newRow("kanji variant beyond the BMP") << one(u"𠮷野家で") << QStringLiteral(u"吉野家") << first << 0 << 4;
+    QTest::newRow("ヶ between kanji") << one(u"自由ヶ丘駅") << QStringLiteral(u"自由が丘") << first << 0 << 4;
+    QTest::newRow("kana iteration mark") << one(u"いすゞの車") << QStringLiteral(u"いすず") << first << 0 << 3;
+    QTest::newRow("kanji iteration mark") << one(u"街の人々") << QStringLiteral(u"人人") << first << 2 << 2;
+    QTest::newRow("iteration mark after a kanji beyond the BMP")
+        << one(u"𩸽々") << QStringLiteral(u"𩸽𩸽") << first << 0 << 3;
+    QTest::newRow("circled digit") << one(u"①番線") << QStringLiteral(u"1番") << first << 0 << 2;
+    QTest::newRow("parenthesized ideograph") << one(u"㈱山田") << QStringLiteral(u"(株)") << first << 0 << 1;
+    QTest::newRow("square word") << one(u"5㍉") << QStringLiteral(u"ミリ") << first << 1 << 1;
+    QTest::newRow("zero-width space inside") << one(u"東\u200B京") << QStringLiteral(u"東京") << first << 0 << 3;
     QTest::newRow("two words in any order")
         << one(u"公園で犬と散歩") << QStringLiteral(u"散歩 公園") << first << 0 << 2;
     QTest::newRow("full-width space parts words")
@@ -85,6 +105,62 @@ void TestTextSearch::search_findsEntriesAndFirstPlace()
     QVERIFY(!places.empty());
     QTEST(places.front().begin, "begin");
     QTEST(places.front().length, "length");
+}
+
+void TestTextSearch::date_narrowsResults_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("found");
+    const auto days = [](const char *list) { return QString::fromLatin1(list).split(u' '); };
+    QTest::newRow("year and month") << QStringLiteral(u"2024年3月 雨") << days("2024-3-6 2024-3-5");
+    QTest::newRow("day") << QStringLiteral(u"雨 2024年3月5日") << days("2024-3-5");
+    QTest::newRow("month and day of every year, alone") << QStringLiteral(u"3月5日") << days("2024-3-5 2023-3-5");
+    QTest::newRow("slashes") << QStringLiteral(u"2024/3/6") << days("2024-3-6");
+    QTest::newRow("full-width digits") << QStringLiteral(u"２０２４年３月５日") << days("2024-3-5");
+    QTest::newRow("year alone") << QStringLiteral(u"2019年") << days("2019-5-1 2019-4-30");
+    QTest::newRow("era") << QStringLiteral(u"平成31年4月30日") << days("2019-4-30");
+    QTest::newRow("era, month") << QStringLiteral(u"令和6年3月") << days("2024-3-6 2024-3-5");
+    QTest::newRow("first year of an era") << QStringLiteral(u"令和元年 雨") << days("2019-5-1");
+    QTest::newRow("no such month is a word") << QStringLiteral(u"13月") << QStringList();
+}
+
+void TestTextSearch::date_narrowsResults()
+{
+    QFETCH(QString, typed);
+    const SearchQuery query(typed);
+    QStringList found;
+    for (const auto &[year, month, day, text] : { std::tuple(2024, 3, 6, u"雨"), std::tuple(2024, 3, 5, u"大雨"),
+             std::tuple(2023, 3, 5, u"晴れ"), std::tuple(2019, 5, 1, u"雨"), std::tuple(2019, 4, 30, u"雨") }) {
+        const MonthIndex index(year, month, {}, { { QString(), day, 0, QString::fromUtf16(text) } });
+        std::vector<int> hits;
+        index.Search(query, hits);
+        for (const int hit : hits)
+            found.append(QStringLiteral("%1-%2-%3").arg(year).arg(month).arg(index.Day(hit)));
+    }
+    QTEST(found, "found");
+}
+
+void TestTextSearch::resultLine_cutsOnlyBetweenWholeCharacters_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QPoint>("mark");
+    const QString kana = QStringLiteral(u"あ").repeated(11);
+    QTest::newRow("begins inside a character outside the BMP")
+        << QStringLiteral(u"い𠮷") + kana + QStringLiteral(u"雨")
+        << QStringLiteral(u"…𠮷") + kana + QStringLiteral(u"雨") << QPoint(14, 1);
+    QTest::newRow("ends inside a character outside the BMP")
+        << QStringLiteral(u"雨") + kana.repeated(14) + QStringLiteral(u"ああああ𠮷")
+        << QStringLiteral(u"雨") + kana.repeated(14) + QStringLiteral(u"ああああ") << QPoint(0, 1);
+}
+
+void TestTextSearch::resultLine_cutsOnlyBetweenWholeCharacters()
+{
+    QFETCH(QString, stored);
+    const ResultLine::Line line = ResultLine::Around(stored, SearchQuery(QStringLiteral(u"雨")));
+    QTEST(line.text, "line");
+    QCOMPARE(line.marks.size(), 1);
+    QTEST(line.marks.value(0), "mark");
 }
 
 QTEST_APPLESS_MAIN(TestTextSearch)

@@ -1,4 +1,5 @@
 #include "diaryfixture.h"
+#include "searchwindow/searchplacement.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,11 @@ QWidget *OpenSearch(Window &window)
     return form && WaitActive(form) ? form : nullptr;
 }
 
+QRect OnDesktop(const QWidget *widget)
+{
+    return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+}
+
 }
 
 // The search window driven as the user drives it: Ctrl+F in the main window, words arriving
@@ -29,10 +35,40 @@ class TestSearchForm : public QObject
     Q_OBJECT
 
 private slots:
+    void placement_besideMainWindowNeverOverEditor_data();
+    void placement_besideMainWindowNeverOverEditor();
     void conversionThenCommit_searchesCommittedWordsAndReturnOpensFirstMatch();
     void ctrlFInListWindow_bringsSearchBackWithWordsSelected();
     void lateCommitInTheEditor_isSearchedBeforeItIsWrittenBack();
+    void diaryChangedElsewhere_resultsFollowWithoutActivation_data();
+    void diaryChangedElsewhere_resultsFollowWithoutActivation();
 };
+
+void TestSearchForm::placement_besideMainWindowNeverOverEditor_data()
+{
+    QTest::addColumn<QRect>("mainWindow");
+    QTest::addColumn<QRect>("editor");
+    QTest::addColumn<QPoint>("placed");
+    QTest::newRow("right") << QRect(100, 100, 580, 390) << QRect(300, 200, 360, 250) << QPoint(680, 100);
+    QTest::newRow("right, moved up onto the screen")
+        << QRect(100, 800, 580, 200) << QRect(300, 850, 360, 100) << QPoint(680, 660);
+    QTest::newRow("left at the screen's right edge")
+        << QRect(1300, 100, 580, 390) << QRect(1500, 200, 360, 250) << QPoint(850, 100);
+    QTest::newRow("below a wide window") << QRect(0, 100, 1700, 390) << QRect(200, 200, 1400, 250) << QPoint(0, 490);
+    QTest::newRow("above a wide window low down")
+        << QRect(0, 500, 1700, 500) << QRect(200, 600, 1400, 350) << QPoint(0, 80);
+    QTest::newRow("maximized: beside the editor")
+        << QRect(0, 0, 1920, 1080) << QRect(200, 150, 1000, 700) << QPoint(1200, 150);
+    QTest::newRow("no room anywhere: over the least of the editor")
+        << QRect(0, 0, 1920, 1080) << QRect(0, 0, 1920, 1000) << QPoint(0, 660);
+}
+
+void TestSearchForm::placement_besideMainWindowNeverOverEditor()
+{
+    QFETCH(QRect, mainWindow);
+    QFETCH(QRect, editor);
+    QTEST(SearchPlacement::Beside(mainWindow, editor, QSize(450, 420), QRect(0, 0, 1920, 1080)), "placed");
+}
 
 void TestSearchForm::conversionThenCommit_searchesCommittedWordsAndReturnOpensFirstMatch()
 {
@@ -42,6 +78,8 @@ void TestSearchForm::conversionThenCommit_searchesCommittedWordsAndReturnOpensFi
         MonthXml(
             "<ARTICLE DATE=\"7\"><TEXT>one</TEXT><TEXT>lunch\\n&#x30E9;&#x30FC;&#x30E1;&#x30F3;</TEXT></ARTICLE>"));
     Window window(directory.path(), QDate(2026, 3, 15));
+    // The offscreen screen is 800 pixels square: below the main window is the one place left.
+    window.form->move(0, 0);
     QWidget *form = OpenSearch(window);
     QVERIFY(form);
     auto *field = form->findChild<QLineEdit *>(QStringLiteral("TxtSearch"));
@@ -68,6 +106,9 @@ void TestSearchForm::conversionThenCommit_searchesCommittedWordsAndReturnOpensFi
     QCOMPARE(window.Editor()->textCursor().selectionStart(), 6);
     QCOMPARE(window.Editor()->textCursor().selectedText(), QStringLiteral(u"ラーメン"));
     QVERIFY(form->isVisible());
+    QVERIFY(WaitActive(window.form.get()));
+    QCOMPARE(QApplication::focusWidget(), window.Editor());
+    QVERIFY(!form->frameGeometry().intersects(OnDesktop(window.Editor())));
 }
 
 void TestSearchForm::ctrlFInListWindow_bringsSearchBackWithWordsSelected()
@@ -105,6 +146,41 @@ void TestSearchForm::lateCommitInTheEditor_isSearchedBeforeItIsWrittenBack()
     QCOMPARE(window.StoredText(0), QStringLiteral("lunch "));
     QTest::keyClicks(form->findChild<QLineEdit *>(QStringLiteral("TxtSearch")), "noodles");
     QTRY_COMPARE(form->findChild<QListView *>(QStringLiteral("ListResult"))->model()->rowCount(), 1);
+}
+
+void TestSearchForm::diaryChangedElsewhere_resultsFollowWithoutActivation_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("entry saved at a month switch") << "saved";
+    QTest::newRow("month file added by another program") << "added";
+    QTest::newRow("month file rewritten in place") << "rewritten";
+}
+
+// The search window stays open, not active, while the user works in the main window.
+void TestSearchForm::diaryChangedElsewhere_resultsFollowWithoutActivation()
+{
+    QFETCH(QString, change);
+    QTemporaryDir directory;
+    const QString month = directory.filePath(QStringLiteral("Diary20245.xml"));
+    if (change == u"rewritten")
+        WriteFile(month, MonthXml("<ARTICLE DATE=\"5\"><TEXT>alpha</TEXT></ARTICLE>"));
+    Window window(directory.path(), QDate(2026, 3, 15));
+    QWidget *form = OpenSearch(window);
+    QVERIFY(form);
+    QTest::keyClicks(form->findChild<QLineEdit *>(QStringLiteral("TxtSearch")), "omega");
+    auto *count = form->findChild<QLabel *>(QStringLiteral("LblCount"));
+    QTRY_COMPARE(count->text(), QStringLiteral(u"見つかりませんでした。"));
+    QVERIFY(window.ShowAndActivate());
+    if (change == u"saved") {
+        window.Click("BtnNew");
+        window.Type("omega");
+        window.Pick(QDate(2026, 2, 1));
+        QCOMPARE(window.Calendar()->Value(), QDate(2026, 2, 1));
+    } else {
+        WriteFile(month, MonthXml("<ARTICLE DATE=\"5\"><TEXT>omega</TEXT></ARTICLE>"));
+    }
+    QTRY_COMPARE(form->findChild<QListView *>(QStringLiteral("ListResult"))->model()->rowCount(), 1);
+    QVERIFY(!form->isActiveWindow());
 }
 
 QTEST_MAIN(TestSearchForm)

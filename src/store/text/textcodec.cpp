@@ -56,7 +56,8 @@ QStringList UnstorableCharacters(const QString &displayText)
 {
     QStringList found;
     for (qsizetype i = 0; i < displayText.size(); ++i) {
-        const QString name = QStringLiteral("U+%1").arg(displayText.at(i).unicode(), 4, 16, QLatin1Char('0')).toUpper();
+        const QString name
+            = QStringLiteral("U+%1").arg(uint(displayText.at(i).unicode()), 4, 16, QLatin1Char('0')).toUpper();
         if (!StorableAt(displayText, i) && !found.contains(name))
             found.append(name);
     }

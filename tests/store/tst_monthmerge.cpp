@@ -12,6 +12,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>

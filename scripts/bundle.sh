@@ -7,13 +7,13 @@
 # have none. The diary's month files are written beside the program, as with an installed one.
 #
 # Usage: scripts/bundle.sh [OUTPUT_FOLDER]   (default build-bundle in the checkout)
+#        scripts/bundle.sh --system-libraries   (prints the libraries left to the desktop, as globs)
 # NOTERRA_BUNDLE_PROGRAM names an executable already built to put in the folder instead of
 # building one (the test command bundles its own build).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/packages.sh"
-out=$(mkdir -p "${1:-$root/build-bundle}" && cd "${1:-$root/build-bundle}" && pwd)
 
 # The libraries that stay the system's, by name. glibc is the system's and must be one copy;
 # libstdc++ and libgcc_s too, as the desktop's GL drivers load them as well and a bundled older
@@ -51,6 +51,11 @@ plugins=(
 font=/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf
 font_licence=/usr/share/doc/fonts-ipafont-gothic/copyright
 
+if [ "${1:-}" = --system-libraries ]; then
+    printf '%s\n' "${system_libraries[@]}"
+    exit 0
+fi
+out=$(mkdir -p "${1:-$root/build-bundle}" && cd "${1:-$root/build-bundle}" && pwd)
 noterra_ensure_packages "${NOTERRA_BUILD_PACKAGES[@]}" "${NOTERRA_BUNDLE_PACKAGES[@]}"
 
 program=${NOTERRA_BUNDLE_PROGRAM:-}

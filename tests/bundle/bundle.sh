@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The carried folder that scripts/bundle.sh makes of the built program: every library its files
+# need is in it or one the desktop brings; copied into a folder whose path has a space and
+# Japanese in it, it starts with its own Qt alone (none of this machine's, which is installed),
+# loads its ibus plugin and saves a typed entry beside the program; and it does the same from an
+# exFAT image mounted as a stick is, with its fcitx5 plugin. Without Qt installed at all it is
+# proven by scripts/test-bundle.sh.
+#
+# Usage: bundle.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY BUNDLE_SCRIPT
+set -uo pipefail
+
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" || exit 1
+begin_script 280 "$1" "$2" Xvfb xdotool xwininfo import openbox wmctrl patchelf objdump
+bundler=$3
+prepare_portable
+loop=
+trap 'umount "$work/stick" 2>/dev/null; [ -z "$loop" ] || losetup -d "$loop"; stop_all' EXIT
+
+NOTERRA_BUNDLE_PROGRAM=$program bash "$bundler" "$work/out" >"$work/bundle.log" 2>&1 ||
+    fail "the bundle script failed: $(tail -n 20 "$work/bundle.log")"
+bash "$bundler" --system-libraries >"$work/system-libraries"
+check_libraries "$work/out/Noterra" "$work/system-libraries"
+
+start_display
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
+unset LD_LIBRARY_PATH QT_PLUGIN_PATH QT_QPA_PLATFORM_PLUGIN_PATH
+here="$work/日記 フォルダー"
+mkdir "$here" && cp -a "$work/out/Noterra" "$here/"
+QT_IM_MODULE=ibus QT_QPA_PLATFORM=xcb start_type_and_save folder "$here/Noterra" \
+    libibusplatforminputcontextplugin.so no "$here/Noterra/noterra"
+
+if [ "$(id -u)" -ne 0 ] || [ ! -c /dev/fuse ] || ! command -v mount.exfat-fuse mkfs.exfat >/dev/null; then
+    echo "SKIP exFAT: mounting an image needs root, /dev/fuse, mkfs.exfat and mount.exfat-fuse"
+    exit 0
+fi
+truncate -s 192M "$work/stick.img" && mkfs.exfat "$work/stick.img" >/dev/null && mkdir "$work/stick" &&
+    loop=$(losetup -f --show "$work/stick.img") && mount.exfat-fuse "$loop" "$work/stick" >/dev/null 2>&1 ||
+    fail "cannot mount an exFAT image"
+cp -r "$work/out/Noterra" "$work/stick/" || fail "cannot copy the folder onto the exFAT image"
+QT_IM_MODULE=fcitx QT_QPA_PLATFORM=xcb start_type_and_save exfat "$work/stick/Noterra" \
+    libfcitx5platforminputcontextplugin.so no "$work/stick/Noterra/noterra"
+echo "PASS: the carried folder runs from a folder named in Japanese with a space and from exFAT"

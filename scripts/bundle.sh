@@ -108,7 +108,9 @@ needed_with_paths()
     [ -n "$needed" ] || return 0
     ldd "$1" | awk -v wanted="$(tr '\n' ' ' <<<"$needed")" '
         BEGIN { n = split(wanted, w, " "); for (i = 1; i <= n; i++) need[w[i]] = 1 }
-        $2 == "=>" && ($1 in need) { print $1, ($3 == "not" ? "" : $3) }'
+        $2 == "=>" && ($1 in need) {
+            path = $0; sub(/^[^>]*=> /, "", path); sub(/ \(0x[0-9a-f]+\)$/, "", path)
+            print $1, (path == "not found" ? "" : path) }'
 }
 
 cp "$program" "$folder/noterra"

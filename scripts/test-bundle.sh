@@ -32,7 +32,7 @@ chroots=${NOTERRA_BUNDLE_CHROOTS:-/var/tmp/noterra-bundle-chroots}
 # The Debian packages of the libraries the folder leaves to the desktop (scripts/bundle.sh).
 desktop_packages=libgl1,libegl1,libx11-6,libx11-xcb1,libxcb1,libxcb-glx0,libxcb-dri2-0,libxcb-dri3-0,libxcb-present0
 desktop_packages+=,libxcb-sync1,libxcb-xfixes0,libxcb-shm0,libxcb-randr0,libwayland-client0,libwayland-cursor0
-desktop_packages+=,libwayland-egl1,libfontconfig1,libfreetype6,libxkbcommon0,libdbus-1-3
+desktop_packages+=,libwayland-egl1,libopengl0,libfontconfig1,libfreetype6,libxkbcommon0,libdbus-1-3
 
 mounted=()
 unmount_all()
@@ -60,11 +60,12 @@ host_mirror()
     apt-cache policy 2>/dev/null | awk '$2 ~ /^https?:/ && $2 !~ /security/ && $3 !~ /security/ { print $2; exit }'
 }
 
-# Makes the suite's chroot unless a whole one is there; a cut-off one is made afresh.
+# Makes the suite's chroot unless a whole one of these packages is there; a cut-off one, or one
+# of other packages, is made afresh.
 make_chroot()
 {
     local suite=$1 mirror cache=()
-    [ -e "$target/.noterra-complete" ] && return 0
+    [ "$(cat "$target/.noterra-complete" 2>/dev/null)" = "$desktop_packages" ] && return 0
     rm -rf --one-file-system "$target"
     mkdir -p "$target"
     mirror=${NOTERRA_DEBIAN_MIRROR:-$(host_mirror)}
@@ -79,7 +80,7 @@ make_chroot()
         --keyring=/usr/share/keyrings/debian-archive-keyring.gpg "$suite" "$target" \
         "${mirror:-http://deb.debian.org/debian}" "$script" >"$work/debootstrap.log" 2>&1 ||
         fail "debootstrap failed: $(tail -n 20 "$work/debootstrap.log")"
-    touch "$target/.noterra-complete"
+    echo "$desktop_packages" >"$target/.noterra-complete"
 }
 
 test_suite()

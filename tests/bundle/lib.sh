@@ -40,7 +40,9 @@ needed_libraries()
     needed=$(objdump -p "$file" | awk '$1 == "NEEDED" { print $2 }' | tr '\n' ' ')
     ${root:+chroot "$root"} ldd "${file#"$root"}" | awk -v wanted="$needed" '
         BEGIN { n = split(wanted, w, " "); for (i = 1; i <= n; i++) need[w[i]] = 1 }
-        $2 == "=>" && ($1 in need) { print $1, ($3 == "not" ? "" : $3) }'
+        $2 == "=>" && ($1 in need) {
+            path = $0; sub(/^[^>]*=> /, "", path); sub(/ \(0x[0-9a-f]+\)$/, "", path)
+            print $1, (path == "not found" ? "" : path) }'
 }
 
 # Starts the program with the given command, which must exec it (so that its pid is the

@@ -110,7 +110,7 @@ test_suite()
 }
 
 work=$(mktemp -d)
-mkdir -p "$shots" "$chroots"
+mkdir -p "$shots" "$chroots" && rm -f "$shots"/*.png
 bash "$root/scripts/bundle.sh" "$root/build-bundle" || fail "scripts/bundle.sh failed"
 bundle=$root/build-bundle/Noterra
 bash "$root/scripts/bundle.sh" --system-libraries >"$work/system-libraries"

@@ -74,14 +74,24 @@ measure() # name title program [arguments]
     shift
     "$probe" "$@" >>"$work/$name"
 }
+measure_named()
+{
+    case $1 in
+    bare) measure bare Bare "$build/startup/bare_window" ;;
+    bare+label) measure bare+label Bare "$build/startup/bare_window" --japanese-label ;;
+    noterra) measure noterra Noterra "$work/portable/noterra" ;;
+    compare) measure compare Noterra "$work/compared-build/noterra" ;;
+    esac
+}
 for ((i = 0; i < warmup + runs; i++)); do
     if [ $i -eq $warmup ]; then
         for name in "${names[@]}"; do : >"$work/$name"; done
     fi
-    measure bare Bare "$build/startup/bare_window"
-    measure bare+label Bare "$build/startup/bare_window" --japanese-label
-    measure noterra Noterra "$work/portable/noterra"
-    [ -z "${NOTERRA_COMPARE:-}" ] || measure compare Noterra "$work/compared-build/noterra"
+    # Every other round runs the programs in reverse order: in one order the program started
+    # after another always finds what that one left warm, and the comparison leans by milliseconds.
+    for ((j = 0; j < ${#names[@]}; j++)); do
+        measure_named "${names[i % 2 ? ${#names[@]} - 1 - j : j]}"
+    done
 done
 
 # column file -> median of that column

@@ -7,7 +7,8 @@
 # have none. The diary's month files are written beside the program, as with an installed one.
 #
 # Usage: scripts/bundle.sh [OUTPUT_FOLDER]   (default build-bundle in the checkout)
-#        scripts/bundle.sh --system-libraries   (prints the libraries left to the desktop, as globs)
+#        scripts/bundle.sh --check FOLDER [CHROOT]   (checks the libraries of a folder it made, as
+#        this machine or the chroot finds them)
 # NOTERRA_BUNDLE_PROGRAM names an executable already built to put in the folder instead of
 # building one (the test command bundles its own build).
 set -euo pipefail
@@ -51,26 +52,6 @@ plugins=(
 font=/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf
 font_licence=/usr/share/doc/fonts-ipafont-gothic/copyright
 
-if [ "${1:-}" = --system-libraries ]; then
-    printf '%s\n' "${system_libraries[@]}"
-    exit 0
-fi
-out=$(mkdir -p "${1:-$root/build-bundle}" && cd "${1:-$root/build-bundle}" && pwd)
-noterra_ensure_packages "${NOTERRA_BUILD_PACKAGES[@]}" "${NOTERRA_BUNDLE_PACKAGES[@]}"
-
-program=${NOTERRA_BUNDLE_PROGRAM:-}
-if [ -z "$program" ]; then
-    cmake -S "$root" -B "$out/build" -DCMAKE_BUILD_TYPE=Release -DNOTERRA_TESTS=OFF -DNOTERRA_BENCH=OFF >/dev/null
-    cmake --build "$out/build" --parallel "$(nproc)" --target noterra
-    program=$out/build/src/noterra
-fi
-qt_plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS 2>/dev/null || echo /usr/lib/"$(gcc -dumpmachine)"/qt6/plugins)
-qt_translations=$(qtpaths6 --query QT_INSTALL_TRANSLATIONS 2>/dev/null || echo /usr/share/qt6/translations)
-
-folder=$out/Noterra
-rm -rf "$folder"
-mkdir -p "$folder/lib" "$folder/plugins" "$folder/translations" "$folder/fonts"
-
 is_system_library()
 {
     local pattern
@@ -100,18 +81,56 @@ bundle_needed()
     done
 }
 
-# The file's own needs (not its dependencies' needs), each with where the loader finds it.
+# The file's own needs (not its dependencies' needs), each with where the loader finds it, on this
+# machine or in the chroot named second (the file's path is this machine's).
 needed_with_paths()
 {
-    local needed
+    local needed root=${2:-}
     needed=$(objdump -p "$1" | awk '$1 == "NEEDED" { print $2 }')
     [ -n "$needed" ] || return 0
-    ldd "$1" | awk -v wanted="$(tr '\n' ' ' <<<"$needed")" '
+    ${root:+chroot "$root"} ldd "${1#"$root"}" | awk -v wanted="$(tr '\n' ' ' <<<"$needed")" '
         BEGIN { n = split(wanted, w, " "); for (i = 1; i <= n; i++) need[w[i]] = 1 }
         $2 == "=>" && ($1 in need) {
             path = $0; sub(/^[^>]*=> /, "", path); sub(/ \(0x[0-9a-f]+\)$/, "", path)
             print $1, (path == "not found" ? "" : path) }'
 }
+
+# Fails unless every library that an ELF file of the folder needs is found in the folder or is a
+# system library, on this machine or in the chroot named second.
+check_folder()
+{
+    local folder=$1 root=${2:-} file soname path checked=0
+    while IFS= read -r -d '' file; do
+        [ "$(head -c4 "$file" | od -An -c | tr -d ' ')" = '177ELF' ] || continue
+        checked=$((checked + 1))
+        while read -r soname path; do
+            [[ $path == "${folder#"$root"}"/* ]] && continue
+            is_system_library "$soname" && [ -n "$path" ] ||
+                { echo "$file needs $soname, found at '${path:-nowhere}'" >&2 && return 1; }
+        done < <(needed_with_paths "$file" "$root")
+    done < <(find "$folder" -type f -print0)
+    echo "Every library of the $checked programs and libraries in $folder is found${root:+ in $root}"
+}
+
+if [ "${1:-}" = --check ]; then
+    check_folder "$(cd "$2" && pwd)" "${3:-}"
+    exit
+fi
+out=$(mkdir -p "${1:-$root/build-bundle}" && cd "${1:-$root/build-bundle}" && pwd)
+noterra_ensure_packages "${NOTERRA_BUILD_PACKAGES[@]}" "${NOTERRA_BUNDLE_PACKAGES[@]}"
+
+program=${NOTERRA_BUNDLE_PROGRAM:-}
+if [ -z "$program" ]; then
+    cmake -S "$root" -B "$out/build" -DCMAKE_BUILD_TYPE=Release -DNOTERRA_TESTS=OFF -DNOTERRA_BENCH=OFF >/dev/null
+    cmake --build "$out/build" --parallel "$(nproc)" --target noterra
+    program=$out/build/src/noterra
+fi
+qt_plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS 2>/dev/null || echo /usr/lib/"$(gcc -dumpmachine)"/qt6/plugins)
+qt_translations=$(qtpaths6 --query QT_INSTALL_TRANSLATIONS 2>/dev/null || echo /usr/share/qt6/translations)
+
+folder=$out/Noterra
+rm -rf "$folder"
+mkdir -p "$folder/lib" "$folder/plugins" "$folder/translations" "$folder/fonts"
 
 cp "$program" "$folder/noterra"
 chmod u+w "$folder/noterra"
@@ -150,6 +169,7 @@ highest_version()
     find "$folder" -type f \( -name noterra -o -name '*.so*' \) -exec objdump -T {} + 2>/dev/null |
         grep -o "(${1}_[0-9.]*)" | tr -d '()' | sort -u -V | tail -n1
 }
+check_folder "$folder"
 machine=$(uname -m)
 tar -C "$out" -czf "$out/noterra-linux-$machine.tar.gz" Noterra
 echo "Bundle: $folder"

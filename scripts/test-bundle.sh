@@ -100,7 +100,7 @@ test_suite()
     inside="/home/日記 フォルダー"
     here=$target$inside
     rm -rf "$here" && mkdir -p "$here" && cp -a "$bundle" "$here/" || fail "cannot copy the folder into $here"
-    check_libraries "$here/Noterra" "$work/system-libraries" "$target"
+    bash "$root/scripts/bundle.sh" --check "$here/Noterra" "$target" || fail "a library of the folder is missing in $suite"
     mkdir -m 700 "$target/tmp/runtime"
     start_type_and_save "$suite" "$here/Noterra" "$2" yes chroot "$target" /usr/bin/env -i HOME=/root LANG=C.UTF-8 \
         DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb QT_IM_MODULE="$3" XDG_RUNTIME_DIR=/tmp/runtime \
@@ -113,7 +113,6 @@ work=$(mktemp -d)
 mkdir -p "$shots" "$chroots" && rm -f "$shots"/*.png
 bash "$root/scripts/bundle.sh" "$root/build-bundle" || fail "scripts/bundle.sh failed"
 bundle=$root/build-bundle/Noterra
-bash "$root/scripts/bundle.sh" --system-libraries >"$work/system-libraries"
 start_display
 # Both input method frameworks, one per suite in turn.
 for i in "${!suites[@]}"; do

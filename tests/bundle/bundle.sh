@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The carried folder that scripts/bundle.sh makes of the built program: every library its files
-# need is in it or one the desktop brings; copied into a folder whose path has a space and
-# Japanese in it, it starts with its own Qt alone (none of this machine's, which is installed),
-# loads its ibus plugin and saves a typed entry beside the program; and it does the same from an
-# exFAT image mounted as a stick is, with its fcitx5 plugin. Without Qt installed at all it is
-# proven by scripts/test-bundle.sh.
+# The carried folder that scripts/bundle.sh makes (and checks) of the built program: copied into a
+# folder whose path has a space and Japanese in it, it starts with its own Qt alone (none of this
+# machine's, which is installed), loads its ibus plugin, leaves its font alone beside this
+# machine's Japanese fonts and saves a typed entry beside the program; from an exFAT image mounted
+# as a stick is, where fontconfig knows no font, it draws with its font, loads its fcitx5 plugin and
+# saves. Without Qt installed at all it is proven by scripts/test-bundle.sh.
 #
 # Usage: bundle.sh NOTERRA_EXECUTABLE SCREENSHOT_DIRECTORY BUNDLE_SCRIPT
 set -uo pipefail
@@ -19,8 +19,6 @@ trap 'umount "$work/stick" 2>/dev/null; [ -z "$loop" ] || losetup -d "$loop"; st
 
 NOTERRA_BUNDLE_PROGRAM=$program bash "$bundler" "$work/out" >"$work/bundle.log" 2>&1 ||
     fail "the bundle script failed: $(tail -n 20 "$work/bundle.log")"
-bash "$bundler" --system-libraries >"$work/system-libraries"
-check_libraries "$work/out/Noterra" "$work/system-libraries"
 
 start_display
 mkdir -m 700 "$work/runtime"
@@ -39,6 +37,7 @@ truncate -s 192M "$work/stick.img" && mkfs.exfat "$work/stick.img" >/dev/null &&
     loop=$(losetup -f --show "$work/stick.img") && mount.exfat-fuse "$loop" "$work/stick" >/dev/null 2>&1 ||
     fail "cannot mount an exFAT image"
 cp -r "$work/out/Noterra" "$work/stick/" || fail "cannot copy the folder onto the exFAT image"
-QT_IM_MODULE=fcitx QT_QPA_PLATFORM=xcb start_type_and_save exfat "$work/stick/Noterra" \
-    libfcitx5platforminputcontextplugin.so no "$work/stick/Noterra/noterra"
+printf '<fontconfig><dir>%s</dir><cachedir>%s</cachedir></fontconfig>\n' "$work/none" "$work" >"$work/fonts.conf"
+FONTCONFIG_FILE=$work/fonts.conf QT_IM_MODULE=fcitx QT_QPA_PLATFORM=xcb start_type_and_save exfat "$work/stick/Noterra" \
+    libfcitx5platforminputcontextplugin.so yes "$work/stick/Noterra/noterra"
 echo "PASS: the carried folder runs from a folder named in Japanese with a space and from exFAT"

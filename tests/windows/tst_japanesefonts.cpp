@@ -1,10 +1,7 @@
 #include "ui/japanesefonts.h"
 
-#include <QFile>
-#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QTemporaryDir>
 #include <QTest>
 
 class TestJapaneseFonts : public QObject
@@ -13,7 +10,6 @@ class TestJapaneseFonts : public QObject
 private slots:
     void fonts_renderJapanese_data();
     void fonts_renderJapanese();
-    void addFallbackFonts_japaneseFontInstalled_addsNothing();
 };
 
 void TestJapaneseFonts::fonts_renderJapanese_data()
@@ -40,18 +36,6 @@ void TestJapaneseFonts::fonts_renderJapanese()
         japaneseFamilies << family << QFontInfo(QFont(family)).family();
     const QString family = QFontInfo(font).family();
     QVERIFY2(japaneseFamilies.contains(family), qPrintable(family));
-}
-
-// The desktop's own Japanese fonts stay; a carried program's would only slow its start.
-void TestJapaneseFonts::addFallbackFonts_japaneseFontInstalled_addsNothing()
-{
-    const QString font = QStringLiteral("/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf");
-    if (!QFile::exists(font))
-        QSKIP("the IPA font is not installed (package fonts-ipafont-gothic)");
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    QVERIFY(QFile::link(font, folder.filePath(QStringLiteral("ipagp.ttf"))));
-    QCOMPARE(JapaneseFonts::AddFallbackFonts(folder.path()), QStringList());
 }
 
 QTEST_MAIN(TestJapaneseFonts)

@@ -6,7 +6,7 @@
 # folder resolves, and under a virtual X server of this machine the window shows drawn with the
 # folder's font, an input method's plugin loads and a typed entry is saved beside the program.
 #   scripts/test-bundle.sh [SUITE...]
-# Needs root. Each chroot is made with debootstrap when missing and kept for the next run in
+# Needs root (else it skips with exit 77, as where the mirror cannot be reached). Each chroot is made with debootstrap when missing and kept for the next run in
 # NOTERRA_BUNDLE_CHROOTS/<suite> (default /var/tmp/noterra-bundle-chroots); delete it to make it
 # afresh. NOTERRA_DEBIAN_CACHE names a folder that keeps the downloaded packages (in
 # bundle-<suite> under it). Screenshots go to build-bundle/test/.
@@ -16,8 +16,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 suites=("$@")
 [ ${#suites[@]} -gt 0 ] || suites=(bookworm trixie)
 if [ "$(id -u)" -ne 0 ]; then
-    echo "Run as root: debootstrap, chroot and the mounts need it." >&2
-    exit 1
+    echo "SKIP: run as root: debootstrap, chroot and the mounts need it." >&2
+    exit 77
 fi
 source "$root/scripts/packages.sh"
 noterra_ensure_packages "${NOTERRA_CHROOT_PACKAGES[@]}" "${NOTERRA_BUNDLE_PACKAGES[@]}" xvfb xdotool x11-utils \
@@ -69,6 +69,13 @@ make_chroot()
     rm -rf --one-file-system "$target"
     mkdir -p "$target"
     mirror=${NOTERRA_DEBIAN_MIRROR:-$(host_mirror)}
+    mirror=${mirror:-http://deb.debian.org/debian}
+    local host=${mirror#*://} port=80
+    host=${host%%/*}
+    [[ $mirror != https:* ]] || port=443
+    [[ $host != *:* ]] || { port=${host##*:} && host=${host%:*}; }
+    timeout 10 bash -c "exec 3<>/dev/tcp/$host/$port" 2>/dev/null ||
+        { echo "SKIP: no chroot of $suite, and the mirror $host cannot be reached to make one" && exit 77; }
     if [ -n "${NOTERRA_DEBIAN_CACHE:-}" ]; then
         mkdir -p "$NOTERRA_DEBIAN_CACHE/bundle-$suite"
         cache=(--cache-dir="$(cd "$NOTERRA_DEBIAN_CACHE/bundle-$suite" && pwd)")
@@ -78,7 +85,7 @@ make_chroot()
     echo "Bootstrapping Debian $suite into $target"
     debootstrap --variant=minbase --include="$desktop_packages" "${cache[@]}" \
         --keyring=/usr/share/keyrings/debian-archive-keyring.gpg "$suite" "$target" \
-        "${mirror:-http://deb.debian.org/debian}" "$script" >"$work/debootstrap.log" 2>&1 ||
+        "$mirror" "$script" >"$work/debootstrap.log" 2>&1 ||
         fail "debootstrap failed: $(tail -n 20 "$work/debootstrap.log")"
     echo "$desktop_packages" >"$target/.noterra-complete"
 }

@@ -148,8 +148,10 @@ for pattern in "${plugins[@]}"; do
         patchelf --set-rpath '$ORIGIN/../../lib' "$folder/plugins/$kind/$(basename "$plugin")"
         found=1
     done
-    [ $found -eq 1 ] || { echo "No Qt plugin $qt_plugins/$pattern on this machine" >&2 && exit 1; }
+    [ $found -eq 1 ] || echo "Not carried: no Qt plugin $qt_plugins/$pattern on this machine" >&2
 done
+# Without it the program cannot show a window on most desktops.
+[ -e "$folder/plugins/platforms/libqxcb.so" ] || { echo "No xcb platform plugin to carry" >&2 && exit 1; }
 
 mapfile -t elves < <(find "$folder/noterra" "$folder/plugins" -type f)
 bundle_needed "${elves[@]}"

@@ -117,6 +117,13 @@ if [ "${1:-}" = --check ]; then
     exit
 fi
 out=$(mkdir -p "${1:-$root/build-bundle}" && cd "${1:-$root/build-bundle}" && pwd)
+folder=$out/Noterra
+# A folder of that name that holds a diary (an output folder named by mistake, or a bundle that has
+# been used) is never replaced.
+if compgen -G "$folder/Diary*" >/dev/null || compgen -G "$folder/.noterra*" >/dev/null; then
+    echo "$folder holds a diary; it is left as it is. Name another output folder." >&2
+    exit 1
+fi
 noterra_ensure_packages "${NOTERRA_BUILD_PACKAGES[@]}" "${NOTERRA_BUNDLE_PACKAGES[@]}"
 
 program=${NOTERRA_BUNDLE_PROGRAM:-}
@@ -128,7 +135,6 @@ fi
 qt_plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS 2>/dev/null || echo /usr/lib/"$(gcc -dumpmachine)"/qt6/plugins)
 qt_translations=$(qtpaths6 --query QT_INSTALL_TRANSLATIONS 2>/dev/null || echo /usr/share/qt6/translations)
 
-folder=$out/Noterra
 rm -rf "$folder"
 mkdir -p "$folder/lib" "$folder/plugins" "$folder/translations" "$folder/fonts"
 

@@ -28,6 +28,9 @@ here="$work/日記 フォルダー"
 mkdir "$here" && cp -a "$work/out/Noterra" "$here/"
 QT_IM_MODULE=ibus QT_QPA_PLATFORM=xcb start_type_and_save folder "$here/Noterra" \
     libibusplatforminputcontextplugin.so no "$here/Noterra/noterra"
+NOTERRA_BUNDLE_PROGRAM=$program bash "$bundler" "$here" >>"$work/bundle.log" 2>&1 &&
+    fail "the bundle script replaced a folder that holds a diary"
+compgen -G "$here/Noterra/Diary*.xml" >/dev/null || fail "the bundle script removed the month file of a used folder"
 
 if [ "$(id -u)" -ne 0 ] || [ ! -c /dev/fuse ] || ! command -v mount.exfat-fuse mkfs.exfat >/dev/null; then
     echo "SKIP exFAT: mounting an image needs root, /dev/fuse, mkfs.exfat and mount.exfat-fuse"

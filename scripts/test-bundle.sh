@@ -6,7 +6,8 @@
 # folder resolves, and under a virtual X server of this machine the window shows drawn with the
 # folder's font, an input method's plugin loads and a typed entry is saved beside the program.
 #   scripts/test-bundle.sh [SUITE...]
-# Needs root (else it skips with exit 77, as where the mirror cannot be reached). Each chroot is made with debootstrap when missing and kept for the next run in
+# Needs root (else it skips with exit 77, as it does where the mirror cannot be reached). Each
+# chroot is made with debootstrap when missing and kept for the next run in
 # NOTERRA_BUNDLE_CHROOTS/<suite> (default /var/tmp/noterra-bundle-chroots); delete it to make it
 # afresh. NOTERRA_DEBIAN_CACHE names a folder that keeps the downloaded packages (in
 # bundle-<suite> under it). Screenshots go to build-bundle/test/.

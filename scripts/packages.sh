@@ -22,6 +22,12 @@ NOTERRA_CHECK_PACKAGES=(clang-format)
 # libFuzzer and clang-tidy. The unversioned names follow each suite's default Clang; the runtimes of
 # the sanitizers and libFuzzer are the package noterra_clang_runtime names.
 NOTERRA_CLANG_PACKAGES=(clang clang-tidy)
+# The carried folder (scripts/bundle.sh): the Wayland platform and the fcitx5 input method it carries
+# besides the xcb platform and ibus of qt6-base, its Japanese font, and the tools that find the
+# libraries and set their run paths.
+NOTERRA_BUNDLE_PACKAGES=(qt6-wayland fcitx5-frontend-qt6 qt6-translations-l10n fonts-ipafont-gothic patchelf binutils)
+# The test command makes that folder of its own build and starts it.
+NOTERRA_E2E_PACKAGES+=("${NOTERRA_BUNDLE_PACKAGES[@]}")
 # The test run in a fresh chroot of another Debian suite (scripts/test-in-debian.sh).
 NOTERRA_CHROOT_PACKAGES=(debootstrap debian-archive-keyring)
 

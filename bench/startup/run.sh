@@ -6,7 +6,7 @@
 # without a window manager; the first runs of each only warm the caches and are not counted.
 # NOTERRA_COMPARE names another build of the diary (an earlier commit's, say), measured in the
 # same runs: timings on one machine drift by milliseconds, so only a same-run comparison shows
-# what a change gained.
+# what a change gained. It may also name a carried folder made by scripts/bundle.sh.
 #
 # Usage: bench/startup/run.sh [RUNS]   (default 25; environment: NOTERRA_BENCH_BUILD, JOBS,
 #        NOTERRA_COMPARE)
@@ -60,7 +60,12 @@ probe=$build/startup/startup_probe
 names=(bare bare+label noterra)
 if [ -n "${NOTERRA_COMPARE:-}" ]; then
     mkdir "$work/compared-build"
-    cp "$NOTERRA_COMPARE" "$work/compared-build/noterra"
+    # A carried folder (scripts/bundle.sh) is measured whole, with its own libraries.
+    if [ -d "$NOTERRA_COMPARE" ]; then
+        cp -r "$NOTERRA_COMPARE/." "$work/compared-build/"
+    else
+        cp "$NOTERRA_COMPARE" "$work/compared-build/noterra"
+    fi
     names+=(compare)
 fi
 measure() # name title program [arguments]
@@ -69,14 +74,24 @@ measure() # name title program [arguments]
     shift
     "$probe" "$@" >>"$work/$name"
 }
+measure_named()
+{
+    case $1 in
+    bare) measure bare Bare "$build/startup/bare_window" ;;
+    bare+label) measure bare+label Bare "$build/startup/bare_window" --japanese-label ;;
+    noterra) measure noterra Noterra "$work/portable/noterra" ;;
+    compare) measure compare Noterra "$work/compared-build/noterra" ;;
+    esac
+}
 for ((i = 0; i < warmup + runs; i++)); do
     if [ $i -eq $warmup ]; then
         for name in "${names[@]}"; do : >"$work/$name"; done
     fi
-    measure bare Bare "$build/startup/bare_window"
-    measure bare+label Bare "$build/startup/bare_window" --japanese-label
-    measure noterra Noterra "$work/portable/noterra"
-    [ -z "${NOTERRA_COMPARE:-}" ] || measure compare Noterra "$work/compared-build/noterra"
+    # Every other round runs the programs in reverse order: in one order the program started
+    # after another always finds what that one left warm, and the comparison leans by milliseconds.
+    for ((j = 0; j < ${#names[@]}; j++)); do
+        measure_named "${names[i % 2 ? ${#names[@]} - 1 - j : j]}"
+    done
 done
 
 # column file -> median of that column

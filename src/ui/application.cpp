@@ -20,6 +20,8 @@ void PrepareApplication(QApplication &app)
             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
 
+    // A folder carried to a desktop without Japanese fonts brings one of its own.
+    JapaneseFonts::AddFallbackFonts(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
     JapaneseFonts::RegisterSubstitutes();
     QApplication::setFont(JapaneseFonts::UiFont());
 

@@ -31,12 +31,17 @@ bool MonthIndex::MatchesBeyondLead(const SearchQuery &query, const Entry &entry)
 {
     if (query.Date() && !query.Date()->CoversDay(m_year, m_month, entry.day))
         return false;
-    const QStringView folded = QStringView(m_folded).sliced(entry.foldedBegin, entry.foldedEnd - entry.foldedBegin);
+    const QStringView folded = Folded(entry);
     for (qsizetype word = 0; word < query.Words().size(); ++word) {
         if (word != query.LeadWord() && !folded.contains(query.Words()[word]))
             return false;
     }
-    return true;
+    return !query.Excludes(folded);
+}
+
+QStringView MonthIndex::Folded(const Entry &entry) const
+{
+    return QStringView(m_folded).sliced(entry.foldedBegin, entry.foldedEnd - entry.foldedBegin);
 }
 
 void MonthIndex::Search(const SearchQuery &query, std::vector<int> &found) const
@@ -46,7 +51,8 @@ void MonthIndex::Search(const SearchQuery &query, std::vector<int> &found) const
     if (query.Words().isEmpty()) {
         // A date alone lists the period's entries.
         for (size_t entry = 0; entry < m_entries.size(); ++entry) {
-            if (query.Date()->CoversDay(m_year, m_month, m_entries[entry].day))
+            if (query.Date()->CoversDay(m_year, m_month, m_entries[entry].day)
+                && !query.Excludes(Folded(m_entries[entry])))
                 found.push_back(int(entry));
         }
         return;

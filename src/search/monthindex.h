@@ -41,6 +41,7 @@ private:
         qint32 position;
         qint8 day;
     };
+    QStringView Folded(const Entry &entry) const;
     // Whether the entry's day lies in the query's date and the entry holds every word but the lead.
     bool MatchesBeyondLead(const SearchQuery &query, const Entry &entry) const;
 

@@ -68,6 +68,28 @@ void TestTextSearch::search_findsEntriesAndFirstPlace_data()
         << one(u"公園で犬と散歩") << QStringLiteral(u"散歩 公園") << first << 0 << 2;
     QTest::newRow("full-width space parts words")
         << one(u"公園で犬と散歩") << QStringLiteral(u"散歩\u3000犬") << first << 3 << 1;
+    QTest::newRow("quoted phrase keeps its space")
+        << QStringList { QStringLiteral(u"タワーと東京"), QStringLiteral(u"東京\u3000タワー") }
+        << QStringLiteral(u"\"東京 タワー\"") << QList<int> { 1 } << 0 << 6;
+    QTest::newRow("phrase in 「」 folds widths")
+        << one(u"ｶﾌｪ ﾗﾃ") << QStringLiteral(u"「カフェ ラテ」") << first << 0 << 6;
+    QTest::newRow("phrase in “”") << QStringList { QStringLiteral(u"ラテとカフェ"), QStringLiteral(u"カフェ ラテ") }
+                                  << QStringLiteral(u"“カフェ ラテ”") << QList<int> { 1 } << 0 << 6;
+    QTest::newRow("unclosed quote is text") << QStringList { QStringLiteral(u"東京"), QStringLiteral(u"\"東京") }
+                                            << QStringLiteral(u"\"東京") << QList<int> { 1 } << 0 << 3;
+    QTest::newRow("quoted date is a word")
+        << one(u"2024年3月の予定") << QStringLiteral(u"\"2024年3月\"") << first << 0 << 7;
+    QTest::newRow("bracket inside a word is text")
+        << one(u"彼は「はい」と") << QStringLiteral(u"彼は「はい」と") << first << 0 << 7;
+    QTest::newRow("excluded word") << QStringList { QStringLiteral(u"雨と風"), QStringLiteral(u"雨") }
+                                   << QStringLiteral(u"雨 -風") << QList<int> { 1 } << 0 << 1;
+    QTest::newRow("full-width minus excludes") << QStringList { QStringLiteral(u"雨と風"), QStringLiteral(u"雨") }
+                                               << QStringLiteral(u"雨　－風") << QList<int> { 1 } << 0 << 1;
+    QTest::newRow("excluded phrase") << QStringList { QStringLiteral(u"雨 風"), QStringLiteral(u"雨と風") }
+                                     << QStringLiteral(u"風 -\"雨 風\"") << QList<int> { 1 } << 2 << 1;
+    QTest::newRow("exclusions alone find nothing") << one(u"雨") << QStringLiteral(u"-風") << QList<int>() << 0 << 0;
+    QTest::newRow("minus alone is a word") << QStringList { QStringLiteral(u"12"), QStringLiteral(u"1 - 2") }
+                                           << QStringLiteral(u"1 - 2") << QList<int> { 1 } << 0 << 1;
     QTest::newRow("one word missing") << one(u"公園で犬と散歩") << QStringLiteral(u"公園 猫") << QList<int>() << 0 << 0;
     QTest::newRow("spaces alone find nothing") << one(u"a b") << QStringLiteral(u" \u3000 ") << QList<int>() << 0 << 0;
     QTest::newRow("no phrase across two entries") << QStringList { QStringLiteral(u"あい"), QStringLiteral(u"うえ") }
@@ -121,6 +143,7 @@ void TestTextSearch::date_narrowsResults_data()
     QTest::newRow("era") << QStringLiteral(u"平成31年4月30日") << days("2019-4-30");
     QTest::newRow("era, month") << QStringLiteral(u"令和6年3月") << days("2024-3-6 2024-3-5");
     QTest::newRow("first year of an era") << QStringLiteral(u"令和元年 雨") << days("2019-5-1");
+    QTest::newRow("date alone, a word excluded") << QStringLiteral(u"2024年3月 -大雨") << days("2024-3-6");
     QTest::newRow("no such month is a word") << QStringLiteral(u"13月") << QStringList();
 }
 

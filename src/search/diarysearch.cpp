@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <future>
 #include <map>
@@ -86,18 +87,23 @@ struct DiarySearch::Worker
     // Touched by the one running search only: searches run one after another.
     std::map<int, Kept> months;
 
-    void Run(int mine, const SearchQuery &query, const std::optional<ShownMonth> &shown, const Deliver &deliver);
-    std::vector<Planned> Plan(int mine, const std::optional<ShownMonth> &shown);
+    void Run(int mine, const SearchQuery &query, const std::optional<ShownMonth> &shown, SearchOrder order,
+        const Deliver &deliver);
+    std::vector<Planned> Plan(int mine, const std::optional<ShownMonth> &shown, SearchOrder order);
     void Keep(const MonthListing::ListedMonth &listed, const Outcome &outcome);
     // Waits for the readings of a search; false when it was given up. A search that went through
     // forgets the months whose files are gone.
     bool Settle(int mine, std::vector<Planned> &plan);
 };
 
-std::vector<Planned> DiarySearch::Worker::Plan(int mine, const std::optional<ShownMonth> &shown)
+std::vector<Planned> DiarySearch::Worker::Plan(int mine, const std::optional<ShownMonth> &shown, SearchOrder order)
 {
+    std::vector<MonthListing::ListedMonth> listing = MonthListing::List(folder);
+    // Months are read in the order they are searched, so that the first results come soonest.
+    if (order == SearchOrder::OldestFirst)
+        std::reverse(listing.begin(), listing.end());
     std::vector<Planned> plan;
-    for (MonthListing::ListedMonth &listed : MonthListing::List(folder)) {
+    for (MonthListing::ListedMonth &listed : listing) {
         if (shown && shown->year == listed.year && shown->month == listed.month)
             continue;
         Planned month;
@@ -122,8 +128,10 @@ std::vector<Planned> DiarySearch::Worker::Plan(int mine, const std::optional<Sho
         month.shown = true;
         month.known.index
             = std::make_shared<const MonthIndex>(shown->year, shown->month, MonthEntries::FileStamp(), shown->entries);
-        const auto after = std::find_if(plan.begin(), plan.end(), [&shown](const Planned &other) {
-            return Key(other.listed.year, other.listed.month) < Key(shown->year, shown->month);
+        const int key = Key(shown->year, shown->month);
+        const auto after = std::find_if(plan.begin(), plan.end(), [key, order](const Planned &other) {
+            const int otherKey = Key(other.listed.year, other.listed.month);
+            return order == SearchOrder::NewestFirst ? otherKey < key : otherKey > key;
         });
         plan.insert(after, std::move(month));
     }
@@ -143,10 +151,10 @@ void DiarySearch::Worker::Keep(const MonthListing::ListedMonth &listed, const Ou
         months.erase(key);
 }
 
-void DiarySearch::Worker::Run(
-    int mine, const SearchQuery &query, const std::optional<ShownMonth> &shown, const Deliver &deliver)
+void DiarySearch::Worker::Run(int mine, const SearchQuery &query, const std::optional<ShownMonth> &shown,
+    SearchOrder order, const Deliver &deliver)
 {
-    std::vector<Planned> plan = Plan(mine, shown);
+    std::vector<Planned> plan = Plan(mine, shown, order);
     SearchBatch batch;
     batch.fresh = true;
     batch.monthsTotal = int(plan.size());
@@ -166,6 +174,8 @@ void DiarySearch::Worker::Run(
         std::vector<int> found;
         if (month.known.index)
             month.known.index->Search(query, found);
+        if (order == SearchOrder::OldestFirst)
+            std::reverse(found.begin(), found.end());
         for (const int entry : found)
             batch.hits.push_back({ month.known.index, entry });
         ++batch.monthsSearched;
@@ -212,7 +222,7 @@ DiarySearch::~DiarySearch()
     m_worker->readers.waitForDone();
 }
 
-void DiarySearch::Start(const QString &typed, std::optional<ShownMonth> shown)
+void DiarySearch::Start(const QString &typed, std::optional<ShownMonth> shown, SearchOrder order)
 {
     const int mine = ++m_generation;
     m_worker->generation.store(mine);
@@ -233,8 +243,8 @@ void DiarySearch::Start(const QString &typed, std::optional<ShownMonth> shown)
             },
             Qt::QueuedConnection);
     };
-    m_jobs.start([worker = m_worker.get(), mine, query = std::move(query), shown = std::move(shown), deliver] {
-        worker->Run(mine, query, shown, deliver);
+    m_jobs.start([worker = m_worker.get(), mine, query = std::move(query), shown = std::move(shown), order, deliver] {
+        worker->Run(mine, query, shown, order, deliver);
     });
 }
 

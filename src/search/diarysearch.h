@@ -27,7 +27,14 @@ struct ShownMonth
     std::vector<MonthRow> entries;
 };
 
-// What one search has found so far. Hits come newest first; each batch continues the one before.
+// The order in which a search delivers what it finds; a day's entries come in reverse too.
+enum class SearchOrder
+{
+    NewestFirst,
+    OldestFirst
+};
+
+// What one search has found so far, in the order asked; each batch continues the one before.
 struct SearchBatch
 {
     // The first batch of a search: the hits of the search before are gone.
@@ -52,7 +59,7 @@ public:
     explicit DiarySearch(const QString &folder, QObject *parent = nullptr);
     ~DiarySearch() override;
 
-    void Start(const QString &typed, std::optional<ShownMonth> shown);
+    void Start(const QString &typed, std::optional<ShownMonth> shown, SearchOrder order = SearchOrder::NewestFirst);
     // Waits until no search runs; for measuring.
     void WaitForIdle();
     // What the kept months hold in memory and how many characters of entry text they keep; only

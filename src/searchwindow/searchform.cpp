@@ -11,6 +11,7 @@
 #include "ui/formlayout.h"
 #include "ui/japanesefonts.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -54,6 +55,10 @@ void SearchForm::CreateControls()
     TxtSearch = new QLineEdit(this);
     TxtSearch->setAccessibleName(QStringLiteral("探す語"));
     lblSearch->setBuddy(TxtSearch);
+    // Made after the field, so that Tab reaches it next.
+    CmbOrder = new QComboBox(this);
+    CmbOrder->addItems({ QStringLiteral("新しい順"), QStringLiteral("古い順") });
+    CmbOrder->setAccessibleName(QStringLiteral("並べる順"));
     ListResult = new QListView(this);
     ListResult->setAccessibleName(QStringLiteral("見つかった記事"));
     m_results = new SearchResultModel(ListResult);
@@ -70,7 +75,8 @@ void SearchForm::CreateControls()
 
     FormLayout::Place({
         { lblSearch, "lblSearch", 120, 165, 1080, 255 },
-        { TxtSearch, "TxtSearch", 1200, 120, 5280, 345 },
+        { TxtSearch, "TxtSearch", 1200, 120, 3720, 345 },
+        { CmbOrder, "CmbOrder", 5040, 120, 1440, 345 },
         { ListResult, "ListResult", 120, 585, 6360, 4305 },
         { LblCount, "LblCount", 120, 4995, 5160, 630 },
         { BtnEnd, "BtnEnd", 5505, 5340, 975, 300 },
@@ -91,6 +97,11 @@ void SearchForm::ConnectControls()
     // words are searched.
     connect(TxtSearch, &QLineEdit::textChanged, m_pause, qOverload<>(&QTimer::start));
     connect(m_pause, &QTimer::timeout, this, [this] { m_owner->Guard([this] { StartSearch(); }); });
+    // The entry that was current stays current in the new order.
+    connect(CmbOrder, &QComboBox::currentIndexChanged, this, [this] {
+        if (!TxtSearch->text().isEmpty())
+            m_owner->Guard([this] { StartSearch(); });
+    });
     connect(m_search, &DiarySearch::Delivered, this,
         [this](const SearchBatch &batch) { m_owner->Guard([this, &batch] { ShowBatch(batch); }); });
     connect(ListResult, &QListView::clicked, this, [this] { m_owner->Guard([this] { OpenCurrent(); }); });
@@ -164,7 +175,8 @@ void SearchForm::StartSearch()
     m_keptDate = current.isValid() ? m_results->Date(current.row()) : QDate();
     m_keptPosition = current.isValid() ? m_results->Position(current.row()) : -1;
     m_results->ExpectQuery(SearchQuery(TxtSearch->text()));
-    m_search->Start(TxtSearch->text(), m_owner->SearchedMonth());
+    m_search->Start(TxtSearch->text(), m_owner->SearchedMonth(),
+        CmbOrder->currentIndex() == 1 ? SearchOrder::OldestFirst : SearchOrder::NewestFirst);
 }
 
 void SearchForm::ShowBatch(const SearchBatch &batch)

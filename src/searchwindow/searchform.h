@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class DiarySearch;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -52,6 +53,7 @@ private:
 
     QLabel *lblSearch = nullptr;
     QLineEdit *TxtSearch = nullptr;
+    QComboBox *CmbOrder = nullptr;
     QListView *ListResult = nullptr;
     QLabel *LblCount = nullptr;
     QPushButton *BtnEnd = nullptr;

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-// The entries a search has found, newest first: a row's date, the entry's title and a line of
+// The entries a search has found, in the order it found them: a row's date, the entry's title and a line of
 // the entry around the first word found, with every word found marked. Lines are made for the
 // rows that are shown, not for every hit.
 class SearchResultModel : public QAbstractListModel

@@ -1,6 +1,8 @@
 #include "diaryfixture.h"
 #include "searchwindow/searchplacement.h"
+#include "searchwindow/searchresultmodel.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -42,6 +44,8 @@ private slots:
     void lateCommitInTheEditor_isSearchedBeforeItIsWrittenBack();
     void diaryChangedElsewhere_resultsFollowWithoutActivation_data();
     void diaryChangedElsewhere_resultsFollowWithoutActivation();
+    void orderControl_listsNewestOrOldestFirst_data();
+    void orderControl_listsNewestOrOldestFirst();
 };
 
 void TestSearchForm::placement_besideMainWindowNeverOverEditor_data()
@@ -181,6 +185,53 @@ void TestSearchForm::diaryChangedElsewhere_resultsFollowWithoutActivation()
     }
     QTRY_COMPARE(form->findChild<QListView *>(QStringLiteral("ListResult"))->model()->rowCount(), 1);
     QVERIFY(!form->isActiveWindow());
+}
+
+void TestSearchForm::orderControl_listsNewestOrOldestFirst_data()
+{
+    QTest::addColumn<bool>("oldestFirst");
+    QTest::addColumn<QStringList>("dates");
+    QTest::newRow("newest first at the start")
+        << false
+        << QStringList { QStringLiteral(u"2024年7月9日(火)"), QStringLiteral(u"2024年7月3日(水)"),
+               QStringLiteral(u"2023年7月7日(金)") };
+    QTest::newRow("oldest first, chosen from the keyboard")
+        << true
+        << QStringList { QStringLiteral(u"2023年7月7日(金)"), QStringLiteral(u"2024年7月3日(水)"),
+               QStringLiteral(u"2024年7月9日(火)") };
+}
+
+void TestSearchForm::orderControl_listsNewestOrOldestFirst()
+{
+    QTemporaryDir directory;
+    WriteFile(directory.filePath(QStringLiteral("Diary20237.xml")),
+        MonthXml("<ARTICLE DATE=\"7\"><TEXT>rain</TEXT></ARTICLE>"));
+    WriteFile(directory.filePath(QStringLiteral("Diary20247.xml")),
+        MonthXml("<ARTICLE DATE=\"3\"><TEXT>rain</TEXT></ARTICLE><ARTICLE DATE=\"9\"><TEXT>rain</TEXT></ARTICLE>"));
+    Window window(directory.path(), QDate(2026, 3, 15));
+    QWidget *form = OpenSearch(window);
+    QVERIFY(form);
+    auto *field = form->findChild<QLineEdit *>(QStringLiteral("TxtSearch"));
+    QTest::keyClicks(field, "rain");
+    auto *results = form->findChild<QListView *>(QStringLiteral("ListResult"));
+    QTRY_COMPARE(results->model()->rowCount(), 3);
+    QFETCH(bool, oldestFirst);
+    QFETCH(QStringList, dates);
+    if (oldestFirst) {
+        QTest::keyClick(field, Qt::Key_Tab);
+        auto *order = qobject_cast<QComboBox *>(QApplication::focusWidget());
+        QVERIFY(order);
+        QCOMPARE(order->accessibleName(), QStringLiteral(u"並べる順"));
+        QTest::keyClick(order, Qt::Key_Down);
+        QCOMPARE(order->currentText(), QStringLiteral(u"古い順"));
+    }
+    const auto shown = [results] {
+        QStringList listed;
+        for (int row = 0; row < results->model()->rowCount(); ++row)
+            listed.append(results->model()->index(row, 0).data(SearchResultModel::DateRole).toString());
+        return listed;
+    };
+    QTRY_COMPARE(shown(), dates);
 }
 
 QTEST_MAIN(TestSearchForm)

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -69,6 +70,10 @@ void SearchForm::CreateControls()
     ListResult->setSelectionMode(QAbstractItemView::SingleSelection);
     ListResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListResult->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lblYear = new QLabel(QStringLiteral("年へ(&Y)："), this);
+    CmbYear = new QComboBox(this);
+    CmbYear->setAccessibleName(QStringLiteral("年ごとの件数"));
+    lblYear->setBuddy(CmbYear);
     LblCount = new QLabel(this);
     LblCount->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     BtnEnd = FormLayout::PlainButton(QStringLiteral("閉じる"), this);
@@ -77,7 +82,9 @@ void SearchForm::CreateControls()
         { lblSearch, "lblSearch", 120, 165, 1080, 255 },
         { TxtSearch, "TxtSearch", 1200, 120, 3720, 345 },
         { CmbOrder, "CmbOrder", 5040, 120, 1440, 345 },
-        { ListResult, "ListResult", 120, 585, 6360, 4305 },
+        { ListResult, "ListResult", 120, 585, 6360, 3945 },
+        { lblYear, "lblYear", 120, 4665, 1080, 255 },
+        { CmbYear, "CmbYear", 1200, 4620, 2400, 345 },
         { LblCount, "LblCount", 120, 4995, 5160, 630 },
         { BtnEnd, "BtnEnd", 5505, 5340, 975, 300 },
     });
@@ -104,6 +111,8 @@ void SearchForm::ConnectControls()
     });
     connect(m_search, &DiarySearch::Delivered, this,
         [this](const SearchBatch &batch) { m_owner->Guard([this, &batch] { ShowBatch(batch); }); });
+    connect(
+        CmbYear, &QComboBox::activated, this, [this](int item) { m_owner->Guard([this, item] { JumpToYear(item); }); });
     connect(ListResult, &QListView::clicked, this, [this] { m_owner->Guard([this] { OpenCurrent(); }); });
     for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Enter }) {
         auto *open = new QShortcut(QKeySequence(key), ListResult);
@@ -198,6 +207,38 @@ void SearchForm::ShowBatch(const SearchBatch &batch)
         }
     }
     ShowCount(batch);
+    ShowYears();
+}
+
+void SearchForm::ShowYears()
+{
+    QStringList items;
+    for (const SearchResultModel::YearRows &year : m_results->Years())
+        items.append(QStringLiteral("%1年　%2 件").arg(year.year).arg(year.count));
+    CmbYear->setEnabled(!items.isEmpty());
+    QStringList shown;
+    for (int item = 0; item < CmbYear->count(); ++item)
+        shown.append(CmbYear->itemText(item));
+    // Rebuilt only when a count changed, so that a list the user has opened stays as it is.
+    if (items == shown)
+        return;
+    // The year shown stays shown while it has results.
+    const QString keptYear = CmbYear->currentText().section(u'　', 0, 0);
+    const QSignalBlocker quiet(CmbYear);
+    CmbYear->clear();
+    CmbYear->addItems(items);
+    const int kept = keptYear.isEmpty() ? -1 : CmbYear->findText(keptYear, Qt::MatchStartsWith);
+    CmbYear->setCurrentIndex(qMax(kept, 0));
+}
+
+void SearchForm::JumpToYear(int item)
+{
+    const std::vector<SearchResultModel::YearRows> &years = m_results->Years();
+    if (item < 0 || size_t(item) >= years.size())
+        return;
+    const QModelIndex first = m_results->index(years[size_t(item)].firstRow);
+    ListResult->setCurrentIndex(first);
+    ListResult->scrollTo(first, QAbstractItemView::PositionAtTop);
 }
 
 void SearchForm::ShowCount(const SearchBatch &batch)

@@ -39,6 +39,8 @@ private:
     void StartSearch();
     void ShowBatch(const SearchBatch &batch);
     void ShowCount(const SearchBatch &batch);
+    void ShowYears();
+    void JumpToYear(int item);
     void OpenCurrent();
 
     SearchOwner *m_owner;
@@ -55,6 +57,8 @@ private:
     QLineEdit *TxtSearch = nullptr;
     QComboBox *CmbOrder = nullptr;
     QListView *ListResult = nullptr;
+    QLabel *lblYear = nullptr;
+    QComboBox *CmbYear = nullptr;
     QLabel *LblCount = nullptr;
     QPushButton *BtnEnd = nullptr;
 };

@@ -33,14 +33,28 @@ void SearchResultModel::Take(const SearchBatch &batch)
         beginResetModel();
         m_query = m_expected;
         m_hits = batch.hits;
+        m_years.clear();
+        CountYears(0);
         endResetModel();
         return;
     }
     if (batch.hits.empty())
         return;
-    beginInsertRows(QModelIndex(), int(m_hits.size()), int(m_hits.size() + batch.hits.size()) - 1);
+    const size_t first = m_hits.size();
+    beginInsertRows(QModelIndex(), int(first), int(first + batch.hits.size()) - 1);
     m_hits.insert(m_hits.end(), batch.hits.begin(), batch.hits.end());
+    CountYears(first);
     endInsertRows();
+}
+
+void SearchResultModel::CountYears(size_t fromHit)
+{
+    for (size_t hit = fromHit; hit < m_hits.size(); ++hit) {
+        const int year = m_hits[hit].month->Year();
+        if (m_years.empty() || m_years.back().year != year)
+            m_years.push_back({ year, int(hit), 0 });
+        ++m_years.back().count;
+    }
 }
 
 int SearchResultModel::rowCount(const QModelIndex &parent) const

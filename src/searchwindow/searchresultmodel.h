@@ -25,6 +25,14 @@ public:
         MarksRole
     };
 
+    // The rows of one year, which lie together in either order.
+    struct YearRows
+    {
+        int year = 0;
+        int firstRow = 0;
+        int count = 0;
+    };
+
     explicit SearchResultModel(QObject *parent = nullptr);
 
     // The query the next fresh batch comes from; its words are marked from then on.
@@ -41,9 +49,13 @@ public:
     MatchPlaces::Place FirstPlace(int row) const;
     // The row of that day's entry, or -1.
     int RowOf(const QDate &date, int position) const;
+    const std::vector<YearRows> &Years() const { return m_years; }
 
 private:
+    void CountYears(size_t fromHit);
+
     SearchQuery m_expected;
     SearchQuery m_query;
     std::vector<SearchHit> m_hits;
+    std::vector<YearRows> m_years;
 };

@@ -44,8 +44,8 @@ private slots:
     void lateCommitInTheEditor_isSearchedBeforeItIsWrittenBack();
     void diaryChangedElsewhere_resultsFollowWithoutActivation_data();
     void diaryChangedElsewhere_resultsFollowWithoutActivation();
-    void orderControl_listsNewestOrOldestFirst_data();
-    void orderControl_listsNewestOrOldestFirst();
+    void orderAndYearControls_listAndJumpFromTheKeyboard_data();
+    void orderAndYearControls_listAndJumpFromTheKeyboard();
 };
 
 void TestSearchForm::placement_besideMainWindowNeverOverEditor_data()
@@ -187,21 +187,27 @@ void TestSearchForm::diaryChangedElsewhere_resultsFollowWithoutActivation()
     QVERIFY(!form->isActiveWindow());
 }
 
-void TestSearchForm::orderControl_listsNewestOrOldestFirst_data()
+void TestSearchForm::orderAndYearControls_listAndJumpFromTheKeyboard_data()
 {
     QTest::addColumn<bool>("oldestFirst");
     QTest::addColumn<QStringList>("dates");
+    QTest::addColumn<QStringList>("years");
+    // The year chosen stays chosen when the order changes: the key goes to the other one.
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("firstOfOtherYear");
     QTest::newRow("newest first at the start")
         << false
         << QStringList { QStringLiteral(u"2024年7月9日(火)"), QStringLiteral(u"2024年7月3日(水)"),
-               QStringLiteral(u"2023年7月7日(金)") };
+               QStringLiteral(u"2023年7月7日(金)") }
+        << QStringList { QStringLiteral(u"2024年　2 件"), QStringLiteral(u"2023年　1 件") } << int(Qt::Key_Down) << 2;
     QTest::newRow("oldest first, chosen from the keyboard")
         << true
         << QStringList { QStringLiteral(u"2023年7月7日(金)"), QStringLiteral(u"2024年7月3日(水)"),
-               QStringLiteral(u"2024年7月9日(火)") };
+               QStringLiteral(u"2024年7月9日(火)") }
+        << QStringList { QStringLiteral(u"2023年　1 件"), QStringLiteral(u"2024年　2 件") } << int(Qt::Key_Up) << 0;
 }
 
-void TestSearchForm::orderControl_listsNewestOrOldestFirst()
+void TestSearchForm::orderAndYearControls_listAndJumpFromTheKeyboard()
 {
     QTemporaryDir directory;
     WriteFile(directory.filePath(QStringLiteral("Diary20237.xml")),
@@ -232,6 +238,16 @@ void TestSearchForm::orderControl_listsNewestOrOldestFirst()
         return listed;
     };
     QTRY_COMPARE(shown(), dates);
+    auto *years = form->findChild<QComboBox *>(QStringLiteral("CmbYear"));
+    QStringList counted;
+    for (int item = 0; item < years->count(); ++item)
+        counted.append(years->itemText(item));
+    QTEST(counted, "years");
+    QTest::keyClick(form, Qt::Key_Y, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), years);
+    QFETCH(int, key);
+    QTest::keyClick(years, Qt::Key(key));
+    QTEST(results->currentIndex().row(), "firstOfOtherYear");
 }
 
 QTEST_MAIN(TestSearchForm)

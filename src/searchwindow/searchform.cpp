@@ -255,9 +255,13 @@ void SearchForm::ShowCount(const SearchBatch &batch)
                    .arg(found);
     else if (!batch.finished)
         text = QStringLiteral("探しています…　%1 件").arg(found);
+    else if (found > 0)
+        text = QStringLiteral("%1 件見つかりました。").arg(found);
+    // Excluded words alone find nothing; the user learns why rather than that no entry lacks them.
+    else if (const SearchQuery typed(TxtSearch->text()); typed.IsEmpty() && !typed.Excluded().isEmpty())
+        text = QStringLiteral("「-」の付いた語は除くだけです。\n探す語か日付も入れてください。");
     else
-        text
-            = found > 0 ? QStringLiteral("%1 件見つかりました。").arg(found) : QStringLiteral("見つかりませんでした。");
+        text = QStringLiteral("見つかりませんでした。");
     // The second line names the months that were skipped; however many, it stays one line.
     if (!batch.unreadable.isEmpty())
         text += u'\n'

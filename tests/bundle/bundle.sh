@@ -15,7 +15,8 @@ begin_script 280 "$1" "$2" Xvfb xdotool xwininfo import openbox wmctrl patchelf 
 bundler=$3
 prepare_portable
 loop=
-trap 'umount "$work/stick" 2>/dev/null; [ -z "$loop" ] || losetup -d "$loop"; stop_all' EXIT
+# A program still running from the stick (a failed step) keeps it busy: the lazy unmount still detaches it.
+trap 'umount "$work/stick" 2>/dev/null || umount --lazy "$work/stick" 2>/dev/null; [ -z "$loop" ] || losetup -d "$loop"; stop_all' EXIT
 
 NOTERRA_BUNDLE_PROGRAM=$program bash "$bundler" "$work/out" >"$work/bundle.log" 2>&1 ||
     fail "the bundle script failed: $(tail -n 20 "$work/bundle.log")"
